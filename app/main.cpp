@@ -1,0 +1,3 @@
+#include "app/main.h"
+
+TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {}
