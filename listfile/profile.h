@@ -1,0 +1,21 @@
+// Profile files: "prog.ini" (the window placement) and "sources.ini" (the sources' hosts).
+// Sections "[name]" and "key=value" lines, UTF-8 text with CR LF line ends. Section and key names
+// match case-insensitively (ASCII); values lose their surrounding blanks on reading.
+#pragma once
+
+#include <string>
+
+namespace brevak {
+
+// The value of key in section of the file at path, cut to 2047 UTF-16 units; def when the file,
+// the section or the key is absent.
+std::string ReadProfileString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& def);
+
+// Sets key in section of the file at path, creating file, section and key as needed and leaving
+// every other line as it was. The file is complete on disk when this returns true; false when it
+// cannot be written (the caller raises "Unable to write to %s").
+bool WriteProfileString(const std::string& path, const std::string& section,
+                        const std::string& key, const std::string& value);
+
+}  // namespace brevak
