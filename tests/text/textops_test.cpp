@@ -1,0 +1,209 @@
+// Edge behaviour of the string operations the line rules are written in.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "text/textops.h"
+
+namespace brevak {
+namespace {
+
+std::string Show(std::u16string_view text) {
+  return ::testing::PrintToString(std::u16string(text));
+}
+
+struct PosCase {
+  std::u16string_view piece, text;
+  int32_t expected;
+};
+
+TEST(TextPos, Table) {
+  const PosCase kCases[] = {
+      // Empty and too long
+      {u"", u"abc", 0},
+      {u"a", u"", 0},
+      {u"", u"", 0},
+      {u"abcd", u"abc", 0},
+      // Leftmost occurrence
+      {u"b", u"abcb", 2},
+      {u"ab", u"aab", 2},
+      {u"abc", u"abc", 1},
+      {u"c", u"abc", 3},
+      {u"aab", u"aaab", 2},
+      {u"x", u"abc", 0},
+      // Exact units: case, surrogates, NUL
+      {u"call=", u"CALL=UA1AAA", 0},
+      {u"\xDE00", u"\xD83D\xDE00", 2},
+      {std::u16string_view(u"\0b", 2), std::u16string_view(u"a\0b", 3), 2},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(TextPos(c.piece, c.text), c.expected)
+        << Show(c.piece) << " in " << Show(c.text);
+}
+
+// A text, an index and a count, and the text that results.
+struct RangeCase {
+  std::u16string_view text;
+  int32_t index, count;
+  std::u16string_view expected;
+};
+
+TEST(TextCopy, Table) {
+  const RangeCase kCases[] = {
+      {u"abcdef", 2, 3, u"bcd"},
+      {u"abcdef", 1, 6, u"abcdef"},
+      // Index below 1 starts at the first unit without shortening the count
+      {u"abcdef", 0, 3, u"abc"},
+      {u"abcdef", -5, 2, u"ab"},
+      {u"abcdef", INT32_MIN, 3, u"abc"},
+      // Index at or past the end
+      {u"abcdef", 6, 5, u"f"},
+      {u"abcdef", 7, 1, u""},
+      {u"abcdef", INT32_MAX, INT32_MAX, u""},
+      // Counts
+      {u"abcdef", 3, 0, u""},
+      {u"abcdef", 3, -1, u""},
+      {u"abcdef", 3, INT32_MIN, u""},
+      {u"abcdef", 3, 100, u"cdef"},
+      {u"abcdef", 2, INT32_MAX, u"bcdef"},
+      {u"abcdef", 0, INT32_MAX, u"abcdef"},
+      {u"", 1, 1, u""},
+      {u"", 0, INT32_MAX, u""},
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(TextCopy(c.text, c.index, c.count), c.expected)
+        << Show(c.text) << " " << c.index << " " << c.count;
+}
+
+TEST(TextCopy, AfterFirstDotIdiom) {
+  auto after_dot = [](std::u16string_view t) {
+    return TextCopy(t, TextPos(u".", t) + 1, static_cast<int32_t>(t.size()) - TextPos(u".", t));
+  };
+  EXPECT_EQ(after_dot(u"abc"), u"abc");
+  EXPECT_EQ(after_dot(u"abc."), u"");
+  EXPECT_EQ(after_dot(u"ab.cd.e"), u"cd.e");
+}
+
+TEST(TextDelete, Table) {
+  const RangeCase kCases[] = {
+      {u"abcdef", 2, 3, u"aef"},
+      {u"abcdef", 1, 1, u"bcdef"},
+      {u"abcdef", 6, 1, u"abcde"},
+      {u"abcdef", 5, 100, u"abcd"},
+      {u"abcdef", 1, 100, u""},
+      {u"abcdef", 1, INT32_MAX, u""},
+      {u"abcdef", 3, INT32_MAX, u"ab"},
+      // Nothing happens: index below 1 is not moved, index past end, count 0 or less
+      {u"abcdef", 0, 3, u"abcdef"},
+      {u"abcdef", -1, 3, u"abcdef"},
+      {u"abcdef", INT32_MIN, INT32_MAX, u"abcdef"},
+      {u"abcdef", 7, 1, u"abcdef"},
+      {u"abcdef", INT32_MAX, 1, u"abcdef"},
+      {u"abcdef", 1, 0, u"abcdef"},
+      {u"abcdef", 1, -1, u"abcdef"},
+      {u"", 1, 1, u""},
+      {u"", 0, 0, u""},
+  };
+  for (const auto& c : kCases) {
+    std::u16string s(c.text);
+    TextDelete(s, c.index, c.count);
+    EXPECT_EQ(s, c.expected) << Show(c.text) << " " << c.index << " " << c.count;
+  }
+}
+
+TEST(TextDelete, UpToFirstCloseIdiom) {
+  std::u16string with = u"<td>UA1AAA";
+  TextDelete(with, 1, TextPos(u">", with));
+  EXPECT_EQ(with, u"UA1AAA");
+  std::u16string without = u"UA1AAA";
+  TextDelete(without, 1, TextPos(u">", without));
+  EXPECT_EQ(without, u"UA1AAA");
+}
+
+TEST(TextTrim, Table) {
+  const std::pair<std::u16string_view, std::u16string_view> kCases[] = {
+      {u"", u""},
+      {u"abc", u"abc"},
+      {u"  a b  ", u"a b"},
+      {u"\t\r\n a\x01", u"a"},
+      {u" \t\x1F\r\n ", u""},
+      {std::u16string_view(u"\0a\0", 3), u"a"},
+      // Only U+0020 and below count: no-break space and other spaces stay
+      {u"\u00A0a\u00A0", u"\u00A0a\u00A0"},
+      {u" \u3000a\u2028 ", u"\u3000a\u2028"},
+      {u"!a!", u"!a!"},
+  };
+  for (const auto& [text, expected] : kCases)
+    EXPECT_EQ(TextTrim(text), expected) << Show(text);
+}
+
+TEST(TextBefore, Table) {
+  const std::tuple<std::u16string_view, std::u16string_view, std::u16string_view> kCases[] = {
+      {u"UA1AAA<br>", u"<", u"UA1AAA"},
+      {u"a<b<c", u"<", u"a"},
+      {u"<b", u"<", u""},
+      {u"UA1AAA", u"<", u""},
+      {u"abc", u"", u""},
+      {u"", u"<", u""},
+      {u"key</a>rest", u"</a>", u"key"},
+  };
+  for (const auto& [text, delimiter, expected] : kCases)
+    EXPECT_EQ(TextBefore(text, delimiter), expected) << Show(text);
+}
+
+TEST(TextEquals, Table) {
+  EXPECT_TRUE(TextEquals(u"", u""));
+  EXPECT_TRUE(TextEquals(u"ex", u"ex"));
+  EXPECT_FALSE(TextEquals(u"EX", u"ex"));
+  EXPECT_FALSE(TextEquals(u"ex", u"ex "));
+  EXPECT_FALSE(TextEquals(u"", u" "));
+  EXPECT_FALSE(TextEquals(std::u16string_view(u"a\0", 2), u"a"));
+}
+
+TEST(Join, IsConcatenation) {
+  EXPECT_EQ(std::u16string(u"UA1AAA") + u"=" + u"ex", u"UA1AAA=ex");
+}
+
+struct WordStep {
+  std::u16string_view word;
+  int32_t position;
+};
+
+void ExpectWords(std::u16string_view line, int32_t start, std::initializer_list<WordStep> steps) {
+  int32_t position = start;
+  std::u16string word = u"stale";
+  int call = 0;
+  for (const auto& step : steps) {
+    ReadWord(line, position, word);
+    ++call;
+    EXPECT_EQ(word, step.word) << Show(line) << " call " << call;
+    EXPECT_EQ(position, step.position) << Show(line) << " call " << call;
+  }
+}
+
+TEST(ReadWord, WorkedExample) {
+  ExpectWords(u"  12 ex  UA1AAA", 1, {{u"12", 5}, {u"ex", 8}, {u"UA1AAA", 16}, {u"", 16}, {u"", 16}});
+}
+
+TEST(ReadWord, Edges) {
+  // Empty line: position untouched
+  ExpectWords(u"", 1, {{u"", 1}});
+  ExpectWords(u"", 7, {{u"", 7}});
+  // Spaces only: position runs to length + 1
+  ExpectWords(u"   ", 1, {{u"", 4}, {u"", 4}});
+  // Only U+0020 separates; tab and control codes are part of the word
+  ExpectWords(u"7\tX", 1, {{u"7\tX", 4}});
+  ExpectWords(u"a\u00A0b c", 1, {{u"a\u00A0b", 4}, {u"c", 6}});
+  // No change of case
+  ExpectWords(u"Ex", 1, {{u"Ex", 3}});
+  // Starting inside a word reads its tail
+  ExpectWords(u"abc def", 2, {{u"bc", 4}, {u"def", 8}});
+  // Outside 1 .. length + 1 nothing is read and the position stays
+  ExpectWords(u"abc", 5, {{u"", 5}});
+  ExpectWords(u"abc", INT32_MAX, {{u"", INT32_MAX}});
+  ExpectWords(u"abc", 0, {{u"", 0}});
+  ExpectWords(u"abc", INT32_MIN, {{u"", INT32_MIN}});
+}
+
+}  // namespace
+}  // namespace brevak

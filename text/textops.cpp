@@ -1,0 +1,69 @@
+// String operations over 1-based positions. Tested by tests/text/textops_test.cpp.
+#include "text/textops.h"
+
+#include <algorithm>
+
+namespace brevak {
+
+namespace {
+
+// Lengths and positions are worked out in 64 bits so that no index or count near the int32_t
+// limits can overflow.
+int64_t Length(std::u16string_view text) { return static_cast<int64_t>(text.size()); }
+
+bool IsTrimmed(char16_t unit) { return unit <= u' '; }
+
+}  // namespace
+
+int32_t TextPos(std::u16string_view piece, std::u16string_view text) {
+  if (piece.empty() || text.empty() || piece.size() > text.size()) return 0;
+  const size_t found = text.find(piece);
+  if (found == std::u16string_view::npos || found >= static_cast<size_t>(INT32_MAX)) return 0;
+  return static_cast<int32_t>(found + 1);
+}
+
+std::u16string TextCopy(std::u16string_view text, int32_t index, int32_t count) {
+  const int64_t length = Length(text);
+  const int64_t start = index < 1 ? 0 : std::min<int64_t>(int64_t{index} - 1, length);
+  const int64_t n = count < 0 ? 0 : std::min<int64_t>(count, length - start);
+  return std::u16string(text.substr(static_cast<size_t>(start), static_cast<size_t>(n)));
+}
+
+void TextDelete(std::u16string& text, int32_t index, int32_t count) {
+  const int64_t length = static_cast<int64_t>(text.size());
+  if (index < 1 || index > length || count <= 0) return;
+  const int64_t n = std::min<int64_t>(count, length - index + 1);
+  text.erase(static_cast<size_t>(index - 1), static_cast<size_t>(n));
+}
+
+std::u16string TextTrim(std::u16string_view text) {
+  size_t first = 0;
+  while (first < text.size() && IsTrimmed(text[first])) ++first;
+  if (first == text.size()) return {};
+  size_t last = text.size();
+  while (IsTrimmed(text[last - 1])) --last;
+  return std::u16string(text.substr(first, last - first));
+}
+
+std::u16string TextBefore(std::u16string_view text, std::u16string_view delimiter) {
+  return TextCopy(text, 1, TextPos(delimiter, text) - 1);
+}
+
+bool TextEquals(std::u16string_view a, std::u16string_view b) { return a == b; }
+
+void ReadWord(std::u16string_view line, int32_t& position, std::u16string& word) {
+  word.clear();
+  if (line.empty()) return;
+  // A position can only be carried up to INT32_MAX, so a line longer than that is read as if it
+  // ended one unit before.
+  const int64_t length = std::min<int64_t>(Length(line), INT32_MAX - 1);
+  int64_t pos = position;
+  if (pos < 1 || pos > length + 1) return;
+  while (pos <= length && line[static_cast<size_t>(pos - 1)] == u' ') ++pos;
+  const int64_t start = pos;
+  while (pos <= length && line[static_cast<size_t>(pos - 1)] != u' ') ++pos;
+  word.assign(line.substr(static_cast<size_t>(start - 1), static_cast<size_t>(pos - start)));
+  position = static_cast<int32_t>(pos);
+}
+
+}  // namespace brevak
