@@ -1,0 +1,94 @@
+// TStringList: an ordered list of text lines, with the byte rules by which a file or a fetched
+// document becomes lines and lines become a file. Tested by tests/listfile/stringlist_test.cpp.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "listfile/memorystream.h"
+#include "text/exception.h"
+
+namespace brevak {
+
+// The encoding a load found, and a save writes. encAnsi is the system ANSI code page
+// (listfile/codepage.h); a list that was never loaded remembers encNone and saves in it too.
+enum class TEncoding { encNone, encAnsi, encUTF8, encUTF16LE, encUTF16BE };
+
+// What a load does with bytes after the UTF-8 signature that are not valid UTF-8.
+enum class TInvalidUTF8 {
+  iuEmptyText,  // they decode to the empty text: no lines (fetched documents)
+  iuRefuse,     // the load raises EInvalidUTF8 and the list stays as it was (the list file)
+};
+
+// "List index out of bounds (%d)"
+class EListError : public Exception {
+public:
+  explicit EListError(int index);
+};
+
+// A file that begins with the UTF-8 signature but does not hold UTF-8; names the file.
+class EInvalidUTF8 : public Exception {
+public:
+  explicit EInvalidUTF8(const std::string& path);
+};
+
+class TStringList {
+public:
+  TStringList();
+  ~TStringList();
+  TStringList(const TStringList&) = delete;
+  TStringList& operator=(const TStringList&) = delete;
+
+  // Appends text unchanged (any unit, line ends included) as the last line; returns its index.
+  int Add(std::u16string_view text);
+  int Count() const { return static_cast<int>(FLines.size()); }
+  // The text of line index; raises EListError unless 0 <= index < Count().
+  std::u16string Strings(int index) const;
+  // The same without a copy; valid until the list next changes.
+  std::u16string_view StringView(int index) const;
+
+  // Replaces all lines by the decoded content of the whole file and remembers its encoding.
+  // Raises EFOpenError ("Cannot open file "%s". %s") when the file cannot be opened or read, and
+  // with iuRefuse EInvalidUTF8; the list then keeps its old lines and encoding.
+  void LoadFromFile(const std::string& path, TInvalidUTF8 invalid = TInvalidUTF8::iuEmptyText);
+  // The same for the bytes from the stream's position to its end; the stream is left at its end.
+  // Invalid UTF-8 after the signature gives no lines.
+  void LoadFromStream(TMemoryStream& stream);
+
+  // Creates or empties the file and writes the encoded lines. Raises EFCreateError ("Cannot
+  // create file "%s". %s") when it cannot be created, EWriteError when the write fails.
+  void SaveToFile(const std::string& path) const;
+  // The bytes SaveToFile writes: the signature of the remembered encoding (none for the ANSI code
+  // page) and every line followed by CR LF, the last one too.
+  std::string SaveToBytes() const;
+
+  TEncoding Encoding() const { return FEncoding; }
+
+private:
+  struct TLine {
+    std::size_t Start;
+    std::size_t Length;
+  };
+  // Every line's units, one after another in one buffer; a loaded text keeps its line ends
+  // between the lines, which the index skips.
+  struct TText {
+    std::unique_ptr<char16_t[]> Units;
+    std::size_t Size = 0;
+    std::size_t Capacity = 0;
+  };
+
+  // Decodes bytes (a whole file or stream) and, unless refused, replaces the lines by them.
+  void LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path);
+  void CheckIndex(int index) const;
+  template <typename TUnit>
+  static void SplitLines(const TUnit* text, std::size_t size, std::vector<TLine>& lines);
+
+  TText FText;
+  std::vector<TLine> FLines;
+  TEncoding FEncoding = TEncoding::encNone;
+};
+
+}  // namespace brevak

@@ -1,0 +1,429 @@
+// TBlockSocket and TTCPBlockSocket on POSIX sockets. The socket is non-blocking once created, so
+// that every wait (connecting, sending, each packet) is a poll with a time limit.
+// Tested by tests/net/blocksocket_test.cpp.
+#include "net/blocksocket.h"
+
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "net/sslplugin.h"
+
+namespace brevak {
+namespace {
+
+constexpr int kMaxWaiting = 65536;
+
+// A peer that goes away while we write must not end the process: writes report EPIPE instead.
+void IgnoreBrokenPipe() {
+  static std::once_flag once;
+  std::call_once(once, [] { std::signal(SIGPIPE, SIG_IGN); });
+}
+
+// Four decimal parts of 0 to 255, digits only.
+bool IsIP4Literal(const std::string& host) {
+  int parts = 0;
+  std::size_t i = 0;
+  while (i <= host.size()) {
+    std::size_t j = i;
+    int value = 0;
+    while (j < host.size() && host[j] >= '0' && host[j] <= '9' && j - i < 3) value = value * 10 + (host[j++] - '0');
+    if (j == i || value > 255) return false;
+    ++parts;
+    if (j == host.size()) break;
+    if (host[j] != '.') return false;
+    i = j + 1;
+  }
+  return parts == 4;
+}
+
+int MapErrno(int err) {
+  switch (err) {
+    case ECONNRESET: case EPIPE: case ECONNABORTED: return WSAECONNRESET;
+    case ETIMEDOUT: return WSAETIMEDOUT;
+    case ECONNREFUSED: return WSAECONNREFUSED;
+    case ENETUNREACH: return WSAENETUNREACH;
+    case EHOSTUNREACH: return WSAEHOSTUNREACH;
+    case ENOTCONN: return WSAENOTCONN;
+    case ENOMEM: case ENOBUFS: return WSAENOBUFS;
+    default: return 10000 + err;
+  }
+}
+
+bool WouldBlock(int err) { return err == EAGAIN || err == EWOULDBLOCK || err == EINPROGRESS; }
+
+}  // namespace
+
+TBlockSocket::TBlockSocket() { IgnoreBrokenPipe(); }
+
+TBlockSocket::~TBlockSocket() { RawClose(); }
+
+void TBlockSocket::SetError(int code, std::string desc) {
+  FLastError = code;
+  FLastErrorDesc = std::move(desc);
+}
+
+void TBlockSocket::SetSystemError(int err) { SetError(MapErrno(err), std::strerror(err)); }
+
+bool TBlockSocket::WaitFor(short events, int timeout) {
+  pollfd p{FSocket, events, 0};
+  int r;
+  do {
+    r = poll(&p, 1, timeout);
+  } while (r < 0 && errno == EINTR);
+  if (r == 0) {
+    SetError(WSAETIMEDOUT, "timed out");
+    return false;
+  }
+  if (r < 0) {
+    SetSystemError(errno);
+    return false;
+  }
+  return true;
+}
+
+void TBlockSocket::Connect(const std::string& host, const std::string& port) {
+  ResetLastError();
+  RawClose();
+  ClearBuffer();
+  FLastCR = FLastLF = false;
+
+  TSocketFamily family = Family;
+  if (family == SF_Any) {
+    if (IsIP4Literal(host)) family = SF_IP4;
+    else if (host.find(':') != std::string::npos) family = SF_IP6;
+  }
+  int order[2] = {AF_INET, AF_INET6};
+  int tries = 2;
+  if (family == SF_IP4) tries = 1;
+  else if (family == SF_IP6) { order[0] = AF_INET6; tries = 1; }
+  else if (!PreferIP4) std::swap(order[0], order[1]);
+
+  addrinfo* found = nullptr;
+  int gaiError = 0;
+  for (int i = 0; i < tries && !found; ++i) {
+    addrinfo hints{};
+    hints.ai_family = order[i];
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    gaiError = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
+    if (gaiError != 0) found = nullptr;
+  }
+  if (!found) {
+    SetError(WSAHOST_NOT_FOUND, gai_strerror(gaiError));
+    return;
+  }
+  FSocket = socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, found->ai_protocol);
+  if (FSocket < 0) {
+    SetSystemError(errno);
+    freeaddrinfo(found);
+    return;
+  }
+  int r = connect(FSocket, found->ai_addr, found->ai_addrlen);
+  int err = errno;
+  freeaddrinfo(found);
+  if (r < 0 && !WouldBlock(err)) {
+    SetSystemError(err);
+    RawClose();
+    return;
+  }
+  if (r < 0) {
+    if (!WaitFor(POLLOUT, ConnectionTimeout > 0 ? ConnectionTimeout : -1)) {
+      RawClose();
+      return;
+    }
+    socklen_t len = sizeof err;
+    if (getsockopt(FSocket, SOL_SOCKET, SO_ERROR, &err, &len) < 0) err = errno;
+    if (err != 0) {
+      SetSystemError(err);
+      RawClose();
+    }
+  }
+}
+
+int TBlockSocket::SendBuffer(const char* buffer, int length) {
+  if (FSocket < 0) {
+    SetError(WSAENOTCONN, "not connected");
+    return -1;
+  }
+  for (;;) {
+    ssize_t r = send(FSocket, buffer, static_cast<std::size_t>(length), MSG_NOSIGNAL);
+    if (r >= 0) return static_cast<int>(r);
+    int err = errno;
+    if (err == EINTR) continue;
+    if (!WouldBlock(err)) {
+      SetSystemError(err);
+      return -1;
+    }
+    if (!WaitFor(POLLOUT, ConnectionTimeout > 0 ? ConnectionTimeout : -1)) return -1;
+  }
+}
+
+void TBlockSocket::SendString(std::string_view data) {
+  ResetLastError();
+  while (!data.empty()) {
+    int piece = static_cast<int>(std::min<std::size_t>(data.size(), static_cast<std::size_t>(SendMaxChunk)));
+    int sent = SendBuffer(data.data(), piece);
+    if (sent <= 0) {
+      if (FLastError == 0) SetError(WSAECONNRESET, "connection closed by the peer");
+      return;
+    }
+    data.remove_prefix(static_cast<std::size_t>(sent));
+  }
+}
+
+int TBlockSocket::RecvBuffer(char* buffer, int length) {
+  if (FSocket < 0) {
+    SetError(WSAENOTCONN, "not connected");
+    return -1;
+  }
+  for (;;) {
+    ssize_t r = recv(FSocket, buffer, static_cast<std::size_t>(length), 0);
+    if (r > 0) return static_cast<int>(r);
+    if (r == 0) {
+      SetError(WSAECONNRESET, "connection closed by the peer");
+      return 0;
+    }
+    int err = errno;
+    if (err == EINTR) continue;
+    if (!WouldBlock(err)) {
+      SetSystemError(err);
+      return -1;
+    }
+    if (!WaitFor(POLLIN, FRecvTimeout > 0 ? FRecvTimeout : -1)) return -1;
+  }
+}
+
+int TBlockSocket::RawWaitingData() {
+  if (FSocket < 0) return 0;
+  int count = 0;
+  if (ioctl(FSocket, FIONREAD, &count) < 0) return 0;
+  return std::min(count, kMaxWaiting);
+}
+
+int TBlockSocket::WaitingData() { return RawWaitingData(); }
+
+bool TBlockSocket::CanRead(int timeout) {
+  if (FSocket < 0) return false;
+  pollfd p{FSocket, POLLIN, 0};
+  int r;
+  do {
+    r = poll(&p, 1, timeout);
+  } while (r < 0 && errno == EINTR);
+  return r > 0;
+}
+
+void TBlockSocket::ApplyLineEndMemory(std::string& packet) {
+  if (!packet.empty() && ((FLastCR && packet[0] == '\n') || (FLastLF && packet[0] == '\r'))) packet.erase(0, 1);
+  FLastCR = FLastLF = false;
+}
+
+std::string TBlockSocket::TakeBuffer() {
+  std::string rest = FBufferPos == 0 ? std::move(FBuffer) : FBuffer.substr(FBufferPos);
+  ClearBuffer();
+  return rest;
+}
+
+std::string TBlockSocket::ReadPacket() {
+  std::string packet;
+  int waiting = WaitingData();
+  if (waiting == 0) {
+    if (!CanRead(FRecvTimeout)) {
+      if (IsOpen()) SetError(WSAETIMEDOUT, "timed out");
+      else SetError(WSAENOTCONN, "not connected");
+      return packet;
+    }
+    waiting = WaitingData();
+    if (waiting == 0) {
+      SetError(WSAECONNRESET, "connection closed by the peer");
+      return packet;
+    }
+  }
+  packet.resize(static_cast<std::size_t>(waiting));
+  int got = RecvBuffer(packet.data(), waiting);
+  packet.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  if (FLastError == 0) ApplyLineEndMemory(packet);
+  return packet;
+}
+
+std::string TBlockSocket::RecvPacket(int timeout) {
+  ResetLastError();
+  FRecvTimeout = timeout;
+  try {
+    if (FBufferPos < FBuffer.size()) return TakeBuffer();
+    return ReadPacket();
+  } catch (const std::bad_alloc&) {
+    SetError(WSAENOBUFS, "out of memory");
+    return {};
+  }
+}
+
+std::string TBlockSocket::RecvString(int timeout) {
+  ResetLastError();
+  FRecvTimeout = timeout;
+  std::size_t scanned = 0;  // bytes of the line buffer known to hold no line end
+  try {
+    for (;;) {
+      std::string_view pending = LineBuffer();
+      std::size_t p;
+      std::size_t next;
+      if (ConvertLineEnd) {
+        p = pending.find_first_of("\r\n", scanned);
+        next = p + 1;
+        if (p != std::string_view::npos) {
+          if (next == pending.size()) {
+            // A lone CR or LF ends what arrived so far: its partner may open the next packet.
+            (pending[p] == '\r' ? FLastCR : FLastLF) = true;
+          } else if (pending[next] != pending[p] && (pending[next] == '\r' || pending[next] == '\n')) {
+            ++next;
+          }
+        }
+      } else {
+        // Only CR LF ends a line.
+        p = pending.find("\r\n", scanned > 0 ? scanned - 1 : 0);
+        next = p + 2;
+      }
+      if (p != std::string_view::npos) {
+        std::string line(pending.substr(0, p));
+        FBufferPos += next;
+        if (FBufferPos == FBuffer.size()) ClearBuffer();
+        return line;
+      }
+      scanned = pending.size();
+      if (MaxLineLength > 0 && scanned > static_cast<std::size_t>(MaxLineLength)) {
+        SetError(WSAEMSGSIZE, "line too long");
+        return {};
+      }
+      std::string packet = ReadPacket();
+      if (FLastError != 0) return {};
+      if (FBufferPos > 0) {
+        FBuffer.erase(0, FBufferPos);
+        FBufferPos = 0;
+      }
+      FBuffer += packet;
+    }
+  } catch (const std::bad_alloc&) {
+    SetError(WSAENOBUFS, "out of memory");
+    return {};
+  }
+}
+
+std::string TBlockSocket::RecvBufferStr(int64_t length, int timeout) {
+  ResetLastError();
+  FRecvTimeout = timeout;
+  std::string result;
+  try {
+    std::size_t want = static_cast<std::size_t>(std::max<int64_t>(length, 0));
+    std::string_view pending = LineBuffer();
+    if (pending.size() >= want) {
+      result.assign(pending.substr(0, want));
+      FBufferPos += want;
+      if (FBufferPos == FBuffer.size()) ClearBuffer();
+      return result;
+    }
+    result = TakeBuffer();
+    while (result.size() < want) {
+      std::string packet = ReadPacket();
+      if (FLastError != 0) return {};
+      if (result.empty()) result.swap(packet);
+      else result += packet;
+    }
+    if (result.size() > want) {
+      FBuffer.assign(result, want);
+      result.resize(want);
+    }
+  } catch (const std::bad_alloc&) {
+    SetError(WSAENOBUFS, "out of memory");
+    return {};
+  }
+  return result;
+}
+
+void TBlockSocket::RecvStreamSize(TMemoryStream& stream, int timeout, int64_t size) {
+  ResetLastError();
+  while (size > 0) {
+    int64_t piece = std::min<int64_t>(size, SendMaxChunk);
+    std::string bytes = RecvBufferStr(piece, timeout);
+    if (FLastError != 0) return;
+    try {
+      stream.Write(bytes);
+    } catch (const std::bad_alloc&) {
+      SetError(WSAENOBUFS, "out of memory");
+      return;
+    }
+    size -= piece;
+  }
+}
+
+void TBlockSocket::RawClose() {
+  if (FSocket < 0) return;
+  if (FLastError == 0) {
+    // Tell the peer we are done, then throw away what it had already sent.
+    shutdown(FSocket, SHUT_WR);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    char sink[4096];
+    for (int i = 0; i < 64 && recv(FSocket, sink, sizeof sink, 0) > 0; ++i) {
+    }
+  }
+  close(FSocket);
+  FSocket = -1;
+}
+
+void TBlockSocket::CloseSocket() { RawClose(); }
+
+TTCPBlockSocket::TTCPBlockSocket() : FSSL(NewSSLPlugin()) {}
+
+TTCPBlockSocket::~TTCPBlockSocket() { TTCPBlockSocket::CloseSocket(); }
+
+void TTCPBlockSocket::CloseSocket() {
+  if (FSSL->SSLEnabled) FSSL->Shutdown();
+  RawClose();
+}
+
+int TTCPBlockSocket::SendBuffer(const char* buffer, int length) {
+  if (!FSSL->SSLEnabled) return TBlockSocket::SendBuffer(buffer, length);
+  int r = FSSL->SendBuffer(buffer, length, ConnectionTimeout);
+  if (r < 0) SetError(FSSL->TimedOut() ? WSAETIMEDOUT : WSASYSNOTREADY, FSSL->LastErrorDesc);
+  else if (r == 0) SetError(WSAECONNRESET, "connection closed by the peer");
+  return r;
+}
+
+int TTCPBlockSocket::RecvBuffer(char* buffer, int length) {
+  if (!FSSL->SSLEnabled) return TBlockSocket::RecvBuffer(buffer, length);
+  int r = FSSL->RecvBuffer(buffer, length, FRecvTimeout);
+  // The peer's close-notify (or its TCP close, which counts the same) ends the stream as a TCP
+  // close would.
+  if (r < 0) SetError(FSSL->TimedOut() ? WSAETIMEDOUT : WSASYSNOTREADY, FSSL->LastErrorDesc);
+  else if (r == 0) SetError(WSAECONNRESET, "connection closed by the peer");
+  return r;
+}
+
+int TTCPBlockSocket::WaitingData() {
+  if (FSSL->SSLEnabled) {
+    int pending = FSSL->WaitingData();
+    if (pending > 0) return std::min(pending, kMaxWaiting);
+  }
+  return RawWaitingData();
+}
+
+bool TTCPBlockSocket::SSLDoConnect() {
+  ResetLastError();
+  if (FSSL->Connect(FSocket, ConnectionTimeout)) return true;
+  SetError(WSASYSNOTREADY, FSSL->LastErrorDesc);
+  return false;
+}
+
+}  // namespace brevak

@@ -1,0 +1,132 @@
+// TBlockSocket / TTCPBlockSocket: one blocking TCP connection with a line buffer, on POSIX sockets.
+// Never throws: every operation records its outcome in LastError (0 = success) and keeps the
+// system's text for it in LastErrorDesc. Tested by tests/net/blocksocket_test.cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "listfile/memorystream.h"
+
+namespace brevak {
+
+class TCustomSSL;
+
+// The error numbers the socket layer records. The HTTP client tests the first three.
+inline constexpr int WSAECONNRESET = 10054;    // connection closed or reset by the peer
+inline constexpr int WSAETIMEDOUT = 10060;     // no data (or no connection) within the time limit
+inline constexpr int WSASYSNOTREADY = 10091;   // TLS channel failure
+inline constexpr int WSAEMSGSIZE = 10040;      // a line longer than MaxLineLength
+inline constexpr int WSAENOBUFS = 10055;       // out of memory
+inline constexpr int WSAENETUNREACH = 10051;
+inline constexpr int WSAECONNREFUSED = 10061;
+inline constexpr int WSAEHOSTUNREACH = 10065;
+inline constexpr int WSAENOTCONN = 10057;
+inline constexpr int WSAHOST_NOT_FOUND = 11001;
+
+enum TSocketFamily { SF_Any, SF_IP4, SF_IP6 };
+
+class TBlockSocket {
+public:
+  TBlockSocket();
+  virtual ~TBlockSocket();
+  TBlockSocket(const TBlockSocket&) = delete;
+  TBlockSocket& operator=(const TBlockSocket&) = delete;
+
+  // Shuts down sending, discards what is waiting and closes. Harmless when not open.
+  virtual void CloseSocket();
+  // Resolves host (IPv4 first unless Family says otherwise; the first address only) and connects,
+  // waiting at most ConnectionTimeout ms (0: no limit of our own).
+  virtual void Connect(const std::string& host, const std::string& port);
+  // Hands one piece to the network; the count sent, or -1 with LastError set.
+  virtual int SendBuffer(const char* buffer, int length);
+  // Sends all bytes in pieces of at most SendMaxChunk.
+  virtual void SendString(std::string_view data);
+  // One read of at most length bytes; 0 means the peer closed (LastError WSAECONNRESET).
+  virtual int RecvBuffer(char* buffer, int length);
+  // Exactly length bytes from LineBuffer and then packets; "" with LastError set when cut short
+  // (the partial piece is dropped). Bytes beyond the count stay in LineBuffer.
+  virtual std::string RecvBufferStr(int64_t length, int timeout);
+  // One line without its terminator; "" with LastError set on an error.
+  virtual std::string RecvString(int timeout);
+  // Whatever is available: LineBuffer, else waiting bytes, else the next arrival within timeout ms.
+  virtual std::string RecvPacket(int timeout);
+  // Bytes that can be read without waiting (at most 65536).
+  virtual int WaitingData();
+  // Whether the socket is readable (data or the peer's close) within timeout ms.
+  virtual bool CanRead(int timeout);
+
+  // Appends exactly size bytes to stream, read in pieces of SendMaxChunk with RecvBufferStr.
+  // Stops at the first piece cut short, which is dropped; LastError tells why.
+  void RecvStreamSize(TMemoryStream& stream, int timeout, int64_t size);
+
+  void ResetLastError() { SetError(0, ""); }
+  int LastError() const { return FLastError; }
+  const std::string& LastErrorDesc() const { return FLastErrorDesc; }
+  virtual bool IsOpen() const { return FSocket >= 0; }
+
+  bool ConvertLineEnd = false;      // lines may end in CR, LF, CR LF or LF CR (else CR LF only)
+  bool InterPacketTimeout = true;   // the time limit applies to each wait for a packet
+  int MaxLineLength = 0;            // 0: no limit
+  int SendMaxChunk = 65536;
+  bool PreferIP4 = true;
+  TSocketFamily Family = SF_Any;
+  int ConnectionTimeout = 0;        // ms for connecting, sending and the TLS handshake; 0: no limit
+  // Bytes received but not yet consumed; every read takes from here first.
+  std::string_view LineBuffer() const { return std::string_view(FBuffer).substr(FBufferPos); }
+
+protected:
+  void SetError(int code, std::string desc);
+  // Records errno (as left by a failed system call) under the layer's numbers.
+  void SetSystemError(int err);
+  // Waits until the socket is readable (events POLLIN) or writable (POLLOUT), at most timeout ms
+  // (negative: no limit). False on time-out (LastError WSAETIMEDOUT) or a poll failure.
+  bool WaitFor(short events, int timeout);
+  // The raw socket operations underneath the TLS channel.
+  int RawWaitingData();
+  void RawClose();
+  // Drops the byte that completes a line end split across packets.
+  void ApplyLineEndMemory(std::string& packet);
+  // RecvPacket without the line buffer: waiting bytes, else the next arrival within FRecvTimeout.
+  std::string ReadPacket();
+  // Empties the line buffer and returns what it held.
+  std::string TakeBuffer();
+  void ClearBuffer() {
+    FBuffer.clear();
+    FBufferPos = 0;
+  }
+
+  int FSocket = -1;
+  int FLastError = 0;
+  std::string FLastErrorDesc;
+  std::string FBuffer;      // the line buffer is FBuffer from FBufferPos on
+  std::size_t FBufferPos = 0;
+  int FRecvTimeout = 0;     // the limit of the read in progress
+  bool FLastCR = false;     // the last line ended with a lone CR
+  bool FLastLF = false;     // ... with a lone LF
+};
+
+// The HTTP client's socket: a TBlockSocket whose sends and receives pass through the TLS plug-in
+// once SSLDoConnect has succeeded.
+class TTCPBlockSocket : public TBlockSocket {
+public:
+  TTCPBlockSocket();
+  ~TTCPBlockSocket() override;
+
+  void CloseSocket() override;
+  int SendBuffer(const char* buffer, int length) override;
+  int RecvBuffer(char* buffer, int length) override;
+  int WaitingData() override;
+
+  // Runs the TLS client handshake on the connected socket, bounded by ConnectionTimeout.
+  // False with LastError WSASYSNOTREADY when TLS is unavailable or the handshake fails.
+  virtual bool SSLDoConnect();
+  TCustomSSL& SSL() { return *FSSL; }
+
+private:
+  std::unique_ptr<TCustomSSL> FSSL;
+};
+
+}  // namespace brevak

@@ -1,0 +1,108 @@
+// THTTPSend: one blocking HTTP GET per object over a TTCPBlockSocket (TLS for https URLs).
+// URL splitting and the request head live here; the response parsing (status line, header block,
+// body framing) is in httpresponse.*. Tested by tests/net/httpsend_test.cpp.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "listfile/memorystream.h"
+
+namespace brevak {
+
+class TTCPBlockSocket;
+
+// How the response body is framed.
+enum TTransferEncoding { TE_UNKNOWN, TE_IDENTITY, TE_CHUNKED };
+
+// The parts of a URL as the client uses them. Port and target are text, as on the wire.
+struct TUrlParts {
+  std::string Scheme = "http";
+  std::string User;
+  std::string Password;
+  std::string Host;
+  std::string Port = "80";
+  std::string Target = "/";  // "/" followed by everything after the host part, query and fragment kept
+};
+
+// Splits a URL into scheme, user, password, host, port and request target. Never fails: whatever
+// is missing keeps its default; an empty host becomes "localhost".
+TUrlParts SplitUrl(const std::string& URL);
+
+class THTTPSend {
+public:
+  THTTPSend();
+  // Uses the given socket instead of a new TTCPBlockSocket (a scripted transport in tests).
+  explicit THTTPSend(std::unique_ptr<TTCPBlockSocket> sock);
+  ~THTTPSend();
+  THTTPSend(const THTTPSend&) = delete;
+  THTTPSend& operator=(const THTTPSend&) = delete;
+
+  // Sends one request for URL and reads the whole response. True when a complete response was read,
+  // whatever its status (404, 301 ... included); false on a network, TLS or framing failure, with
+  // ErrorCause() telling why. Never throws.
+  bool HTTPMethod(const std::string& Method, const std::string& URL);
+
+  // The response body (chunk framing removed), read position 0 after HTTPMethod.
+  TMemoryStream& Document() { return FDocument; }
+  // After a response: the status line, the header lines (folded lines joined) and a final empty line.
+  const std::vector<std::string>& Headers() const { return FHeaders; }
+  // 500 until a status line is read, then its code; 0 when the first line was no status line.
+  int ResultCode() const { return FResultCode; }
+  const std::string& ResultString() const { return FResultString; }
+  // The byte count of the last counted body piece (Content-Length, or the last chunk size).
+  int64_t DownloadSize() const { return FDownloadSize; }
+  // After a false result: a human-readable cause (UTF-8), e.g. "connection refused"; else empty.
+  const std::string& ErrorCause() const { return FErrorCause; }
+  const std::string& TargetHost() const { return FTargetHost; }
+  const std::string& TargetPort() const { return FTargetPort; }
+  TTCPBlockSocket& Sock() { return *FSock; }
+
+  // Settings.
+  std::string Protocol = "1.0";
+  std::string UserAgent = "Mozilla/4.0 (compatible; Brevak)";
+  bool KeepAlive = true;
+  int KeepAliveTimeout = 300;           // seconds, written in the Keep-Alive header
+  int Timeout = 90000;                  // ms: each wait for data, connecting, the TLS handshake
+  bool AddPortNumberToHost = true;
+  bool Status100 = false;
+  std::string MimeType = "text/html";   // after a response: its Content-Type
+  int64_t RangeStart = 0;
+  int64_t RangeEnd = 0;
+  std::vector<std::string> Cookies;     // name=value
+  std::string UserName;
+  std::string Password;
+  std::string ProxyHost;
+  std::string ProxyPort = "8080";
+  std::string IPInterface = "0.0.0.0";
+
+  // Largest response body accepted; a larger one makes HTTPMethod fail.
+  int64_t MaxBodySize = int64_t(256) << 20;
+
+private:
+  bool DoHTTPMethod(const std::string& Method, const std::string& URL);
+  // The request head: request line, header lines, empty line, each ending in CR LF.
+  std::string ComposeHead(const std::string& Method, const TUrlParts& url, std::size_t bodySize) const;
+  // The socket's last error in words; handshake tells a TLS failure at the handshake apart.
+  std::string SocketCause(bool handshake) const;
+  // Records the cause, drops the connection and returns false.
+  bool Fail(std::string cause);
+  // Keeps the name=value pair of each Set-Cookie line in Cookies.
+  void StoreCookies();
+
+  std::unique_ptr<TTCPBlockSocket> FSock;
+  TMemoryStream FDocument;
+  std::vector<std::string> FHeaders;
+  int FResultCode = 500;
+  std::string FResultString;
+  int64_t FDownloadSize = 0;
+  std::string FErrorCause;
+  std::string FTargetHost;
+  std::string FTargetPort;
+  std::string FAliveHost;  // host and port of the connection left open, empty when none
+  std::string FAlivePort;
+};
+
+}  // namespace brevak

@@ -1,0 +1,200 @@
+#include "listfile/stringlist.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "listfile/fileio.h"
+#include "listfile/tempdir.h"
+
+namespace brevak {
+namespace {
+
+using testing_support::ReadBytes;
+using testing_support::TTempDir;
+using testing_support::WriteBytes;
+using Lines = std::vector<std::u16string>;
+
+Lines LinesOf(const TStringList& list) {
+  Lines lines;
+  for (int i = 0; i < list.Count(); ++i) lines.push_back(list.Strings(i));
+  return lines;
+}
+
+TStringList* LoadBytes(TStringList& list, std::string_view bytes) {
+  TMemoryStream stream;
+  stream.Write(bytes);
+  list.LoadFromStream(stream);
+  return &list;
+}
+
+TEST(StringListLoad, BytesToLines) {
+  struct Case {
+    std::string_view bytes;
+    Lines lines;
+    TEncoding encoding;
+  };
+  using enum TEncoding;
+  const Case kCases[] = {
+      // Line ends
+      {"a\r\nb", {u"a", u"b"}, encAnsi},
+      {"a\nb", {u"a", u"b"}, encAnsi},
+      {"a\rb", {u"a", u"b"}, encAnsi},
+      {"a\r\n", {u"a"}, encAnsi},
+      {"a\r\n\r\n", {u"a", u""}, encAnsi},
+      {"a\n\rb", {u"a", u"", u"b"}, encAnsi},
+      {"a\r\r\nb", {u"a", u"", u"b"}, encAnsi},
+      {"", {}, encAnsi},
+      {"\r\n", {u""}, encAnsi},
+      {"\n\n", {u"", u""}, encAnsi},
+      {"tab\there and a long line past the word size\r\nx", {u"tab\there and a long line past the word size", u"x"}, encAnsi},
+      // NUL ends the text
+      {std::string_view("a\0b", 3), {u"a"}, encAnsi},
+      {std::string_view("\0a", 2), {}, encAnsi},
+      {std::string_view("abcdefghij\r\nkl\0mn\r\n", 19), {u"abcdefghij", u"kl"}, encAnsi},
+      // The ANSI code page
+      {"[AGB]\r\nUA1AAA=AGB \xB9" "1\r\n\xC0\xFF\x98", {u"[AGB]", u"UA1AAA=AGB \u21161", u"\u0410\u044F\u0098"}, encAnsi},
+      // UTF-8 signature
+      {"\xEF\xBB\xBFx\xD0\x90\r\ny", {u"x\u0410", u"y"}, encUTF8},
+      {"\xEF\xBB\xBFx\xC3y", {}, encUTF8},
+      {"\xEF\xBB\xBF", {}, encUTF8},
+      {"\xEF\xBB", {u"\u043F\u00BB"}, encAnsi},
+      // UTF-16 signatures; a stray byte at the end is dropped
+      {std::string_view("\xFF\xFE" "a\0\r\0\n\0\x16\x21" "c", 11), {u"a", u"\u2116"}, encUTF16LE},
+      {std::string_view("\xFE\xFF\0a\0\n\x21\x16", 8), {u"a", u"\u2116"}, encUTF16BE},
+      {"\xFF\xFE", {}, encUTF16LE},
+      // A UTF-32 signature reads as UTF-16 whose first unit is NUL
+      {std::string_view("\xFF\xFE\0\0a\0b\0", 8), {}, encUTF16LE},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
+    TStringList list;
+    LoadBytes(list, c.bytes);
+    EXPECT_EQ(LinesOf(list), c.lines);
+    EXPECT_EQ(list.Encoding(), c.encoding);
+  }
+}
+
+TEST(StringListLoad, StreamIsReadFromItsPositionAndLeftAtItsEnd) {
+  TMemoryStream stream;
+  stream.Write("skip\r\nkeep\r\n");
+  stream.SetPosition(6);
+  TStringList list;
+  list.Add(u"old");
+  list.LoadFromStream(stream);
+  EXPECT_EQ(LinesOf(list), Lines{u"keep"});
+  EXPECT_EQ(stream.Position(), stream.Size());
+}
+
+TEST(StringListSave, LinesToBytes) {
+  struct Case {
+    std::string_view loaded;  // what the list was loaded from, to set its encoding; null: never loaded
+    Lines added;
+    std::string_view bytes;
+  };
+  const Case kCases[] = {
+      // Never loaded: the ANSI code page, no signature
+      {{}, {}, ""},
+      {{}, {u"[AGB]", u"UA1AAA=AGB \u21161"}, "[AGB]\r\nUA1AAA=AGB \xB9" "1\r\n"},
+      {{}, {u"caf\u00E9", u"\U0001F600"}, "caf?\r\n?\r\n"},
+      {{}, {u"a\rb", u""}, "a\rb\r\n\r\n"},
+      // The encoding of the last load, with its signature
+      {"x", {u"\u2116"}, "x\r\n\xB9\r\n"},
+      {"\xEF\xBB\xBF", {u"\u2116"}, "\xEF\xBB\xBF\xE2\x84\x96\r\n"},
+      {"\xEF\xBB\xBFold\nline", {u"new"}, "\xEF\xBB\xBFold\r\nline\r\nnew\r\n"},
+      {"\xEF\xBB\xBF\xC3", {}, "\xEF\xBB\xBF"},
+      {"\xFF\xFE", {}, "\xFF\xFE"},
+      {"\xFF\xFE", {u"a\u2116"}, std::string_view("\xFF\xFE" "a\0\x16\x21\r\0\n\0", 10)},
+      {"\xFE\xFF", {u"a"}, std::string_view("\xFE\xFF\0a\0\r\0\n", 8)},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(testing::PrintToString(std::string(c.loaded)));
+    TStringList list;
+    if (c.loaded.data() != nullptr) LoadBytes(list, c.loaded);
+    for (const std::u16string& line : c.added) list.Add(line);
+    EXPECT_EQ(list.SaveToBytes(), c.bytes);
+  }
+}
+
+TEST(StringList, AddAppendsCopiesAndReturnsTheIndex) {
+  TStringList list;
+  EXPECT_EQ(list.Add(u"UA1AAA=RRC"), 0);
+  EXPECT_EQ(list.Add(u"UA1AAA=RRC"), 1);
+  // A line of the list itself, while the buffer grows under it.
+  for (int i = 0; i < 300; ++i) list.Add(list.StringView(i));
+  EXPECT_EQ(list.Count(), 302);
+  EXPECT_EQ(list.Strings(301), u"UA1AAA=RRC");
+}
+
+TEST(StringList, BadIndexIsAnError) {
+  TStringList list;
+  list.Add(u"a");
+  for (int index : {-1, 1}) {
+    try {
+      list.Strings(index);
+      ADD_FAILURE() << index;
+    } catch (const EListError& e) {
+      EXPECT_EQ(std::string(e.what()), "List index out of bounds (" + std::to_string(index) + ")");
+    }
+  }
+}
+
+TEST(StringListFile, SavesAndLoadsBackInTheEncodingItFound) {
+  TTempDir dir;
+  std::string path = dir.Path("list.ini");
+  WriteBytes(path, "\xEF\xBB\xBF[SRR]\nR1A=SRR Member");
+  TStringList list;
+  list.LoadFromFile(path);
+  list.Add(u"[AGB]");
+  list.SaveToFile(path);
+  EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF[SRR]\r\nR1A=SRR Member\r\n[AGB]\r\n");
+}
+
+template <typename TError>
+std::string MessageOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const TError& e) {
+    return e.what();
+  }
+  return "no error";
+}
+
+TEST(StringListFile, ErrorsNameTheFullPathAndTheCause) {
+  TTempDir dir;
+  std::string missing = dir.Path("missing.ini");
+  std::string underFile = dir.Path("plain/list.ini");
+  WriteBytes(dir.Path("plain"), "a file, not a folder");
+  TStringList list;
+  list.Add(u"kept");
+
+  EXPECT_EQ(MessageOf<EFOpenError>([&] { list.LoadFromFile(missing); }),
+            "Cannot open file \"" + missing + "\". No such file or directory");
+  EXPECT_EQ(MessageOf<EFOpenError>([&] { list.LoadFromFile(dir.Dir()); }),
+            "Cannot open file \"" + dir.Dir() + "\". Is a directory");
+  EXPECT_EQ(MessageOf<EFCreateError>([&] { list.SaveToFile(underFile); }),
+            "Cannot create file \"" + underFile + "\". Not a directory");
+  // A relative path is named in full.
+  EXPECT_EQ(MessageOf<EFOpenError>([&] { list.LoadFromFile("no-such-dir/../nothing.ini"); }),
+            "Cannot open file \"" + FullPath("nothing.ini") + "\". No such file or directory");
+  EXPECT_EQ(LinesOf(list), Lines{u"kept"});
+}
+
+TEST(StringListFile, RefusedUtf8LeavesTheListAsItWas) {
+  TTempDir dir;
+  std::string path = dir.Path("bad.ini");
+  WriteBytes(path, "\xEF\xBB\xBF[AGB]\r\nUA1AAA=AGB \xB9" "1\r\n");
+  TStringList list;
+  list.Add(u"kept");
+  EXPECT_EQ(MessageOf<EInvalidUTF8>([&] { list.LoadFromFile(path, TInvalidUTF8::iuRefuse); }),
+            "Cannot load file \"" + path +
+                "\". It begins with the UTF-8 signature but does not hold valid UTF-8; it was left unchanged");
+  EXPECT_EQ(LinesOf(list), Lines{u"kept"});
+  EXPECT_EQ(list.Encoding(), TEncoding::encNone);
+  // Without the refusal the same file gives no lines.
+  list.LoadFromFile(path);
+  EXPECT_EQ(list.Count(), 0);
+}
+
+}  // namespace
+}  // namespace brevak

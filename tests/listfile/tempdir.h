@@ -1,0 +1,57 @@
+// A fresh folder under /tmp for one test, removed with everything in it afterwards, and small
+// helpers for the exact bytes of a file.
+#pragma once
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace brevak::testing_support {
+
+class TTempDir {
+public:
+  TTempDir() {
+    char name[] = "/tmp/brevak-test-XXXXXX";
+    if (mkdtemp(name) != nullptr) FPath = name;
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    // Folders a test made read-only must be writable again to be emptied.
+    std::filesystem::permissions(FPath, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(FPath, ec);
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+
+  // The folder with its trailing '/'.
+  std::string Dir() const { return FPath + "/"; }
+  std::string Path(const std::string& name) const { return Dir() + name; }
+
+private:
+  std::string FPath;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+inline unsigned ModeOf(const std::string& path) {
+  struct stat st {};
+  stat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+inline bool RunningAsRoot() { return geteuid() == 0; }
+
+}  // namespace brevak::testing_support
