@@ -296,6 +296,11 @@ std::string TBlockSocket::RecvString(int timeout) {
         p = pending.find("\r\n", scanned > 0 ? scanned - 1 : 0);
         next = p + 2;
       }
+      std::size_t length = p == std::string_view::npos ? pending.size() : p;
+      if (MaxLineLength > 0 && length > static_cast<std::size_t>(MaxLineLength)) {
+        SetError(WSAEMSGSIZE, "line too long");
+        return {};
+      }
       if (p != std::string_view::npos) {
         std::string line(pending.substr(0, p));
         FBufferPos += next;
@@ -303,10 +308,6 @@ std::string TBlockSocket::RecvString(int timeout) {
         return line;
       }
       scanned = pending.size();
-      if (MaxLineLength > 0 && scanned > static_cast<std::size_t>(MaxLineLength)) {
-        SetError(WSAEMSGSIZE, "line too long");
-        return {};
-      }
       std::string packet = ReadPacket();
       if (FLastError != 0) return {};
       if (FBufferPos > 0) {
