@@ -97,7 +97,7 @@ size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
         if (fInput[q] >= u'0' && fInput[q] <= u'9') return q;
     } else {
       const std::u16string_view window = fInput.substr(q, limit - q + follow.Units.size());
-      const size_t found = FindUnits(window, follow.Units);
+      const size_t found = follow.Finder.Find(window);
       if (found != std::u16string_view::npos) return q + found;
     }
     q = limit + 1;
@@ -210,14 +210,14 @@ bool TBacktracker::Search(size_t from, TSlots& slots) {
   const TProgram& program = *fProgram;
   if (from > fInput.size()) return false;
   if (!program.regmust.empty() &&
-      FindUnits(fInput.substr(from), program.regmust) == std::u16string_view::npos)
+      program.MustFinder.Find(fInput.substr(from)) == std::u16string_view::npos)
     return false;
   if (program.reganch) return Attempt(from, slots);
   if (program.StartLiteral >= 0) {
     // A match can only start where the leading literal occurs.
-    const std::u16string& lead = program.Nodes[static_cast<size_t>(program.StartLiteral)].Units;
+    const TUnitFinder& lead = program.Nodes[static_cast<size_t>(program.StartLiteral)].Finder;
     for (size_t q = from;;) {
-      const size_t found = FindUnits(fInput.substr(q), lead);
+      const size_t found = lead.Find(fInput.substr(q));
       if (found == std::u16string_view::npos) return false;
       if (Attempt(q + found, slots)) return true;
       q += found + 1;
