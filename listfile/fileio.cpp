@@ -42,9 +42,8 @@ std::string TemporaryName(const std::string& path) {
   return path + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
 }
 
-// Whether this process may write the existing file st describes. access() asks the kernel, which
-// lets the superuser write anything, so the permission bits are asked as well: a file that nobody
-// may write stays unwritten.
+// access() asks the kernel, which lets the superuser write anything, so the permission bits are
+// asked as well.
 bool MayWrite(const std::string& path, const struct stat& st) {
   if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
   return access(path.c_str(), W_OK) == 0;
@@ -81,6 +80,11 @@ std::string SystemErrorText(int err) {
   char buf[256];
   // The GNU strerror_r returns its text, which need not be in buf.
   return strerror_r(err, buf, sizeof buf);
+}
+
+bool MayWriteFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && MayWrite(path, st);
 }
 
 bool FileExists(const std::string& path) {

@@ -37,6 +37,10 @@ std::string SystemErrorText(int err);
 // A regular file (or a link to one) exists at path; a directory does not count.
 bool FileExists(const std::string& path);
 
+// Whether this process may write the existing file at path. The permission bits count also for
+// the superuser, whom the kernel lets write anything: a file that nobody may write is read-only.
+bool MayWriteFile(const std::string& path);
+
 // Reads the whole file into bytes. Returns 0, or the errno of the failure (bytes unchanged).
 int ReadWholeFile(const std::string& path, std::string& bytes);
 

@@ -1,0 +1,30 @@
+// The list file, on the line lists and the whole-file replacement of listfile/fileio.h.
+#include "listfile/listfile.h"
+
+#include <unistd.h>
+
+#include "listfile/exepath.h"
+#include "listfile/fileio.h"
+
+namespace brevak {
+
+std::string ListFileName() { return ExeDir() + "brevak.ini"; }
+
+void DeleteListFile() {
+  std::string path = ListFileName();
+  // The folder's permissions, not the file's, decide whether unlink works; a file marked
+  // read-only is meant to stay, so its bits are asked first.
+  if (FileExists(path) && MayWriteFile(path)) unlink(path.c_str());
+}
+
+void LoadListFile(TStringList& list) {
+  std::string path = ListFileName();
+  if (FileExists(path)) list.LoadFromFile(path, TInvalidUTF8::iuRefuse);
+}
+
+void SaveListFile(const TStringList& list) {
+  std::string path = ListFileName();
+  if (int err = ReplaceWholeFile(path, list.SaveToBytes())) throw EFCreateError(path, err);
+}
+
+}  // namespace brevak
