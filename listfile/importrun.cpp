@@ -1,13 +1,11 @@
 // The frame of one import run. Tested by tests/listfile/importrun_test.cpp.
 #include "listfile/importrun.h"
 
-#include <unistd.h>
-
 #include <cassert>
 #include <cstdint>
 #include <optional>
 
-#include "listfile/exepath.h"
+#include "listfile/listfile.h"
 #include "listfile/stringlist.h"
 #include "net/httpsend.h"
 #include "text/exception.h"
@@ -51,13 +49,6 @@ bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host, 
   }
   return true;
 }
-
-// TEMPORARY until the list file lands.
-void LoadListFile(TStringList& l) {
-  std::string p = ExeDir() + "brevak.ini";
-  if (access(p.c_str(), F_OK) == 0) l.LoadFromFile(p, TInvalidUTF8::iuRefuse);
-}
-void SaveListFile(const TStringList& l) { l.SaveToFile(ExeDir() + "brevak.ini"); }
 
 }  // namespace
 
