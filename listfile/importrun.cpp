@@ -37,7 +37,7 @@ bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host, 
   }
   const int n = lines.Count();
   for (int i = s.FirstLine; i < n; ++i) {
-    rule.Apply(lines.Strings(i), listFile);
+    rule.Apply(lines.StringView(i), listFile);
     if (s.Progress == TProgressMode::pmPerLine) {
       host.SetPercent(PerLinePercent(i, n));
       host.ProcessMessages();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "listfile/memorystream.h"
 
@@ -51,7 +52,7 @@ class TLineRule {
 public:
   virtual ~TLineRule() = default;
   // Appends zero or more entries for line to listFile; may use the matcher in the slot.
-  virtual void Apply(const std::u16string& line, TStringList& listFile) = 0;
+  virtual void Apply(std::u16string_view line, TStringList& listFile) = 0;
 };
 
 enum class THeaderPlacement { hpBeforeBody, hpAfterBody };

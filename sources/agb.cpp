@@ -9,7 +9,7 @@ namespace {
 
 class TAGBRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     std::u16string number;
     std::u16string callsign;
     int tab = TextPos(u"\t", line);
@@ -17,7 +17,7 @@ public:
       // Number: everything before the first tab, as it stands. Callsign: what follows the tab,
       // up to its first space; a second tab stays inside it.
       number = TextCopy(line, 1, tab - 1);
-      std::u16string rest = line;
+      std::u16string rest(line);
       TextDelete(rest, 1, tab);
       int space = TextPos(u" ", rest);
       callsign = space > 0 ? TextCopy(rest, 1, space - 1) : rest;

@@ -14,7 +14,7 @@ static_assert(std::char_traits<char16_t>::length(kMarker) == kMarkerLength);
 
 class TARCKRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     ForEachMatch(u"<br>(.*?)&nbsp", line, [&](std::u16string w) {
       CutThrough(w, u">");
       w = TextBefore(w, u"&nbsp");

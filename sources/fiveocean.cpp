@@ -9,7 +9,7 @@ namespace {
 
 class TFiveOceanRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     std::u16string w;
     // Links that open in a new window: the text up to the first tag. An unusable text (empty, or
     // beginning with a tag) still appends a line, the empty one.

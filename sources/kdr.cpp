@@ -10,7 +10,7 @@ namespace {
 
 class TKDRRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     std::u16string n;
     if (FirstMatch(u"<b>(.*?)<a href=", line, n)) {
       // "<b>No. #0123. </b><a href=": the text after the "#" and before the first "<", less its

@@ -11,7 +11,7 @@ namespace {
 class TTrimmedLineRule : public TLineRule {
 public:
   explicit TTrimmedLineRule(const char16_t* suffix) : FSuffix(suffix) {}
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     listFile.Add(TextTrim(line) + FSuffix);
   }
 
@@ -23,7 +23,7 @@ private:
 // not trimmed again, or the whole line when it holds no ".".
 class TRCWCRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     std::u16string t = TextTrim(line);
     int p = TextPos(u".", t);
     listFile.Add(TextCopy(t, p + 1, static_cast<int>(t.size()) - p) + SourceInfo(TSourceId::RCWC).Suffix);

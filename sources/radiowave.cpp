@@ -9,7 +9,7 @@ namespace {
 
 class TRadioWaveRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     ForEachMatch(u"<td class=\"col1\"(.*?)</a>", line, [&](std::u16string w) {
       // Past the link's "call=" and the ">" closing its tag; without "call=" the first four
       // characters go, and without "\">" the first one.

@@ -13,7 +13,7 @@ constexpr int kLengthLimit = 14;
 
 class TRCPWRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     std::u16string w;
     if (!FirstMatch(u"<td align=center>(.*?\\d.*?)</td>", line, w)) return;
     if (TextPos(u"#", w) != 0) return;  // a link within the page, not a callsign

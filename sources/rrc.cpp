@@ -10,10 +10,10 @@ namespace {
 
 class TRRCRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     if (TextPos(u"Sort by Callsign", line) == 0) return;
     // The head of the line ends with the first "valign=top>": cut through "top" and one more.
-    std::u16string r = line;
+    std::u16string r(line);
     TextDelete(r, 1, TextPos(u"top", line) + 3);
 
     // First the link texts ...

@@ -17,12 +17,12 @@ inline void CutThrough(std::u16string& w, const std::u16string& piece) { TextDel
 TMatcher& SlotMatcher();
 
 // Searches pattern in text once from its start: true with the whole match in match0.
-bool FirstMatch(const std::u16string& pattern, const std::u16string& text, std::u16string& match0);
+bool FirstMatch(const std::u16string& pattern, std::u16string_view text, std::u16string& match0);
 
 // Calls onMatch with the whole text of every match of pattern in text, left to right, each
 // search starting where the previous match ended.
 template <typename F>
-void ForEachMatch(const std::u16string& pattern, const std::u16string& text, F&& onMatch) {
+void ForEachMatch(const std::u16string& pattern, std::u16string_view text, F&& onMatch) {
   TMatcher& m = SlotMatcher();
   m.SetExpression(pattern);
   for (bool found = m.Exec(text); found; found = m.ExecNext()) onMatch(m.Match(0));

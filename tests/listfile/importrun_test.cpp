@@ -80,7 +80,7 @@ TEST_F(ImportRun, ErrorInALineRuleSavesWhatCameBeforeAndPassesTheErrorOn) {
 TEST_F(ImportRun, MatcherSlotIsFilledForTheRunOnly) {
   class TSlotProbe : public TLineRule {
   public:
-    void Apply(const std::u16string&, TStringList&) override { Seen = MatcherSlot() != nullptr; }
+    void Apply(std::u16string_view, TStringList&) override { Seen = MatcherSlot() != nullptr; }
     bool Seen = false;
   };
   for (auto use : {TMatcherUse::muCreatedFirst, TMatcherUse::muCreatedLast, TMatcherUse::muNone}) {

@@ -52,9 +52,9 @@ struct TFakeFetch {
 // Appends "entry <line>" for each line; raises at line index ThrowAt.
 class TTestRule : public TLineRule {
 public:
-  void Apply(const std::u16string& line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override {
     if (FLine++ == ThrowAt) throw Exception("rule failed at line 7");
-    listFile.Add(u"entry " + line);
+    listFile.Add(u"entry " + std::u16string(line));
   }
   int ThrowAt = -1;
 
