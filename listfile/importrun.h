@@ -43,8 +43,8 @@ using TFetchFn = std::function<bool(const std::string& url, TMemoryStream& docum
 // The real fetch: a fresh THTTPSend with its default settings, one HTTPMethod("GET", url).
 bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause);
 
-// As above, with the fetch supplied by the caller (tests and benchmarks).
-void RunSourceImport(TSourceId source, TImportHost& host, const TFetchFn& fetch);
+// As RunSourceImport, with the fetch supplied by the caller (tests and benchmarks).
+void RunSourceImportVia(TSourceId source, TImportHost& host, const TFetchFn& fetch);
 
 // A source's per-line extraction step. One object lives for one run, so a rule may carry values
 // from line to line of that run and no further.

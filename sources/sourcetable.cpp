@@ -110,13 +110,13 @@ TImportSettings SourceSettings(const TSourceInfo& info) {
   return s;
 }
 
-void RunSourceImport(TSourceId source, TImportHost& host, const TFetchFn& fetch) {
+void RunSourceImportVia(TSourceId source, TImportHost& host, const TFetchFn& fetch) {
   const TSourceInfo& info = SourceInfo(source);
   TImportSettings settings = SourceSettings(info);
   std::unique_ptr<TLineRule> rule = info.MakeRule();
   RunImport(settings, *rule, host, fetch);
 }
 
-void RunSourceImport(TSourceId source, TImportHost& host) { RunSourceImport(source, host, HTTPFetch); }
+void RunSourceImport(TSourceId source, TImportHost& host) { RunSourceImportVia(source, host, HTTPFetch); }
 
 }  // namespace brevak
