@@ -274,6 +274,41 @@ private slots:
     QVERIFY(form.SkinManager1->Active());
   }
 
+  // The real window and the real window layer: moved, closed, created again, it opens with its
+  // frame's top-left corner where it was left. (The offscreen platform gives windows a thin frame,
+  // so frame and client area differ here too.)
+  void reopensWhereItWasLeft() {
+    const QPoint where(123, 87);
+    QSize frame;
+    {
+      TfrmMain form;
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      form.move(where);
+      QCoreApplication::processEvents();
+      QCOMPARE(form.frameGeometry().topLeft(), where);
+      frame = form.frameGeometry().size();
+      QVERIFY(form.close());
+    }
+    QFile ini(FilePath("prog.ini"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    QVERIFY(text.startsWith("[TfrmMain]\r\nFormVersion=0\r\n"));
+    const QByteArray norm = QStringLiteral("\r\nNormPos=123,87,%1,%2\r\n")
+                                .arg(123 + frame.width())
+                                .arg(87 + frame.height())
+                                .toLatin1();
+    QVERIFY(text.contains(norm));
+    QVERIFY(text.contains("\r\nVisible=0\r\n"));
+    TfrmMain again;
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(again.frameGeometry().topLeft(), where);
+    QVERIFY(again.geometry().topLeft() != where);  // the frame, not the client area, is placed
+    QCOMPARE(again.size(), QSize(319, 166));
+    QVERIFY(errors.empty());
+  }
+
   void buttonsRunTheirSources() {
     TfrmMain form;
     std::vector<TSourceId> runs;
