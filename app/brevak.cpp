@@ -1,11 +1,23 @@
-// Start-up: the application, the main window, the message loop.
+// Start-up: the TLS binding, the application, the program's fonts, the main window, the message
+// loop; the TLS binding is released when the window has closed.
 #include <QApplication>
 
+#include "app/fonts.h"
 #include "app/main.h"
+#include "net/sslinterface.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  TfrmMain frmMain;
-  frmMain.show();
-  return app.exec();
+  brevak::InitSSLInterface();
+  int result = 0;
+  {
+    QApplication application(argc, argv);
+    LoadProgramFonts();
+    TfrmMain window;
+    frmMain = &window;
+    window.show();
+    result = QApplication::exec();
+    frmMain = nullptr;
+  }
+  brevak::DestroySSLInterface();
+  return result;
 }

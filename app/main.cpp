@@ -1,3 +1,166 @@
 #include "app/main.h"
 
-TfrmMain::TfrmMain(QWidget* parent) : QWidget(parent) {}
+#include <QCoreApplication>
+#include <QPushButton>
+
+#include <string>
+
+#include "app/errorbox.h"
+#include "app/fonts.h"
+#include "app/placement.h"
+#include "app/progressbar.h"
+#include "app/skin.h"
+#include "listfile/exepath.h"
+#include "listfile/listfile.h"
+
+TfrmMain* frmMain = nullptr;
+
+namespace {
+
+using brevak::TSourceId;
+
+// The layout was designed at 96 pixels per inch; Qt scales it for other densities.
+constexpr int kClientWidth = 319;
+constexpr int kClientHeight = 166;
+constexpr int kButtonHeight = 25;
+
+struct TButtonDesign {
+  QPushButton* TfrmMain::*field;
+  const char* name;
+  const char* caption;
+  const char* hint;  // UTF-8
+  int left, top, width;
+  void (TfrmMain::*handler)();
+};
+
+// In tab order.
+const TButtonDesign kButtons[] = {
+    {&TfrmMain::btnHamlog, "btnHamlog", "Hamlog", "User Hamlog", 8, 8, 97,
+     &TfrmMain::btnHamlogClick},
+    {&TfrmMain::btnSRR, "btnSRR", "Create SRR", "SRR", 111, 8, 97, &TfrmMain::btnSRRClick},
+    {&TfrmMain::btnKDR, "btnKDR", "Create KDR", "Клуб дипломированных радиолюбителей (KDR)", 214,
+     8, 97, &TfrmMain::btnKDRClick},
+    {&TfrmMain::btnAGB, "btnAGB", "Create AGB", "Activity Group of Belarus", 8, 39, 97,
+     &TfrmMain::btnAGBClick},
+    {&TfrmMain::btnARCK, "btnARCK", "Create ARCK", "Amateur Radio Club Kristall", 111, 39, 97,
+     &TfrmMain::btnARCKClick},
+    {&TfrmMain::btnRCWC, "btnRCWC", "Create RCWC", "Russian CW Club", 214, 39, 97,
+     &TfrmMain::btnRCWCClick},
+    {&TfrmMain::btn5Ocean, "btn5Ocean", "Create 5 Ocean", "Fifth Ocean", 8, 70, 97,
+     &TfrmMain::btn5OceanClick},
+    {&TfrmMain::btnRDXC, "btnRDXC", "Create RRC", "Russian Robinson Club", 112, 70, 96,
+     &TfrmMain::btnRDXCClick},
+    {&TfrmMain::btnRCPW, "btnRCPW", "Create RCPW", "Radio Club <ПВ>", 216, 70, 95,
+     &TfrmMain::btnRCPWClick},
+    {&TfrmMain::btnRadioWave, "btnRadioWave", "Create RadioWave", "Клуб путешественников РадиоВолна",
+     88, 103, 145, &TfrmMain::btnRadioWaveClick},
+};
+
+}  // namespace
+
+TfrmMain::TfrmMain(QWidget* parent) : TForm(parent) {
+  SetUpWindow();
+  CreateButtons();
+  CreateProgressBar();
+  CreateComponents();
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() { DoDestroy(); }
+
+void TfrmMain::SetUpWindow() {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Brevak.ini"));
+  // A single, fixed border and a title bar with the close button only.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+  setFixedSize(kClientWidth, kClientHeight);
+  BorderStyle = bsSingle;
+  setFont(ProgramFont());
+}
+
+void TfrmMain::CreateButtons() {
+  QWidget* previous = nullptr;
+  for (const TButtonDesign& design : kButtons) {
+    auto* button = new QPushButton(QString::fromUtf8(design.caption), this);
+    button->setObjectName(QString::fromLatin1(design.name));
+    button->setToolTip(QString::fromUtf8(design.hint));
+    button->setGeometry(design.left, design.top, design.width, kButtonHeight);
+    // No tab stop: the Tab key never brings the focus to a button; a click still may.
+    button->setFocusPolicy(Qt::ClickFocus);
+    connect(button, &QPushButton::clicked, this, design.handler);
+    if (previous) setTabOrder(previous, button);
+    previous = button;
+    this->*design.field = button;
+  }
+}
+
+void TfrmMain::CreateProgressBar() {
+  ProgressBar = new TProgressBar(this);
+  ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+  ProgressBar->setGeometry(8, 134, 303, 24);
+  ProgressBar->SetPercent(20);  // the design value; FormCreate sets 0 before anyone sees it
+}
+
+void TfrmMain::CreateComponents() {
+  SkinManager1 = new TSkinManager(this);
+  SkinManager1->setObjectName(QStringLiteral("SkinManager1"));
+  SkinManager1->SetActive(true);
+  // The window's own handlers first; the placement store then hooks them and keeps them running.
+  OnShow = [this] { FormShow(); };
+  OnCloseQuery = [this](bool& CanClose) { FormCloseQuery(CanClose); };
+  FormStorage1 = new TFormStorage(this);
+  FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
+  FormStorage1->Options = fpPosition;
+}
+
+void TfrmMain::FormCreate() {
+  ProgressBar->SetPercent(0);
+  brevak::DeleteListFile();  // a failure is silent: the first run then appends to the old file
+  FormStorage1->IniFileName = brevak::ExeDir() + "prog.ini";
+}
+
+void TfrmMain::FormShow() {
+  SkinManager1->SetActive(false);
+  SkinManager1->SetActive(true);
+}
+
+void TfrmMain::FormCloseQuery(bool& CanClose) {
+  if (!FRunning) return;
+  CanClose = false;
+  FCloseWhenDone = true;
+}
+
+void TfrmMain::SetPercent(int v) { ProgressBar->SetPercent(v); }
+
+void TfrmMain::ProcessMessages() { QCoreApplication::processEvents(); }
+
+void TfrmMain::RunImport(brevak::TSourceId source) {
+  if (FRunning) return;
+  FRunning = true;
+  std::string error;
+  bool failed = false;
+  try {
+    ImportRun(source, *this);
+  } catch (const std::exception& e) {
+    failed = true;
+    error = e.what();
+  }
+  FRunning = false;
+  if (failed) ShowErrorBox(error);
+  if (FCloseWhenDone) {
+    FCloseWhenDone = false;
+    close();
+  }
+}
+
+void TfrmMain::btnHamlogClick() { RunImport(TSourceId::Hamlog); }
+void TfrmMain::btnSRRClick() { RunImport(TSourceId::SRR); }
+void TfrmMain::btnKDRClick() { RunImport(TSourceId::KDR); }
+void TfrmMain::btnAGBClick() { RunImport(TSourceId::AGB); }
+void TfrmMain::btnARCKClick() { RunImport(TSourceId::ARCK); }
+void TfrmMain::btnRCWCClick() { RunImport(TSourceId::RCWC); }
+void TfrmMain::btn5OceanClick() { RunImport(TSourceId::FiveOcean); }
+void TfrmMain::btnRDXCClick() { RunImport(TSourceId::RRC); }
+void TfrmMain::btnRCPWClick() { RunImport(TSourceId::RCPW); }
+void TfrmMain::btnRadioWaveClick() { RunImport(TSourceId::RadioWave); }

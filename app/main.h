@@ -1,10 +1,81 @@
-// The main window TfrmMain: ten source buttons and the progress bar.
+// The main window TfrmMain: ten source buttons, each running its source's import, and the progress
+// bar that shows how far the run has got. Tested by tests/app/main_qtest.cpp.
 #pragma once
 
-#include <QWidget>
+#include <functional>
 
-class TfrmMain : public QWidget {
+#include "app/form.h"
+#include "listfile/importrun.h"
+
+class QPushButton;
+class TFormStorage;
+class TProgressBar;
+class TSkinManager;
+
+class TfrmMain : public TForm, public brevak::TImportHost {
   Q_OBJECT
 public:
   explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  QPushButton* btnHamlog = nullptr;
+  QPushButton* btnSRR = nullptr;
+  QPushButton* btnKDR = nullptr;
+  QPushButton* btnAGB = nullptr;
+  QPushButton* btnARCK = nullptr;
+  QPushButton* btnRCWC = nullptr;
+  QPushButton* btn5Ocean = nullptr;
+  QPushButton* btnRDXC = nullptr;
+  QPushButton* btnRCPW = nullptr;
+  QPushButton* btnRadioWave = nullptr;
+  TProgressBar* ProgressBar = nullptr;
+  TFormStorage* FormStorage1 = nullptr;
+  TSkinManager* SkinManager1 = nullptr;
+
+  // Once, when the window has been built: bar to 0, the old list file gone, the placement store
+  // pointed at "prog.ini" beside the executable.
+  void FormCreate();
+  // Each time the window is shown, after the placement store has put it in place: the skin is
+  // applied afresh to the window now on screen.
+  void FormShow();
+  // While an import run is in progress the window stays open; it closes when the run has saved.
+  void FormCloseQuery(bool& CanClose);
+
+  // Whether a button's import run is in progress.
+  bool ImportRunning() const { return FRunning; }
+
+  // What a button press runs: brevak::RunSourceImport, or a stand-in that tests put in its place.
+  using TImportRun = std::function<void(brevak::TSourceId, brevak::TImportHost&)>;
+  TImportRun ImportRun = brevak::RunSourceImport;
+
+  // What an import run asks of the window.
+  void SetPercent(int v) override;
+  void ProcessMessages() override;
+
+public slots:
+  void btnHamlogClick();
+  void btnSRRClick();
+  void btnKDRClick();
+  void btnAGBClick();
+  void btnARCKClick();
+  void btnRCWCClick();
+  void btn5OceanClick();
+  void btnRDXCClick();
+  void btnRCPWClick();
+  void btnRadioWaveClick();
+
+private:
+  void SetUpWindow();
+  void CreateButtons();
+  void CreateProgressBar();
+  void CreateComponents();
+  // Runs one import; refused while another is in progress, since the run in progress holds the
+  // list file from its load to its save. An error that ends the run goes to the error box.
+  void RunImport(brevak::TSourceId source);
+
+  bool FRunning = false;
+  bool FCloseWhenDone = false;
 };
+
+// The program's one window, while the message loop runs.
+extern TfrmMain* frmMain;

@@ -98,7 +98,7 @@ bool TBlockSocket::WaitFor(short events, int timeout) {
 void TBlockSocket::Connect(const std::string& host, const std::string& port) {
   ResetLastError();
   RawClose();
-  LineBuffer.clear();
+  ClearBuffer();
   FLastCR = FLastLF = false;
 
   TSocketFamily family = Family;
@@ -226,89 +226,103 @@ bool TBlockSocket::CanRead(int timeout) {
   return r > 0;
 }
 
-void TBlockSocket::ApplyLineEndMemory(std::string& packet) {
-  if (!packet.empty() && ((FLastCR && packet[0] == '\n') || (FLastLF && packet[0] == '\r'))) packet.erase(0, 1);
+std::string TBlockSocket::TakeBuffer() {
+  std::string rest = FBufferPos == 0 ? std::move(FBuffer) : FBuffer.substr(FBufferPos);
+  ClearBuffer();
+  return rest;
+}
+
+bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
+  int waiting = WaitingData();
+  if (waiting == 0) {
+    if (!CanRead(FRecvTimeout)) {
+      if (IsOpen()) SetError(WSAETIMEDOUT, "timed out");
+      else SetError(WSAENOTCONN, "not connected");
+      return false;
+    }
+    waiting = WaitingData();
+    if (waiting == 0) {
+      SetError(WSAECONNRESET, "connection closed by the peer");
+      return false;
+    }
+  }
+  std::size_t start = out.size();
+  std::size_t count = std::min(static_cast<std::size_t>(waiting), max);
+  out.resize(start + count);
+  int got = RecvBuffer(out.data() + start, static_cast<int>(count));
+  out.resize(start + (got > 0 ? static_cast<std::size_t>(got) : 0));
+  if (FLastError != 0) {
+    out.resize(start);
+    return false;
+  }
+  // Drops the byte that completes a line end split across packets.
+  if (out.size() > start && ((FLastCR && out[start] == '\n') || (FLastLF && out[start] == '\r'))) out.erase(start, 1);
   FLastCR = FLastLF = false;
+  return true;
+}
+
+std::string TBlockSocket::ReadPacket() {
+  std::string packet;
+  ReadSome(packet, kMaxWaiting);
+  return packet;
 }
 
 std::string TBlockSocket::RecvPacket(int timeout) {
   ResetLastError();
   FRecvTimeout = timeout;
-  std::string packet;
   try {
-    if (!LineBuffer.empty()) {
-      packet.swap(LineBuffer);
-    } else {
-      int waiting = WaitingData();
-      if (waiting == 0) {
-        if (FSocket < 0) {
-          SetError(WSAENOTCONN, "not connected");
-          return packet;
-        }
-        if (!CanRead(timeout)) {
-          SetError(WSAETIMEDOUT, "timed out");
-          return packet;
-        }
-        waiting = WaitingData();
-        if (waiting == 0) {
-          SetError(WSAECONNRESET, "connection closed by the peer");
-          return packet;
-        }
-      }
-      packet.resize(static_cast<std::size_t>(waiting));
-      int got = RecvBuffer(packet.data(), waiting);
-      packet.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-      if (FLastError != 0) return packet;
-    }
+    if (FBufferPos < FBuffer.size()) return TakeBuffer();
+    return ReadPacket();
   } catch (const std::bad_alloc&) {
     SetError(WSAENOBUFS, "out of memory");
-    packet.clear();
-    return packet;
+    return {};
   }
-  ApplyLineEndMemory(packet);
-  return packet;
 }
 
 std::string TBlockSocket::RecvString(int timeout) {
   ResetLastError();
-  std::string gathered;
-  std::size_t scanned = 0;
+  FRecvTimeout = timeout;
+  std::size_t scanned = 0;  // bytes of the line buffer known to hold no line end
   try {
     for (;;) {
+      std::string_view pending = LineBuffer();
       std::size_t p;
-      std::size_t lineEnd;
       std::size_t next;
       if (ConvertLineEnd) {
-        p = gathered.find_first_of("\r\n", scanned);
-        lineEnd = p;
+        p = pending.find_first_of("\r\n", scanned);
         next = p + 1;
-      } else {
-        // Only CR LF ends a line.
-        p = gathered.find("\r\n", scanned > 0 ? scanned - 1 : 0);
-        lineEnd = p;
-        next = p + 2;
-      }
-      if (p != std::string::npos) {
-        if (ConvertLineEnd) {
-          if (next == gathered.size()) {
+        if (p != std::string_view::npos) {
+          if (next == pending.size()) {
             // A lone CR or LF ends what arrived so far: its partner may open the next packet.
-            (gathered[p] == '\r' ? FLastCR : FLastLF) = true;
-          } else if (gathered[next] != gathered[p] && (gathered[next] == '\r' || gathered[next] == '\n')) {
+            (pending[p] == '\r' ? FLastCR : FLastLF) = true;
+          } else if (pending[next] != pending[p] && (pending[next] == '\r' || pending[next] == '\n')) {
             ++next;
           }
         }
-        LineBuffer.assign(gathered, next);
-        gathered.resize(lineEnd);
-        return gathered;
+      } else {
+        // Only CR LF ends a line.
+        p = pending.find("\r\n", scanned > 0 ? scanned - 1 : 0);
+        next = p + 2;
       }
-      scanned = gathered.size();
-      if (MaxLineLength > 0 && gathered.size() > static_cast<std::size_t>(MaxLineLength)) {
+      std::size_t length = p == std::string_view::npos ? pending.size() : p;
+      if (MaxLineLength > 0 && length > static_cast<std::size_t>(MaxLineLength)) {
         SetError(WSAEMSGSIZE, "line too long");
         return {};
       }
-      std::string packet = RecvPacket(timeout);
+      if (p != std::string_view::npos) {
+        std::string line(pending.substr(0, p));
+        FBufferPos += next;
+        if (FBufferPos == FBuffer.size()) ClearBuffer();
+        return line;
+      }
+      scanned = pending.size();
+      std::string packet = ReadPacket();
       if (FLastError != 0) return {};
-      gathered += packet;
+      if (FBufferPos > 0) {
+        FBuffer.erase(0, FBufferPos);
+        FBufferPos = 0;
+      }
+      FBuffer += packet;
     }
   } catch (const std::bad_alloc&) {
     SetError(WSAENOBUFS, "out of memory");
@@ -318,17 +332,27 @@ std::string TBlockSocket::RecvString(int timeout) {
 
 std::string TBlockSocket::RecvBufferStr(int64_t length, int timeout) {
   ResetLastError();
+  FRecvTimeout = timeout;
   std::string result;
   try {
-    while (static_cast<int64_t>(result.size()) < length) {
-      std::string packet = RecvPacket(timeout);
+    std::size_t want = static_cast<std::size_t>(std::max<int64_t>(length, 0));
+    std::string_view pending = LineBuffer();
+    if (pending.size() >= want) {
+      result.assign(pending.substr(0, want));
+      FBufferPos += want;
+      if (FBufferPos == FBuffer.size()) ClearBuffer();
+      return result;
+    }
+    result = TakeBuffer();
+    while (result.size() < want) {
+      std::string packet = ReadPacket();
       if (FLastError != 0) return {};
       if (result.empty()) result.swap(packet);
       else result += packet;
     }
-    if (static_cast<int64_t>(result.size()) > length) {
-      LineBuffer.assign(result, static_cast<std::size_t>(length));
-      result.resize(static_cast<std::size_t>(length));
+    if (result.size() > want) {
+      FBuffer.assign(result, want);
+      result.resize(want);
     }
   } catch (const std::bad_alloc&) {
     SetError(WSAENOBUFS, "out of memory");
@@ -339,17 +363,27 @@ std::string TBlockSocket::RecvBufferStr(int64_t length, int timeout) {
 
 void TBlockSocket::RecvStreamSize(TMemoryStream& stream, int timeout, int64_t size) {
   ResetLastError();
-  while (size > 0) {
-    int64_t piece = std::min<int64_t>(size, SendMaxChunk);
-    std::string bytes = RecvBufferStr(piece, timeout);
-    if (FLastError != 0) return;
-    try {
-      stream.Write(bytes);
-    } catch (const std::bad_alloc&) {
-      SetError(WSAENOBUFS, "out of memory");
-      return;
+  FRecvTimeout = timeout;
+  std::string& out = stream.Bytes();
+  try {
+    // Each piece is received straight into the stream; a piece cut short is taken back out.
+    while (size > 0) {
+      std::size_t piece = static_cast<std::size_t>(std::min<int64_t>(size, SendMaxChunk));
+      std::size_t start = out.size();
+      std::string_view pending = LineBuffer().substr(0, piece);
+      out.append(pending);
+      FBufferPos += pending.size();
+      if (FBufferPos == FBuffer.size()) ClearBuffer();
+      while (out.size() - start < piece) {
+        if (!ReadSome(out, piece - (out.size() - start))) {
+          out.resize(start);
+          return;
+        }
+      }
+      size -= static_cast<int64_t>(piece);
     }
-    size -= piece;
+  } catch (const std::bad_alloc&) {
+    SetError(WSAENOBUFS, "out of memory");
   }
 }
 

@@ -58,14 +58,14 @@ public:
   // Whether the socket is readable (data or the peer's close) within timeout ms.
   virtual bool CanRead(int timeout);
 
-  // Appends exactly size bytes to stream, read in pieces of SendMaxChunk with RecvBufferStr.
+  // Appends exactly size bytes to stream (the line buffer first), in pieces of SendMaxChunk.
   // Stops at the first piece cut short, which is dropped; LastError tells why.
   void RecvStreamSize(TMemoryStream& stream, int timeout, int64_t size);
 
   void ResetLastError() { SetError(0, ""); }
   int LastError() const { return FLastError; }
   const std::string& LastErrorDesc() const { return FLastErrorDesc; }
-  bool IsOpen() const { return FSocket >= 0; }
+  virtual bool IsOpen() const { return FSocket >= 0; }
 
   bool ConvertLineEnd = false;      // lines may end in CR, LF, CR LF or LF CR (else CR LF only)
   bool InterPacketTimeout = true;   // the time limit applies to each wait for a packet
@@ -74,7 +74,8 @@ public:
   bool PreferIP4 = true;
   TSocketFamily Family = SF_Any;
   int ConnectionTimeout = 0;        // ms for connecting, sending and the TLS handshake; 0: no limit
-  std::string LineBuffer;           // received, not yet consumed
+  // Bytes received but not yet consumed; every read takes from here first.
+  std::string_view LineBuffer() const { return std::string_view(FBuffer).substr(FBufferPos); }
 
 protected:
   void SetError(int code, std::string desc);
@@ -86,12 +87,24 @@ protected:
   // The raw socket operations underneath the TLS channel.
   int RawWaitingData();
   void RawClose();
-  // Drops the byte that completes a line end split across packets.
-  void ApplyLineEndMemory(std::string& packet);
+  // Appends to out at most max of the bytes waiting, first waiting up to FRecvTimeout for an
+  // arrival when none are; drops the byte that completes a line end split across packets.
+  // False with LastError set (and out unchanged) on a time-out, the peer's close or an error.
+  bool ReadSome(std::string& out, std::size_t max);
+  // RecvPacket without the line buffer: waiting bytes, else the next arrival within FRecvTimeout.
+  std::string ReadPacket();
+  // Empties the line buffer and returns what it held.
+  std::string TakeBuffer();
+  void ClearBuffer() {
+    FBuffer.clear();
+    FBufferPos = 0;
+  }
 
   int FSocket = -1;
   int FLastError = 0;
   std::string FLastErrorDesc;
+  std::string FBuffer;      // the line buffer is FBuffer from FBufferPos on
+  std::size_t FBufferPos = 0;
   int FRecvTimeout = 0;     // the limit of the read in progress
   bool FLastCR = false;     // the last line ended with a lone CR
   bool FLastLF = false;     // ... with a lone LF
@@ -111,7 +124,7 @@ public:
 
   // Runs the TLS client handshake on the connected socket, bounded by ConnectionTimeout.
   // False with LastError WSASYSNOTREADY when TLS is unavailable or the handshake fails.
-  bool SSLDoConnect();
+  virtual bool SSLDoConnect();
   TCustomSSL& SSL() { return *FSSL; }
 
 private:

@@ -1,14 +1,97 @@
-// THTTPSend: URL splitting, the request head, connecting and the request/response sequence.
+// THTTPSend: URL splitting, the request head, connecting and the request/response sequence. The
+// response itself is read by THTTPResponseReader (httpresponse.*).
 // Tested by tests/net/httpsend_test.cpp.
 #include "net/httpsend.h"
 
+#include <exception>
+#include <new>
+
 #include "net/blocksocket.h"
+#include "net/httpresponse.h"
+#include "net/httptext.h"
+#include "net/sslplugin.h"
 
 namespace brevak {
 
+using http::Upper;
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Each "%" followed by two hexadecimal digits becomes that byte.
+std::string PercentDecode(std::string_view s) {
+  std::string r;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
+      r += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+      i += 2;
+    } else {
+      r += s[i];
+    }
+  }
+  return r;
+}
+
+std::string Base64(std::string_view s) {
+  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string r;
+  for (std::size_t i = 0; i < s.size(); i += 3) {
+    unsigned n = static_cast<unsigned char>(s[i]) << 16;
+    if (i + 1 < s.size()) n |= static_cast<unsigned char>(s[i + 1]) << 8;
+    if (i + 2 < s.size()) n |= static_cast<unsigned char>(s[i + 2]);
+    r += kAlphabet[n >> 18 & 63];
+    r += kAlphabet[n >> 12 & 63];
+    r += i + 1 < s.size() ? kAlphabet[n >> 6 & 63] : '=';
+    r += i + 2 < s.size() ? kAlphabet[n & 63] : '=';
+  }
+  return r;
+}
+
+}  // namespace
+
 TUrlParts SplitUrl(const std::string& URL) {
   TUrlParts parts;
-  (void)URL;
+  std::string_view rest = URL;
+  std::size_t sep = rest.find("://");
+  if (sep != std::string_view::npos) {
+    parts.Scheme = std::string(rest.substr(0, sep));
+    rest.remove_prefix(sep + 3);
+  }
+  std::string scheme = Upper(parts.Scheme);
+  if (scheme == "HTTPS") parts.Port = "443";
+  else if (scheme == "FTP") parts.Port = "21";
+
+  std::size_t at = rest.find('@');
+  std::size_t slash = rest.find('/');
+  if (at != std::string_view::npos && (slash == std::string_view::npos || at < slash)) {
+    std::string_view userPart = rest.substr(0, at);
+    rest.remove_prefix(at + 1);
+    std::size_t colon = userPart.find(':');
+    parts.User = PercentDecode(userPart.substr(0, colon));
+    if (colon != std::string_view::npos) parts.Password = PercentDecode(userPart.substr(colon + 1));
+  }
+
+  slash = rest.find('/');
+  std::string_view hostPart = rest.substr(0, slash);
+  std::string_view tail = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+  if (!hostPart.empty() && hostPart[0] == '[') {
+    hostPart.remove_prefix(1);
+    std::size_t close = hostPart.find(']');
+    parts.Host = std::string(hostPart.substr(0, close));
+    if (close != std::string_view::npos && hostPart.substr(close + 1, 1) == ":") parts.Port = std::string(hostPart.substr(close + 2));
+  } else {
+    std::size_t colon = hostPart.find(':');
+    parts.Host = std::string(hostPart.substr(0, colon));
+    if (colon != std::string_view::npos) parts.Port = std::string(hostPart.substr(colon + 1));
+  }
+  parts.Target = "/" + std::string(tail);
+  if (parts.Host.empty()) parts.Host = "localhost";
   return parts;
 }
 
@@ -18,13 +101,160 @@ THTTPSend::THTTPSend(std::unique_ptr<TTCPBlockSocket> sock) : FSock(std::move(so
   FSock->ConvertLineEnd = true;
 }
 
-THTTPSend::~THTTPSend() = default;
+THTTPSend::~THTTPSend() {
+  if (FSock) FSock->CloseSocket();
+}
+
+std::string THTTPSend::ComposeHead(const std::string& Method, const TUrlParts& url, std::size_t bodySize) const {
+  std::vector<std::string> lines;
+  std::string target = url.Target == "/*" ? "*" : url.Target;
+  std::string requestLine = Upper(Method) + " " + target;
+  if (Protocol != "0.9") requestLine += " HTTP/" + Protocol;
+  lines.push_back(requestLine);
+
+  std::string host = url.Host.find(':') != std::string::npos ? "[" + url.Host + "]" : url.Host;
+  if (AddPortNumberToHost && url.Port != "80") host += ":" + url.Port;
+  lines.push_back("Host: " + host);
+
+  std::string user = url.User.empty() ? UserName : url.User;
+  std::string password = url.User.empty() ? Password : url.Password;
+  if (!user.empty()) lines.push_back("Authorization: Basic " + Base64(user + ":" + password));
+  if (KeepAlive) {
+    lines.push_back("Keep-Alive: " + std::to_string(KeepAliveTimeout));
+    lines.push_back("Connection: keep-alive");
+  } else {
+    lines.push_back("Connection: close");
+  }
+  if (!Cookies.empty()) {
+    std::string cookie = "Cookie: ";
+    for (std::size_t i = 0; i < Cookies.size(); ++i) cookie += (i ? "; " : "") + Cookies[i];
+    lines.push_back(cookie);
+  }
+  if (RangeStart > 0 || RangeEnd > 0) {
+    std::string range = "Range: bytes=" + std::to_string(RangeStart) + "-";
+    if (RangeEnd >= RangeStart && RangeEnd > 0) range += std::to_string(RangeEnd);
+    lines.push_back(range);
+  }
+  if (!UserAgent.empty()) lines.push_back("User-Agent: " + UserAgent);
+  if (bodySize > 0) {
+    lines.push_back("Content-Type: " + MimeType);
+    lines.push_back("Content-Length: " + std::to_string(bodySize));
+  }
+  lines.push_back("");
+
+  std::string head;
+  for (const std::string& line : lines) head += line + "\r\n";
+  return head;
+}
+
+std::string THTTPSend::SocketCause(bool handshake) const {
+  const TTCPBlockSocket& sock = *FSock;
+  switch (sock.LastError()) {
+    case WSAHOST_NOT_FOUND: return "host not found";
+    case WSAECONNREFUSED: return "connection refused";
+    case WSAETIMEDOUT: return "timed out";
+    case WSAECONNRESET: return "connection closed by the server";
+    case WSAENOBUFS: return "out of memory";
+    case WSASYSNOTREADY:
+      if (FSock->SSL().LibName() == "ssl_none") return "TLS unavailable";
+      return (handshake ? "TLS handshake failed: " : "TLS error: ") + sock.LastErrorDesc();
+    default: return sock.LastErrorDesc().empty() ? "network error " + std::to_string(sock.LastError()) : sock.LastErrorDesc();
+  }
+}
+
+bool THTTPSend::Fail(std::string cause) {
+  FErrorCause = std::move(cause);
+  FAliveHost.clear();
+  FAlivePort.clear();
+  FSock->CloseSocket();
+  return false;
+}
 
 bool THTTPSend::HTTPMethod(const std::string& Method, const std::string& URL) {
-  (void)Method;
-  (void)URL;
-  FErrorCause = "not implemented yet";
-  return false;
+  try {
+    return DoHTTPMethod(Method, URL);
+  } catch (const std::bad_alloc&) {
+    return Fail("out of memory");
+  } catch (const std::exception& e) {
+    return Fail(e.what());
+  }
+}
+
+bool THTTPSend::DoHTTPMethod(const std::string& Method, const std::string& URL) {
+  FErrorCause.clear();
+  FResultCode = 500;
+  FResultString.clear();
+  FDownloadSize = 0;
+  TUrlParts url = SplitUrl(URL);
+  FTargetHost = url.Host;
+  FTargetPort = url.Port;
+
+  // A request body is whatever Document holds at the call.
+  std::string body = FDocument.Bytes();
+  std::string head = ComposeHead(Method, url, body.size());
+
+  // Connect, or reuse a connection to the same place that the server has left quiet.
+  bool reuse = FSock->IsOpen() && FAliveHost == url.Host && FAlivePort == url.Port && !FSock->CanRead(0);
+  if (!reuse) {
+    FSock->CloseSocket();
+    FAliveHost.clear();
+    FAlivePort.clear();
+    FSock->ConnectionTimeout = Timeout;
+    FSock->Connect(url.Host, url.Port);
+    if (FSock->LastError() != 0) return Fail(SocketCause(false));
+    if (Upper(url.Scheme) == "HTTPS") {
+      FSock->SSL().SNIHost = url.Host;
+      bool ok = FSock->SSLDoConnect();
+      FSock->SSL().SNIHost.clear();
+      if (!ok) return Fail(SocketCause(true));
+    }
+    FAliveHost = url.Host;
+    FAlivePort = url.Port;
+  }
+
+  FHeaders.clear();
+  std::string_view request = head;
+  FHeaders.push_back(head);  // the request head while it is sent
+  FSock->SendString(request);
+  if (FSock->LastError() == 0 && !body.empty()) FSock->SendString(body);
+  if (FSock->LastError() != 0) return Fail(SocketCause(false));
+
+  FHeaders.clear();
+  FDocument.Clear();
+  MimeType = "text/html";
+  RangeStart = RangeEnd = 0;
+  THTTPResponseReader reader(*FSock, Timeout, MaxBodySize, FDocument, FHeaders);
+  bool ok = reader.Read(Method);
+  FResultCode = reader.ResultCode;
+  FResultString = reader.ResultString;
+  FDownloadSize = reader.DownloadSize;
+  MimeType = reader.Framing.MimeType;
+  FDocument.SetPosition(0);
+  if (!ok) return Fail(reader.FailCause.empty() ? SocketCause(false) : reader.FailCause);
+
+  if (Protocol != "1.1" || reader.Framing.Close) {
+    FSock->CloseSocket();
+    FAliveHost.clear();
+    FAlivePort.clear();
+  }
+  StoreCookies();
+  return true;
+}
+
+void THTTPSend::StoreCookies() {
+  for (const std::string& line : FHeaders) {
+    if (!http::StartsWith(Upper(line), "SET-COOKIE:")) continue;
+    std::string pair(http::Trim(http::Before(http::Trim(line.substr(11)), ";")));
+    std::string name(http::Before(pair, "="));
+    bool replaced = false;
+    for (std::string& cookie : Cookies) {
+      if (http::Before(cookie, "=") == name) {
+        cookie = pair;
+        replaced = true;
+      }
+    }
+    if (!replaced) Cookies.push_back(pair);
+  }
 }
 
 }  // namespace brevak

@@ -49,8 +49,6 @@ public:
   TMemoryStream& Document() { return FDocument; }
   // After a response: the status line, the header lines (folded lines joined) and a final empty line.
   const std::vector<std::string>& Headers() const { return FHeaders; }
-  // Extra request header lines, sent after the standard ones by the next HTTPMethod.
-  std::vector<std::string>& Headers() { return FHeaders; }
   // 500 until a status line is read, then its code; 0 when the first line was no status line.
   int ResultCode() const { return FResultCode; }
   const std::string& ResultString() const { return FResultString; }
@@ -81,9 +79,19 @@ public:
   std::string IPInterface = "0.0.0.0";
 
   // Largest response body accepted; a larger one makes HTTPMethod fail.
-  static constexpr int64_t MaxBodySize = int64_t(256) << 20;
+  int64_t MaxBodySize = int64_t(256) << 20;
 
 private:
+  bool DoHTTPMethod(const std::string& Method, const std::string& URL);
+  // The request head: request line, header lines, empty line, each ending in CR LF.
+  std::string ComposeHead(const std::string& Method, const TUrlParts& url, std::size_t bodySize) const;
+  // The socket's last error in words; handshake tells a TLS failure at the handshake apart.
+  std::string SocketCause(bool handshake) const;
+  // Records the cause, drops the connection and returns false.
+  bool Fail(std::string cause);
+  // Keeps the name=value pair of each Set-Cookie line in Cookies.
+  void StoreCookies();
+
   std::unique_ptr<TTCPBlockSocket> FSock;
   TMemoryStream FDocument;
   std::vector<std::string> FHeaders;

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "text/textfind.h"
+
 namespace brevak {
 
 namespace {
@@ -17,7 +19,7 @@ bool IsTrimmed(char16_t unit) { return unit <= u' '; }
 
 int32_t TextPos(std::u16string_view piece, std::u16string_view text) {
   if (piece.empty() || text.empty() || piece.size() > text.size()) return 0;
-  const size_t found = text.find(piece);
+  const size_t found = FindUnits(text, piece);
   if (found == std::u16string_view::npos || found >= static_cast<size_t>(INT32_MAX)) return 0;
   return static_cast<int32_t>(found + 1);
 }

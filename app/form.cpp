@@ -1,0 +1,25 @@
+#include "app/form.h"
+
+#include <QCloseEvent>
+#include <QShowEvent>
+
+TForm::TForm(QWidget* parent) : QWidget(parent) {}
+
+TForm::~TForm() { DoDestroy(); }
+
+void TForm::DoDestroy() {
+  if (FDestroyDone) return;
+  FDestroyDone = true;
+  if (OnDestroy) OnDestroy();
+}
+
+void TForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (!event->spontaneous() && OnShow) OnShow();
+}
+
+void TForm::closeEvent(QCloseEvent* event) {
+  bool CanClose = true;
+  if (OnCloseQuery) OnCloseQuery(CanClose);
+  event->setAccepted(CanClose);
+}

@@ -1,0 +1,41 @@
+// TForm: a top-level window whose show, close-query and destroy events go through replaceable
+// handlers, so that a component owned by the window (the placement store) can hook them and keep
+// the window's own handlers running. Tested by tests/app/placement_qtest.cpp.
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+// The kinds of window border; the placement store picks the border metrics by it.
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+
+class TForm : public QWidget {
+  Q_OBJECT
+public:
+  using TNotifyEvent = std::function<void()>;
+  using TCloseQueryEvent = std::function<void(bool& CanClose)>;
+
+  explicit TForm(QWidget* parent = nullptr);
+  ~TForm() override;
+
+  // Runs each time the window is about to become visible (not when the window system merely
+  // uncovers or restores it).
+  TNotifyEvent OnShow;
+  // Runs when the window is asked to close; CanClose starts true, false keeps the window open.
+  TCloseQueryEvent OnCloseQuery;
+  // Runs once, as the window's destruction begins, while every control still exists.
+  TNotifyEvent OnDestroy;
+
+  TFormBorderStyle BorderStyle = bsSingle;
+
+protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  // Fires OnDestroy once. A derived window calls it first in its destructor, so that the handler
+  // still sees the window whole; TForm's own destructor calls it for windows that do not.
+  void DoDestroy();
+
+private:
+  bool FDestroyDone = false;
+};

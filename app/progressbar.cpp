@@ -1,0 +1,71 @@
+#include "app/progressbar.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+
+const QColor TProgressBar::BarColor{0x00, 0x00, 0x80};
+const QColor TProgressBar::BarStopColor{0x00, 0xFF, 0xFF};
+
+int ProgressFillWidth(std::uint16_t v, int w) {
+  if (v >= 100) return w;
+  const int product = v * w;
+  int fill = product / 100;
+  const int rest = product % 100;
+  if (rest > 50 || (rest == 50 && fill % 2 != 0)) ++fill;
+  return fill;
+}
+
+TProgressBar::TProgressBar(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::NoFocus);
+  // Every pixel is painted here, so Qt need not clear the background first.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TProgressBar::SetPercent(int v) {
+  const auto stored = static_cast<std::uint16_t>(v);
+  if (stored == FPercent) return;
+  FPercent = stored;
+  repaint();
+}
+
+QRect TProgressBar::InteriorRect() const {
+  return rect().adjusted(BevelWidth, BevelWidth, -BevelWidth, -BevelWidth);
+}
+
+void TProgressBar::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QRect all = rect();
+  // Lowered bevel: shadow on the top and left edges, light on the bottom and right.
+  painter.setPen(palette().color(QPalette::Dark));
+  painter.drawLine(all.topLeft(), all.topRight());
+  painter.drawLine(all.topLeft(), all.bottomLeft());
+  painter.setPen(palette().color(QPalette::Light));
+  painter.drawLine(all.bottomLeft(), all.bottomRight());
+  painter.drawLine(all.topRight(), all.bottomRight());
+
+  const QRect interior = InteriorRect();
+  const int fill = FilledWidth();
+  const QRect filled(interior.left(), interior.top(), fill, interior.height());
+  const QRect unfilled(interior.left() + fill, interior.top(), interior.width() - fill,
+                       interior.height());
+
+  // Both gradients run over the whole interior, so a pixel's colour tells how far along it is.
+  QLinearGradient filledBrush(interior.topLeft(), interior.topRight());
+  filledBrush.setColorAt(0, BarColor);
+  filledBrush.setColorAt(1, BarStopColor);
+  QLinearGradient unfilledBrush(interior.topLeft(), interior.topRight());
+  unfilledBrush.setColorAt(0, Qt::white);
+  unfilledBrush.setColorAt(1, palette().color(QPalette::Button));
+  painter.fillRect(filled, filledBrush);
+  painter.fillRect(unfilled, unfilledBrush);
+
+  // The label in two colours: navy where it lies over the unfilled part, white over the filled.
+  const QString label = Label();
+  painter.setFont(font());
+  painter.setClipRect(unfilled);
+  painter.setPen(BarColor);
+  painter.drawText(all, Qt::AlignCenter, label);
+  painter.setClipRect(filled);
+  painter.setPen(Qt::white);
+  painter.drawText(all, Qt::AlignCenter, label);
+}

@@ -1,0 +1,70 @@
+// The window layer: what the placement store asks of the windowing system (a window's placement
+// record, applying it, visibility, screen size, border metrics, pixels per inch), behind an
+// interface so that the store's tests can stand in a fake. QtWindowLayer() is the real one.
+// Tested by tests/app/placement_qtest.cpp.
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+struct TPoint {
+  int x = 0;
+  int y = 0;
+};
+
+// Right and bottom lie just outside the rectangle: width = Right - Left.
+struct TRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+};
+
+// Show commands of a placement record.
+enum TShowCommand : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3 };
+
+// A top-level window's placement, all in screen coordinates; rcNormalPosition is the window's
+// frame when it is neither minimized nor maximized.
+struct TWindowPlacement {
+  int length = 44;
+  int flags = 0;
+  int showCmd = SW_SHOWNORMAL;
+  TPoint ptMinPosition;
+  TPoint ptMaxPosition;
+  TRect rcNormalPosition;
+};
+
+enum TSystemMetric {
+  SM_CXSCREEN,  // primary screen width
+  SM_CYSCREEN,  // primary screen height
+  SM_CXBORDER,  // single border
+  SM_CYBORDER,
+  SM_CXFRAME,  // sizeable border
+  SM_CYFRAME,
+  SM_CXDLGFRAME,  // dialog border
+  SM_CYDLGFRAME,
+};
+
+class TWindowLayer {
+public:
+  virtual ~TWindowLayer() = default;
+  virtual TWindowPlacement GetWindowPlacement(QWidget* window) = 0;
+  // Puts the window's frame at the record's normal rectangle's top-left corner (the window keeps
+  // its own size) and, for a window on screen, gives it the show command's state.
+  virtual void SetWindowPlacement(QWidget* window, const TWindowPlacement& placement) = 0;
+  // Whether the window is on screen now (during its first show event it is not yet).
+  virtual bool IsWindowVisible(QWidget* window) = 0;
+  // Whether the program's window is minimized.
+  virtual bool IsIconic(QWidget* window) = 0;
+  // Whether the window system knows the window yet.
+  virtual bool HandleAllocated(QWidget* window) = 0;
+  // The window's frame: left, top, width and height in screen coordinates.
+  virtual QRect WindowBounds(QWidget* window) = 0;
+  virtual int GetSystemMetrics(TSystemMetric metric) = 0;
+  // The screen's logical pixels per inch.
+  virtual int PixelsPerInch() = 0;
+};
+
+// The layer over Qt, in device-independent pixels.
+TWindowLayer& QtWindowLayer();

@@ -1,0 +1,237 @@
+// Reading one HTTP response: status line, header block, body framing.
+// Tested by tests/net/httpresponse_test.cpp and tests/net/httpsend_test.cpp.
+#include "net/httpresponse.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+
+#include "net/blocksocket.h"
+#include "net/httptext.h"
+
+namespace brevak {
+
+using http::After;
+using http::Before;
+using http::StartsWith;
+using http::Trim;
+using http::Upper;
+
+namespace {
+
+const char kBodyTooLarge[] = "response body too large";
+
+// Room for a counted body in one allocation. A large one is asked to be backed by huge pages,
+// which saves the kernel tens of thousands of page faults on a file of many megabytes.
+void ReserveBody(std::string& bytes, std::size_t total) {
+  bytes.reserve(total);
+  constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+  if (total < 4 * kHuge) return;
+  auto begin = (reinterpret_cast<std::uintptr_t>(bytes.data()) + kHuge - 1) & ~(kHuge - 1);
+  auto end = (reinterpret_cast<std::uintptr_t>(bytes.data()) + total) & ~(kHuge - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
+}  // namespace
+
+void DecodeStatus(const std::string& line, int& code, std::string& reason) {
+  std::string_view rest = Trim(After(line, " "));
+  code = http::ToInt(Trim(Before(rest, " ")), 0);
+  reason = rest.find(' ') == std::string_view::npos ? std::string() : std::string(Trim(After(rest, " ")));
+}
+
+std::vector<std::string> JoinHeaderLines(const std::vector<std::string>& raw) {
+  std::vector<std::string> joined;
+  auto continues = [](const std::string& entry) {
+    if (entry.empty()) return false;
+    char c = entry[0] == '\t' ? ' ' : entry[0];
+    return c == ' ' || c == '"' || c == ':' || c == '=';
+  };
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    std::string line = raw[i];
+    while (i + 2 < raw.size() && continues(raw[i + 1])) {
+      line += ' ';
+      line += Trim(raw[++i]);
+    }
+    line.resize(http::TrimRight(line).size());
+    joined.push_back(std::move(line));
+  }
+  return joined;
+}
+
+void ApplyHeaderLine(const std::string& line, TResponseFraming& framing) {
+  std::string upper = Upper(line);
+  if (StartsWith(upper, "CONTENT-LENGTH:")) {
+    framing.ContentLength = http::ToInt64(Trim(After(line, " ")), -1);
+    if (framing.ContentLength != -1 && framing.Mode == TE_UNKNOWN) framing.Mode = TE_IDENTITY;
+  } else if (StartsWith(upper, "CONTENT-TYPE:")) {
+    framing.MimeType = std::string(Trim(After(line, " ")));
+  } else if (StartsWith(upper, "TRANSFER-ENCODING:")) {
+    if (After(upper, " ").find("CHUNKED") != std::string_view::npos) framing.Mode = TE_CHUNKED;
+  } else if (StartsWith(upper, "CONNECTION:") || StartsWith(upper, "PROXY-CONNECTION:")) {
+    if (upper.find("CLOSE") != std::string::npos) framing.Close = true;
+  }
+}
+
+bool ParseChunkSize(const std::string& line, int64_t& size) {
+  std::string_view text = Trim(Before(Trim(Before(line, " ")), ";"));
+  size = 0;
+  if (text.empty()) return true;
+  uint64_t value = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else return true;  // not hexadecimal: counts as 0
+    if (value > (uint64_t(INT64_MAX) >> 4)) return false;
+    value = value << 4 | static_cast<uint64_t>(digit);
+  }
+  if (value > uint64_t(INT64_MAX)) return false;
+  size = static_cast<int64_t>(value);
+  return true;
+}
+
+THTTPResponseReader::THTTPResponseReader(TBlockSocket& sock, int timeout, int64_t maxBodySize,
+                                         TMemoryStream& document, std::vector<std::string>& headers)
+    : FSock(sock), FTimeout(timeout), FMaxBody(maxBodySize), FDocument(document), FHeaders(headers) {}
+
+void THTTPResponseReader::Fail(std::string cause) {
+  FState = RS_FAILED;
+  FailCause = std::move(cause);
+}
+
+bool THTTPResponseReader::Read(const std::string& method) {
+  try {
+    ReadStatus();
+    if (FState == RS_HEADERS) ReadHeaders();
+    if (FState == RS_BODY) ReadBody(method);
+  } catch (const std::bad_alloc&) {
+    Fail("out of memory");
+  }
+  return FState == RS_DONE;
+}
+
+std::string THTTPResponseReader::ReadLimitedLine() {
+  // The line limit keeps a server that never ends a line from filling memory.
+  int saved = FSock.MaxLineLength;
+  FSock.MaxLineLength = static_cast<int>(MaxHeadSize);
+  std::string line = FSock.RecvString(FTimeout);
+  FSock.MaxLineLength = saved;
+  return line;
+}
+
+bool THTTPResponseReader::ReadHeadLine(std::string& line) {
+  line = ReadLimitedLine();
+  if (FSock.LastError() != 0) {
+    Fail(FSock.LastError() == WSAEMSGSIZE ? "response header too large" : "");
+    return false;
+  }
+  FHeadBytes += static_cast<int64_t>(line.size()) + 1;
+  if (FHeadBytes > MaxHeadSize) {
+    Fail("response header too large");
+    return false;
+  }
+  return true;
+}
+
+void THTTPResponseReader::ReadStatus() {
+  do {
+    std::string line;
+    do {
+      if (!ReadHeadLine(line)) return;
+    } while (line.empty());
+    if (StartsWith(Upper(line), "HTTP/")) {
+      FHeaders.push_back(line);
+      DecodeStatus(line, ResultCode, ResultString);
+    } else {
+      // No status line: what came is already the body (an HTTP/0.9 style answer).
+      FDocument.Write(line);
+      FDocument.Write("\r\n");
+      ResultCode = 0;
+    }
+  } while (ResultCode == 100);
+  FState = FHeaders.empty() ? RS_BODY : RS_HEADERS;
+}
+
+void THTTPResponseReader::ReadHeaders() {
+  std::vector<std::string> raw;
+  bool complete = false;
+  std::string line;
+  while (ReadHeadLine(line)) {
+    raw.push_back(line);
+    if (line.empty()) {
+      complete = true;
+      break;
+    }
+  }
+  for (const std::string& joined : JoinHeaderLines(raw)) {
+    FHeaders.push_back(joined);
+    ApplyHeaderLine(joined, Framing);
+  }
+  if (complete) FState = RS_BODY;
+}
+
+void THTTPResponseReader::ReadBody(const std::string& method) {
+  if (Upper(method) == "HEAD" || ResultCode == 204 || ResultCode == 304) {
+    FState = RS_DONE;
+    return;
+  }
+  switch (Framing.Mode) {
+    case TE_UNKNOWN: ReadUntilClose(); break;
+    case TE_IDENTITY: ReadCounted(Framing.ContentLength); break;
+    case TE_CHUNKED: ReadChunked(); break;
+  }
+}
+
+void THTTPResponseReader::ReadUntilClose() {
+  for (;;) {
+    std::string packet = FSock.RecvPacket(FTimeout);
+    if (FSock.LastError() != 0) break;
+    if (static_cast<int64_t>(FDocument.Size() + packet.size()) > FMaxBody) return Fail(kBodyTooLarge);
+    FDocument.Write(packet);
+  }
+  if (FSock.LastError() != WSAECONNRESET) return Fail();
+  FSock.ResetLastError();
+  FState = RS_DONE;
+}
+
+void THTTPResponseReader::ReadCounted(int64_t size) {
+  if (size < 1) {
+    FState = RS_DONE;
+    return;
+  }
+  if (static_cast<int64_t>(FDocument.Size()) + size > FMaxBody) return Fail(kBodyTooLarge);
+  DownloadSize = size;
+  ReserveBody(FDocument.Bytes(), FDocument.Size() + static_cast<std::size_t>(size));
+  FSock.RecvStreamSize(FDocument, FTimeout, size);
+  if (FSock.LastError() != 0) return Fail();
+  FState = RS_DONE;
+}
+
+void THTTPResponseReader::ReadChunked() {
+  // Chunk-size lines and the empty lines between chunks count against the body budget too, so
+  // that a server sending framing without end is stopped like one sending an endless body.
+  int64_t framing = 0;
+  for (;;) {
+    std::string line;
+    do {
+      line = ReadLimitedLine();
+      if (FSock.LastError() != 0) return Fail(FSock.LastError() == WSAEMSGSIZE ? "malformed chunked body" : "");
+      framing += static_cast<int64_t>(line.size()) + 1;
+      if (static_cast<int64_t>(FDocument.Size()) + framing > FMaxBody) return Fail(kBodyTooLarge);
+    } while (line.empty());
+    int64_t size;
+    if (!ParseChunkSize(line, size)) return Fail("chunk size too large");
+    if (size == 0) break;
+    if (static_cast<int64_t>(FDocument.Size()) + framing + size > FMaxBody) return Fail(kBodyTooLarge);
+    DownloadSize = size;
+    FSock.RecvStreamSize(FDocument, FTimeout, size);
+    if (FSock.LastError() != 0) return Fail();
+  }
+  FState = RS_DONE;
+}
+
+}  // namespace brevak

@@ -1,0 +1,83 @@
+// Reading one HTTP response from a TBlockSocket: the status line, the header block and the body in
+// its framing (until close, a Content-Length count, or chunks). The reader walks an explicit state
+// (RS_STATUS -> RS_HEADERS -> RS_BODY -> RS_DONE, or RS_FAILED) and bounds everything the server
+// controls. Tested by tests/net/httpresponse_test.cpp and tests/net/httpsend_test.cpp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "listfile/memorystream.h"
+#include "net/httpsend.h"
+
+namespace brevak {
+
+class TBlockSocket;
+
+// Splits a status line: ResultCode from the word after "HTTP/x.y" (0 when not a number),
+// ResultString the rest (empty when there is none).
+void DecodeStatus(const std::string& line, int& code, std::string& reason);
+
+// Joins folded header lines: an entry that begins with a space, TAB, '"', ':' or '=' continues the
+// line before it (never the last entry, which is the block's empty line).
+std::vector<std::string> JoinHeaderLines(const std::vector<std::string>& raw);
+
+// What the header lines announce about the body and the connection.
+struct TResponseFraming {
+  int64_t ContentLength = -1;  // -1: none announced
+  TTransferEncoding Mode = TE_UNKNOWN;
+  bool Close = false;
+  std::string MimeType = "text/html";
+};
+void ApplyHeaderLine(const std::string& line, TResponseFraming& framing);
+
+// A chunk-size line: the hexadecimal number before any extension; text that is not hexadecimal
+// counts as 0. False when the number does not fit in 63 bits.
+bool ParseChunkSize(const std::string& line, int64_t& size);
+
+enum TResponseState { RS_STATUS, RS_HEADERS, RS_BODY, RS_DONE, RS_FAILED };
+
+class THTTPResponseReader {
+public:
+  // The reader appends to document and headers, which the caller has emptied.
+  THTTPResponseReader(TBlockSocket& sock, int timeout, int64_t maxBodySize, TMemoryStream& document,
+                      std::vector<std::string>& headers);
+
+  // Reads the whole response to a request made with method. True when it was read to its end.
+  bool Read(const std::string& method);
+
+  TResponseState State() const { return FState; }
+  int ResultCode = 500;
+  std::string ResultString;
+  int64_t DownloadSize = 0;
+  TResponseFraming Framing;
+  // After a false result, why ("" when the socket's LastError tells it).
+  std::string FailCause;
+
+  // Bytes of status and header lines (empty lines included) accepted before the body.
+  static constexpr int64_t MaxHeadSize = int64_t(1) << 20;
+
+private:
+  void ReadStatus();
+  void ReadHeaders();
+  void ReadBody(const std::string& method);
+  void ReadUntilClose();
+  void ReadCounted(int64_t size);
+  void ReadChunked();
+  // One line counted against the head budget; false (state RS_FAILED) on an error.
+  bool ReadHeadLine(std::string& line);
+  // One line of at most MaxHeadSize bytes (longer: LastError WSAEMSGSIZE).
+  std::string ReadLimitedLine();
+  void Fail(std::string cause = {});
+
+  TBlockSocket& FSock;
+  int FTimeout;
+  int64_t FMaxBody;
+  TMemoryStream& FDocument;
+  std::vector<std::string>& FHeaders;
+  TResponseState FState = RS_STATUS;
+  int64_t FHeadBytes = 0;
+};
+
+}  // namespace brevak

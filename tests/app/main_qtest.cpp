@@ -1,0 +1,394 @@
+// The main window as the user meets it: layout, focus, the progress bar, start-up, and what the
+// window does around import runs (one at a time, closing waits, errors to the error box).
+#include <QFile>
+#include <QImage>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+#include "app/errorbox.h"
+#include "app/fonts.h"
+#include "app/main.h"
+#include "app/progressbar.h"
+#include "app/skin.h"
+#include "listfile/exepath.h"
+#include "text/exception.h"
+
+using brevak::TSourceId;
+
+namespace {
+
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject {
+public:
+  int count = 0;
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++count;
+    return false;
+  }
+};
+
+struct TShownError {
+  QString caption;
+  QString text;
+};
+
+bool IsNavyish(QRgb c) { return qRed(c) < 80 && qGreen(c) < 80 && qBlue(c) > 90; }
+bool IsWhitish(QRgb c) { return qRed(c) > 235 && qGreen(c) > 235 && qBlue(c) > 235; }
+
+bool AnyPixel(const QImage& image, const QRect& area, bool (*test)(QRgb)) {
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (test(image.pixel(x, y))) return true;
+  return false;
+}
+
+}  // namespace
+
+class TMainWindowTest : public QObject {
+  Q_OBJECT
+
+private:
+  std::unique_ptr<QTemporaryDir> dir;
+  std::vector<TShownError> errors;
+
+  QString FilePath(const char* name) const { return dir->filePath(QString::fromLatin1(name)); }
+
+private slots:
+  void initTestCase() { LoadProgramFonts(); }
+
+  void init() {
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    brevak::SetExeDirForTesting(dir->path().toStdString());
+    errors.clear();
+    SetErrorPresenter([this](const QString& caption, const QString& text) {
+      errors.push_back({caption, text});
+    });
+  }
+
+  void cleanup() {
+    SetErrorPresenter(nullptr);
+    brevak::SetExeDirForTesting("");
+  }
+
+  void window() {
+    TfrmMain form;
+    QCOMPARE(form.objectName(), QStringLiteral("frmMain"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Brevak.ini"));
+    QCOMPARE(form.size(), QSize(319, 166));
+    QCOMPARE(form.minimumSize(), QSize(319, 166));
+    QCOMPARE(form.maximumSize(), QSize(319, 166));
+    const Qt::WindowFlags flags = form.windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(flags & Qt::CustomizeWindowHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowContextHelpButtonHint));
+    QCOMPARE(form.font().pixelSize(), 11);
+    if (LoadProgramFonts()) QCOMPARE(QFontInfo(form.font()).family(), QStringLiteral("Tahoma"));
+    QVERIFY(form.SkinManager1->Active());
+    QCOMPARE(form.palette().color(QPalette::Window), form.palette().color(QPalette::Button));
+  }
+
+  void layout_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<int>("tabOrder");
+    auto row = [](const char* name, const char* caption, const char* hint, int left, int top,
+                  int width, int tab) {
+      QTest::newRow(name) << QString::fromUtf8(caption) << QString::fromUtf8(hint)
+                          << QRect(left, top, width, 25) << tab;
+    };
+    row("btnHamlog", "Hamlog", "User Hamlog", 8, 8, 97, 0);
+    row("btnSRR", "Create SRR", "SRR", 111, 8, 97, 1);
+    row("btnKDR", "Create KDR", "Клуб дипломированных радиолюбителей (KDR)", 214, 8, 97, 2);
+    row("btnAGB", "Create AGB", "Activity Group of Belarus", 8, 39, 97, 3);
+    row("btnARCK", "Create ARCK", "Amateur Radio Club Kristall", 111, 39, 97, 4);
+    row("btnRCWC", "Create RCWC", "Russian CW Club", 214, 39, 97, 5);
+    row("btn5Ocean", "Create 5 Ocean", "Fifth Ocean", 8, 70, 97, 6);
+    row("btnRDXC", "Create RRC", "Russian Robinson Club", 112, 70, 96, 7);
+    row("btnRCPW", "Create RCPW", "Radio Club <ПВ>", 216, 70, 95, 8);
+    row("btnRadioWave", "Create RadioWave", "Клуб путешественников РадиоВолна", 88, 103, 145, 9);
+  }
+
+  void layout() {
+    QFETCH(QString, caption);
+    QFETCH(QString, hint);
+    QFETCH(QRect, geometry);
+    QFETCH(int, tabOrder);
+    TfrmMain form;
+    auto* button = form.findChild<QPushButton*>(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(button);
+    QCOMPARE(button->text(), caption);
+    QCOMPARE(button->toolTip(), hint);
+    // A hint that Qt took for markup would show as an empty or mangled tooltip.
+    QVERIFY(!Qt::mightBeRichText(hint));
+    QCOMPARE(button->geometry(), geometry);
+    QVERIFY(!(button->focusPolicy() & Qt::TabFocus));
+    // The tab order: the buttons follow one another in the focus chain in table order.
+    const QList<QPushButton*> buttons = form.findChildren<QPushButton*>();
+    int position = 0;
+    for (QWidget* w = form.nextInFocusChain(); w != &form; w = w->nextInFocusChain()) {
+      if (w == button) break;
+      if (buttons.contains(qobject_cast<QPushButton*>(w))) ++position;
+    }
+    QCOMPARE(position, tabOrder);
+  }
+
+  void progressBarPlace() {
+    TfrmMain form;
+    QCOMPARE(form.ProgressBar->objectName(), QStringLiteral("ProgressBar"));
+    QCOMPARE(form.ProgressBar->geometry(), QRect(8, 134, 303, 24));
+    QCOMPARE(form.ProgressBar->InteriorRect().width(), 301);
+  }
+
+  void tabNeverFocusesAButton() {
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.activateWindow();
+    auto isButton = [] { return qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr; };
+    for (int i = 0; i < 12; ++i) QTest::keyClick(&form, Qt::Key_Tab);
+    QVERIFY(!isButton());
+    // A button focused by a click does not hand the focus on to another by Tab.
+    form.btnAGB->setFocus(Qt::MouseFocusReason);
+    for (int i = 0; i < 12; ++i) QTest::keyClick(&form, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() == nullptr || QApplication::focusWidget() == form.btnAGB);
+  }
+
+  void fill_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("interior");
+    QTest::addColumn<int>("fill");
+    QTest::newRow("37 of 301") << 37 << 301 << 111;
+    QTest::newRow("0") << 0 << 301 << 0;
+    QTest::newRow("1 rounds down") << 1 << 301 << 3;
+    QTest::newRow("99") << 99 << 301 << 298;
+    QTest::newRow("half to even, down") << 50 << 301 << 150;
+    QTest::newRow("half to even, up") << 50 << 3 << 2;
+    QTest::newRow("half to even, 2.5") << 50 << 5 << 2;
+    QTest::newRow("100") << 100 << 301 << 301;
+    QTest::newRow("101") << 101 << 301 << 301;
+    QTest::newRow("200") << 200 << 301 << 301;
+    QTest::newRow("65535") << 65535 << 301 << 301;
+  }
+
+  void fill() {
+    QFETCH(int, value);
+    QFETCH(int, interior);
+    QFETCH(int, fill);
+    QCOMPARE(ProgressFillWidth(static_cast<std::uint16_t>(value), interior), fill);
+  }
+
+  void percentKeepsSixteenBits_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("-1") << -1 << 65535;
+    QTest::newRow("65536") << 65536 << 0;
+    QTest::newRow("70000") << 70000 << 4464;
+    QTest::newRow("-65536") << -65536 << 0;
+  }
+
+  void percentKeepsSixteenBits() {
+    QFETCH(int, value);
+    QFETCH(int, stored);
+    TProgressBar bar;
+    bar.resize(303, 24);
+    bar.SetPercent(value);
+    QCOMPARE(int(bar.Percent()), stored);
+  }
+
+  // What the user sees: the filled part ends where the rule says, and the label is drawn navy over
+  // the unfilled part and white over the filled part.
+  void drawing_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("0") << 0 << "0%";
+    QTest::newRow("37") << 37 << "37%";
+    QTest::newRow("100") << 100 << "100%";
+    QTest::newRow("101") << 101 << "101%";
+    QTest::newRow("200") << 200 << "200%";
+    QTest::newRow("-1") << -1 << "65535%";
+  }
+
+  void drawing() {
+    QFETCH(int, value);
+    QFETCH(QString, label);
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    TProgressBar* bar = form.ProgressBar;
+    bar->SetPercent(value);
+    QCOMPARE(bar->Label(), label);
+    const QImage image = bar->grab().toImage();
+    const QRect interior = bar->InteriorRect();
+    const int fill = bar->FilledWidth();
+    // Along the top row of the interior (clear of the label): filled pixels have no red, unfilled
+    // ones are near white.
+    const int y = interior.top() + 1;
+    if (fill > 0) QCOMPARE(qRed(image.pixel(interior.left() + fill - 1, y)), 0);
+    if (fill < interior.width()) QVERIFY(qRed(image.pixel(interior.left() + fill, y)) > 200);
+    const QRect middle(interior.left() + 100, interior.top() + 4, 100, interior.height() - 8);
+    if (fill == interior.width()) {
+      QVERIFY(AnyPixel(image, middle, IsWhitish));  // a white label over the filled part
+    }
+    if (fill == 0) QVERIFY(AnyPixel(image, middle, IsNavyish));  // a navy label over white
+  }
+
+  void repaintsOnlyOnChange() {
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCoreApplication::processEvents();
+    TPaintCounter counter;
+    form.ProgressBar->installEventFilter(&counter);
+    form.SetPercent(5);
+    QCOMPARE(counter.count, 1);  // drawn at once, not at the next pass of the message loop
+    form.SetPercent(5);
+    form.SetPercent(65541);  // 5 again, in 16 bits
+    QCOMPARE(counter.count, 1);
+    form.SetPercent(6);
+    QCOMPARE(counter.count, 2);
+  }
+
+  void startUp() {
+    for (const char* name : {"brevak.ini", "prog.ini"}) {
+      QFile file(FilePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("[Hamlog]\r\n");
+    }
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(!QFile::exists(FilePath("brevak.ini")));
+    QVERIFY(QFile::exists(FilePath("prog.ini")));
+    QCOMPARE(int(form.ProgressBar->Percent()), 0);
+    QVERIFY(form.SkinManager1->Active());
+  }
+
+  // The real window and the real window layer: moved, closed, created again, it opens with its
+  // frame's top-left corner where it was left. (The offscreen platform gives windows a thin frame,
+  // so frame and client area differ here too.)
+  void reopensWhereItWasLeft() {
+    const QPoint where(123, 87);
+    QSize frame;
+    {
+      TfrmMain form;
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      form.move(where);
+      QCoreApplication::processEvents();
+      QCOMPARE(form.frameGeometry().topLeft(), where);
+      frame = form.frameGeometry().size();
+      QVERIFY(form.close());
+    }
+    QFile ini(FilePath("prog.ini"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    QVERIFY(text.startsWith("[TfrmMain]\r\nFormVersion=0\r\n"));
+    const QByteArray norm = QStringLiteral("\r\nNormPos=123,87,%1,%2\r\n")
+                                .arg(123 + frame.width())
+                                .arg(87 + frame.height())
+                                .toLatin1();
+    QVERIFY(text.contains(norm));
+    QVERIFY(text.contains("\r\nVisible=0\r\n"));
+    TfrmMain again;
+    again.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&again));
+    QCOMPARE(again.frameGeometry().topLeft(), where);
+    QVERIFY(again.geometry().topLeft() != where);  // the frame, not the client area, is placed
+    QCOMPARE(again.size(), QSize(319, 166));
+    QVERIFY(errors.empty());
+  }
+
+  void buttonsRunTheirSources() {
+    TfrmMain form;
+    std::vector<TSourceId> runs;
+    form.ImportRun = [&](TSourceId id, brevak::TImportHost& host) {
+      runs.push_back(id);
+      host.SetPercent(42);
+    };
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QPushButton* order[] = {form.btnHamlog, form.btnSRR, form.btnKDR, form.btnAGB,
+                                  form.btnARCK, form.btnRCWC, form.btn5Ocean, form.btnRDXC,
+                                  form.btnRCPW, form.btnRadioWave};
+    for (const QPushButton* button : order)
+      QTest::mouseClick(const_cast<QPushButton*>(button), Qt::LeftButton);
+    const std::vector<TSourceId> expected = {
+        TSourceId::Hamlog, TSourceId::SRR, TSourceId::KDR, TSourceId::AGB,
+        TSourceId::ARCK, TSourceId::RCWC, TSourceId::FiveOcean, TSourceId::RRC,
+        TSourceId::RCPW, TSourceId::RadioWave};
+    QVERIFY(runs == expected);
+    QCOMPARE(int(form.ProgressBar->Percent()), 42);
+  }
+
+  // Clicks that arrive while a run processes messages start nothing and leave the run alone.
+  void clicksDuringARunAreRefused() {
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    std::vector<TSourceId> runs;
+    form.ImportRun = [&](TSourceId id, brevak::TImportHost& host) {
+      runs.push_back(id);
+      for (int line = 1; line <= 3; ++line) {
+        QTest::mouseClick(form.btnSRR, Qt::LeftButton);
+        QTest::mouseClick(form.btnHamlog, Qt::LeftButton);
+        host.SetPercent(line * 25);
+        host.ProcessMessages();
+        QVERIFY(form.ImportRunning());
+      }
+    };
+    QTest::mouseClick(form.btnKDR, Qt::LeftButton);
+    QVERIFY(runs == std::vector<TSourceId>{TSourceId::KDR});
+    QCOMPARE(int(form.ProgressBar->Percent()), 75);
+    QVERIFY(!form.ImportRunning());
+    QTest::mouseClick(form.btnSRR, Qt::LeftButton);  // after the run, a click runs again
+    QCOMPARE(runs.size(), std::size_t(2));
+  }
+
+  void closingWaitsForTheRun() {
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    bool openAtTheEndOfTheRun = false;
+    form.ImportRun = [&](TSourceId, brevak::TImportHost& host) {
+      QVERIFY(!form.close());
+      host.ProcessMessages();
+      openAtTheEndOfTheRun = form.isVisible();
+    };
+    QTest::mouseClick(form.btnAGB, Qt::LeftButton);
+    QVERIFY(openAtTheEndOfTheRun);
+    QVERIFY(!form.isVisible());  // closed once the run was over
+  }
+
+  void anErrorEndingARunGoesToTheErrorBox() {
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    int runs = 0;
+    form.ImportRun = [&](TSourceId, brevak::TImportHost&) {
+      if (++runs == 1) throw brevak::Exception("Cannot create file \"/x/brevak.ini\". Permission denied");
+    };
+    QTest::mouseClick(form.btnRCPW, Qt::LeftButton);
+    QCOMPARE(errors.size(), std::size_t(1));
+    QCOMPARE(errors[0].caption, ApplicationTitle());
+    QCOMPARE(errors[0].text,
+             QStringLiteral("Cannot create file \"/x/brevak.ini\". Permission denied."));
+    QVERIFY(form.isVisible());
+    QTest::mouseClick(form.btnRCPW, Qt::LeftButton);  // still usable
+    QCOMPARE(runs, 2);
+    QCOMPARE(errors.size(), std::size_t(1));
+  }
+};
+
+QTEST_MAIN(TMainWindowTest)
+#include "main_qtest.moc"

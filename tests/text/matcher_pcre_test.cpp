@@ -1,0 +1,215 @@
+// TMatcher against PCRE2 (16-bit code units, no UTF, "." matching every unit when ModifierS is on,
+// lazy "*?", ASCII "\d", the input cut at its first U+0000): every match position of Exec and of
+// the whole ExecNext sequence must agree.
+//  - The nine source patterns over generated lines made of their own literals, the literals'
+//    prefixes, digits, CR, LF, NUL and other text.
+//  - Random patterns of every supported construct over short random inputs.
+// The seed is fixed; BREVAK_MATCHER_SEED=<n> and BREVAK_MATCHER_ROUNDS=<factor> change it and the
+// amount (tests/text/matcher_differential runs a long random-seed round).
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <vector>
+
+#include "text/matcher.h"
+
+namespace brevak {
+namespace {
+
+std::string Show(std::u16string_view text) {
+  return ::testing::PrintToString(std::u16string(text));
+}
+
+uint32_t Seed() {
+  const char* seed = std::getenv("BREVAK_MATCHER_SEED");
+  return seed != nullptr ? static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)) : 20261210u;
+}
+
+int Rounds() {
+  const char* rounds = std::getenv("BREVAK_MATCHER_ROUNDS");
+  return rounds != nullptr ? std::max(1, std::atoi(rounds)) : 1;
+}
+
+// Every match of a search sequence: start and end (0-based) of slots 0 .. groups, -1 when unset.
+using TMatchList = std::vector<std::vector<int>>;
+
+class TPcre {
+public:
+  TPcre(std::u16string_view pattern, bool dotall, bool ungreedy) {
+    // Without DOTALL, "." must stop at the same separators as ours: CR, LF, VT, FF, NEL, LS, PS.
+    // That newline setting also makes a failed attempt at CR LF skip the LF, so the generated
+    // inputs never hold CR LF in that mode.
+    pcre2_compile_context* context = pcre2_compile_context_create(nullptr);
+    if (!dotall) pcre2_set_newline(context, PCRE2_NEWLINE_ANY);
+    int error = 0;
+    PCRE2_SIZE offset = 0;
+    fCode = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                          (dotall ? PCRE2_DOTALL : 0u) | (ungreedy ? PCRE2_UNGREEDY : 0u), &error,
+                          &offset, context);
+    pcre2_compile_context_free(context);
+    if (fCode != nullptr) fData = pcre2_match_data_create_from_pattern(fCode, nullptr);
+  }
+  ~TPcre() {
+    pcre2_match_data_free(fData);
+    pcre2_code_free(fCode);
+  }
+  TPcre(const TPcre&) = delete;
+  TPcre& operator=(const TPcre&) = delete;
+  bool Compiled() const { return fCode != nullptr; }
+
+  // Exec from the start, then the next search from the end of each match (one further after an
+  // empty match), as ExecNext does.
+  TMatchList Sequence(std::u16string_view line, int groups) {
+    const std::u16string_view input = line.substr(0, std::min(line.find(u'\0'), line.size()));
+    TMatchList list;
+    size_t from = 0;
+    while (from <= input.size()) {
+      const int rc = pcre2_match(fCode, reinterpret_cast<PCRE2_SPTR>(input.data()), input.size(),
+                                 from, 0, fData, nullptr);
+      if (rc < 0) break;
+      const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(fData);
+      std::vector<int> slots;
+      for (int n = 0; n <= groups; ++n) {
+        const bool set = n < rc && ovector[2 * n] != PCRE2_UNSET;
+        slots.push_back(set ? static_cast<int>(ovector[2 * n]) : -1);
+        slots.push_back(set ? static_cast<int>(ovector[2 * n + 1]) : -1);
+      }
+      list.push_back(slots);
+      from = ovector[1] + (ovector[0] == ovector[1] ? 1 : 0);
+    }
+    return list;
+  }
+
+private:
+  pcre2_code* fCode = nullptr;
+  pcre2_match_data* fData = nullptr;
+};
+
+TMatchList MatcherSequence(TMatcher& m, std::u16string_view line, int groups) {
+  TMatchList list;
+  for (bool found = m.Exec(line); found; found = m.ExecNext()) {
+    std::vector<int> slots;
+    for (int n = 0; n <= groups; ++n) {
+      const int pos = m.MatchPos(n);
+      slots.push_back(pos < 0 ? -1 : pos - 1);
+      slots.push_back(pos < 0 ? -1 : pos - 1 + m.MatchLen(n));
+    }
+    list.push_back(slots);
+  }
+  return list;
+}
+
+struct TSourcePattern {
+  std::u16string_view pattern, opening, closing;
+};
+
+const TSourcePattern kSourcePatterns[] = {
+    {u"_blank\">(.*?)</a>", u"_blank\">", u"</a>"},
+    {u";\">(.*?)</a>", u";\">", u"</a>"},
+    {u"<br>(.*?)&nbsp", u"<br>", u"&nbsp"},
+    {u"<b>(.*?)<a href=", u"<b>", u"<a href="},
+    {u"_blank\">(.*?)<a/>", u"_blank\">", u"<a/>"},
+    {u"<td class=\"col1\"(.*?)</a>", u"<td class=\"col1\"", u"</a>"},
+    {u"<td align=center>(.*?\\d.*?)</td>", u"<td align=center>", u"</td>"},
+    {u"<a href(.*?)</a>", u"<a href", u"</a>"},
+    {u"(.*?)<br>", u"", u"<br>"},
+};
+
+// Pieces a generated line is made of: every literal of the nine patterns and its proper prefixes,
+// digits (ASCII and others), line separators, NUL, capitals and ordinary text.
+std::vector<std::u16string> CommonPieces() {
+  std::vector<std::u16string> pieces = {
+      u"<", u">", u"/", u"\"", u";", u"&", u"=", u" ", u"x", u"UA1AAA", u"0", u"5", u"9",
+      u"\r", u"\n", std::u16string(1, u'\0'), u"\u0661", u"\uFF11", u"\u2028", u"\u0085",
+      u"<BR>", u"<TD ALIGN=CENTER>", u"</A>", u"<td>", u"</td>", u"\u0416"};
+  for (const TSourcePattern& p : kSourcePatterns) {
+    for (const std::u16string_view literal : {p.opening, p.closing})
+      for (size_t n = 1; n <= literal.size(); ++n) pieces.emplace_back(literal.substr(0, n));
+  }
+  return pieces;
+}
+
+TEST(MatcherPcre, SourcePatternsOnGeneratedLines) {
+  std::mt19937 random(Seed());
+  const std::vector<std::u16string> common = CommonPieces();
+  const int lines_per_pattern = 5000 * Rounds();
+  for (const TSourcePattern& p : kSourcePatterns) {
+    TPcre pcre(p.pattern, /*dotall=*/true, /*ungreedy=*/false);
+    ASSERT_TRUE(pcre.Compiled());
+    TMatcher m;
+    m.SetExpression(p.pattern);
+    // The pattern's own literals come up often, so that most lines hold several of them.
+    const std::u16string_view own[] = {p.opening, p.closing, p.closing, u"7"};
+    for (int line_no = 0; line_no < lines_per_pattern; ++line_no) {
+      std::u16string line;
+      const int pieces = static_cast<int>(random() % 24);
+      for (int k = 0; k < pieces; ++k) {
+        if (random() % 3 == 0)
+          line += own[random() % std::size(own)];
+        else
+          line += common[random() % common.size()];
+      }
+      ASSERT_EQ(MatcherSequence(m, line, 1), pcre.Sequence(line, 1))
+          << Show(p.pattern) << " on " << Show(line);
+    }
+  }
+}
+
+// A random pattern of the supported constructs; returns its group count.
+int RandomPattern(std::mt19937& random, std::u16string& pattern) {
+  const std::u16string_view atoms[] = {u"a", u"b", u"1", u".", u"\\d", u"\\.", u"ab", u"ba"};
+  const std::u16string_view signs[] = {u"*", u"+", u"?", u"*?", u"+?", u"??"};
+  int groups = 0;
+  int open = 0;
+  const int length = 1 + static_cast<int>(random() % 8);
+  for (int k = 0; k < length; ++k) {
+    const auto pick = random() % 10;
+    if (pick == 0 && groups < 14) {
+      pattern += u'(';
+      ++groups;
+      ++open;
+    } else if (pick == 1 && open > 0) {
+      pattern += u')';
+      --open;
+    } else {
+      pattern += atoms[random() % std::size(atoms)];
+      if (random() % 2 == 0) pattern += signs[random() % std::size(signs)];
+    }
+  }
+  for (; open > 0; --open) pattern += u')';
+  return groups;
+}
+
+TEST(MatcherPcre, RandomPatterns) {
+  std::mt19937 random(Seed() + 1);
+  const char16_t alphabet[] = {u'a', u'b', u'1', u'.', u'\n', u'\r', u'x', u'\u2029'};
+  const int patterns = 3000 * Rounds();
+  for (int n = 0; n < patterns; ++n) {
+    std::u16string pattern;
+    const int groups = RandomPattern(random, pattern);
+    const bool dotall = random() % 2 == 0;
+    TMatcher m;
+    m.SetModifierS(dotall);
+    m.SetExpression(pattern);
+    TPcre pcre(pattern, dotall, /*ungreedy=*/false);
+    ASSERT_TRUE(pcre.Compiled()) << Show(pattern);
+    for (int k = 0; k < 6; ++k) {
+      std::u16string line;
+      // Mostly short inputs; some long enough for much backtracking.
+      const int length = static_cast<int>(random() % (k < 4 ? 16 : 80));
+      for (int i = 0; i < length; ++i) {
+        const char16_t unit = alphabet[random() % std::size(alphabet)];
+        if (dotall || unit != u'\n' || line.empty() || line.back() != u'\r') line += unit;
+      }
+      ASSERT_EQ(MatcherSequence(m, line, groups), pcre.Sequence(line, groups))
+          << Show(pattern) << (dotall ? " s" : " -s") << " on " << Show(line);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace brevak

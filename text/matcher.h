@@ -1,0 +1,149 @@
+// TMatcher: the small regular-expression matcher the HTML sources cut their keys with. Set a
+// pattern (Expression) and a text, search with Exec / ExecNext / ExecPos, and read the whole match
+// and the groups through Match, MatchPos and MatchLen. Positions are 1-based UTF-16 code units; the
+// searched text ends at its first U+0000.
+//
+// Supported: literal characters (and ASCII punctuation escaped with "\"), ".", "\d", groups 1 to 14,
+// and "*", "+", "?" after a one-unit atom, each lazy when followed by "?" (or always, with
+// ModifierG off). Anything else is a compile error (EMatcher, code below 1000, with its position).
+// A search takes time linear in the input for patterns of the form literal(.*?)literal and
+// literal(.*?\d.*?)literal, whatever the input.
+//
+// Stages: matcher_parse (pattern -> program), matcher_program (nodes, Dump), matcher_search
+// (backtracking). Tested by tests/text/matcher_test.cpp and tests/text/matcher_pcre_test.cpp.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "text/exception.h"
+#include "text/matcher_program.h"
+#include "text/matcher_search.h"
+
+namespace brevak {
+
+enum TMatcherErrorCode : int {
+  // Compile errors; the message ends with " (pos N)".
+  mecTooManyGroups = 101,
+  mecMissingClose = 102,
+  mecUnmatchedClose = 103,
+  mecRepeatEmpty = 104,
+  mecNestedRepeat = 105,
+  mecRepeatNothing = 106,
+  mecTrailingBackslash = 107,
+  mecUnsupported = 108,
+  // Calling-order errors.
+  mecNotAssignedExpression = 1003,
+  mecNoInputString = 1005,
+  mecOffsetBelowOne = 1006,
+  mecExecNextWithoutExec = 1007,
+  mecUnknownModifier = 1010,
+};
+
+class EMatcher : public Exception {
+public:
+  EMatcher(const std::string& message, int error_code, int compiler_error_pos)
+      : Exception(message), ErrorCode(error_code), CompilerErrorPos(compiler_error_pos) {}
+  int ErrorCode;
+  int CompilerErrorPos;  // 1-based position in the pattern for compile errors, else 0
+};
+
+class TMatcher {
+public:
+  static constexpr int kMaxSlot = matcher::kSlotCount - 1;
+
+  // No pattern and no input; modifiers "rsg" on, "imx" off.
+  TMatcher();
+  virtual ~TMatcher();
+  TMatcher(const TMatcher&) = delete;
+  TMatcher& operator=(const TMatcher&) = delete;
+
+  // The pattern. Setting a different text, or any text while the current one has not compiled,
+  // drops the compiled program; it is compiled again at the next search.
+  const std::u16string& Expression() const { return fExpression; }
+  void SetExpression(std::u16string_view expression);
+
+  // A private copy of the text to search; unsets every slot.
+  const std::u16string& InputString() const { return fInputString; }
+  void SetInputString(std::u16string_view text);
+
+  // SetInputString(text), then a search from position 1.
+  bool Exec(std::u16string_view text);
+  // A search from just after the last match (one further when it was empty). Raises 1007 when
+  // there is no last match.
+  bool ExecNext();
+  // A search from the 1-based offset: below 1 raises 1006, more than one past the end gives false.
+  bool ExecPos(int offset = 1);
+
+  // Slot n of the last search: 0 the whole match, 1 .. 14 the groups. An unset slot or an n outside
+  // 0 .. 14 gives the empty text and -1 for position and length.
+  std::u16string Match(int n) const;
+  int MatchPos(int n) const;
+  int MatchLen(int n) const;
+
+  // Letters of the modifiers that are on, then "-" and those that are off, in the order "irsgmx":
+  // "rsg-imx" after creation.
+  std::string ModifierStr() const;
+  // Letters switch modifiers on, letters after a "-" switch them off; others stay. An unknown
+  // letter raises 1010 and changes nothing.
+  void SetModifierStr(std::string_view modifiers);
+  bool ModifierI() const { return fModifiers.I; }
+  bool ModifierR() const { return fModifiers.R; }
+  bool ModifierS() const { return fModifiers.S; }
+  bool ModifierG() const { return fModifiers.G; }
+  bool ModifierM() const { return fModifiers.M; }
+  bool ModifierX() const { return fModifiers.X; }
+  void SetModifierI(bool on) { fModifiers.I = on; }
+  void SetModifierR(bool on) { fModifiers.R = on; }
+  void SetModifierS(bool on) { fModifiers.S = on; }
+  void SetModifierG(bool on) { fModifiers.G = on; }
+  void SetModifierM(bool on) { fModifiers.M = on; }
+  void SetModifierX(bool on) { fModifiers.X = on; }
+
+  // Space, TAB, LF, CR, FF: white space skipped by ModifierX.
+  static std::u16string_view SpaceChars() { return u" \t\n\r\f"; }
+  // What "." does not match with ModifierS off.
+  static std::u16string_view LineSeparators() { return u"\r\n\v\f\u2028\u2029\u0085"; }
+
+  // The code of the last error raised, 0 when none was.
+  int LastError() const { return fLastError; }
+  // The program the current pattern compiles to (compiling it now if needed), e.g.
+  //   lit"<br>" open1 any*? close1 lit"&nbsp" end | regstart=<
+  std::string Dump();
+
+  // The message for an error code, without the position.
+  virtual std::string ErrorMsg(int error_code) const;
+
+protected:
+  // Records the code and raises EMatcher; compile errors carry fCompilerErrorPos.
+  virtual void Error(int error_code);
+
+private:
+  void CompileIfNeeded();
+  void DropProgram();
+  bool SearchFrom(size_t from);
+
+  std::u16string fExpression;
+  std::u16string fInputString;
+  size_t fInputLength = 0;  // up to the first U+0000
+  bool fInputAssigned = false;
+
+  // The compiled program and what it was compiled from.
+  std::unique_ptr<matcher::TProgram> fProgram;
+  bool fExprIsCompiled = false;
+  matcher::TModifiers fModifiers, fProgModifiers;
+  // The program dropped last, kept so that a caller alternating between two patterns does not
+  // parse each again at every change.
+  std::unique_ptr<matcher::TProgram> fSpareProgram;
+  std::u16string fSpareExpression;
+  matcher::TModifiers fSpareModifiers;
+
+  matcher::TBacktracker fBacktracker;
+  bool fBacktrackerReady = false;  // Reset for the current program and input
+  matcher::TSlots fSlots;
+  int fLastError = 0;
+  int fCompilerErrorPos = 0;
+};
+
+}  // namespace brevak

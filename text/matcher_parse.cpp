@@ -1,0 +1,273 @@
+// Recursive descent over the pattern: a branch is a sequence of pieces, a piece an atom with an
+// optional repetition sign. A run of literal characters becomes one literal node, except that a
+// repetition sign after the run takes only its last character. Tested by
+// tests/text/matcher_test.cpp.
+#include "text/matcher_parse.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "text/matcher.h"
+
+namespace brevak::matcher {
+
+namespace {
+
+constexpr int kMaxGroups = 14;
+
+bool IsRepetitionSign(char16_t c) { return c == u'*' || c == u'+' || c == u'?' || c == u'{'; }
+
+// Every character outside this set stands for itself.
+bool IsSpecial(char16_t c) {
+  return std::u16string_view(u"^$.[()|?+*\\{").find(c) != std::u16string_view::npos;
+}
+
+// Characters that a backslash turns into themselves: ASCII punctuation and the space.
+bool IsEscapable(char16_t c) {
+  return c >= 0x20 && c < 0x7F && !(c >= u'0' && c <= u'9') && !(c >= u'A' && c <= u'Z') &&
+         !(c >= u'a' && c <= u'z');
+}
+
+bool IsPatternSpace(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\f';
+}
+
+struct TParseFailure {
+  int Code;
+  size_t At;  // 0-based
+};
+
+class TParser {
+public:
+  TParser(std::u16string_view expression, const TModifiers& modifiers)
+      : fExpr(expression), fModifiers(modifiers) {}
+
+  TProgram Parse() {
+    ParseBranch();
+    if (AtEnd()) {
+      Emit(TNodeKind::nkEnd);
+      fProgram.GroupCount = fGroups;
+      return std::move(fProgram);
+    }
+    if (Peek() == u')') Fail(mecUnmatchedClose, fPos);
+    Fail(mecUnsupported, fPos);  // "|"
+  }
+
+private:
+  [[noreturn]] static void Fail(int code, size_t at) { throw TParseFailure{code, at}; }
+
+  bool AtEnd() const { return fPos >= fExpr.size(); }
+  char16_t Peek() const { return fExpr[fPos]; }
+  bool PeekIs(char16_t c) const { return !AtEnd() && Peek() == c; }
+
+  // Extended syntax: white space and "#" comments up to the line's end are not part of the pattern.
+  void SkipIgnorable() {
+    if (!fModifiers.X) return;
+    while (!AtEnd()) {
+      if (IsPatternSpace(Peek())) {
+        ++fPos;
+      } else if (Peek() == u'#') {
+        while (!AtEnd() && Peek() != u'\n' && Peek() != u'\r') ++fPos;
+      } else {
+        break;
+      }
+    }
+  }
+
+  TNode& Emit(TNodeKind kind) {
+    fProgram.Nodes.emplace_back();
+    fProgram.Nodes.back().Kind = kind;
+    return fProgram.Nodes.back();
+  }
+
+  // A branch ends at the pattern's end, ")" or "|". Returns whether it can match the empty text.
+  bool ParseBranch() {
+    bool can_be_empty = true;
+    for (;;) {
+      SkipIgnorable();
+      if (AtEnd() || Peek() == u')' || Peek() == u'|') return can_be_empty;
+      if (!ParsePiece()) can_be_empty = false;
+    }
+  }
+
+  // Returns whether the piece can match the empty text.
+  bool ParsePiece() {
+    const size_t at = fPos;
+    const char16_t c = Peek();
+    switch (c) {
+      case u'(':
+        ParseGroup();
+        return fLastGroupCanBeEmpty;
+      case u'.':
+        ++fPos;
+        return ParseOneUnitAtom(fModifiers.S ? TNodeKind::nkAny : TNodeKind::nkAnyButSeparator, 0);
+      case u'\\':
+        if (fPos + 1 >= fExpr.size()) Fail(mecTrailingBackslash, at);
+        if (fExpr[fPos + 1] == u'd') {
+          fPos += 2;
+          return ParseOneUnitAtom(TNodeKind::nkDigit, 0);
+        }
+        if (!IsEscapable(fExpr[fPos + 1])) Fail(mecUnsupported, at);
+        return ParseLiteralRun();
+      case u'*':
+      case u'+':
+      case u'?':
+        Fail(mecRepeatNothing, at);
+      default:
+        if (IsSpecial(c)) Fail(mecUnsupported, at);  // ^ $ [ { and a stray |
+        return ParseLiteralRun();
+    }
+  }
+
+  bool AtLiteral() const {
+    if (AtEnd()) return false;
+    if (Peek() == u'\\')
+      return fPos + 1 < fExpr.size() && fExpr[fPos + 1] != u'd' && IsEscapable(fExpr[fPos + 1]);
+    return !IsSpecial(Peek());
+  }
+
+  char16_t ReadLiteral() {
+    if (Peek() == u'\\') ++fPos;
+    return fExpr[fPos++];
+  }
+
+  // Literal characters up to the first non-literal; a repetition sign takes the last one alone.
+  bool ParseLiteralRun() {
+    std::u16string run;
+    for (;;) {
+      const char16_t unit = ReadLiteral();
+      SkipIgnorable();
+      if (!AtEnd() && IsRepetitionSign(Peek())) {
+        EmitLiteral(run);
+        return ParseOneUnitAtom(TNodeKind::nkLiteral, unit);
+      }
+      run += unit;
+      if (!AtLiteral()) break;
+    }
+    EmitLiteral(run);
+    return false;
+  }
+
+  void EmitLiteral(const std::u16string& run) {
+    if (run.empty()) return;
+    TNode& node = Emit(TNodeKind::nkLiteral);
+    node.Units = run;
+    if (fModifiers.I) {
+      node.FoldCase = true;
+      for (char16_t& u : node.Units) u = FoldCase(u);
+    }
+  }
+
+  // An atom of one code unit, and the repetition sign after it if there is one.
+  bool ParseOneUnitAtom(TNodeKind atom, char16_t literal) {
+    SkipIgnorable();
+    if (AtEnd() || !IsRepetitionSign(Peek())) {
+      TNode& node = Emit(atom);
+      if (atom == TNodeKind::nkLiteral) node.Units.assign(1, literal);
+      return false;
+    }
+    const size_t at = fPos;
+    const char16_t sign = Peek();
+    if (sign == u'{') Fail(mecUnsupported, at);
+    ++fPos;
+    TNode node;
+    node.Kind = TNodeKind::nkRepeat;
+    node.Atom = atom;
+    node.Min = sign == u'+' ? 1 : 0;
+    node.Max = sign == u'?' ? 1 : kUnbounded;
+    node.Greedy = fModifiers.G;
+    if (PeekIs(u'?')) {
+      ++fPos;
+      node.Greedy = false;
+    }
+    SkipIgnorable();
+    if (!AtEnd() && IsRepetitionSign(Peek())) Fail(mecNestedRepeat, fPos);
+    if (atom == TNodeKind::nkLiteral) {
+      node.FoldCase = fModifiers.I;
+      node.Units.assign(1, fModifiers.I ? FoldCase(literal) : literal);
+    }
+    const bool can_be_empty = node.Min == 0;
+    fProgram.Nodes.push_back(std::move(node));
+    return can_be_empty;
+  }
+
+  void ParseGroup() {
+    const size_t at = fPos;
+    ++fPos;
+    if (PeekIs(u'?')) Fail(mecUnsupported, fPos);  // (?: (?i) and the like
+    if (fGroups == kMaxGroups) Fail(mecTooManyGroups, at);
+    const int group = ++fGroups;
+    Emit(TNodeKind::nkOpen).Group = group;
+    const bool can_be_empty = ParseBranch();
+    if (AtEnd()) Fail(mecMissingClose, fPos);
+    if (Peek() != u')') Fail(mecUnsupported, fPos);  // "|"
+    ++fPos;
+    Emit(TNodeKind::nkClose).Group = group;
+    SkipIgnorable();
+    if (!AtEnd() && IsRepetitionSign(Peek())) {
+      const char16_t sign = Peek();
+      Fail(can_be_empty && (sign == u'*' || sign == u'+') ? mecRepeatEmpty : mecUnsupported, fPos);
+    }
+    fLastGroupCanBeEmpty = can_be_empty;
+  }
+
+  std::u16string_view fExpr;
+  TModifiers fModifiers;
+  size_t fPos = 0;
+  int fGroups = 0;
+  bool fLastGroupCanBeEmpty = false;
+  TProgram fProgram;
+};
+
+bool IsMark(const TNode& node) {
+  return node.Kind == TNodeKind::nkOpen || node.Kind == TNodeKind::nkClose;
+}
+
+// The index of the first node at or after i that is not a group mark.
+size_t SkipMarks(const std::vector<TNode>& nodes, size_t i) {
+  while (IsMark(nodes[i])) ++i;
+  return i;
+}
+
+void Analyse(TProgram& program) {
+  std::vector<TNode>& nodes = program.Nodes;
+  const TNode& first = nodes.front();
+  if (first.Kind == TNodeKind::nkLiteral && !first.FoldCase) {
+    program.HasRegstart = true;
+    program.regstart = first.Units[0];
+  }
+  const size_t lead = SkipMarks(nodes, 0);
+  if (nodes[lead].Kind == TNodeKind::nkLiteral && !nodes[lead].FoldCase)
+    program.StartLiteral = static_cast<int>(lead);
+  if (nodes[lead].Kind == TNodeKind::nkRepeat) {
+    const TNode* longest = nullptr;
+    for (const TNode& node : nodes)
+      if (node.Kind == TNodeKind::nkLiteral &&
+          (longest == nullptr || node.Units.size() >= longest->Units.size()))
+        longest = &node;
+    if (longest != nullptr && !longest->FoldCase) program.regmust = longest->Units;
+  }
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    if (nodes[i].Kind != TNodeKind::nkRepeat) continue;
+    const size_t next = SkipMarks(nodes, i + 1);
+    if ((nodes[next].Kind == TNodeKind::nkLiteral && !nodes[next].FoldCase) ||
+        nodes[next].Kind == TNodeKind::nkDigit)
+      nodes[i].Follow = static_cast<int>(next);
+  }
+}
+
+}  // namespace
+
+TCompileResult CompileProgram(std::u16string_view expression, const TModifiers& modifiers) {
+  TCompileResult result;
+  try {
+    result.Program = TParser(expression, modifiers).Parse();
+    Analyse(result.Program);
+  } catch (const TParseFailure& failure) {
+    result.ErrorCode = failure.Code;
+    result.ErrorPos = static_cast<int>(std::min<size_t>(failure.At + 1, INT32_MAX));
+  }
+  return result;
+}
+
+}  // namespace brevak::matcher

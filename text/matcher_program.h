@@ -1,0 +1,77 @@
+// The compiled form of a matcher pattern: a straight sequence of nodes ending in an end node, and
+// what the analysis learned about every possible match (regstart, reganch, regmust). The parser
+// (matcher_parse.cpp) builds it, the backtracker (matcher_search.cpp) runs it.
+// Tested by tests/text/matcher_test.cpp (through Dump()).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace brevak::matcher {
+
+// The settings that change what a pattern means; the program is compiled for one set of them.
+struct TModifiers {
+  bool I = false;  // case-insensitive literals
+  bool R = true;   // Cyrillic ranges take in U+0451/U+0401 (no character classes: no effect)
+  bool S = true;   // "." also matches line separators
+  bool G = true;   // repetitions greedy unless followed by "?"; off: all lazy
+  bool M = false;  // "^"/"$" at line separators (no anchors: no effect)
+  bool X = false;  // unescaped white space and "#" comments in the pattern are ignored
+  bool operator==(const TModifiers&) const = default;
+};
+
+enum class TNodeKind {
+  nkLiteral,          // Units, compared exactly (or case-folded when FoldCase)
+  nkAny,              // any one code unit
+  nkAnyButSeparator,  // any one code unit but a line separator ("." with S off)
+  nkDigit,            // "0" .. "9"
+  nkOpen,             // records the start of slot Group
+  nkClose,            // records the end of slot Group
+  nkRepeat,           // Atom (a one-unit node kind) Min .. Max times, Greedy or lazy
+  nkEnd,              // success
+};
+
+inline constexpr int kUnbounded = -1;
+
+struct TNode {
+  TNodeKind Kind = TNodeKind::nkEnd;
+  std::u16string Units;  // nkLiteral: the run (folded when FoldCase); nkRepeat of a literal: 1 unit
+  bool FoldCase = false;
+  int Group = 0;                          // nkOpen, nkClose: 1 .. 14
+  TNodeKind Atom = TNodeKind::nkLiteral;  // nkRepeat: nkLiteral, nkAny, nkAnyButSeparator, nkDigit
+  int Min = 0, Max = kUnbounded;          // nkRepeat
+  bool Greedy = false;                    // nkRepeat
+  // nkRepeat: the node that must match right after the repetition once the group marks between
+  // are passed, when it is a literal compared exactly or a digit. Lets the backtracker skip the
+  // stopping places where the rest of the match fails at its first unit.
+  int Follow = -1;
+};
+
+struct TProgram {
+  std::vector<TNode> Nodes;  // the last one is nkEnd
+  int GroupCount = 0;
+  bool HasRegstart = false;
+  char16_t regstart = 0;   // first unit of every match
+  bool reganch = false;    // match only at the start position (no anchors are compiled: never)
+  std::u16string regmust;  // a literal every match contains (empty: none); regmlen = its length
+  // The first node that consumes input, when it is an exactly compared literal: a match can only
+  // start where that literal occurs.
+  int StartLiteral = -1;
+
+  // One line naming every node and the analysis, e.g.
+  //   lit"ab" open1 any*? close1 lit"</a>" end | regstart=a
+  // Units outside printable ASCII are written \uXXXX.
+  std::string Dump() const;
+};
+
+// Whether the atom of a one-unit node kind matches unit c.
+bool AtomMatches(TNodeKind atom, const TNode& node, char16_t c);
+
+// Line separators: CR, LF, VT, FF, U+2028, U+2029, U+0085.
+bool IsLineSeparator(char16_t c);
+
+// The case fold of ModifierI: ASCII, Latin-1 and Cyrillic capitals to their small letters.
+char16_t FoldCase(char16_t c);
+
+}  // namespace brevak::matcher

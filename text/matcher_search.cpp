@@ -1,0 +1,227 @@
+// Depth-first backtracking over the node program. Tested by tests/text/matcher_test.cpp and
+// tests/text/matcher_pcre_test.cpp.
+//
+// A repetition node is the only choice point. It takes its stopping places fewest first (lazy) or
+// most first (greedy); on failure the match backtracks to the latest choice point and takes its
+// next place. Two things keep a search linear in the input on the patterns the sources use:
+//  - A stopping place q is only tried when the node that follows can match there (a literal that
+//    occurs at q, a digit at q); the literal is found with FindUnits, not unit by unit.
+//  - When every place of a repetition failed, the rest of the program fails at all of them. That
+//    does not depend on where the attempt started, so the places are remembered (TKnownFailure)
+//    and skipped by every later visit of the node, in this search and in later searches of the same
+//    input. A page line with a thousand opening literals and no closing one is then scanned once
+//    for the closing literal, not a thousand times.
+// Skipping a place that is known to fail, or at which the next node cannot match, changes no
+// result: the search still returns the first success in the order of plain backtracking.
+#include "text/matcher_search.h"
+
+#include <algorithm>
+
+#include "text/textfind.h"
+
+namespace brevak::matcher {
+
+namespace {
+
+constexpr size_t kNone = static_cast<size_t>(-1);
+
+}  // namespace
+
+void TBacktracker::TKnownFailure::Add(size_t lo, size_t hi) {
+  if (Lo <= Hi && lo <= Hi + 1 && Lo <= hi + 1) {
+    Lo = std::min(Lo, lo);
+    Hi = std::max(Hi, hi);
+  } else {
+    Lo = lo;
+    Hi = hi;
+  }
+}
+
+void TBacktracker::Reset(const TProgram& program, std::u16string_view input) {
+  fProgram = &program;
+  fInput = input;
+  fFailed.assign(program.Nodes.size(), TKnownFailure{});
+  fRuns.assign(program.Nodes.size(), TRun{});
+  fChoices.clear();
+}
+
+bool TBacktracker::LiteralAt(const TNode& node, size_t pos) const {
+  const std::u16string& units = node.Units;
+  if (units.size() > fInput.size() - pos) return false;
+  if (!node.FoldCase) return fInput.compare(pos, units.size(), units) == 0;
+  for (size_t k = 0; k < units.size(); ++k)
+    if (FoldCase(fInput[pos + k]) != units[k]) return false;
+  return true;
+}
+
+// End of the run of units, from pos on, that the repetition's atom matches.
+size_t TBacktracker::RunEnd(size_t node, size_t pos) {
+  const TNode& repeat = fProgram->Nodes[node];
+  if (repeat.Atom == TNodeKind::nkAny) return fInput.size();
+  TRun& run = fRuns[node];
+  if (pos >= run.From && pos <= run.End) return run.End;
+  size_t end = pos;
+  while (end < fInput.size() && AtomMatches(repeat.Atom, repeat, fInput[end])) ++end;
+  run = TRun{pos, end};
+  return end;
+}
+
+bool TBacktracker::FollowMayMatch(const TNode& repeat, size_t q) const {
+  if (repeat.Follow < 0) return true;
+  const TNode& follow = fProgram->Nodes[static_cast<size_t>(repeat.Follow)];
+  if (follow.Kind == TNodeKind::nkDigit)
+    return q < fInput.size() && fInput[q] >= u'0' && fInput[q] <= u'9';
+  return LiteralAt(follow, q);
+}
+
+// The smallest stopping place in [from, high] that is not known to fail and where the following
+// node may match; kNone when there is none.
+size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
+  const TNode& repeat = fProgram->Nodes[node];
+  const TKnownFailure& failed = fFailed[node];
+  size_t q = from;
+  while (q <= high) {
+    if (failed.Holds(q)) {
+      q = failed.Hi + 1;
+      continue;
+    }
+    // Look no further than the start of the places known to fail.
+    const size_t limit = failed.Lo <= failed.Hi && failed.Lo > q ? std::min(high, failed.Lo - 1) : high;
+    if (repeat.Follow < 0) return q;
+    const TNode& follow = fProgram->Nodes[static_cast<size_t>(repeat.Follow)];
+    if (follow.Kind == TNodeKind::nkDigit) {
+      for (; q <= limit && q < fInput.size(); ++q)
+        if (fInput[q] >= u'0' && fInput[q] <= u'9') return q;
+    } else {
+      const std::u16string_view window = fInput.substr(q, limit - q + follow.Units.size());
+      const size_t found = FindUnits(window, follow.Units);
+      if (found != std::u16string_view::npos) return q + found;
+    }
+    q = limit + 1;
+  }
+  return kNone;
+}
+
+// The largest stopping place in [low, from] that is not known to fail and where the following node
+// may match; kNone when there is none.
+size_t TBacktracker::LastPlace(size_t node, size_t from, size_t low) const {
+  const TNode& repeat = fProgram->Nodes[node];
+  const TKnownFailure& failed = fFailed[node];
+  size_t q = from;
+  for (;;) {
+    if (failed.Holds(q)) {
+      if (failed.Lo <= low) return kNone;
+      q = failed.Lo - 1;
+      continue;
+    }
+    if (FollowMayMatch(repeat, q)) return q;
+    if (q == low) return kNone;
+    --q;
+  }
+}
+
+size_t TBacktracker::NextPlace(const TChoice& choice) const {
+  if (fProgram->Nodes[choice.Node].Greedy)
+    return choice.At == choice.Low ? kNone : LastPlace(choice.Node, choice.At - 1, choice.Low);
+  return choice.At == choice.High ? kNone : FirstPlace(choice.Node, choice.At + 1, choice.High);
+}
+
+bool TBacktracker::Attempt(size_t start, TSlots& slots) {
+  const std::vector<TNode>& nodes = fProgram->Nodes;
+  fChoices.clear();
+  slots.Clear();
+  size_t pos = start;
+  size_t i = 0;
+  for (;;) {
+    const TNode& node = nodes[i];
+    bool matched = true;
+    switch (node.Kind) {
+      case TNodeKind::nkLiteral:
+        matched = LiteralAt(node, pos);
+        if (matched) pos += node.Units.size();
+        break;
+      case TNodeKind::nkAny:
+      case TNodeKind::nkAnyButSeparator:
+      case TNodeKind::nkDigit:
+        matched = pos < fInput.size() && AtomMatches(node.Kind, node, fInput[pos]);
+        if (matched) ++pos;
+        break;
+      case TNodeKind::nkOpen:
+        slots.Start[node.Group] = static_cast<int32_t>(pos);
+        break;
+      case TNodeKind::nkClose:
+        slots.End[node.Group] = static_cast<int32_t>(pos);
+        break;
+      case TNodeKind::nkRepeat: {
+        size_t most = RunEnd(i, pos) - pos;
+        if (node.Max != kUnbounded) most = std::min(most, static_cast<size_t>(node.Max));
+        if (most < static_cast<size_t>(node.Min)) {
+          matched = false;
+          break;
+        }
+        const size_t low = pos + static_cast<size_t>(node.Min);
+        const size_t high = pos + most;
+        const size_t q = node.Greedy ? LastPlace(i, high, low) : FirstPlace(i, low, high);
+        if (q == kNone) {
+          fFailed[i].Add(low, high);
+          matched = false;
+          break;
+        }
+        fChoices.push_back(TChoice{i, low, high, q, slots});
+        pos = q;
+        break;
+      }
+      case TNodeKind::nkEnd:
+        slots.Start[0] = static_cast<int32_t>(start);
+        slots.End[0] = static_cast<int32_t>(pos);
+        return true;
+    }
+    if (matched) {
+      ++i;
+      continue;
+    }
+    // Backtrack to the latest repetition that has another place to take.
+    for (;;) {
+      if (fChoices.empty()) {
+        slots.Clear();
+        return false;
+      }
+      TChoice& choice = fChoices.back();
+      const size_t q = NextPlace(choice);
+      if (q != kNone) {
+        choice.At = q;
+        slots = choice.Saved;
+        pos = q;
+        i = choice.Node + 1;
+        break;
+      }
+      fFailed[choice.Node].Add(choice.Low, choice.High);
+      fChoices.pop_back();
+    }
+  }
+}
+
+bool TBacktracker::Search(size_t from, TSlots& slots) {
+  const TProgram& program = *fProgram;
+  slots.Clear();
+  if (from > fInput.size()) return false;
+  if (!program.regmust.empty() &&
+      FindUnits(fInput.substr(from), program.regmust) == std::u16string_view::npos)
+    return false;
+  if (program.reganch) return Attempt(from, slots);
+  if (program.StartLiteral >= 0) {
+    // A match can only start where the leading literal occurs.
+    const std::u16string& lead = program.Nodes[static_cast<size_t>(program.StartLiteral)].Units;
+    for (size_t q = from;;) {
+      const size_t found = FindUnits(fInput.substr(q), lead);
+      if (found == std::u16string_view::npos) return false;
+      if (Attempt(q + found, slots)) return true;
+      q += found + 1;
+    }
+  }
+  for (size_t q = from; q <= fInput.size(); ++q)
+    if (Attempt(q, slots)) return true;
+  return false;
+}
+
+}  // namespace brevak::matcher

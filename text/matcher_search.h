@@ -1,0 +1,72 @@
+// Running a node program over an input: depth-first backtracking with an explicit stack of choice
+// points, and what it learns on the way about where the rest of a match cannot succeed.
+// Tested by tests/text/matcher_test.cpp and tests/text/matcher_pcre_test.cpp.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "text/matcher_program.h"
+
+namespace brevak::matcher {
+
+inline constexpr int kSlotCount = 15;  // slot 0: the whole match; 1 .. 14: the groups
+
+// Start and end offsets (0-based) of every slot; -1 when unset.
+struct TSlots {
+  std::array<int32_t, kSlotCount> Start, End;
+  TSlots() { Clear(); }
+  void Clear() {
+    Start.fill(-1);
+    End.fill(-1);
+  }
+};
+
+class TBacktracker {
+public:
+  // Prepares a search of program over input and forgets what earlier searches learned. Both must
+  // stay unchanged and alive until the next Reset.
+  void Reset(const TProgram& program, std::u16string_view input);
+
+  // Leftmost match that starts at offset from (0 .. input length) or later; on success fills slots.
+  bool Search(size_t from, TSlots& slots);
+
+private:
+  // Stopping places after a repetition node where the rest of the program is known to fail. The
+  // rest depends only on the place it starts from (no back-references, no anchors on the start),
+  // so what one attempt learns holds for every later attempt and every later search of the input.
+  struct TKnownFailure {
+    size_t Lo = 1, Hi = 0;  // empty when Lo > Hi
+    bool Holds(size_t q) const { return q >= Lo && q <= Hi; }
+    void Add(size_t lo, size_t hi);
+  };
+  // The last run of units a repetition's atom was found to match: every unit in [From, End) matches
+  // and the one at End does not (or End is the input's end). A visit inside it needs no scan.
+  struct TRun {
+    size_t From = 1, End = 0;
+  };
+  struct TChoice {
+    size_t Node;
+    size_t Low, High;  // the stopping places the repetition may take
+    size_t At;         // the one being tried
+    TSlots Saved;      // slots as they were when the repetition was reached
+  };
+
+  bool Attempt(size_t start, TSlots& slots);
+  bool LiteralAt(const TNode& node, size_t pos) const;
+  size_t RunEnd(size_t node, size_t pos);
+  bool FollowMayMatch(const TNode& repeat, size_t q) const;
+  size_t FirstPlace(size_t node, size_t from, size_t high) const;   // lazy order
+  size_t LastPlace(size_t node, size_t from, size_t low) const;     // greedy order
+  size_t NextPlace(const TChoice& choice) const;
+
+  const TProgram* fProgram = nullptr;
+  std::u16string_view fInput;
+  std::vector<TKnownFailure> fFailed;  // per node
+  std::vector<TRun> fRuns;             // per node
+  std::vector<TChoice> fChoices;
+};
+
+}  // namespace brevak::matcher
