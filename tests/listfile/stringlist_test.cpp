@@ -196,6 +196,12 @@ TEST(StringList, AddAppendsCopiesAndReturnsTheIndex) {
   for (int i = 0; i < 300; ++i) list.Add(list.StringView(i));
   EXPECT_EQ(list.Count(), 302);
   EXPECT_EQ(list.Strings(301), u"UA1AAA=RRC");
+  // Room made up front changes no line.
+  list.Reserve(1000, 100000);
+  list.Add(u"");
+  EXPECT_EQ(list.Count(), 303);
+  EXPECT_EQ(list.Strings(0), u"UA1AAA=RRC");
+  EXPECT_EQ(list.Strings(302), u"");
 }
 
 TEST(StringList, BadIndexIsAnError) {
