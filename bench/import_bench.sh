@@ -16,10 +16,11 @@ cmake --build "$build" -j 2 --target import_bench >/dev/null
 bench=$build/bench/import_bench
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/brevak-import-bench.XXXXXX")
+chmod 755 "$dir"  # nginx workers may run as another user
 nginx_pid=""
 cleanup() {
   [ -n "$nginx_pid" ] && kill "$nginx_pid" 2>/dev/null
-  rm -rf "$dir"
+  [ -n "${KEEP:-}" ] || rm -rf "$dir"
 }
 trap cleanup EXIT
 

@@ -24,18 +24,23 @@ std::unique_ptr<TMatcher>& Slot() {
 int PercentOf(std::int64_t i, std::int64_t d) { return static_cast<int>(i * 100 / d); }
 
 // Steps 7 to 10 of a run: fetch, header and body in the source's order, the line loop and the
-// bar. Returns false when the fetch failed, with its cause.
+// bar. Returns false when the fetch failed, with its cause. The body's bytes are let go as soon as
+// they are split into lines.
 bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host, const TFetchFn& fetch,
-                  TMemoryStream& document, TStringList& lines, TStringList& listFile, std::string& cause) {
-  if (!fetch(s.Url, document, cause)) return false;
+                  std::unique_ptr<TMemoryStream>& document, TStringList& lines, TStringList& listFile,
+                  std::string& cause) {
+  if (!fetch(s.Url, *document, cause)) return false;
+  const std::size_t documentBytes = document->Size() - document->Position();
   if (s.HeaderPlacement == THeaderPlacement::hpBeforeBody) {
     listFile.Add(s.Header);
-    lines.LoadFromStream(document);
+    lines.LoadFromStream(*document);
   } else {
-    lines.LoadFromStream(document);
+    lines.LoadFromStream(*document);
     listFile.Add(s.Header);
   }
+  document.reset();
   const int n = lines.Count();
+  rule.Prepare(n, documentBytes, listFile);
   for (int i = s.FirstLine; i < n; ++i) {
     rule.Apply(lines.StringView(i), listFile);
     if (s.Progress == TProgressMode::pmPerLine) {
@@ -100,7 +105,7 @@ void RunImport(const TImportSettings& s, TLineRule& rule, TImportHost& host, con
   std::string cause;
   bool fetched = false;
   try {
-    fetched = FetchAndRead(s, rule, host, fetch, *document, *lines, listFile, cause);
+    fetched = FetchAndRead(s, rule, host, fetch, document, *lines, listFile, cause);
   } catch (...) {
     finish();
     throw;

@@ -3,6 +3,7 @@
 // Tested by tests/listfile/importrun_test.cpp and tests/sources/.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,6 +54,11 @@ public:
   virtual ~TLineRule() = default;
   // Appends zero or more entries for line to listFile; may use the matcher in the slot.
   virtual void Apply(std::u16string_view line, TStringList& listFile) = 0;
+  // Called once before the first Apply with the document's line count and byte size. A rule that
+  // knows how much it will append may make room for it in listFile; it appends nothing here.
+  virtual void Prepare(int lineCount, std::size_t documentBytes, TStringList& listFile) {
+    (void)lineCount, (void)documentBytes, (void)listFile;
+  }
 };
 
 enum class THeaderPlacement { hpBeforeBody, hpAfterBody };

@@ -139,6 +139,16 @@ void TStringList::LoadFromStream(TMemoryStream& stream) {
   LoadFromBytes(stream.ReadToEnd(), TInvalidUTF8::iuEmptyText, std::string());
 }
 
+void TStringList::Reserve(int lines, std::size_t units) {
+  if (lines > 0) FLines.reserve(FLines.size() + static_cast<std::size_t>(lines));
+  std::size_t need = FText.Size + units;
+  if (need <= FText.Capacity) return;
+  auto grown = std::make_unique_for_overwrite<char16_t[]>(need);
+  std::copy_n(FText.Units.get(), FText.Size, grown.get());
+  FText.Units = std::move(grown);
+  FText.Capacity = need;
+}
+
 int TStringList::Add(std::u16string_view line) {
   std::size_t need = FText.Size + line.size();
   if (need > FText.Capacity) {

@@ -45,6 +45,9 @@ public:
   // Appends text unchanged (any unit, line ends included) as the last line; returns its index.
   int Add(std::u16string_view text);
   int Count() const { return static_cast<int>(FLines.size()); }
+  // Makes room for lines more lines of units more units in all, so that adding them does not move
+  // the list's text; a hint that changes no line.
+  void Reserve(int lines, std::size_t units);
   // The text of line index; raises EListError unless 0 <= index < Count().
   std::u16string Strings(int index) const;
   // The same without a copy; valid until the list next changes.
