@@ -1,6 +1,7 @@
 // Whole import runs as the user makes them: the real window, its buttons pressed, the real HTTP
 // client against a loopback web server (scripts/demo-data/serve.py) and `openssl s_server` for the
-// HTTPS source, and the bytes of "brevak.ini" compared with expected files.
+// HTTPS source, both serving the demo's documents, and the bytes of "brevak.ini" compared with
+// expected files.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -25,6 +26,7 @@ namespace {
 
 QString TestData(const QString& name) { return QString::fromLocal8Bit(qgetenv("BREVAK_TEST_DATA")) + "/" + name; }
 QString Fixture(const QString& name) { return TestData("app/import_e2e/" + name); }
+QString Documents() { return TestData("../scripts/demo-data/docs"); }
 
 QByteArray ReadFile(const QString& path) {
   QFile f(path);
@@ -104,7 +106,7 @@ private slots:
 
     const QString ports = FServerDir.filePath("ports");
     FHttp.Process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    FHttp.Process->start("python3", {TestData("../scripts/demo-data/serve.py"), "--root", Fixture("docs"),
+    FHttp.Process->start("python3", {TestData("../scripts/demo-data/serve.py"), "--root", Documents(),
                                      "--ports-file", ports, "--quiet"});
     QVERIFY(FHttp.Process->waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ports), 10000);
@@ -113,7 +115,7 @@ private slots:
     QVERIFY(FHttpPort > 0);
 
     // s_server -WWW serves files below its working directory and reports its port on stdout.
-    FHttps.Process->setWorkingDirectory(Fixture("https"));
+    FHttps.Process->setWorkingDirectory(Documents());
     FHttps.Process->start("openssl", {"s_server", "-WWW", "-accept", "127.0.0.1:0", "-cert", cert, "-key", key});
     QVERIFY(FHttps.Process->waitForStarted(5000));
     QByteArray out;
