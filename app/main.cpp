@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QPushButton>
 
-#include <cstdio>
 #include <string>
 
 #include "app/errorbox.h"
@@ -12,6 +11,7 @@
 #include "app/progressbar.h"
 #include "app/skin.h"
 #include "listfile/exepath.h"
+#include "listfile/listfile.h"
 
 TfrmMain* frmMain = nullptr;
 
@@ -55,10 +55,6 @@ const TButtonDesign kButtons[] = {
     {&TfrmMain::btnRadioWave, "btnRadioWave", "Create RadioWave", "Клуб путешественников РадиоВолна",
      88, 103, 145, &TfrmMain::btnRadioWaveClick},
 };
-
-// A list file left by an earlier start goes; whether that works is of no concern here, as the
-// first run then appends to the old file.
-void DeleteOldListFile() { std::remove((brevak::ExeDir() + "brevak.ini").c_str()); }
 
 }  // namespace
 
@@ -120,7 +116,7 @@ void TfrmMain::CreateComponents() {
 
 void TfrmMain::FormCreate() {
   ProgressBar->SetPercent(0);
-  DeleteOldListFile();
+  brevak::DeleteListFile();  // a failure is silent: the first run then appends to the old file
   FormStorage1->IniFileName = brevak::ExeDir() + "prog.ini";
 }
 

@@ -54,7 +54,10 @@ std::string FourInts(int a, int b, int c, int d) {
 }  // namespace
 
 TFormPlacement::TFormPlacement(TForm* owner, TWindowLayer* layer)
-    : QObject(owner), FOwner(owner), FLayer(layer ? *layer : QtWindowLayer()) {
+    : QObject(owner),
+      FOwner(owner),
+      FOwnerClassName(owner->metaObject()->className()),
+      FLayer(layer ? *layer : QtWindowLayer()) {
   FSaveFormShow = std::move(owner->OnShow);
   FSaveFormCloseQuery = std::move(owner->OnCloseQuery);
   FSaveFormDestroy = std::move(owner->OnDestroy);
@@ -71,7 +74,7 @@ TFormPlacement::~TFormPlacement() {
 }
 
 std::string TFormPlacement::Section() const {
-  return IniSection.empty() ? std::string(FOwner->metaObject()->className()) : IniSection;
+  return IniSection.empty() ? FOwnerClassName : IniSection;
 }
 
 void TFormPlacement::FormShow() {

@@ -70,6 +70,8 @@ private:
   TWindowPlacement CurrentPlacement();
 
   TForm* FOwner;
+  // Taken when the store is created: while the window is destroyed it no longer tells its class.
+  std::string FOwnerClassName;
   TWindowLayer& FLayer;
   bool FOwnerGone = false;
   std::unique_ptr<TIniFile> IniFile;  // only during one save or one restore

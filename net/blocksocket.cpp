@@ -226,36 +226,44 @@ bool TBlockSocket::CanRead(int timeout) {
   return r > 0;
 }
 
-void TBlockSocket::ApplyLineEndMemory(std::string& packet) {
-  if (!packet.empty() && ((FLastCR && packet[0] == '\n') || (FLastLF && packet[0] == '\r'))) packet.erase(0, 1);
-  FLastCR = FLastLF = false;
-}
-
 std::string TBlockSocket::TakeBuffer() {
   std::string rest = FBufferPos == 0 ? std::move(FBuffer) : FBuffer.substr(FBufferPos);
   ClearBuffer();
   return rest;
 }
 
-std::string TBlockSocket::ReadPacket() {
-  std::string packet;
+bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
   int waiting = WaitingData();
   if (waiting == 0) {
     if (!CanRead(FRecvTimeout)) {
       if (IsOpen()) SetError(WSAETIMEDOUT, "timed out");
       else SetError(WSAENOTCONN, "not connected");
-      return packet;
+      return false;
     }
     waiting = WaitingData();
     if (waiting == 0) {
       SetError(WSAECONNRESET, "connection closed by the peer");
-      return packet;
+      return false;
     }
   }
-  packet.resize(static_cast<std::size_t>(waiting));
-  int got = RecvBuffer(packet.data(), waiting);
-  packet.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-  if (FLastError == 0) ApplyLineEndMemory(packet);
+  std::size_t start = out.size();
+  std::size_t count = std::min(static_cast<std::size_t>(waiting), max);
+  out.resize(start + count);
+  int got = RecvBuffer(out.data() + start, static_cast<int>(count));
+  out.resize(start + (got > 0 ? static_cast<std::size_t>(got) : 0));
+  if (FLastError != 0) {
+    out.resize(start);
+    return false;
+  }
+  // Drops the byte that completes a line end split across packets.
+  if (out.size() > start && ((FLastCR && out[start] == '\n') || (FLastLF && out[start] == '\r'))) out.erase(start, 1);
+  FLastCR = FLastLF = false;
+  return true;
+}
+
+std::string TBlockSocket::ReadPacket() {
+  std::string packet;
+  ReadSome(packet, kMaxWaiting);
   return packet;
 }
 
@@ -355,17 +363,27 @@ std::string TBlockSocket::RecvBufferStr(int64_t length, int timeout) {
 
 void TBlockSocket::RecvStreamSize(TMemoryStream& stream, int timeout, int64_t size) {
   ResetLastError();
-  while (size > 0) {
-    int64_t piece = std::min<int64_t>(size, SendMaxChunk);
-    std::string bytes = RecvBufferStr(piece, timeout);
-    if (FLastError != 0) return;
-    try {
-      stream.Write(bytes);
-    } catch (const std::bad_alloc&) {
-      SetError(WSAENOBUFS, "out of memory");
-      return;
+  FRecvTimeout = timeout;
+  std::string& out = stream.Bytes();
+  try {
+    // Each piece is received straight into the stream; a piece cut short is taken back out.
+    while (size > 0) {
+      std::size_t piece = static_cast<std::size_t>(std::min<int64_t>(size, SendMaxChunk));
+      std::size_t start = out.size();
+      std::string_view pending = LineBuffer().substr(0, piece);
+      out.append(pending);
+      FBufferPos += pending.size();
+      if (FBufferPos == FBuffer.size()) ClearBuffer();
+      while (out.size() - start < piece) {
+        if (!ReadSome(out, piece - (out.size() - start))) {
+          out.resize(start);
+          return;
+        }
+      }
+      size -= static_cast<int64_t>(piece);
     }
-    size -= piece;
+  } catch (const std::bad_alloc&) {
+    SetError(WSAENOBUFS, "out of memory");
   }
 }
 

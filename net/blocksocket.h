@@ -58,7 +58,7 @@ public:
   // Whether the socket is readable (data or the peer's close) within timeout ms.
   virtual bool CanRead(int timeout);
 
-  // Appends exactly size bytes to stream, read in pieces of SendMaxChunk with RecvBufferStr.
+  // Appends exactly size bytes to stream (the line buffer first), in pieces of SendMaxChunk.
   // Stops at the first piece cut short, which is dropped; LastError tells why.
   void RecvStreamSize(TMemoryStream& stream, int timeout, int64_t size);
 
@@ -87,8 +87,10 @@ protected:
   // The raw socket operations underneath the TLS channel.
   int RawWaitingData();
   void RawClose();
-  // Drops the byte that completes a line end split across packets.
-  void ApplyLineEndMemory(std::string& packet);
+  // Appends to out at most max of the bytes waiting, first waiting up to FRecvTimeout for an
+  // arrival when none are; drops the byte that completes a line end split across packets.
+  // False with LastError set (and out unchanged) on a time-out, the peer's close or an error.
+  bool ReadSome(std::string& out, std::size_t max);
   // RecvPacket without the line buffer: waiting bytes, else the next arrival within FRecvTimeout.
   std::string ReadPacket();
   // Empties the line buffer and returns what it held.

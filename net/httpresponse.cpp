@@ -2,7 +2,10 @@
 // Tested by tests/net/httpresponse_test.cpp and tests/net/httpsend_test.cpp.
 #include "net/httpresponse.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <new>
 
 #include "net/blocksocket.h"
@@ -17,8 +20,21 @@ using http::Trim;
 using http::Upper;
 
 namespace {
+
 const char kBodyTooLarge[] = "response body too large";
+
+// Room for a counted body in one allocation. A large one is asked to be backed by huge pages,
+// which saves the kernel tens of thousands of page faults on a file of many megabytes.
+void ReserveBody(std::string& bytes, std::size_t total) {
+  bytes.reserve(total);
+  constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
+  if (total < 4 * kHuge) return;
+  auto begin = (reinterpret_cast<std::uintptr_t>(bytes.data()) + kHuge - 1) & ~(kHuge - 1);
+  auto end = (reinterpret_cast<std::uintptr_t>(bytes.data()) + total) & ~(kHuge - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
+
+}  // namespace
 
 void DecodeStatus(const std::string& line, int& code, std::string& reason) {
   std::string_view rest = Trim(After(line, " "));
@@ -189,7 +205,7 @@ void THTTPResponseReader::ReadCounted(int64_t size) {
   }
   if (static_cast<int64_t>(FDocument.Size()) + size > FMaxBody) return Fail(kBodyTooLarge);
   DownloadSize = size;
-  FDocument.Bytes().reserve(FDocument.Size() + static_cast<std::size_t>(size));
+  ReserveBody(FDocument.Bytes(), FDocument.Size() + static_cast<std::size_t>(size));
   FSock.RecvStreamSize(FDocument, FTimeout, size);
   if (FSock.LastError() != 0) return Fail();
   FState = RS_DONE;

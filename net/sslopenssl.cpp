@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <functional>
 
 namespace brevak {
 namespace {
@@ -130,14 +131,10 @@ bool TSSLOpenSSL::Connect(int fd, int timeout) {
   return true;
 }
 
-int TSSLOpenSSL::SendBuffer(const char* buffer, int length, int timeout) {
-  FTimedOut = false;
-  SetError(0, "");
-  if (!FSsl) return TCustomSSL::SendBuffer(buffer, length, timeout);
-  ERR_clear_error();
+int TSSLOpenSSL::Transfer(const std::function<int()>& call, int timeout) {
   for (;;) {
     errno = 0;
-    int r = SSL_write(FSsl, buffer, length);
+    int r = call();
     int code = SSL_get_error(FSsl, r);
     if (code == SSL_ERROR_NONE) return r;
     if (code == SSL_ERROR_ZERO_RETURN) return 0;
@@ -150,24 +147,20 @@ int TSSLOpenSSL::SendBuffer(const char* buffer, int length, int timeout) {
   }
 }
 
+int TSSLOpenSSL::SendBuffer(const char* buffer, int length, int timeout) {
+  FTimedOut = false;
+  SetError(0, "");
+  if (!FSsl) return TCustomSSL::SendBuffer(buffer, length, timeout);
+  ERR_clear_error();
+  return Transfer([&] { return SSL_write(FSsl, buffer, length); }, timeout);
+}
+
 int TSSLOpenSSL::RecvBuffer(char* buffer, int length, int timeout) {
   FTimedOut = false;
   SetError(0, "");
   if (!FSsl) return TCustomSSL::RecvBuffer(buffer, length, timeout);
   ERR_clear_error();
-  for (;;) {
-    errno = 0;
-    int r = SSL_read(FSsl, buffer, length);
-    int code = SSL_get_error(FSsl, r);
-    if (code == SSL_ERROR_NONE) return r;
-    if (code == SSL_ERROR_ZERO_RETURN) return 0;
-    if (code == SSL_ERROR_WANT_READ || code == SSL_ERROR_WANT_WRITE) {
-      if (!WaitSocket(code, timeout > 0 ? timeout : -1)) return -1;
-      continue;
-    }
-    TakeError("");
-    return -1;
-  }
+  return Transfer([&] { return SSL_read(FSsl, buffer, length); }, timeout);
 }
 
 int TSSLOpenSSL::WaitingData() { return FSsl ? SSL_pending(FSsl) : 0; }

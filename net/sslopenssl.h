@@ -3,6 +3,8 @@
 // Tested by tests/net/tls_test.cpp.
 #pragma once
 
+#include <functional>
+
 #include "net/sslplugin.h"
 
 typedef struct ssl_st SSL;
@@ -30,6 +32,9 @@ private:
   void TakeError(const char* what);
   // Waits for the socket as SSL_get_error code asks (want read / want write).
   bool WaitSocket(int code, int timeout);
+  // Repeats an SSL_read or SSL_write call while the library waits for the socket: the count, 0 when
+  // the peer closed the TLS connection, -1 on an error or time-out.
+  int Transfer(const std::function<int()>& call, int timeout);
 
   SSL_CTX* FCtx = nullptr;
   SSL* FSsl = nullptr;

@@ -1,0 +1,119 @@
+// The frame of one import run. Tested by tests/listfile/importrun_test.cpp.
+#include "listfile/importrun.h"
+
+#include <cassert>
+#include <cstdint>
+#include <optional>
+
+#include "listfile/listfile.h"
+#include "listfile/stringlist.h"
+#include "net/httpsend.h"
+#include "text/exception.h"
+#include "text/matcher.h"
+
+namespace brevak {
+namespace {
+
+std::unique_ptr<TMatcher>& Slot() {
+  static std::unique_ptr<TMatcher> slot;
+  return slot;
+}
+
+// i * 100 div d, truncating toward zero. The product is taken in 64 bits so that a document of
+// more than 21 million lines does not wrap around into a negative value.
+int PercentOf(std::int64_t i, std::int64_t d) { return static_cast<int>(i * 100 / d); }
+
+// Steps 7 to 10 of a run: fetch, header and body in the source's order, the line loop and the
+// bar. Returns false when the fetch failed, with its cause. The body's bytes are let go as soon as
+// they are split into lines.
+bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host, const TFetchFn& fetch,
+                  std::unique_ptr<TMemoryStream>& document, TStringList& lines, TStringList& listFile,
+                  std::string& cause) {
+  if (!fetch(s.Url, *document, cause)) return false;
+  const std::size_t documentBytes = document->Size() - document->Position();
+  if (s.HeaderPlacement == THeaderPlacement::hpBeforeBody) {
+    listFile.Add(s.Header);
+    lines.LoadFromStream(*document);
+  } else {
+    lines.LoadFromStream(*document);
+    listFile.Add(s.Header);
+  }
+  document.reset();
+  const int n = lines.Count();
+  rule.Prepare(n, documentBytes, listFile);
+  for (int i = s.FirstLine; i < n; ++i) {
+    rule.Apply(lines.StringView(i), listFile);
+    if (s.Progress == TProgressMode::pmPerLine) {
+      host.SetPercent(PerLinePercent(i, n));
+      host.ProcessMessages();
+    }
+  }
+  if (s.Progress == TProgressMode::pmOnceAfter) {
+    host.SetPercent(OnceAfterPercent(n));
+    host.ProcessMessages();
+  }
+  return true;
+}
+
+}  // namespace
+
+TMatcher* MatcherSlot() { return Slot().get(); }
+
+TMatcherSlotHolder::TMatcherSlotHolder() {
+  assert(!Slot() && "one import run at a time");
+  Slot() = std::make_unique<TMatcher>();
+}
+
+TMatcherSlotHolder::~TMatcherSlotHolder() { Slot().reset(); }
+
+int PerLinePercent(int i, int n) { return n == 1 ? 100 : PercentOf(i, n - 1); }
+
+int OnceAfterPercent(int n) {
+  if (n == 0) return 0;
+  if (n == 1) return 100;
+  return PercentOf(n, n - 1);
+}
+
+bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause) {
+  THTTPSend http;
+  if (!http.HTTPMethod("GET", url)) {
+    cause = http.ErrorCause();
+    return false;
+  }
+  document = std::move(http.Document());
+  document.SetPosition(0);
+  return true;
+}
+
+void RunImport(const TImportSettings& s, TLineRule& rule, TImportHost& host, const TFetchFn& fetch) {
+  host.SetPercent(0);
+  std::optional<TMatcherSlotHolder> matcher;
+  if (s.Matcher == TMatcherUse::muCreatedFirst) matcher.emplace();
+  auto document = std::make_unique<TMemoryStream>();
+  auto lines = std::make_unique<TStringList>();
+  TStringList listFile;
+  if (s.Matcher == TMatcherUse::muCreatedLast) matcher.emplace();
+  LoadListFile(listFile);  // an error here leaves the file as it was: nothing to save
+
+  // The matcher, the body and its lines go before the save, on every way out.
+  auto finish = [&] {
+    matcher.reset();
+    document.reset();
+    lines.reset();
+    SaveListFile(listFile);
+  };
+  std::string cause;
+  bool fetched = false;
+  try {
+    fetched = FetchAndRead(s, rule, host, fetch, document, *lines, listFile, cause);
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+  if (!fetched)
+    throw Exception("Could not fetch \"" + s.Name + "\" from " + s.Url + ": " +
+                    (cause.empty() ? "unknown error" : cause));
+}
+
+}  // namespace brevak

@@ -1,0 +1,46 @@
+// The 5 Ocean callbook page: the texts of two kinds of links, at most one of each per line.
+// Tested by tests/sources/fiveocean_test.cpp.
+#include "listfile/stringlist.h"
+#include "sources/ruletext.h"
+#include "sources/sourcetable.h"
+
+namespace brevak {
+namespace {
+
+class TFiveOceanRule : public TLineRule {
+public:
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    std::u16string w;
+    // Links that open in a new window: the text up to the first tag. An unusable text (empty, or
+    // beginning with a tag) still appends a line, the empty one.
+    if (FirstMatch(u"_blank\">(.*?)</a>", line, w)) {
+      w = LinkText(w);
+      if (!w.empty()) w = TextTrim(w) + FSuffix;
+      listFile.Add(w);
+    }
+    // Styled links: "CALL, CALL2" and "CALL ex OLDCALL" keep only the first callsign.
+    if (FirstMatch(u";\">(.*?)</a>", line, w)) {
+      w = LinkText(w);
+      if (!w.empty()) {
+        if (TextPos(u",", w) > 0) w = TextTrim(TextBefore(w, u","));
+        if (TextPos(u"ex", w) > 0) w = TextTrim(TextBefore(w, u"ex"));
+        w = TextTrim(w) + FSuffix;
+      }
+      listFile.Add(w);
+    }
+  }
+
+private:
+  std::u16string FSuffix = SourceInfo(TSourceId::FiveOcean).Suffix;
+  // The text after the match's first ">" and before the next "<".
+  static std::u16string LinkText(std::u16string w) {
+    CutThrough(w, u">");
+    return TextBefore(w, u"<");
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<TLineRule> MakeFiveOceanRule() { return std::make_unique<TFiveOceanRule>(); }
+
+}  // namespace brevak

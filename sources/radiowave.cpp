@@ -1,0 +1,33 @@
+// The RadioWave membership page: the link text of every first-column cell of a line.
+// Tested by tests/sources/radiowave_test.cpp.
+#include "listfile/stringlist.h"
+#include "sources/ruletext.h"
+#include "sources/sourcetable.h"
+
+namespace brevak {
+namespace {
+
+class TRadioWaveRule : public TLineRule {
+public:
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    ForEachMatch(u"<td class=\"col1\"(.*?)</a>", line, [&](std::u16string w) {
+      // Past the link's "call=" and the ">" closing its tag; without "call=" the first four
+      // characters go, and without "\">" the first one.
+      TextDelete(w, 1, TextPos(u"call=", w) + 4);
+      TextDelete(w, 1, TextPos(u"\">", w) + 1);
+      w = TextTrim(TextBefore(w, u"<"));
+      // The column's heading and listeners' rows are not members' callsigns.
+      if (TextEquals(w, u"SWL") || TextEquals(w, u"Call")) return;
+      listFile.Add(w + FSuffix);
+    });
+  }
+
+private:
+  std::u16string FSuffix = SourceInfo(TSourceId::RadioWave).Suffix;
+};
+
+}  // namespace
+
+std::unique_ptr<TLineRule> MakeRadioWaveRule() { return std::make_unique<TRadioWaveRule>(); }
+
+}  // namespace brevak

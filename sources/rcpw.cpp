@@ -1,0 +1,35 @@
+// The RCPW member page: the first centred cell of a line that holds a digit.
+// Tested by tests/sources/rcpw_test.cpp.
+#include "listfile/stringlist.h"
+#include "sources/ruletext.h"
+#include "sources/sourcetable.h"
+
+namespace brevak {
+namespace {
+
+// A cell text longer than this (with its "</td>") is a date or a note, unless a "<br>" shows it
+// is a callsign with a remark below it.
+constexpr int kLengthLimit = 14;
+
+class TRCPWRule : public TLineRule {
+public:
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    std::u16string w;
+    if (!FirstMatch(u"<td align=center>(.*?\\d.*?)</td>", line, w)) return;
+    if (TextPos(u"#", w) != 0) return;  // a link within the page, not a callsign
+    CutThrough(w, u">");
+    if (static_cast<int>(w.size()) > kLengthLimit && TextPos(u"<br>", w) == 0) return;
+    w = TextTrim(TextBefore(w, u"<"));
+    if (w.empty()) return;
+    listFile.Add(TextTrim(w) + FSuffix);
+  }
+
+private:
+  std::u16string FSuffix = SourceInfo(TSourceId::RCPW).Suffix;
+};
+
+}  // namespace
+
+std::unique_ptr<TLineRule> MakeRCPWRule() { return std::make_unique<TRCPWRule>(); }
+
+}  // namespace brevak

@@ -1,0 +1,46 @@
+// The RRC member list: the one line with "Sort by Callsign" carries every callsign, some as link
+// texts, the rest as plain pieces ending in "<br>". Entries are not trimmed.
+// Tested by tests/sources/rrc_test.cpp.
+#include "listfile/stringlist.h"
+#include "sources/ruletext.h"
+#include "sources/sourcetable.h"
+
+namespace brevak {
+namespace {
+
+class TRRCRule : public TLineRule {
+public:
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    if (TextPos(u"Sort by Callsign", line) == 0) return;
+    // The head of the line ends with the first "valign=top>": cut through "top" and one more.
+    std::u16string r(line);
+    TextDelete(r, 1, TextPos(u"top", line) + 3);
+
+    // First the link texts ...
+    ForEachMatch(u"<a href(.*?)</a>", r, [&](std::u16string w) {
+      CutThrough(w, u">");
+      AddUnlessEmpty(TextBefore(w, u"<"), listFile);
+    });
+    // ... then the plain pieces, each ending in "<br>"; a piece holding a link was taken above.
+    ForEachMatch(u"(.*?)<br>", r, [&](std::u16string w) {
+      if (TextPos(u"<a href", w) != 0) return;
+      // " CALL<br>" loses its leading blank; "</td><td valign=top> CALL<br>" its cell tags too.
+      if (TextPos(u"valign=", w) > 0) CutThrough(w, u" ");
+      CutThrough(w, u" ");
+      AddUnlessEmpty(TextBefore(w, u"<"), listFile);
+    });
+  }
+
+private:
+  void AddUnlessEmpty(const std::u16string& w, TStringList& listFile) {
+    if (!w.empty()) listFile.Add(w + FSuffix);
+  }
+
+  std::u16string FSuffix = SourceInfo(TSourceId::RRC).Suffix;
+};
+
+}  // namespace
+
+std::unique_ptr<TLineRule> MakeRRCRule() { return std::make_unique<TRRCRule>(); }
+
+}  // namespace brevak

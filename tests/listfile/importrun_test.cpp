@@ -1,0 +1,157 @@
+// The frame of an import run, with a fake fetch and a fake bar: the order of header and entries,
+// the bar's values, the save on every way out, the error of a failed fetch.
+#include "listfile/importrun.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "sources/runfixture.h"
+
+namespace brevak {
+namespace {
+
+using namespace brevak::testing;
+using ImportRun = TRunFixture;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+TEST_F(ImportRun, AppendsHeaderAndEntriesAfterWhatTheFileHeld) {
+  WriteFile(ListFile(), "[Old]\r\nR0AAA=Old");  // no final line end: it gets one
+  TFakeFetch fetch{"a\r\nb\r\n"};
+  TFakeHost host;
+  TTestRule rule;
+  RunImport(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+  EXPECT_EQ(ReadListFile(), "[Old]\r\nR0AAA=Old\r\n[Test]\r\nentry a\r\nentry b\r\n");
+  EXPECT_THAT(fetch.Urls, ElementsAre("http://test.invalid/list"));
+}
+
+TEST_F(ImportRun, EmptyBodyStillGivesTheHeader) {
+  for (auto placement : {THeaderPlacement::hpBeforeBody, THeaderPlacement::hpAfterBody}) {
+    fs::remove(ListFile());
+    TFakeFetch fetch{""};
+    TFakeHost host;
+    TTestRule rule;
+    RunImport(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+    EXPECT_EQ(ReadListFile(), "[Test]\r\n");
+    EXPECT_THAT(host.Events, ElementsAre("P0"));
+  }
+}
+
+TEST_F(ImportRun, FailedFetchSavesUnchangedThenReportsSourceUrlAndCause) {
+  for (auto placement : {THeaderPlacement::hpBeforeBody, THeaderPlacement::hpAfterBody}) {
+    // No list file yet: an empty one is created.
+    fs::remove(ListFile());
+    TFakeFetch fetch;
+    fetch.Fails = true;
+    TFakeHost host;
+    TTestRule rule;
+    try {
+      RunImport(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_STREQ(e.what(), "Could not fetch \"Test\" from http://test.invalid/list: host not found");
+    }
+    ASSERT_TRUE(fs::exists(ListFile()));
+    EXPECT_EQ(fs::file_size(ListFile()), 0u);
+    EXPECT_THAT(host.Events, ElementsAre("P0"));
+
+    // An earlier section stays exactly as it was.
+    WriteFile(ListFile(), "[SRR]\r\nR0AAA=SRR Member\r\n");
+    EXPECT_THROW(RunImport(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn()), Exception);
+    EXPECT_EQ(ReadListFile(), "[SRR]\r\nR0AAA=SRR Member\r\n");
+  }
+}
+
+TEST_F(ImportRun, ErrorInALineRuleSavesWhatCameBeforeAndPassesTheErrorOn) {
+  WriteFile(ListFile(), "[Old]\r\n");
+  TFakeFetch fetch{Lines(10)};
+  TFakeHost host;
+  TTestRule rule;
+  rule.ThrowAt = 7;
+  TImportSettings s = Settings(THeaderPlacement::hpBeforeBody, TProgressMode::pmPerLine);
+  s.Matcher = TMatcherUse::muCreatedFirst;
+  EXPECT_THAT([&] { RunImport(s, rule, host, fetch.Fn()); },
+              ::testing::ThrowsMessage<Exception>(HasSubstr("rule failed at line 7")));
+  EXPECT_EQ(ReadListFile(), "[Old]\r\n[Test]\r\nentry l0\r\nentry l1\r\nentry l2\r\nentry l3\r\n"
+                            "entry l4\r\nentry l5\r\nentry l6\r\n");
+  EXPECT_EQ(MatcherSlot(), nullptr);  // freed on the way out
+}
+
+TEST_F(ImportRun, MatcherSlotIsFilledForTheRunOnly) {
+  class TSlotProbe : public TLineRule {
+  public:
+    void Apply(std::u16string_view, TStringList&) override { Seen = MatcherSlot() != nullptr; }
+    bool Seen = false;
+  };
+  for (auto use : {TMatcherUse::muCreatedFirst, TMatcherUse::muCreatedLast, TMatcherUse::muNone}) {
+    TSlotProbe probe;
+    TFakeFetch fetch{"x\r\n"};
+    TFakeHost host;
+    TImportSettings s = Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine);
+    s.Matcher = use;
+    RunImport(s, probe, host, fetch.Fn());
+    EXPECT_EQ(probe.Seen, use != TMatcherUse::muNone);
+    EXPECT_EQ(MatcherSlot(), nullptr);
+  }
+}
+
+TEST_F(ImportRun, UnreadableListFileEndsTheRunBeforeFetching) {
+  // A UTF-8 signature followed by bytes that are not UTF-8: loading refuses it.
+  const std::string bytes = "\xEF\xBB\xBF[Old]\r\nR0AAA=\xC3\r\n";
+  WriteFile(ListFile(), bytes);
+  TFakeFetch fetch{"a\r\n"};
+  TFakeHost host;
+  TTestRule rule;
+  EXPECT_THROW(RunImport(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host,
+                         fetch.Fn()),
+               Exception);
+  EXPECT_TRUE(fetch.Urls.empty());
+  EXPECT_EQ(ReadListFile(), bytes);
+}
+
+struct TProgressCase {
+  const char* Name;
+  TProgressMode Mode;
+  int FirstLine;
+  int Lines;
+  std::vector<std::string> Events;
+};
+
+TEST_F(ImportRun, DrivesTheBar) {
+  using enum TProgressMode;
+  const TProgressCase cases[] = {
+    // After every line of the range: i * 100 div (N - 1)
+    {"per line, 5 lines", pmPerLine, 0, 5, {"P0", "P0", "M", "P25", "M", "P50", "M", "P75", "M", "P100", "M"}},
+    {"per line, 4 lines", pmPerLine, 0, 4, {"P0", "P0", "M", "P33", "M", "P66", "M", "P100", "M"}},
+    {"per line, 2 lines", pmPerLine, 0, 2, {"P0", "P0", "M", "P100", "M"}},
+    {"per line, 1 line", pmPerLine, 0, 1, {"P0", "P100", "M"}},
+    {"per line, no line", pmPerLine, 0, 0, {"P0"}},
+    // AGB's range starts at line 1
+    {"from line 1, 5 lines", pmPerLine, 1, 5, {"P0", "P25", "M", "P50", "M", "P75", "M", "P100", "M"}},
+    {"from line 1, 1 line", pmPerLine, 1, 1, {"P0"}},
+    // Once after the loop: N * 100 div (N - 1)
+    {"once, 3 lines", pmOnceAfter, 0, 3, {"P0", "P150", "M"}},
+    {"once, 2 lines", pmOnceAfter, 0, 2, {"P0", "P200", "M"}},
+    {"once, 101 lines", pmOnceAfter, 0, 101, {"P0", "P101", "M"}},
+    {"once, 102 lines", pmOnceAfter, 0, 102, {"P0", "P100", "M"}},
+    {"once, 1 line", pmOnceAfter, 0, 1, {"P0", "P100", "M"}},
+    {"once, no line", pmOnceAfter, 0, 0, {"P0", "P0", "M"}},
+  };
+  for (const TProgressCase& c : cases) {
+    TFakeFetch fetch{Lines(c.Lines)};
+    TFakeHost host;
+    TTestRule rule;
+    RunImport(Settings(THeaderPlacement::hpAfterBody, c.Mode, c.FirstLine), rule, host, fetch.Fn());
+    EXPECT_EQ(host.Events, c.Events) << c.Name;
+  }
+}
+
+TEST(Percent, LargeDocumentsDoNotWrap) {
+  EXPECT_EQ(PerLinePercent(30'000'000, 30'000'001), 100);
+  EXPECT_EQ(PerLinePercent(15'000'000, 30'000'001), 50);
+  EXPECT_EQ(OnceAfterPercent(30'000'000), 100);
+  EXPECT_EQ(OnceAfterPercent(101), 101);
+}
+
+}  // namespace
+}  // namespace brevak

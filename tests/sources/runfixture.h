@@ -1,0 +1,111 @@
+// A scratch folder standing in for the executable's, a fake fetch and a fake bar: what the tests
+// of whole import runs share.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "listfile/exepath.h"
+#include "listfile/importrun.h"
+#include "listfile/stringlist.h"
+#include "text/exception.h"
+
+namespace brevak::testing {
+
+namespace fs = std::filesystem;
+
+// Records what the run does to the bar: "P<value>" for a new Percent, "M" for a message pump.
+class TFakeHost : public TImportHost {
+public:
+  void SetPercent(int v) override { Events.push_back("P" + std::to_string(v)); }
+  void ProcessMessages() override { Events.push_back("M"); }
+  std::vector<std::string> Events;
+};
+
+// A fetch that hands back body, or fails with cause when failing is set; counts its calls.
+struct TFakeFetch {
+  explicit TFakeFetch(std::string body = "") : Body(std::move(body)) {}
+  std::string Body;
+  bool Fails = false;
+  std::string Cause = "host not found";
+  std::vector<std::string> Urls;
+
+  TFetchFn Fn() {
+    return [this](const std::string& url, TMemoryStream& document, std::string& cause) {
+      Urls.push_back(url);
+      if (Fails) {
+        cause = Cause;
+        return false;
+      }
+      document.Write(Body);
+      return true;
+    };
+  }
+};
+
+// Appends "entry <line>" for each line; raises at line index ThrowAt.
+class TTestRule : public TLineRule {
+public:
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    if (FLine++ == ThrowAt) throw Exception("rule failed at line 7");
+    listFile.Add(u"entry " + std::u16string(line));
+  }
+  int ThrowAt = -1;
+
+private:
+  int FLine = 0;
+};
+
+std::string Lines(int n) {
+  std::string body;
+  for (int i = 0; i < n; ++i) body += "l" + std::to_string(i) + "\r\n";
+  return body;
+}
+
+class TRunFixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    FDir = fs::temp_directory_path() / ("importrun_test." + std::to_string(getpid()) + "." +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(FDir);
+    fs::create_directories(FDir);
+    SetExeDirForTesting(FDir.string());
+  }
+  void TearDown() override {
+    SetExeDirForTesting("");
+    fs::remove_all(FDir);
+  }
+
+  fs::path ListFile() const { return FDir / "brevak.ini"; }
+  std::string ReadListFile() const {
+    std::ifstream f(ListFile(), std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+  void WriteFile(const fs::path& p, const std::string& bytes) const {
+    std::ofstream f(p, std::ios::binary);
+    f << bytes;
+  }
+
+  static TImportSettings Settings(THeaderPlacement placement, TProgressMode progress, int firstLine = 0) {
+    TImportSettings s;
+    s.Name = "Test";
+    s.Header = u"[Test]";
+    s.Url = "http://test.invalid/list";
+    s.HeaderPlacement = placement;
+    s.Progress = progress;
+    s.FirstLine = firstLine;
+    return s;
+  }
+
+  fs::path FDir;
+};
+
+}  // namespace brevak::testing
