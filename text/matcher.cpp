@@ -120,7 +120,8 @@ std::string TMatcher::Dump() {
 
 bool TMatcher::Exec(std::u16string_view text) {
   SetInputString(text);
-  return ExecPos(1);
+  PrepareSearch();
+  return SearchFrom(0);
 }
 
 bool TMatcher::ExecNext() {

@@ -140,7 +140,7 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
     bool matched = true;
     switch (node.Kind) {
       case TNodeKind::nkLiteral:
-        matched = LiteralAt(node, pos);
+        matched = (i == fVerifiedNode && pos == fVerifiedAt) || LiteralAt(node, pos);
         if (matched) pos += node.Units.size();
         break;
       case TNodeKind::nkAny:
@@ -173,6 +173,7 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
           break;
         }
         fChoices.push_back(TChoice{i, low, high, q, fTrail.size()});
+        Verified(node, q);
         pos = q;
         break;
       }
@@ -195,6 +196,7 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
       const size_t q = NextPlace(choice);
       if (q != kNone) {
         choice.At = q;
+        Verified(nodes[choice.Node], q);
         for (; fTrail.size() > choice.Trail; fTrail.pop_back()) *fTrail.back().Slot = fTrail.back().Before;
         pos = q;
         i = choice.Node + 1;
@@ -219,6 +221,8 @@ bool TBacktracker::Search(size_t from, TSlots& slots) {
     for (size_t q = from;;) {
       const size_t found = lead.Find(fInput.substr(q));
       if (found == std::u16string_view::npos) return false;
+      fVerifiedNode = static_cast<size_t>(program.StartLiteral);
+      fVerifiedAt = q + found;
       if (Attempt(q + found, slots)) return true;
       q += found + 1;
     }

@@ -33,6 +33,7 @@ public:
     fInput = input;
     if (fMemo.size() < program.Nodes.size()) fMemo.resize(program.Nodes.size());
     ++fGeneration;
+    fVerifiedNode = kNoNode;
   }
 
   // Leftmost match that starts at offset from (0 .. input length) or later; on success fills slots.
@@ -90,6 +91,17 @@ private:
   uint64_t fGeneration = 0;
   std::vector<TChoice> fChoices;
   std::vector<TSlotChange> fTrail;
+  // A literal node already seen to match at a place (found there by a scan ahead), so that the
+  // match does not compare it again when it gets there.
+  static constexpr size_t kNoNode = static_cast<size_t>(-1);
+  size_t fVerifiedNode = kNoNode;
+  size_t fVerifiedAt = 0;
+  void Verified(const TNode& repeat, size_t q) {
+    if (repeat.Follow >= 0 && fProgram->Nodes[static_cast<size_t>(repeat.Follow)].Kind == TNodeKind::nkLiteral) {
+      fVerifiedNode = static_cast<size_t>(repeat.Follow);
+      fVerifiedAt = q;
+    }
+  }
 };
 
 }  // namespace brevak::matcher

@@ -78,13 +78,14 @@ struct V {
 #pragma GCC pop_options
 #endif
 
-bool HasAvx2() {
-  static const bool has = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-  }();
-  return has;
-}
+// Settled once at start-up. A search made before that (from another file's start-up code) sees
+// false and takes the SSE2 loops, which give the same results.
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+
+bool HasAvx2() { return kHasAvx2; }
 
 #endif
 
