@@ -5,7 +5,8 @@
 // most first (greedy); on failure the match backtracks to the latest choice point and takes its
 // next place. Two things keep a search linear in the input on the patterns the sources use:
 //  - A stopping place q is only tried when the node that follows can match there (a literal that
-//    occurs at q, a digit at q); the literal is found with FindUnits, not unit by unit.
+//    occurs at q, a digit at q); the literal is found with a vector scan (TUnitFinder), not unit
+//    by unit.
 //  - When every place of a repetition failed, the rest of the program fails at all of them. That
 //    does not depend on where the attempt started, so the places are remembered (TKnownFailure)
 //    and skipped by every later visit of the node, in this search and in later searches of the same

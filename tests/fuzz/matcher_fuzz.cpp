@@ -1,7 +1,7 @@
 // libFuzzer target: TMatcher's compiler and search on arbitrary patterns, modifiers and inputs.
 // Must never crash, hang or hand out a slot outside the searched text; a bad pattern may only end
-// in EMatcher. Run with tests/fuzz/run; inputs that once failed are kept as regression cases in
-// tests/text/matcher_test.cpp ("Former bugs").
+// in EMatcher. Run with tests/fuzz/run; an input that makes it fail becomes a row of
+// tests/text/matcher_test.cpp.
 //
 // Input layout: byte 0 selects the modifiers, byte 1 the pattern length n; the next n bytes are the
 // pattern (one unit per byte), the rest the searched text (one unit per byte, with the top bytes
