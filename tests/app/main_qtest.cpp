@@ -99,6 +99,21 @@ private slots:
     QCOMPARE(form.palette().color(QPalette::Window), form.palette().color(QPalette::Button));
   }
 
+  // Off gives the window and its controls the plain look; on applies the skin to all of them afresh.
+  void skinOffAndOn() {
+    TfrmMain form;
+    QStyle* skin = form.style();
+    QVERIFY(skin != QApplication::style());
+    QCOMPARE(form.btnRadioWave->style(), skin);
+    form.SkinManager1->SetActive(false);
+    QCOMPARE(form.style(), QApplication::style());
+    QCOMPARE(form.btnRadioWave->style(), QApplication::style());
+    form.SkinManager1->SetActive(true);
+    QCOMPARE(form.style(), skin);
+    QCOMPARE(form.btnRadioWave->style(), skin);
+    QCOMPARE(form.ProgressBar->style(), skin);
+  }
+
   void layout_data() {
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("hint");
