@@ -42,7 +42,7 @@ public:
     // Moving a window that has not been placed yet takes the choice of its first position away
     // from the desktop, so an unchanged position is left alone.
     const QPoint wanted(placement.rcNormalPosition.Left, placement.rcNormalPosition.Top);
-    if (wanted != NormalFrame(window).topLeft()) window->move(wanted);
+    if (wanted != NormalFrame(window).topLeft()) MoveFrame(window, wanted);
     if (!IsWindowVisible(window)) return;  // SW_HIDE and the rest: a hidden window stays hidden
     switch (placement.showCmd) {
       case SW_SHOWMINIMIZED: window->showMinimized(); break;
@@ -88,6 +88,16 @@ public:
   }
 
 private:
+  // Puts the frame's top-left corner at p. A window that exists but is not on screen yet (as during
+  // its first show event) does not know its frame, and QWidget::move places its client area at p;
+  // the native window is then told that p is its frame's position, which the window manager honours
+  // when it maps the window.
+  static void MoveFrame(QWidget* window, QPoint p) {
+    window->move(p);
+    QWindow* handle = window->windowHandle();
+    if (handle != nullptr && !handle->isVisible()) handle->setFramePosition(p);
+  }
+
   // The frame a minimized or maximized window returns to.
   static QRect NormalFrame(QWidget* window) {
     if (!window->isMinimized() && !window->isMaximized()) return window->frameGeometry();

@@ -5,6 +5,10 @@
 #include <array>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevak {
 
 // clang-format off
@@ -72,8 +76,35 @@ bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 unsigned char AnsiByteOf(char16_t u) { return UnicodeToAnsi()[u]; }
 
+// The Russian alphabet sits at 0xC0..0xFF in the code page and at U+0410..U+044F in Unicode, a
+// fixed distance apart; with ASCII it is nearly all of a Russian text. Runs of sixteen bytes (or
+// eight units) made only of those two ranges are converted by arithmetic, the rest by the tables.
+constexpr int kRussianShift = 0x0410 - 0xC0;
+
 char16_t* AnsiDecodeTo(std::string_view bytes, char16_t* out) {
-  for (char c : bytes) *out++ = kAnsiToUnicode[static_cast<unsigned char>(c)];
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const unsigned char* end = p + bytes.size();
+  for (; end - p >= 16; p += 16, out += 16) {
+#if defined(__SSE2__)
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // Bytes 0x80..0xBF are the ones that need the table.
+    __m128i tabled = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xC0))), _mm_set1_epi8(static_cast<char>(0x80)));
+    if (_mm_movemask_epi8(tabled) == 0) {
+      __m128i zero = _mm_setzero_si128();
+      __m128i lo = _mm_unpacklo_epi8(v, zero);
+      __m128i hi = _mm_unpackhi_epi8(v, zero);
+      __m128i shift = _mm_set1_epi16(kRussianShift);
+      __m128i top = _mm_set1_epi16(0x7F);
+      lo = _mm_add_epi16(lo, _mm_and_si128(_mm_cmpgt_epi16(lo, top), shift));
+      hi = _mm_add_epi16(hi, _mm_and_si128(_mm_cmpgt_epi16(hi, top), shift));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), lo);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), hi);
+      continue;
+    }
+#endif
+    for (int i = 0; i < 16; ++i) out[i] = kAnsiToUnicode[p[i]];
+  }
+  while (p != end) *out++ = kAnsiToUnicode[*p++];
   return out;
 }
 
@@ -88,6 +119,31 @@ char* AnsiEncodeTo(std::u16string_view text, char* out) {
   const char16_t* p = text.data();
   const char16_t* end = p + text.size();
   while (p != end) {
+#if defined(__SSE2__)
+    if (end - p >= 8) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      // Lanes as signed 16-bit values: ASCII is 0..0x7F, the alphabet 0..0x3F after the shift.
+      __m128i ascii = _mm_and_si128(_mm_cmpgt_epi16(v, _mm_set1_epi16(-1)), _mm_cmplt_epi16(v, _mm_set1_epi16(0x80)));
+      __m128i shifted = _mm_sub_epi16(v, _mm_set1_epi16(0x0410));
+      __m128i russian = _mm_and_si128(_mm_cmpgt_epi16(shifted, _mm_set1_epi16(-1)),
+                                      _mm_cmplt_epi16(shifted, _mm_set1_epi16(0x40)));
+      if (_mm_movemask_epi8(_mm_or_si128(ascii, russian)) == 0xFFFF) {
+        __m128i bytes = _mm_sub_epi16(v, _mm_and_si128(russian, _mm_set1_epi16(kRussianShift)));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(bytes, bytes));
+        out += 8;
+        p += 8;
+        continue;
+      }
+      // Without surrogates the table needs no check for pairs.
+      __m128i surrogate = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800)));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(surrogate, _mm_set1_epi16(static_cast<short>(0xD800)))) == 0) {
+        for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(table[p[i]]);
+        out += 8;
+        p += 8;
+        continue;
+      }
+    }
+#endif
     char16_t u = *p++;
     // Surrogates are not in the table, so a pair yields one '?' for its high half; its low half
     // is skipped so that the character gives one byte.

@@ -19,23 +19,6 @@ std::string FileMessage(const char* what, const std::string& path, int err) {
   return std::string(what) + " \"" + FullPath(path) + "\". " + SystemErrorText(err);
 }
 
-// Writes all of bytes; returns 0 or errno.
-int WriteAll(int fd, std::string_view bytes) {
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    // Linux moves at most about 2 GB per call.
-    ssize_t n = write(fd, p, left < (1u << 30) ? left : (1u << 30));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    p += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return 0;
-}
-
 // A name for a temporary file beside path that no other save in this or another process uses.
 std::string TemporaryName(const std::string& path) {
   static std::atomic<unsigned> counter{0};
@@ -92,83 +75,145 @@ bool FileExists(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-int ReadWholeFile(const std::string& path, std::string& bytes) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  std::string data;
+TFileReader::~TFileReader() {
+  if (FFd >= 0) close(FFd);
+}
+
+int TFileReader::Open(const std::string& path) {
+  FFd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (FFd < 0) return errno;
   struct stat st;
-  int err = fstat(fd, &st) == 0 ? 0 : errno;
-  // The size is a hint: a file that grows or shrinks meanwhile is read to its real end.
-  if (err == 0 && st.st_size > 0) data.reserve(static_cast<std::size_t>(st.st_size) + 4096);
-  std::size_t used = 0;
-  while (err == 0) {
-    if (data.capacity() - used < 4096) data.reserve(data.capacity() * 2 + 65536);
-    data.resize(data.capacity());
-    ssize_t n = read(fd, data.data() + used, data.size() - used);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      err = errno;
-    } else if (n == 0) {
-      break;
-    } else {
-      used += static_cast<std::size_t>(n);
-    }
-  }
-  close(fd);
-  if (err != 0) return err;
-  data.resize(used);
-  bytes = std::move(data);
+  if (fstat(FFd, &st) != 0) return errno;
+  FSizeHint = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
   return 0;
 }
 
-int WriteWholeFile(const std::string& path, std::string_view bytes, bool* opened) {
-  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (opened != nullptr) *opened = fd >= 0;
-  if (fd < 0) return errno;
-  int err = WriteAll(fd, bytes);
-  if (close(fd) != 0 && err == 0) err = errno;
-  return err;
+int TFileReader::Read(char* buf, std::size_t size, std::size_t& got) {
+  for (;;) {
+    ssize_t n = read(FFd, buf, size);
+    if (n >= 0) {
+      got = static_cast<std::size_t>(n);
+      return 0;
+    }
+    if (errno != EINTR) return errno;
+  }
 }
 
-int ReplaceWholeFile(const std::string& path, std::string_view bytes) {
-  std::string target = LinkTarget(path);
+TFileWriter::~TFileWriter() {
+  if (FFd >= 0) close(FFd);
+  if (FReplacement && !FTemporary.empty()) unlink(FTemporary.c_str());
+}
+
+int TFileWriter::Create(const std::string& path) {
+  FFd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  return FFd < 0 ? errno : 0;
+}
+
+int TFileWriter::CreateReplacement(const std::string& path) {
+  FReplacement = true;
+  FTarget = LinkTarget(path);
   struct stat old;
-  bool exists = stat(target.c_str(), &old) == 0;
-  if (exists && S_ISDIR(old.st_mode)) return EISDIR;
-  if (exists && !MayWrite(target, old)) return EACCES;
-
-  std::string temp;
-  int fd = -1;
-  for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temp = TemporaryName(target);
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return errno;
+  FTargetExists = stat(FTarget.c_str(), &old) == 0;
+  if (FTargetExists) {
+    if (S_ISDIR(old.st_mode)) return EISDIR;
+    if (!MayWrite(FTarget, old)) return EACCES;
+    FTargetMode = old.st_mode & 07777;
+    FTargetUid = old.st_uid;
+    FTargetGid = old.st_gid;
   }
-  if (fd < 0) return EEXIST;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string temp = TemporaryName(FTarget);
+    FFd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (FFd >= 0) {
+      FTemporary = temp;
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
 
-  int err = WriteAll(fd, bytes);
-  if (err == 0 && exists) {
-    if (fchmod(fd, old.st_mode & 07777) != 0) err = errno;
+int TFileWriter::Write(std::string_view bytes) {
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    // Linux moves at most about 2 GB per call.
+    ssize_t n = write(FFd, p, left < (1u << 30) ? left : (1u << 30));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    p += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
+
+int TFileWriter::Finish() {
+  int err = 0;
+  if (FReplacement && FTargetExists) {
+    if (fchmod(FFd, FTargetMode) != 0) err = errno;
     // Only the superuser may give a file away; for anyone else the owner is already right.
-    if (err == 0 && (old.st_uid != geteuid() || old.st_gid != getegid())) {
-      [[maybe_unused]] int ignored = fchown(fd, old.st_uid, old.st_gid);
+    if (err == 0 && (FTargetUid != geteuid() || FTargetGid != getegid())) {
+      [[maybe_unused]] int ignored = fchown(FFd, FTargetUid, FTargetGid);
     }
   }
-  if (err == 0 && fsync(fd) != 0) err = errno;
-  if (close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && rename(temp.c_str(), target.c_str()) != 0) err = errno;
-  if (err != 0) {
-    unlink(temp.c_str());
-    return err;
-  }
+  if (FReplacement && err == 0 && fsync(FFd) != 0) err = errno;
+  if (close(FFd) != 0 && err == 0) err = errno;
+  FFd = -1;
+  if (!FReplacement || err != 0) return err;
+  if (rename(FTemporary.c_str(), FTarget.c_str()) != 0) return errno;
+  FTemporary.clear();
   // The rename itself reaches the disk with the folder.
-  std::string dir = target.substr(0, target.rfind('/') + 1);
+  std::string dir = FTarget.substr(0, FTarget.rfind('/') + 1);
   int dirfd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirfd >= 0) {
     fsync(dirfd);
     close(dirfd);
   }
   return 0;
+}
+
+int ReadWholeFile(const std::string& path, TBytes& bytes) {
+  TFileReader file;
+  if (int err = file.Open(path)) return err;
+  // The room beyond the size lets the read that finds the end do so without growing the buffer.
+  std::size_t capacity = file.SizeHint() + 4096;
+  auto data = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t used = 0;
+  for (;;) {
+    if (used == capacity) {
+      std::size_t larger = capacity * 2;
+      auto grown = std::make_unique_for_overwrite<char[]>(larger);
+      std::memcpy(grown.get(), data.get(), used);
+      data = std::move(grown);
+      capacity = larger;
+    }
+    std::size_t got = 0;
+    if (int err = file.Read(data.get() + used, capacity - used, got)) return err;
+    if (got == 0) break;
+    used += got;
+  }
+  bytes.Data = std::move(data);
+  bytes.Size = used;
+  return 0;
+}
+
+int WriteWholeFile(const std::string& path, std::string_view bytes, bool* opened) {
+  TFileWriter file;
+  int err = file.Create(path);
+  if (opened != nullptr) *opened = err == 0;
+  if (err == 0) err = file.Write(bytes);
+  if (err == 0) err = file.Finish();
+  return err;
+}
+
+int ReplaceWholeFile(const std::string& path, std::string_view bytes) {
+  TFileWriter file;
+  int err = file.CreateReplacement(path);
+  if (err == 0) err = file.Write(bytes);
+  if (err == 0) err = file.Finish();
+  return err;
 }
 
 }  // namespace brevak

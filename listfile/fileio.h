@@ -3,6 +3,8 @@
 // listfile_test.cpp and profile_test.cpp.
 #pragma once
 
+#include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -41,19 +43,77 @@ bool FileExists(const std::string& path);
 // the superuser, whom the kernel lets write anything: a file that nobody may write is read-only.
 bool MayWriteFile(const std::string& path);
 
+// Bytes in one allocation that is not cleared first: a file's worth of bytes is written once, by
+// the read or the encoder that fills it.
+struct TBytes {
+  std::unique_ptr<char[]> Data;
+  std::size_t Size = 0;
+  std::string_view View() const { return {Data.get(), Size}; }
+};
+
+// A file read from its start to its end, block by block.
+class TFileReader {
+public:
+  TFileReader() = default;
+  ~TFileReader();
+  TFileReader(const TFileReader&) = delete;
+  TFileReader& operator=(const TFileReader&) = delete;
+
+  // Returns 0, or the errno of the failure.
+  int Open(const std::string& path);
+  // The file's size when it was opened; it may grow or shrink while it is read.
+  std::size_t SizeHint() const { return FSizeHint; }
+  // Reads up to size bytes to buf and sets got; got is 0 at the end of the file. Returns 0, or
+  // the errno of the failure.
+  int Read(char* buf, std::size_t size, std::size_t& got);
+
+private:
+  int FFd = -1;
+  std::size_t FSizeHint = 0;
+};
+
+// A file written from its start, piece by piece. Finish completes it; a writer destroyed before
+// Finish leaves an emptied file (Create) or the old file untouched (CreateReplacement).
+class TFileWriter {
+public:
+  TFileWriter() = default;
+  ~TFileWriter();
+  TFileWriter(const TFileWriter&) = delete;
+  TFileWriter& operator=(const TFileWriter&) = delete;
+
+  // Creates the file, or empties it. Returns 0, or the errno of the failure.
+  int Create(const std::string& path);
+  // Starts a file that Finish puts in the place of path in one step, so that at every moment the
+  // path holds either the old file or the complete new one: the bytes go to a temporary file in
+  // the same folder, which Finish flushes to the disk and renames over path. A file already at
+  // path keeps its permission bits and owner. A file that its permission bits do not let this
+  // process write (MayWriteFile) is refused with EACCES. Returns 0, or the errno of the failure.
+  int CreateReplacement(const std::string& path);
+  // Returns 0, or the errno of the failure.
+  int Write(std::string_view bytes);
+  // Returns 0, or the errno of the failure (for a replacement the old file is then unchanged).
+  int Finish();
+
+private:
+  int FFd = -1;
+  bool FReplacement = false;
+  std::string FTarget;
+  std::string FTemporary;
+  bool FTargetExists = false;
+  unsigned FTargetMode = 0;
+  unsigned FTargetUid = 0;
+  unsigned FTargetGid = 0;
+};
+
 // Reads the whole file into bytes. Returns 0, or the errno of the failure (bytes unchanged).
-int ReadWholeFile(const std::string& path, std::string& bytes);
+int ReadWholeFile(const std::string& path, TBytes& bytes);
 
 // Creates the file, or empties it, and writes bytes. Returns 0, or the errno of the failure; a
 // failure to open sets *opened to false, a later one to true.
 int WriteWholeFile(const std::string& path, std::string_view bytes, bool* opened);
 
-// Replaces the file at path by one holding bytes, so that at every moment the path holds either
-// the old file or the complete new one: the bytes go to a temporary file in the same folder, are
-// flushed to the disk, and the temporary file is renamed over path. A file already at path keeps
-// its permission bits and owner. A file that its permission bits do not let this process write
-// is refused with EACCES and left as it is, also for the superuser, who would otherwise ignore
-// them. Returns 0, or the errno of the failure (the old file unchanged).
+// Replaces the file at path by one holding bytes, as TFileWriter::CreateReplacement describes.
+// Returns 0, or the errno of the failure (the old file unchanged).
 int ReplaceWholeFile(const std::string& path, std::string_view bytes);
 
 }  // namespace brevak

@@ -24,7 +24,11 @@ void LoadListFile(TStringList& list) {
 
 void SaveListFile(const TStringList& list) {
   std::string path = ListFileName();
-  if (int err = ReplaceWholeFile(path, list.SaveToBytes())) throw EFCreateError(path, err);
+  TFileWriter file;
+  int err = file.CreateReplacement(path);
+  if (err == 0) err = list.WriteTo([&file](std::string_view piece) { return file.Write(piece); });
+  if (err == 0) err = file.Finish();
+  if (err != 0) throw EFCreateError(path, err);
 }
 
 }  // namespace brevak

@@ -101,9 +101,9 @@ bool HasLineEnd(std::string_view s) { return s.find_first_of("\r\n") != std::str
 
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& def) {
-  std::string bytes;
+  TBytes bytes;
   if (ReadWholeFile(path, bytes) != 0) return CutToMaxUnits(def);
-  TProfile profile = ParseProfile(bytes);
+  TProfile profile = ParseProfile(bytes.View());
   if (auto range = FindSection(profile, section)) {
     for (std::size_t i = range->first; i < range->second; ++i) {
       std::string_view k, v;
@@ -123,9 +123,9 @@ bool WriteProfileString(const std::string& path, const std::string& section,
       TrimBlanks(key).empty() || SectionOf(key)) {
     return false;
   }
-  std::string bytes;
+  TBytes bytes;
   if (int err = ReadWholeFile(path, bytes); err != 0 && err != ENOENT) return false;
-  TProfile profile = ParseProfile(bytes);
+  TProfile profile = ParseProfile(bytes.View());
   std::vector<std::string>& lines = profile.Lines;
   std::string entry = key + "=" + value;
 

@@ -4,11 +4,10 @@
 #include "listfile/stringlist.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 
 #include "listfile/codepage.h"
 #include "listfile/fileio.h"
+#include "listfile/linesplit.h"
 #include "listfile/utf.h"
 
 namespace brevak {
@@ -35,34 +34,6 @@ TEncoding DetectEncoding(std::string_view bytes) {
   return TEncoding::encAnsi;
 }
 
-template <typename TUnit>
-bool IsLineEnd(TUnit u) {
-  auto v = static_cast<std::make_unsigned_t<TUnit>>(u);
-  return v == 13 || v == 10 || v == 0;
-}
-
-// The first CR, LF or NUL in [p, end), or end. Tests eight bytes at a time for a unit below 14
-// (the classic "has a lane less than n" bit trick) and looks closer only where one is found, so
-// that ordinary text, which has few control characters, is passed at word speed.
-template <typename TUnit>
-const TUnit* FindLineEnd(const TUnit* p, const TUnit* end) {
-  constexpr std::size_t kPerWord = 8 / sizeof(TUnit);
-  constexpr std::uint64_t kOnes = sizeof(TUnit) == 1 ? 0x0101010101010101ull : 0x0001000100010001ull;
-  constexpr std::uint64_t kHigh = kOnes << (8 * sizeof(TUnit) - 1);
-  while (static_cast<std::size_t>(end - p) >= kPerWord) {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    if (((word - kOnes * 14) & ~word & kHigh) != 0) {
-      for (std::size_t i = 0; i < kPerWord; ++i) {
-        if (IsLineEnd(p[i])) return p + i;
-      }
-    }
-    p += kPerWord;
-  }
-  while (p != end && !IsLineEnd(*p)) ++p;
-  return p;
-}
-
 }  // namespace
 
 EListError::EListError(int index)
@@ -76,63 +47,83 @@ EInvalidUTF8::EInvalidUTF8(const std::string& path)
 TStringList::TStringList() = default;
 TStringList::~TStringList() = default;
 
-// CR LF, a lone CR and a lone LF each end a line; LF CR is two line ends; a line end at the very
-// end adds no empty line; a NUL ends the text. Offsets count units of text, which for the ANSI
-// code page are its bytes, so the split may run on the undecoded bytes.
-template <typename TUnit>
-void TStringList::SplitLines(const TUnit* text, std::size_t size, std::vector<TLine>& lines) {
-  const TUnit* p = text;
-  const TUnit* end = text + size;
-  while (p != end && *p != 0) {
-    const TUnit* q = FindLineEnd(p, end);
-    lines.push_back({static_cast<std::size_t>(p - text), static_cast<std::size_t>(q - p)});
-    p = q;
-    if (p != end && *p == '\r') ++p;
-    if (p != end && *p == '\n') ++p;
-  }
-}
-
-void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path) {
-  TEncoding encoding = DetectEncoding(bytes);
-  std::string_view body = bytes.substr(SignatureOf(encoding).size());
-  bool utf16 = encoding == TEncoding::encUTF16LE || encoding == TEncoding::encUTF16BE;
-
-  TText text;
-  // No encoding gives more units than bytes.
-  text.Capacity = utf16 ? body.size() / 2 : body.size();
-  text.Units = std::make_unique_for_overwrite<char16_t[]>(text.Capacity);
-  char16_t* units = text.Units.get();
-  char16_t* end = units;
-  std::vector<TLine> lines;
-  switch (encoding) {
-    case TEncoding::encAnsi:
-      end = AnsiDecodeTo(body, units);
-      SplitLines(body.data(), body.size(), lines);
-      break;
-    case TEncoding::encUTF8:
-      end = Utf8DecodeStrictTo(body, units);
-      if (end == nullptr) {
-        if (invalid == TInvalidUTF8::iuRefuse) throw EInvalidUTF8(path);
-        end = units;
-      }
-      break;
-    default:
-      end = Utf16DecodeTo(body, encoding == TEncoding::encUTF16LE ? TByteOrder::boLittleEndian
-                                                                 : TByteOrder::boBigEndian, units);
-      break;
-  }
-  text.Size = static_cast<std::size_t>(end - units);
-  if (encoding != TEncoding::encAnsi) SplitLines(units, text.Size, lines);
-
+void TStringList::Replace(TUnitBuffer&& text, std::vector<TLineSpan>&& lines, TEncoding encoding) {
   FText = std::move(text);
   FLines = std::move(lines);
   FEncoding = encoding;
 }
 
+void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path) {
+  TEncoding encoding = DetectEncoding(bytes);
+  std::string_view body = bytes.substr(SignatureOf(encoding).size());
+  TUnitBuffer text;
+  std::vector<TLineSpan> lines;
+  if (encoding == TEncoding::encAnsi) {
+    TAnsiLineDecoder decoder(text, lines, body.size());
+    decoder.Feed(body);
+    decoder.Finish();
+    Replace(std::move(text), std::move(lines), encoding);
+    return;
+  }
+  // No encoding gives more units than bytes.
+  bool utf16 = encoding == TEncoding::encUTF16LE || encoding == TEncoding::encUTF16BE;
+  text.Reserve(utf16 ? body.size() / 2 : body.size());
+  char16_t* units = text.Units.get();
+  char16_t* end;
+  if (encoding == TEncoding::encUTF8) {
+    end = Utf8DecodeStrictTo(body, units);
+    if (end == nullptr) {
+      if (invalid == TInvalidUTF8::iuRefuse) throw EInvalidUTF8(path);
+      end = units;
+    }
+  } else {
+    end = Utf16DecodeTo(body, encoding == TEncoding::encUTF16LE ? TByteOrder::boLittleEndian
+                                                               : TByteOrder::boBigEndian, units);
+  }
+  text.Size = SplitLines(std::u16string_view(units, static_cast<std::size_t>(end - units)), lines);
+  Replace(std::move(text), std::move(lines), encoding);
+}
+
 void TStringList::LoadFromFile(const std::string& path, TInvalidUTF8 invalid) {
-  std::string bytes;
-  if (int err = ReadWholeFile(path, bytes)) throw EFOpenError(path, err);
-  LoadFromBytes(bytes, invalid, path);
+  TFileReader file;
+  if (int err = file.Open(path)) throw EFOpenError(path, err);
+  constexpr std::size_t kBlock = 1 << 16;
+  auto block = std::make_unique_for_overwrite<char[]>(kBlock);
+  std::size_t got = 0;
+  bool atEnd = false;
+  auto readMore = [&] {
+    std::size_t n = 0;
+    if (int err = file.Read(block.get() + got, kBlock - got, n)) throw EFOpenError(path, err);
+    got += n;
+    atEnd = n == 0;
+  };
+  // The first bytes decide the encoding.
+  while (got < kUtf8Signature.size() && !atEnd) readMore();
+  TEncoding encoding = DetectEncoding(std::string_view(block.get(), got));
+  if (encoding != TEncoding::encAnsi) {
+    // A file with a signature is decoded in one piece, as a document is.
+    std::string bytes;
+    bytes.reserve(file.SizeHint());
+    while (got > 0) {
+      bytes.append(block.get(), got);
+      got = 0;
+      readMore();
+    }
+    LoadFromBytes(bytes, invalid, path);
+    return;
+  }
+  // The ANSI code page is decoded block by block as the file is read, so that the file's bytes
+  // are never held whole beside their units.
+  TUnitBuffer text;
+  std::vector<TLineSpan> lines;
+  TAnsiLineDecoder decoder(text, lines, file.SizeHint());
+  while (got > 0) {
+    decoder.Feed(std::string_view(block.get(), got));
+    got = 0;
+    readMore();
+  }
+  decoder.Finish();
+  Replace(std::move(text), std::move(lines), encoding);
 }
 
 void TStringList::LoadFromStream(TMemoryStream& stream) {
@@ -150,20 +141,19 @@ void TStringList::Reserve(int lines, std::size_t units) {
 }
 
 int TStringList::Add(std::u16string_view line) {
-  std::size_t need = FText.Size + line.size();
-  if (need > FText.Capacity) {
-    std::size_t capacity = std::max({need, FText.Capacity * 2, std::size_t{256}});
-    auto units = std::make_unique_for_overwrite<char16_t[]>(capacity);
-    std::copy_n(FText.Units.get(), FText.Size, units.get());
-    // line may be a view of this list's own buffer, which stays alive until the swap below.
-    std::copy_n(line.data(), line.size(), units.get() + FText.Size);
-    FText.Units = std::move(units);
-    FText.Capacity = capacity;
+  std::size_t start = FText.Size;
+  const char16_t* own = FText.Units.get();
+  if (own != nullptr && line.data() >= own && line.data() < own + FText.Size) {
+    // A line of this list itself: its place in the buffer survives the buffer's growth.
+    std::size_t offset = static_cast<std::size_t>(line.data() - own);
+    FText.Reserve(start + line.size());
+    line = std::u16string_view(FText.Units.get() + offset, line.size());
   } else {
-    std::copy_n(line.data(), line.size(), FText.Units.get() + FText.Size);
+    FText.Reserve(start + line.size());
   }
-  FLines.push_back({FText.Size, line.size()});
-  FText.Size = need;
+  std::copy_n(line.data(), line.size(), FText.Units.get() + start);
+  FText.Size += line.size();
+  FLines.push_back({start, line.size()});
   return Count() - 1;
 }
 
@@ -173,53 +163,93 @@ void TStringList::CheckIndex(int index) const {
 
 std::u16string_view TStringList::StringView(int index) const {
   CheckIndex(index);
-  const TLine& line = FLines[static_cast<std::size_t>(index)];
+  const TLineSpan& line = FLines[static_cast<std::size_t>(index)];
   return {FText.Units.get() + line.Start, line.Length};
 }
 
 std::u16string TStringList::Strings(int index) const { return std::u16string(StringView(index)); }
 
-std::string TStringList::SaveToBytes() const {
+int TStringList::WriteTo(const std::function<int(std::string_view)>& write) const {
   TEncoding encoding = FEncoding == TEncoding::encNone ? TEncoding::encAnsi : FEncoding;
   std::string_view signature = SignatureOf(encoding);
-  std::size_t units = 0;
-  for (const TLine& line : FLines) units += line.Length + 2;
   // The most bytes a unit can take: one in the code page, two in UTF-16, three in UTF-8.
   std::size_t perUnit = encoding == TEncoding::encAnsi ? 1 : encoding == TEncoding::encUTF8 ? 3 : 2;
-
-  std::string bytes(signature.size() + perUnit * units, '\0');
-  char* out = std::copy(signature.begin(), signature.end(), bytes.data());
-  auto encodeAll = [&](auto encode) {
-    for (const TLine& line : FLines) {
-      out = encode(std::u16string_view(FText.Units.get() + line.Start, line.Length), out);
-      out = encode(u"\r\n", out);
+  TByteOrder order = encoding == TEncoding::encUTF16BE ? TByteOrder::boBigEndian : TByteOrder::boLittleEndian;
+  auto encode = [&](std::u16string_view s, char* out) {
+    switch (encoding) {
+      case TEncoding::encUTF8: return Utf8EncodeTo(s, out);
+      case TEncoding::encUTF16LE:
+      case TEncoding::encUTF16BE: return Utf16EncodeTo(s, order, out);
+      default: return AnsiEncodeTo(s, out);
     }
   };
-  switch (encoding) {
-    case TEncoding::encUTF8:
-      encodeAll([](std::u16string_view s, char* o) { return Utf8EncodeTo(s, o); });
-      break;
-    case TEncoding::encUTF16LE:
-    case TEncoding::encUTF16BE: {
-      TByteOrder order = encoding == TEncoding::encUTF16LE ? TByteOrder::boLittleEndian : TByteOrder::boBigEndian;
-      encodeAll([order](std::u16string_view s, char* o) { return Utf16EncodeTo(s, order, o); });
-      break;
+
+  constexpr std::size_t kPieceUnits = 1 << 16;
+  auto piece = std::make_unique_for_overwrite<char[]>(signature.size() + perUnit * kPieceUnits);
+  char* out = std::copy(signature.begin(), signature.end(), piece.get());
+  std::size_t room = kPieceUnits;
+  auto flush = [&] {
+    int err = write(std::string_view(piece.get(), static_cast<std::size_t>(out - piece.get())));
+    out = piece.get();
+    room = kPieceUnits;
+    return err;
+  };
+  auto put = [&](std::u16string_view s) {
+    while (!s.empty()) {
+      std::size_t take = std::min(room, s.size());
+      // A surrogate pair stays in one piece, so that it is encoded as one character.
+      if (take < s.size() && s[take - 1] >= 0xD800 && s[take - 1] <= 0xDBFF) --take;
+      if (take > 0) {
+        out = encode(s.substr(0, take), out);
+        room -= take;
+        s.remove_prefix(take);
+      }
+      if (room <= 1) {
+        if (int err = flush()) return err;
+      }
     }
-    default:
-      encodeAll([](std::u16string_view s, char* o) { return AnsiEncodeTo(s, o); });
-      break;
+    return 0;
+  };
+  // A loaded text still holds its line ends between its lines. Where those are CR LF, a line, its
+  // line end and the lines after it are one run of the buffer, encoded in one go.
+  const char16_t* units = FText.Units.get();
+  auto isCrLf = [&](std::size_t at) { return at + 2 <= FText.Size && units[at] == '\r' && units[at + 1] == '\n'; };
+  for (std::size_t i = 0; i < FLines.size(); ++i) {
+    std::size_t start = FLines[i].Start;
+    std::size_t end = start + FLines[i].Length;
+    bool withLineEnd = false;
+    while (isCrLf(end)) {
+      end += 2;
+      withLineEnd = true;
+      if (i + 1 == FLines.size() || FLines[i + 1].Start != end) break;
+      ++i;
+      end += FLines[i].Length;
+      withLineEnd = false;
+    }
+    if (int err = put(std::u16string_view(units + start, end - start))) return err;
+    // A line whose CR LF is not in the buffer: added, or loaded with a lone CR or LF.
+    if (!withLineEnd) {
+      if (int err = put(u"\r\n")) return err;
+    }
   }
-  bytes.resize(static_cast<std::size_t>(out - bytes.data()));
+  return out != piece.get() ? flush() : 0;
+}
+
+std::string TStringList::SaveToBytes() const {
+  std::string bytes;
+  WriteTo([&bytes](std::string_view piece) {
+    bytes.append(piece);
+    return 0;
+  });
   return bytes;
 }
 
 void TStringList::SaveToFile(const std::string& path) const {
-  std::string bytes = SaveToBytes();
-  bool opened = false;
-  if (int err = WriteWholeFile(path, bytes, &opened)) {
-    if (!opened) throw EFCreateError(path, err);
-    throw EWriteError(path, err);
-  }
+  TFileWriter file;
+  if (int err = file.Create(path)) throw EFCreateError(path, err);
+  int err = WriteTo([&file](std::string_view piece) { return file.Write(piece); });
+  if (err == 0) err = file.Finish();
+  if (err != 0) throw EWriteError(path, err);
 }
 
 }  // namespace brevak

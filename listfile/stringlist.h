@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "listfile/fileio.h"
+#include "listfile/linesplit.h"
 #include "listfile/memorystream.h"
 #include "text/exception.h"
 
@@ -67,30 +69,22 @@ public:
   // The bytes SaveToFile writes: the signature of the remembered encoding (none for the ANSI code
   // page) and every line followed by CR LF, the last one too.
   std::string SaveToBytes() const;
+  // The same bytes handed to write in pieces, in order, so that a large list is never held twice.
+  // Stops at the first piece for which write returns non-zero, and returns that value; else 0.
+  int WriteTo(const std::function<int(std::string_view)>& write) const;
 
   TEncoding Encoding() const { return FEncoding; }
 
 private:
-  struct TLine {
-    std::size_t Start;
-    std::size_t Length;
-  };
-  // Every line's units, one after another in one buffer; a loaded text keeps its line ends
-  // between the lines, which the index skips.
-  struct TText {
-    std::unique_ptr<char16_t[]> Units;
-    std::size_t Size = 0;
-    std::size_t Capacity = 0;
-  };
-
   // Decodes bytes (a whole file or stream) and, unless refused, replaces the lines by them.
   void LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path);
+  void Replace(TUnitBuffer&& text, std::vector<TLineSpan>&& lines, TEncoding encoding);
   void CheckIndex(int index) const;
-  template <typename TUnit>
-  static void SplitLines(const TUnit* text, std::size_t size, std::vector<TLine>& lines);
 
-  TText FText;
-  std::vector<TLine> FLines;
+  // Every line's units, one after another in one buffer; a loaded text keeps its line ends
+  // between the lines, which the index skips.
+  TUnitBuffer FText;
+  std::vector<TLineSpan> FLines;
   TEncoding FEncoding = TEncoding::encNone;
 };
 

@@ -1,0 +1,151 @@
+// Line splitting. The scan compares sixteen bytes at a time against CR, LF and NUL (SSE2 where
+// there is one) and hands only the line ends it finds to the one place that applies the rule.
+#include "listfile/linesplit.h"
+
+#include <algorithm>
+
+#include "listfile/codepage.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace brevak {
+
+// Applies the line rule to the CR, LF and NUL units of a text, given in order with their
+// positions. Needs no look at the text itself, so the text may come in blocks.
+class TLineCollector {
+public:
+  explicit TLineCollector(std::vector<TLineSpan>& lines) : FLines(lines) {}
+
+  // Unit u (CR, LF or NUL) at pos. Returns false when it is the NUL that ends the text.
+  bool Break(std::size_t pos, unsigned u) {
+    if (u == '\n' && FAfterCR && pos == FStart) {
+      // The LF of a CR LF: the line ended at the CR.
+      FAfterCR = false;
+      FStart = pos + 1;
+      return true;
+    }
+    if (u == 0) {
+      // A NUL at the start of a line ends the text with no line of its own.
+      if (pos > FStart) FLines.push_back({FStart, pos - FStart});
+      FEnd = pos;
+      return false;
+    }
+    FLines.push_back({FStart, pos - FStart});
+    FStart = pos + 1;
+    FAfterCR = u == '\r';
+    return true;
+  }
+
+  // The text had size units: the last line, if it has no line end of its own. Returns where the
+  // text ended.
+  std::size_t Finish(std::size_t size) {
+    if (FEnd != kNoEnd) return FEnd;
+    if (FStart < size) FLines.push_back({FStart, size - FStart});
+    return size;
+  }
+
+private:
+  static constexpr std::size_t kNoEnd = static_cast<std::size_t>(-1);
+  std::vector<TLineSpan>& FLines;
+  std::size_t FStart = 0;
+  bool FAfterCR = false;
+  std::size_t FEnd = kNoEnd;
+};
+
+namespace {
+
+template <typename TUnit>
+bool IsLineEnd(TUnit u) {
+  return u == '\r' || u == '\n' || u == 0;
+}
+
+// One bit per byte of the sixteen at p, set for the bytes of units that are CR, LF or NUL.
+template <typename TUnit>
+unsigned LineEndMask(const TUnit* p) {
+#if defined(__SSE2__)
+  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  __m128i m;
+  if constexpr (sizeof(TUnit) == 1) {
+    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+                     _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+  } else {
+    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')), _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'))),
+                     _mm_cmpeq_epi16(v, _mm_setzero_si128()));
+  }
+  return static_cast<unsigned>(_mm_movemask_epi8(m));
+#else
+  unsigned mask = 0;
+  for (std::size_t i = 0; i < 16 / sizeof(TUnit); ++i) {
+    if (IsLineEnd(p[i])) mask |= ((1u << sizeof(TUnit)) - 1) << (i * sizeof(TUnit));
+  }
+  return mask;
+#endif
+}
+
+// Hands every line end among the n units at text, which sit at base in the whole text, to
+// collector. Returns false when a NUL ended the text.
+template <typename TUnit>
+bool ScanLineEnds(const TUnit* text, std::size_t n, std::size_t base, TLineCollector& collector) {
+  constexpr std::size_t kPerChunk = 16 / sizeof(TUnit);
+  std::size_t i = 0;
+  for (; n - i >= kPerChunk; i += kPerChunk) {
+    for (unsigned mask = LineEndMask(text + i); mask != 0;) {
+      unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
+      // A unit of two bytes has two bits; both go.
+      mask &= ~(((1u << sizeof(TUnit)) - 1) << bit);
+      std::size_t at = i + bit / sizeof(TUnit);
+      if (!collector.Break(base + at, static_cast<std::make_unsigned_t<TUnit>>(text[at]))) return false;
+    }
+  }
+  for (; i < n; ++i) {
+    if (IsLineEnd(text[i]) && !collector.Break(base + i, static_cast<std::make_unsigned_t<TUnit>>(text[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+void TUnitBuffer::Reserve(std::size_t capacity) {
+  if (capacity <= Capacity) return;
+  capacity = std::max(capacity, Capacity * 2);
+  auto units = std::make_unique_for_overwrite<char16_t[]>(capacity);
+  std::copy_n(Units.get(), Size, units.get());
+  Units = std::move(units);
+  Capacity = capacity;
+}
+
+std::size_t SplitLines(std::u16string_view text, std::vector<TLineSpan>& lines) {
+  TLineCollector collector(lines);
+  ScanLineEnds(text.data(), text.size(), 0, collector);
+  return collector.Finish(text.size());
+}
+
+TAnsiLineDecoder::TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& lines, std::size_t sizeHint)
+    : FText(text), FCollector(std::make_unique<TLineCollector>(lines)) {
+  FText.Reserve(sizeHint);
+  // Room for lines of 16 bytes on average: a large document never copies its index as it grows,
+  // and the part of the room that is not used is never touched.
+  lines.reserve(sizeHint / 16);
+}
+
+TAnsiLineDecoder::~TAnsiLineDecoder() = default;
+
+void TAnsiLineDecoder::Feed(std::string_view bytes) {
+  // Small enough for the first-level cache, together with its units.
+  constexpr std::size_t kBlock = 8192;
+  FText.Reserve(FText.Size + bytes.size());
+  for (std::size_t from = 0; from < bytes.size() && !FEnded; from += kBlock) {
+    std::string_view block = bytes.substr(from, kBlock);
+    AnsiDecodeTo(block, FText.Units.get() + FText.Size);
+    FEnded = !ScanLineEnds(block.data(), block.size(), FText.Size, *FCollector);
+    FText.Size += block.size();
+  }
+}
+
+void TAnsiLineDecoder::Finish() { FText.Size = FCollector->Finish(FText.Size); }
+
+}  // namespace brevak

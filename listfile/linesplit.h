@@ -1,0 +1,55 @@
+// Splitting a decoded text into lines: CR LF, a lone CR and a lone LF each end a line; LF CR is
+// two line ends; a line end at the very end adds no empty line; a NUL ends the text and
+// everything after it is dropped. Tested by tests/listfile/stringlist_test.cpp.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace brevak {
+
+// A line of a text: its first unit and its length, without its line end.
+struct TLineSpan {
+  std::size_t Start;
+  std::size_t Length;
+};
+
+// Units in one allocation that is not cleared first, grown by doubling.
+struct TUnitBuffer {
+  std::unique_ptr<char16_t[]> Units;
+  std::size_t Size = 0;
+  std::size_t Capacity = 0;
+
+  // Makes room for at least capacity units, keeping the first Size.
+  void Reserve(std::size_t capacity);
+};
+
+// Appends the lines of text to lines. Returns where the text ends: its size, or the position of
+// the NUL that ends it.
+std::size_t SplitLines(std::u16string_view text, std::vector<TLineSpan>& lines);
+
+class TLineCollector;
+
+// Decodes bytes in the ANSI code page, given block by block as they are read, into one buffer of
+// units, and splits them into lines on the way while they are in the cache. The code page has one
+// unit per byte, so the line ends are found in the bytes.
+class TAnsiLineDecoder {
+public:
+  // text and lines start empty; text.Size counts the units decoded so far. sizeHint, the number
+  // of bytes expected, sizes the buffers up front.
+  TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& lines, std::size_t sizeHint);
+  ~TAnsiLineDecoder();
+  // The next bytes of the input; nothing more is taken once a NUL has ended the text.
+  void Feed(std::string_view bytes);
+  // After the last bytes: the last line; text.Size becomes where the text ended.
+  void Finish();
+
+private:
+  TUnitBuffer& FText;
+  std::unique_ptr<TLineCollector> FCollector;
+  bool FEnded = false;
+};
+
+}  // namespace brevak

@@ -1,0 +1,239 @@
+// Whole import runs as the user makes them: the real window, its buttons pressed, the real HTTP
+// client against a loopback web server (scripts/demo-data/serve.py) and `openssl s_server` for the
+// HTTPS source, both serving the demo's documents, and the bytes of "brevak.ini" compared with
+// expected files.
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/errorbox.h"
+#include "app/main.h"
+#include "listfile/exepath.h"
+#include "net/sslinterface.h"
+
+namespace {
+
+QString TestData(const QString& name) { return QString::fromLocal8Bit(qgetenv("BREVAK_TEST_DATA")) + "/" + name; }
+QString Fixture(const QString& name) { return TestData("app/import_e2e/" + name); }
+QString Documents() { return TestData("../scripts/demo-data/docs"); }
+
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing " + path.toUtf8() + ">");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  f.write(bytes);
+}
+
+// A loopback port with nothing listening on it.
+int ClosedPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  close(fd);
+  return ntohs(a.sin_port);
+}
+
+// Stops a server process when the test ends, however it ends.
+struct TServer {
+  std::unique_ptr<QProcess> Process = std::make_unique<QProcess>();
+  ~TServer() {
+    if (Process->state() != QProcess::NotRunning) {
+      Process->kill();
+      Process->waitForFinished(3000);
+    }
+  }
+};
+
+}  // namespace
+
+class TImportEndToEndTest : public QObject {
+  Q_OBJECT
+private:
+  QTemporaryDir FServerDir;  // certificate, key, ports file
+  TServer FHttp;
+  TServer FHttps;
+  int FHttpPort = 0;
+  int FHttpsPort = 0;
+  std::unique_ptr<QTemporaryDir> FExeDir;
+  QStringList FErrors;
+
+  QString ListFile() const { return FExeDir->filePath("brevak.ini"); }
+
+  // sources.ini beside the program: every source at the loopback servers, SRR possibly elsewhere.
+  void WriteHosts(const QString& srrHost = {}) {
+    QByteArray ini = "[Hosts]\r\nHamlog=127.0.0.1:" + QByteArray::number(FHttpsPort) + "\r\n";
+    for (const char* name : {"SRR", "RCWC", "AGB", "5 Ocean", "ARCK", "KDR", "RadioWave", "RCPW", "RRC"}) {
+      QByteArray host = "127.0.0.1:" + QByteArray::number(FHttpPort);
+      if (QByteArray(name) == "SRR" && !srrHost.isEmpty()) host = srrHost.toUtf8();
+      ini += QByteArray(name) + "=" + host + "\r\n";
+    }
+    WriteFile(FExeDir->filePath("sources.ini"), ini);
+  }
+
+  static void Press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+private slots:
+  void initTestCase() {
+    QVERIFY(FServerDir.isValid());
+    const QString cert = FServerDir.filePath("cert.pem");
+    const QString key = FServerDir.filePath("key.pem");
+    QProcess req;
+    req.setStandardOutputFile(QProcess::nullDevice());
+    req.setStandardErrorFile(QProcess::nullDevice());
+    req.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1",
+                          "-keyout", key, "-out", cert});
+    QVERIFY(req.waitForFinished(30000));
+    QCOMPARE(req.exitCode(), 0);
+
+    const QString ports = FServerDir.filePath("ports");
+    FHttp.Process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    FHttp.Process->start("python3", {TestData("../scripts/demo-data/serve.py"), "--root", Documents(),
+                                     "--ports-file", ports, "--quiet"});
+    QVERIFY(FHttp.Process->waitForStarted(5000));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ports), 10000);
+    for (const QByteArray& line : ReadFile(ports).split('\n'))
+      if (line.startsWith("http ")) FHttpPort = line.mid(5).toInt();
+    QVERIFY(FHttpPort > 0);
+
+    // s_server -WWW serves files below its working directory and reports its port on stdout.
+    FHttps.Process->setWorkingDirectory(Documents());
+    FHttps.Process->start("openssl", {"s_server", "-WWW", "-accept", "127.0.0.1:0", "-cert", cert, "-key", key});
+    QVERIFY(FHttps.Process->waitForStarted(5000));
+    QByteArray out;
+    QTRY_VERIFY_WITH_TIMEOUT((out += FHttps.Process->readAllStandardOutput()).contains("ACCEPT"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((out += FHttps.Process->readAllStandardOutput()).contains('\n'), 2000);
+    const QByteArray accept = out.mid(out.indexOf("ACCEPT"));
+    FHttpsPort = accept.mid(accept.lastIndexOf(':', accept.indexOf('\n')) + 1,
+                            accept.indexOf('\n') - accept.lastIndexOf(':', accept.indexOf('\n')) - 1)
+                     .trimmed()
+                     .toInt();
+    QVERIFY(FHttpsPort > 0);
+
+    QVERIFY(brevak::InitSSLInterface());
+  }
+
+  void cleanupTestCase() { brevak::DestroySSLInterface(); }
+
+  void init() {
+    FExeDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(FExeDir->isValid());
+    brevak::SetExeDirForTesting(FExeDir->path().toStdString());
+    WriteHosts();
+    FErrors.clear();
+    SetErrorPresenter([this](const QString&, const QString& text) { FErrors << text; });
+  }
+
+  void cleanup() {
+    SetErrorPresenter(nullptr);
+    brevak::SetExeDirForTesting("");
+  }
+
+  void buttonsInSequence_data() {
+    QTest::addColumn<QStringList>("buttons");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("every button once") << QStringList{"btnHamlog", "btnSRR", "btnKDR", "btnAGB", "btnARCK",
+                                                     "btnRCWC", "btn5Ocean", "btnRDXC", "btnRCPW", "btnRadioWave"}
+                                       << "every-button.ini";
+    QTest::newRow("the same button twice") << QStringList{"btnKDR", "btnKDR"} << "kdr-twice.ini";
+  }
+
+  void buttonsInSequence() {
+    QFETCH(QStringList, buttons);
+    QFETCH(QString, expected);
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    for (const QString& name : buttons) {
+      auto* button = form.findChild<QPushButton*>(name);
+      QVERIFY2(button, qPrintable(name));
+      Press(button);
+    }
+    QCOMPARE(FErrors, QStringList{});
+    QCOMPARE(ReadFile(ListFile()), ReadFile(Fixture("expected/" + expected)));
+  }
+
+  void failedFetchFirstLeavesAnEmptyFileAndTellsWhy() {
+    const QString unreachable = "127.0.0.1:" + QString::number(ClosedPort());
+    WriteHosts(unreachable);
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    Press(form.btnSRR);
+    QVERIFY(QFile::exists(ListFile()));
+    QCOMPARE(ReadFile(ListFile()), QByteArray());
+    QCOMPARE(FErrors.size(), 1);
+    QVERIFY2(FErrors[0].startsWith("Could not fetch \"SRR\" from http://" + unreachable +
+                                   "/wp-content/uploads/2017/08/srr_qslbureau.csv: "),
+             qPrintable(FErrors[0]));
+
+    // The next run starts from that empty file.
+    WriteHosts();
+    Press(form.btnRCWC);
+    QCOMPARE(FErrors.size(), 1);
+    QCOMPARE(ReadFile(ListFile()), QByteArray("[RCWC]\r\nR0AAA=RCWC\r\nR0AAH=RCWC\r\n R0AAJ=RCWC\r\nR0AAK=RCWC\r\n"));
+  }
+
+  void utf8SignedListFileStaysUTF8() {
+    TfrmMain form;  // deletes any list file: the signed one is put there afterwards
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    WriteFile(ListFile(), "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=\xD0\x9A\xD0\xBB\xD1\x83\xD0\xB1");
+    Press(form.btnAGB);
+    QCOMPARE(FErrors, QStringList{});
+    QCOMPARE(ReadFile(ListFile()),
+             QByteArray("\xEF\xBB\xBF[Old]\r\n\xD0\xAF=\xD0\x9A\xD0\xBB\xD1\x83\xD0\xB1\r\n[AGB]\r\n"
+                        "R0AAA=AGB \xE2\x84\x96" "1\r\nR0AAL=AGB \xE2\x84\x96" "2\r\nR0AAM=AGB \xE2\x84\x96" "3\r\n"
+                        "R0AAN=AGB \xE2\x84\x96" "4\r\nR0AAP=AGB \xE2\x84\x96" "5\r\n"));
+  }
+
+  void clickDuringARunIsRefused() {
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    // Fires inside the run's message processing, between two lines of the RadioWave page.
+    bool clicked = false;
+    QTimer::singleShot(0, &form, [&] {
+      QVERIFY(form.ImportRunning());
+      Press(form.btnSRR);
+      Press(form.btnRadioWave);
+      clicked = true;
+    });
+    Press(form.btnRadioWave);
+    QVERIFY(clicked);
+    QCOMPARE(FErrors, QStringList{});
+    QCOMPARE(ReadFile(ListFile()), QByteArray("[RadioWave]\r\nR0ABC=Radio Wave\r\nR0ABD=Radio Wave\r\n"
+                                              "R0ABE/P=Radio Wave\r\n"));
+  }
+
+  void closingDuringARunWaitsForTheSave() {
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTimer::singleShot(0, &form, [&] { form.close(); });
+    Press(form.btnKDR);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(ReadFile(ListFile()).left(7), QByteArray("[KDR]\r\n"));
+  }
+};
+
+QTEST_MAIN(TImportEndToEndTest)
+#include "import_e2e_qtest.moc"
