@@ -109,9 +109,12 @@ bool ScanLineEnds(const TUnit* text, std::size_t n, std::size_t base, TLineColle
 
 }  // namespace
 
+void TUnitBuffer::Grow(std::size_t capacity) {
+  if (capacity > Capacity) Reserve(std::max(capacity, Capacity * 2));
+}
+
 void TUnitBuffer::Reserve(std::size_t capacity) {
   if (capacity <= Capacity) return;
-  capacity = std::max(capacity, Capacity * 2);
   auto units = std::make_unique_for_overwrite<char16_t[]>(capacity);
   std::copy_n(Units.get(), Size, units.get());
   Units = std::move(units);
@@ -137,7 +140,7 @@ TAnsiLineDecoder::~TAnsiLineDecoder() = default;
 void TAnsiLineDecoder::Feed(std::string_view bytes) {
   // Small enough for the first-level cache, together with its units.
   constexpr std::size_t kBlock = 8192;
-  FText.Reserve(FText.Size + bytes.size());
+  FText.Grow(FText.Size + bytes.size());
   for (std::size_t from = 0; from < bytes.size() && !FEnded; from += kBlock) {
     std::string_view block = bytes.substr(from, kBlock);
     AnsiDecodeTo(block, FText.Units.get() + FText.Size);

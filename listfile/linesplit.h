@@ -16,14 +16,17 @@ struct TLineSpan {
   std::size_t Length;
 };
 
-// Units in one allocation that is not cleared first, grown by doubling.
+// Units in one allocation that is not cleared first.
 struct TUnitBuffer {
   std::unique_ptr<char16_t[]> Units;
   std::size_t Size = 0;
   std::size_t Capacity = 0;
 
-  // Makes room for at least capacity units, keeping the first Size.
+  // Makes room for exactly capacity units if there is less, keeping the first Size.
   void Reserve(std::size_t capacity);
+  // The same for a buffer that grows step by step: at least doubles, so that the copying stays
+  // in proportion to the size.
+  void Grow(std::size_t capacity);
 };
 
 // Appends the lines of text to lines. Returns where the text ends: its size, or the position of

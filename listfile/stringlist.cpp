@@ -132,25 +132,18 @@ void TStringList::LoadFromStream(TMemoryStream& stream) {
 
 void TStringList::Reserve(int lines, std::size_t units) {
   if (lines > 0) FLines.reserve(FLines.size() + static_cast<std::size_t>(lines));
-  std::size_t need = FText.Size + units;
-  if (need <= FText.Capacity) return;
-  auto grown = std::make_unique_for_overwrite<char16_t[]>(need);
-  std::copy_n(FText.Units.get(), FText.Size, grown.get());
-  FText.Units = std::move(grown);
-  FText.Capacity = need;
+  FText.Reserve(FText.Size + units);
 }
 
 int TStringList::Add(std::u16string_view line) {
   std::size_t start = FText.Size;
+  // A line of this list itself keeps its place in the buffer across the buffer's growth.
   const char16_t* own = FText.Units.get();
-  if (own != nullptr && line.data() >= own && line.data() < own + FText.Size) {
-    // A line of this list itself: its place in the buffer survives the buffer's growth.
-    std::size_t offset = static_cast<std::size_t>(line.data() - own);
-    FText.Reserve(start + line.size());
-    line = std::u16string_view(FText.Units.get() + offset, line.size());
-  } else {
-    FText.Reserve(start + line.size());
-  }
+  std::less_equal<const char16_t*> notAfter;
+  bool isOwn = own != nullptr && notAfter(own, line.data()) && notAfter(line.data(), own + start);
+  std::size_t offset = isOwn ? static_cast<std::size_t>(line.data() - own) : 0;
+  FText.Grow(start + line.size());
+  if (isOwn) line = std::u16string_view(FText.Units.get() + offset, line.size());
   std::copy_n(line.data(), line.size(), FText.Units.get() + start);
   FText.Size += line.size();
   FLines.push_back({start, line.size()});

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
+#include "listfile/codepage.h"
 #include "listfile/fileio.h"
 #include "listfile/tempdir.h"
 
@@ -72,6 +74,50 @@ TEST(StringListLoad, BytesToLines) {
     LoadBytes(list, c.bytes);
     EXPECT_EQ(LinesOf(list), c.lines);
     EXPECT_EQ(list.Encoding(), c.encoding);
+  }
+}
+
+// The rule, one unit at a time: the reference the fast scans are checked against.
+Lines ReferenceSplit(const std::u16string& text) {
+  Lines lines;
+  std::size_t p = 0;
+  while (p < text.size() && text[p] != 0) {
+    std::size_t q = p;
+    while (q < text.size() && text[q] != '\r' && text[q] != '\n' && text[q] != 0) ++q;
+    lines.push_back(text.substr(p, q - p));
+    p = q;
+    if (p < text.size() && text[p] == '\r') ++p;
+    if (p < text.size() && text[p] == '\n') ++p;
+  }
+  return lines;
+}
+
+// A file is read and decoded in blocks (64 KB read, 8 KB decoded), a stream in one piece; line
+// ends that straddle a block's edge, and NULs anywhere, must come out as the rule says either way.
+TEST(StringListLoad, BlocksAndWholeAgreeWithTheRule) {
+  TTempDir dir;
+  std::string path = dir.Path("doc.txt");
+  std::mt19937 random(3);
+  const char kUnits[] = {'a', '\xC0', '\xB9', '\r', '\n'};
+  for (int round = 0; round < 16; ++round) {
+    std::string bytes;
+    std::size_t size = round < 4 ? 65536 + 8192 : random() % 140000;
+    while (bytes.size() < size) bytes += kUnits[random() % 5];
+    if (round < 4) {
+      // A CR LF across the first read and the first decode block; then a NUL, late or never.
+      bytes[65535] = '\r', bytes[65536] = '\n';
+      bytes[8191] = '\r', bytes[8192] = '\n';
+      if (round % 2 == 1) bytes[65536 + 100] = '\0';
+    } else if (round % 5 == 0) {
+      bytes[random() % bytes.size()] = '\0';
+    }
+    WriteBytes(path, bytes);
+    Lines expected = ReferenceSplit(AnsiDecode(bytes));
+    TStringList fromFile, fromStream;
+    fromFile.LoadFromFile(path);
+    LoadBytes(fromStream, bytes);
+    ASSERT_EQ(LinesOf(fromFile), expected) << round;
+    ASSERT_EQ(LinesOf(fromStream), expected) << round;
   }
 }
 
@@ -150,6 +196,12 @@ TEST(StringList, AddAppendsCopiesAndReturnsTheIndex) {
   for (int i = 0; i < 300; ++i) list.Add(list.StringView(i));
   EXPECT_EQ(list.Count(), 302);
   EXPECT_EQ(list.Strings(301), u"UA1AAA=RRC");
+  // Room made up front changes no line.
+  list.Reserve(1000, 100000);
+  list.Add(u"");
+  EXPECT_EQ(list.Count(), 303);
+  EXPECT_EQ(list.Strings(0), u"UA1AAA=RRC");
+  EXPECT_EQ(list.Strings(302), u"");
 }
 
 TEST(StringList, BadIndexIsAnError) {
@@ -200,6 +252,8 @@ TEST(StringListFile, ErrorsNameTheFullPathAndTheCause) {
             "Cannot open file \"" + dir.Dir() + "\". Is a directory");
   EXPECT_EQ(MessageOf<EFCreateError>([&] { list.SaveToFile(underFile); }),
             "Cannot create file \"" + underFile + "\". Not a directory");
+  EXPECT_EQ(MessageOf<EWriteError>([&] { list.SaveToFile("/dev/full"); }),
+            "Cannot write file \"/dev/full\". No space left on device");
   // A relative path is named in full.
   EXPECT_EQ(MessageOf<EFOpenError>([&] { list.LoadFromFile("no-such-dir/../nothing.ini"); }),
             "Cannot open file \"" + FullPath("nothing.ini") + "\". No such file or directory");
