@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "text/matcher_parse.h"
+#include "text/textfind.h"
 
 namespace brevak {
 
@@ -23,6 +25,13 @@ bool* ModifierByLetter(matcher::TModifiers& modifiers, char letter) {
     case 'x': case 'X': return &modifiers.X;
     default: return nullptr;
   }
+}
+
+// Patterns are compared on every change when a caller alternates between two of them line by
+// line: sizes first, then one memcmp.
+bool SameUnits(std::u16string_view a, std::u16string_view b) {
+  return a.size() == b.size() &&
+         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
 }
 
 }  // namespace
@@ -58,55 +67,55 @@ void TMatcher::Error(int error_code) {
   throw EMatcher(ErrorMsg(error_code), error_code, 0);
 }
 
-void TMatcher::DropProgram() {
-  if (fProgram && fExprIsCompiled) {
-    fSpareProgram = std::move(fProgram);
-    fSpareExpression = fExpression;
-    fSpareModifiers = fProgModifiers;
+void TMatcher::SetExpression(std::u16string_view expression) {
+  TPattern& current = fPatterns[fCurrent];
+  if (current.Program && SameUnits(expression, current.Expression)) return;
+  if (!current.Program) {
+    current.Expression.assign(expression);
+    return;
   }
-  fProgram.reset();
-  fExprIsCompiled = false;
+  TPattern& before = fPatterns[1 - fCurrent];
+  if (!SameUnits(expression, before.Expression)) {
+    before.Expression.assign(expression);
+    before.Program.reset();
+  }
+  fCurrent = 1 - fCurrent;
   fBacktrackerReady = false;
 }
 
-void TMatcher::SetExpression(std::u16string_view expression) {
-  if (fExprIsCompiled && expression == fExpression) return;
-  DropProgram();
-  fExpression.assign(expression);
-}
-
 void TMatcher::SetInputString(std::u16string_view text) {
-  fInputString.assign(text);
+  if (text.size() > fInputCapacity) {
+    fInputCapacity = std::max(text.size(), 2 * fInputCapacity);
+    fInput = std::make_unique_for_overwrite<char16_t[]>(fInputCapacity);
+  }
+  if (!text.empty()) std::memcpy(fInput.get(), text.data(), text.size() * sizeof(char16_t));
+  fInputSize = text.size();
   // Positions are handed out as int: a text is searched up to INT_MAX - 1 units at most.
-  fInputLength = std::min({fInputString.find(u'\0'), fInputString.size(), size_t{INT_MAX - 1}});
+  fInputLength = std::min(fInputSize, size_t{INT_MAX - 1});
+  fInputCut = false;
+  fNoNulBefore = 0;
   fInputAssigned = true;
   fBacktrackerReady = false;
   fSlots.Clear();
 }
 
-void TMatcher::CompileIfNeeded() {
-  if (fProgram && fModifiers != fProgModifiers) DropProgram();
-  if (fProgram) return;
-  if (fExpression.empty()) Error(mecNotAssignedExpression);
-  if (fSpareProgram && fSpareExpression == fExpression && fSpareModifiers == fModifiers) {
-    std::swap(fProgram, fSpareProgram);
-    fSpareProgram.reset();
-  } else {
-    matcher::TCompileResult compiled = matcher::CompileProgram(fExpression, fModifiers);
-    if (compiled.ErrorCode != 0) {
-      fCompilerErrorPos = compiled.ErrorPos;
-      Error(compiled.ErrorCode);
-    }
-    fProgram = std::make_unique<matcher::TProgram>(std::move(compiled.Program));
-  }
-  fProgModifiers = fModifiers;
-  fExprIsCompiled = true;
+void TMatcher::Compile() {
+  TPattern& current = fPatterns[fCurrent];
+  current.Program.reset();
   fBacktrackerReady = false;
+  if (current.Expression.empty()) Error(mecNotAssignedExpression);
+  matcher::TCompileResult compiled = matcher::CompileProgram(current.Expression, fModifiers);
+  if (compiled.ErrorCode != 0) {
+    fCompilerErrorPos = compiled.ErrorPos;
+    Error(compiled.ErrorCode);
+  }
+  current.Program = std::make_unique<const matcher::TProgram>(std::move(compiled.Program));
+  current.ProgModifiers = fModifiers;
 }
 
 std::string TMatcher::Dump() {
-  CompileIfNeeded();
-  return fProgram->Dump();
+  if (!Compiled()) Compile();
+  return fPatterns[fCurrent].Program->Dump();
 }
 
 bool TMatcher::Exec(std::u16string_view text) {
@@ -116,34 +125,54 @@ bool TMatcher::Exec(std::u16string_view text) {
 
 bool TMatcher::ExecNext() {
   if (fSlots.End[0] < 0) Error(mecExecNextWithoutExec);
-  const size_t end = static_cast<size_t>(fSlots.End[0]);
-  return SearchFrom(fSlots.Start[0] == fSlots.End[0] ? end + 1 : end);
+  const auto end = static_cast<size_t>(fSlots.End[0]);
+  const size_t from = fSlots.Start[0] == fSlots.End[0] ? end + 1 : end;
+  fSlots.Clear();
+  PrepareSearch();
+  return SearchFrom(from);
 }
 
 bool TMatcher::ExecPos(int offset) {
   fSlots.Clear();
-  CompileIfNeeded();
-  if (!fInputAssigned) Error(mecNoInputString);
+  PrepareSearch();
   if (offset < 1) Error(mecOffsetBelowOne);
   return SearchFrom(static_cast<size_t>(offset) - 1);
 }
 
+void TMatcher::ResetBacktracker() {
+  fBacktracker.Reset(*fPatterns[fCurrent].Program, InputString().substr(0, fInputLength));
+  fBacktrackerReady = true;
+}
+
+// The search runs over the whole copy until a U+0000 is known to cut it. That gives the same
+// result as a search of the cut text whenever the match found holds no U+0000 and none comes before
+// it: a match of the cut text is a match of the whole copy, the order in which the backtracker
+// tries its paths is the same in both, and a path that succeeds reads only the units of its own
+// match. So the units before the match's end are checked; only when a U+0000 shows up there is the
+// text cut and the search made again. What the backtracker learned about failures on the whole
+// copy holds for the cut text as well (the cut text has fewer matches, not more); it is dropped
+// anyway, with the runs it measured up to the old end.
 bool TMatcher::SearchFrom(size_t from) {
-  fSlots.Clear();
-  CompileIfNeeded();
-  if (!fInputAssigned) Error(mecNoInputString);
-  if (from > fInputLength) return false;
-  if (!fBacktrackerReady) {
-    fBacktracker.Reset(*fProgram, std::u16string_view(fInputString).substr(0, fInputLength));
-    fBacktrackerReady = true;
+  if (from > fInputLength || !fBacktracker.Search(from, fSlots)) return false;
+  if (fInputCut) return true;
+  const auto end = static_cast<size_t>(fSlots.End[0]);
+  if (end <= fNoNulBefore) return true;
+  const size_t nul = FindUnit(InputString().substr(fNoNulBefore, end - fNoNulBefore), u'\0');
+  if (nul == std::u16string_view::npos) {
+    fNoNulBefore = end;
+    return true;
   }
-  return fBacktracker.Search(from, fSlots);
+  fInputLength = fNoNulBefore + nul;
+  fInputCut = true;
+  fBacktracker.Reset(*fPatterns[fCurrent].Program, InputString().substr(0, fInputLength));
+  fSlots.Clear();
+  return from <= fInputLength && fBacktracker.Search(from, fSlots);
 }
 
 std::u16string TMatcher::Match(int n) const {
   if (MatchPos(n) < 0) return {};
-  return fInputString.substr(static_cast<size_t>(fSlots.Start[static_cast<size_t>(n)]),
-                             static_cast<size_t>(MatchLen(n)));
+  return std::u16string(InputString().substr(
+      static_cast<size_t>(fSlots.Start[static_cast<size_t>(n)]), static_cast<size_t>(MatchLen(n))));
 }
 
 int TMatcher::MatchPos(int n) const {

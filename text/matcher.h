@@ -61,11 +61,11 @@ public:
 
   // The pattern. Setting a different text, or any text while the current one has not compiled,
   // drops the compiled program; it is compiled again at the next search.
-  const std::u16string& Expression() const { return fExpression; }
+  const std::u16string& Expression() const { return fPatterns[fCurrent].Expression; }
   void SetExpression(std::u16string_view expression);
 
   // A private copy of the text to search; unsets every slot.
-  const std::u16string& InputString() const { return fInputString; }
+  std::u16string_view InputString() const { return {fInput.get(), fInputSize}; }
   void SetInputString(std::u16string_view text);
 
   // SetInputString(text), then a search from position 1.
@@ -120,24 +120,47 @@ protected:
   virtual void Error(int error_code);
 
 private:
-  void CompileIfNeeded();
-  void DropProgram();
+  // Whether the current pattern has a program for the current modifiers.
+  bool Compiled() const {
+    const TPattern& current = fPatterns[fCurrent];
+    return current.Program && current.ProgModifiers == fModifiers;
+  }
+  void Compile();
+  void ResetBacktracker();
+  // Compiles if needed and readies the backtracker for the current program and input. Inline: it
+  // runs before every search, several times per page line.
+  void PrepareSearch() {
+    if (!Compiled()) Compile();
+    if (!fInputAssigned) Error(mecNoInputString);
+    if (!fBacktrackerReady) ResetBacktracker();
+  }
+  // The search from a 0-based offset; the slots must be unset on entry.
   bool SearchFrom(size_t from);
 
-  std::u16string fExpression;
-  std::u16string fInputString;
-  size_t fInputLength = 0;  // up to the first U+0000
-  bool fInputAssigned = false;
+  // The pattern and its program. Two are kept, the current one and the one before it, so that a
+  // caller alternating between two patterns line by line does not parse each again at every
+  // change.
+  struct TPattern {
+    std::u16string Expression;
+    std::unique_ptr<const matcher::TProgram> Program;  // absent until compiled
+    matcher::TModifiers ProgModifiers;                  // what Program was compiled with
+  };
+  TPattern fPatterns[2];
+  int fCurrent = 0;
+  matcher::TModifiers fModifiers;
 
-  // The compiled program and what it was compiled from.
-  std::unique_ptr<matcher::TProgram> fProgram;
-  bool fExprIsCompiled = false;
-  matcher::TModifiers fModifiers, fProgModifiers;
-  // The program dropped last, kept so that a caller alternating between two patterns does not
-  // parse each again at every change.
-  std::unique_ptr<matcher::TProgram> fSpareProgram;
-  std::u16string fSpareExpression;
-  matcher::TModifiers fSpareModifiers;
+  // The input copy; a plain buffer because it is rewritten for every line of a page and a string's
+  // assign costs more than the copy itself.
+  std::unique_ptr<char16_t[]> fInput;
+  size_t fInputCapacity = 0;
+  size_t fInputSize = 0;
+  // The searched text ends at the first U+0000. Finding it would cost a pass over every line, so
+  // it is only looked for where a match was found (see SearchFrom): until then the search runs over
+  // the whole copy, and fInputLength is that length.
+  size_t fInputLength = 0;
+  bool fInputCut = false;     // fInputLength is known to end at the first U+0000 (or the end)
+  size_t fNoNulBefore = 0;    // no U+0000 before this offset
+  bool fInputAssigned = false;
 
   matcher::TBacktracker fBacktracker;
   bool fBacktrackerReady = false;  // Reset for the current program and input

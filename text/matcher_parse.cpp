@@ -237,22 +237,29 @@ void Analyse(TProgram& program) {
     program.regstart = first.Units[0];
   }
   const size_t lead = SkipMarks(nodes, 0);
-  if (nodes[lead].Kind == TNodeKind::nkLiteral && !nodes[lead].FoldCase)
+  if (nodes[lead].Kind == TNodeKind::nkLiteral && !nodes[lead].FoldCase) {
     program.StartLiteral = static_cast<int>(lead);
+    nodes[lead].Finder = TUnitFinder(nodes[lead].Units);
+  }
   if (nodes[lead].Kind == TNodeKind::nkRepeat) {
     const TNode* longest = nullptr;
     for (const TNode& node : nodes)
       if (node.Kind == TNodeKind::nkLiteral &&
           (longest == nullptr || node.Units.size() >= longest->Units.size()))
         longest = &node;
-    if (longest != nullptr && !longest->FoldCase) program.regmust = longest->Units;
+    if (longest != nullptr && !longest->FoldCase) {
+      program.regmust = longest->Units;
+      program.MustFinder = TUnitFinder(program.regmust);
+    }
   }
   for (size_t i = 0; i < nodes.size(); ++i) {
     if (nodes[i].Kind != TNodeKind::nkRepeat) continue;
     const size_t next = SkipMarks(nodes, i + 1);
     if ((nodes[next].Kind == TNodeKind::nkLiteral && !nodes[next].FoldCase) ||
-        nodes[next].Kind == TNodeKind::nkDigit)
+        nodes[next].Kind == TNodeKind::nkDigit) {
       nodes[i].Follow = static_cast<int>(next);
+      if (nodes[next].Kind == TNodeKind::nkLiteral) nodes[next].Finder = TUnitFinder(nodes[next].Units);
+    }
   }
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "text/textfind.h"
+
 namespace brevak::matcher {
 
 // The settings that change what a pattern means; the program is compiled for one set of them.
@@ -46,6 +48,9 @@ struct TNode {
   // are passed, when it is a literal compared exactly or a digit. Lets the backtracker skip the
   // stopping places where the rest of the match fails at its first unit.
   int Follow = -1;
+  // nkLiteral: Units prepared for scanning, where the backtracker looks for the literal ahead
+  // (the leading literal and the literals that follow a repetition).
+  TUnitFinder Finder;
 };
 
 struct TProgram {
@@ -55,6 +60,7 @@ struct TProgram {
   char16_t regstart = 0;   // first unit of every match
   bool reganch = false;    // match only at the start position (no anchors are compiled: never)
   std::u16string regmust;  // a literal every match contains (empty: none); regmlen = its length
+  TUnitFinder MustFinder;  // regmust prepared for scanning
   // The first node that consumes input, when it is an exactly compared literal: a match can only
   // start where that literal occurs.
   int StartLiteral = -1;

@@ -37,12 +37,15 @@ void TBacktracker::TKnownFailure::Add(size_t lo, size_t hi) {
   }
 }
 
-void TBacktracker::Reset(const TProgram& program, std::u16string_view input) {
-  fProgram = &program;
-  fInput = input;
-  fFailed.assign(program.Nodes.size(), TKnownFailure{});
-  fRuns.assign(program.Nodes.size(), TRun{});
-  fChoices.clear();
+TBacktracker::TNodeMemo& TBacktracker::Memo(size_t node) {
+  TNodeMemo& memo = fMemo[node];
+  if (memo.Generation != fGeneration) memo = TNodeMemo{fGeneration, {}, {}};
+  return memo;
+}
+
+const TBacktracker::TKnownFailure& TBacktracker::Failed(size_t node) const {
+  static const TKnownFailure kNothingKnown;
+  return fMemo[node].Generation == fGeneration ? fMemo[node].Failed : kNothingKnown;
 }
 
 bool TBacktracker::LiteralAt(const TNode& node, size_t pos) const {
@@ -58,7 +61,7 @@ bool TBacktracker::LiteralAt(const TNode& node, size_t pos) const {
 size_t TBacktracker::RunEnd(size_t node, size_t pos) {
   const TNode& repeat = fProgram->Nodes[node];
   if (repeat.Atom == TNodeKind::nkAny) return fInput.size();
-  TRun& run = fRuns[node];
+  TRun& run = Memo(node).Run;
   if (pos >= run.From && pos <= run.End) return run.End;
   size_t end = pos;
   while (end < fInput.size() && AtomMatches(repeat.Atom, repeat, fInput[end])) ++end;
@@ -78,7 +81,7 @@ bool TBacktracker::FollowMayMatch(const TNode& repeat, size_t q) const {
 // node may match; kNone when there is none.
 size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
   const TNode& repeat = fProgram->Nodes[node];
-  const TKnownFailure& failed = fFailed[node];
+  const TKnownFailure& failed = Failed(node);
   size_t q = from;
   while (q <= high) {
     if (failed.Holds(q)) {
@@ -94,7 +97,7 @@ size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
         if (fInput[q] >= u'0' && fInput[q] <= u'9') return q;
     } else {
       const std::u16string_view window = fInput.substr(q, limit - q + follow.Units.size());
-      const size_t found = FindUnits(window, follow.Units);
+      const size_t found = follow.Finder.Find(window);
       if (found != std::u16string_view::npos) return q + found;
     }
     q = limit + 1;
@@ -106,7 +109,7 @@ size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
 // may match; kNone when there is none.
 size_t TBacktracker::LastPlace(size_t node, size_t from, size_t low) const {
   const TNode& repeat = fProgram->Nodes[node];
-  const TKnownFailure& failed = fFailed[node];
+  const TKnownFailure& failed = Failed(node);
   size_t q = from;
   for (;;) {
     if (failed.Holds(q)) {
@@ -128,8 +131,8 @@ size_t TBacktracker::NextPlace(const TChoice& choice) const {
 
 bool TBacktracker::Attempt(size_t start, TSlots& slots) {
   const std::vector<TNode>& nodes = fProgram->Nodes;
-  fChoices.clear();
-  slots.Clear();
+  fChoices.clear();  // slots come in unset
+  fTrail.clear();
   size_t pos = start;
   size_t i = 0;
   for (;;) {
@@ -147,11 +150,13 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
         if (matched) ++pos;
         break;
       case TNodeKind::nkOpen:
-        slots.Start[node.Group] = static_cast<int32_t>(pos);
+      case TNodeKind::nkClose: {
+        int32_t& slot = node.Kind == TNodeKind::nkOpen ? slots.Start[static_cast<size_t>(node.Group)]
+                                                       : slots.End[static_cast<size_t>(node.Group)];
+        if (!fChoices.empty()) fTrail.push_back(TSlotChange{&slot, slot});
+        slot = static_cast<int32_t>(pos);
         break;
-      case TNodeKind::nkClose:
-        slots.End[node.Group] = static_cast<int32_t>(pos);
-        break;
+      }
       case TNodeKind::nkRepeat: {
         size_t most = RunEnd(i, pos) - pos;
         if (node.Max != kUnbounded) most = std::min(most, static_cast<size_t>(node.Max));
@@ -163,11 +168,11 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
         const size_t high = pos + most;
         const size_t q = node.Greedy ? LastPlace(i, high, low) : FirstPlace(i, low, high);
         if (q == kNone) {
-          fFailed[i].Add(low, high);
+          Memo(i).Failed.Add(low, high);
           matched = false;
           break;
         }
-        fChoices.push_back(TChoice{i, low, high, q, slots});
+        fChoices.push_back(TChoice{i, low, high, q, fTrail.size()});
         pos = q;
         break;
       }
@@ -190,12 +195,12 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
       const size_t q = NextPlace(choice);
       if (q != kNone) {
         choice.At = q;
-        slots = choice.Saved;
+        for (; fTrail.size() > choice.Trail; fTrail.pop_back()) *fTrail.back().Slot = fTrail.back().Before;
         pos = q;
         i = choice.Node + 1;
         break;
       }
-      fFailed[choice.Node].Add(choice.Low, choice.High);
+      Memo(choice.Node).Failed.Add(choice.Low, choice.High);
       fChoices.pop_back();
     }
   }
@@ -203,17 +208,16 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
 
 bool TBacktracker::Search(size_t from, TSlots& slots) {
   const TProgram& program = *fProgram;
-  slots.Clear();
   if (from > fInput.size()) return false;
   if (!program.regmust.empty() &&
-      FindUnits(fInput.substr(from), program.regmust) == std::u16string_view::npos)
+      program.MustFinder.Find(fInput.substr(from)) == std::u16string_view::npos)
     return false;
   if (program.reganch) return Attempt(from, slots);
   if (program.StartLiteral >= 0) {
     // A match can only start where the leading literal occurs.
-    const std::u16string& lead = program.Nodes[static_cast<size_t>(program.StartLiteral)].Units;
+    const TUnitFinder& lead = program.Nodes[static_cast<size_t>(program.StartLiteral)].Finder;
     for (size_t q = from;;) {
-      const size_t found = FindUnits(fInput.substr(q), lead);
+      const size_t found = lead.Find(fInput.substr(q));
       if (found == std::u16string_view::npos) return false;
       if (Attempt(q + found, slots)) return true;
       q += found + 1;

@@ -28,9 +28,15 @@ class TBacktracker {
 public:
   // Prepares a search of program over input and forgets what earlier searches learned. Both must
   // stay unchanged and alive until the next Reset.
-  void Reset(const TProgram& program, std::u16string_view input);
+  void Reset(const TProgram& program, std::u16string_view input) {
+    fProgram = &program;
+    fInput = input;
+    if (fMemo.size() < program.Nodes.size()) fMemo.resize(program.Nodes.size());
+    ++fGeneration;
+  }
 
   // Leftmost match that starts at offset from (0 .. input length) or later; on success fills slots.
+  // The slots must be unset on entry and stay unset when there is no match.
   bool Search(size_t from, TSlots& slots);
 
 private:
@@ -51,7 +57,13 @@ private:
     size_t Node;
     size_t Low, High;  // the stopping places the repetition may take
     size_t At;         // the one being tried
-    TSlots Saved;      // slots as they were when the repetition was reached
+    size_t Trail;      // fTrail's size when the repetition was reached
+  };
+  // A slot written by a group mark and the value it had before, so that backtracking can put the
+  // slots back as they were at a choice point.
+  struct TSlotChange {
+    int32_t* Slot;
+    int32_t Before;
   };
 
   bool Attempt(size_t start, TSlots& slots);
@@ -64,9 +76,20 @@ private:
 
   const TProgram* fProgram = nullptr;
   std::u16string_view fInput;
-  std::vector<TKnownFailure> fFailed;  // per node
-  std::vector<TRun> fRuns;             // per node
+  // What was learned per node, valid while its Generation is the current one: a new search input
+  // starts a new generation instead of clearing every entry.
+  struct TNodeMemo {
+    uint64_t Generation = 0;
+    TKnownFailure Failed;
+    TRun Run;
+  };
+  TNodeMemo& Memo(size_t node);
+  const TKnownFailure& Failed(size_t node) const;
+
+  std::vector<TNodeMemo> fMemo;
+  uint64_t fGeneration = 0;
   std::vector<TChoice> fChoices;
+  std::vector<TSlotChange> fTrail;
 };
 
 }  // namespace brevak::matcher

@@ -1,58 +1,133 @@
 // The unit-run search. Tested by tests/text/textops_test.cpp and tests/text/matcher_test.cpp.
 //
-// Candidates are filtered eight at a time: a position can only start an occurrence when the unit
-// there equals the needle's first unit and the unit len-1 further on equals its last unit. In
-// markup, where "<" is everywhere, testing both ends rejects almost every "<" before any unit-wise
-// comparison is made.
+// Places are filtered a vector at a time (8 units with SSE2, 16 with AVX2 where the processor has
+// it): a place can only start an occurrence when two chosen units of the needle (its anchors)
+// match there. The anchors are the needle's rarest units in markup, so in a page where "<", ">"
+// and quotes are everywhere, almost every place is rejected before a unit-wise comparison.
 #include "text/textfind.h"
 
-#include <cstring>
+#include <cstdint>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
+#if defined(__x86_64__)
+#include <immintrin.h>
 #endif
 
 namespace brevak {
 
 namespace {
 
-bool MiddleEquals(const char16_t* at, std::u16string_view needle) {
-  // The first and the last unit have already been compared.
-  return needle.size() <= 2 ||
-         std::memcmp(at + 1, needle.data() + 1, (needle.size() - 2) * sizeof(char16_t)) == 0;
+constexpr size_t kNotFound = std::u16string_view::npos;
+
+// Units by how common they are in member pages, most common first; every other unit counts as
+// rare.
+constexpr std::u16string_view kCommonUnits =
+    u" etaoinsrdhlcu<>=\"/mpf.gwybv,k;:-_'#&0123456789()";
+
+size_t Rarity(char16_t unit) {
+  const size_t rank = kCommonUnits.find(unit);
+  return rank == std::u16string_view::npos ? kCommonUnits.size() : rank;
+}
+
+void ChooseAnchors(std::u16string_view needle, size_t& anchor1, size_t& anchor2) {
+  anchor1 = 0;
+  for (size_t k = 1; k < needle.size(); ++k)
+    if (Rarity(needle[k]) > Rarity(needle[anchor1])) anchor1 = k;
+  anchor2 = anchor1 == 0 ? 1 : 0;
+  for (size_t k = 0; k < needle.size(); ++k)
+    if (k != anchor1 && Rarity(needle[k]) > Rarity(needle[anchor2])) anchor2 = k;
+}
+
+#if defined(__x86_64__)
+
+namespace sse2 {
+struct V {
+  using T = __m128i;
+  static constexpr size_t kUnits = 8;
+  static T Set1(char16_t u) { return _mm_set1_epi16(static_cast<short>(u)); }
+  static T Load(const char16_t* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
+  static T Eq(T a, T b) { return _mm_cmpeq_epi16(a, b); }
+  static T And(T a, T b) { return _mm_and_si128(a, b); }
+  static T Or(T a, T b) { return _mm_or_si128(a, b); }
+  static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm_movemask_epi8(a)); }
+};
+#include "text/textfind_simd.inc"
+}  // namespace sse2
+
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#elif defined(__GNUC__)
+#pragma GCC push_options
+#pragma GCC target("avx2")
+#endif
+namespace avx2 {
+struct V {
+  using T = __m256i;
+  static constexpr size_t kUnits = 16;
+  static T Set1(char16_t u) { return _mm256_set1_epi16(static_cast<short>(u)); }
+  static T Load(const char16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
+  static T Eq(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
+  static T And(T a, T b) { return _mm256_and_si256(a, b); }
+  static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+  static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm256_movemask_epi8(a)); }
+};
+#include "text/textfind_simd.inc"
+}  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#elif defined(__GNUC__)
+#pragma GCC pop_options
+#endif
+
+bool HasAvx2() {
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return has;
+}
+
+#endif
+
+size_t FindAnchored(std::u16string_view haystack, std::u16string_view needle, size_t anchor1,
+                    size_t anchor2) {
+  if (needle.size() > haystack.size()) return kNotFound;
+#if defined(__x86_64__)
+  if (HasAvx2())
+    return avx2::FindAnchored(haystack.data(), haystack.size(), needle.data(), needle.size(),
+                              anchor1, anchor2);
+  return sse2::FindAnchored(haystack.data(), haystack.size(), needle.data(), needle.size(),
+                            anchor1, anchor2);
+#else
+  return haystack.find(needle);
+#endif
 }
 
 }  // namespace
 
-size_t FindUnits(std::u16string_view haystack, std::u16string_view needle) {
-  const size_t m = needle.size();
-  if (m == 0) return 0;
-  if (m > haystack.size()) return std::u16string_view::npos;
-  const char16_t* hay = haystack.data();
-  const char16_t first = needle[0];
-  const char16_t last = needle[m - 1];
-  const size_t candidates = haystack.size() - m + 1;  // starts 0 .. candidates-1
-  size_t i = 0;
-#if defined(__SSE2__)
-  const __m128i first8 = _mm_set1_epi16(static_cast<short>(first));
-  const __m128i last8 = _mm_set1_epi16(static_cast<short>(last));
-  for (; i + 8 <= candidates; i += 8) {
-    const __m128i at_first = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + i));
-    const __m128i at_last = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hay + i + m - 1));
-    const __m128i both =
-        _mm_and_si128(_mm_cmpeq_epi16(at_first, first8), _mm_cmpeq_epi16(at_last, last8));
-    // Two mask bits per unit.
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(both));
-    while (mask != 0) {
-      const unsigned bit = static_cast<unsigned>(__builtin_ctz(mask));
-      if (MiddleEquals(hay + i + bit / 2, needle)) return i + bit / 2;
-      mask &= ~(3u << bit);
-    }
-  }
+size_t FindUnit(std::u16string_view haystack, char16_t unit) {
+#if defined(__x86_64__)
+  if (HasAvx2()) return avx2::FindOne(haystack.data(), haystack.size(), unit);
+  return sse2::FindOne(haystack.data(), haystack.size(), unit);
+#else
+  return haystack.find(unit);
 #endif
-  for (; i < candidates; ++i)
-    if (hay[i] == first && hay[i + m - 1] == last && MiddleEquals(hay + i, needle)) return i;
-  return std::u16string_view::npos;
+}
+
+size_t FindUnits(std::u16string_view haystack, std::u16string_view needle) {
+  if (needle.empty()) return 0;
+  if (needle.size() == 1) return FindUnit(haystack, needle[0]);
+  size_t anchor1 = 0, anchor2 = 0;
+  ChooseAnchors(needle, anchor1, anchor2);
+  return FindAnchored(haystack, needle, anchor1, anchor2);
+}
+
+TUnitFinder::TUnitFinder(std::u16string_view needle) : fNeedle(needle) {
+  if (needle.size() >= 2) ChooseAnchors(needle, fAnchor1, fAnchor2);
+}
+
+size_t TUnitFinder::Find(std::u16string_view haystack) const {
+  if (fNeedle.size() >= 2) return FindAnchored(haystack, fNeedle, fAnchor1, fAnchor2);
+  return fNeedle.empty() ? 0 : FindUnit(haystack, fNeedle[0]);
 }
 
 }  // namespace brevak

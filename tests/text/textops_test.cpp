@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <random>
 
+#include "text/textfind.h"
 #include "text/textops.h"
 
 namespace brevak {
@@ -203,6 +205,28 @@ TEST(ReadWord, Edges) {
   ExpectWords(u"abc", INT32_MAX, {{u"", INT32_MAX}});
   ExpectWords(u"abc", 0, {{u"", 0}});
   ExpectWords(u"abc", INT32_MIN, {{u"", INT32_MIN}});
+}
+
+// The vector search takes 8 or 16 places at a time, then the last ones in an overlapping vector;
+// every length and every place of the needle, near misses included, must agree with a plain scan.
+TEST(FindUnits, AgreesWithPlainSearch) {
+  std::mt19937 random(7);
+  const std::u16string_view needles[] = {u"a", u"\0", u"ab", u"aba", u"</a>", u"<td align=center>"};
+  for (const std::u16string_view needle : needles) {
+    for (size_t length = 0; length < 140; ++length) {
+      for (int round = 0; round < 30; ++round) {
+        std::u16string hay;
+        for (size_t i = 0; i < length; ++i) hay += u"ab<>/\0x"[random() % 7];
+        if (round % 2 == 0 && length >= needle.size())
+          hay.replace(random() % (length - needle.size() + 1), needle.size(), needle);
+        EXPECT_EQ(FindUnits(hay, needle), hay.find(needle)) << Show(needle) << " in " << Show(hay);
+        EXPECT_EQ(TUnitFinder(needle).Find(hay), hay.find(needle));
+        if (needle.size() == 1) {
+          EXPECT_EQ(FindUnit(hay, needle[0]), hay.find(needle[0]));
+        }
+      }
+    }
+  }
 }
 
 }  // namespace

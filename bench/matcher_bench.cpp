@@ -1,0 +1,418 @@
+// The matcher side by side with PCRE2 (16-bit, with and without JIT) and std::wregex, on the same
+// inputs, for each source's patterns used the way the source uses them:
+//  - Page/<source>/<engine>: a generated 10 MB member page shaped like the source's (its member
+//    rows among navigation, style and script lines), searched line by line: one search per
+//    pattern, or Exec + the whole ExecNext loop where the source takes every match.
+//  - Adversarial/<pattern>/<units>/<engine>: one line full of opening literals (and digits) but
+//    without the closing literal, where a plain backtracking search is quadratic.
+// Throughput is in bytes of UTF-16 text per second. std::wregex runs on wchar_t copies of the lines
+// made before timing; it is recursive and quadratic on the adversarial line, so it only gets short
+// ones there. Every engine's match count on every input is checked against TMatcher's first.
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "text/matcher.h"
+
+namespace {
+
+using brevak::TMatcher;
+
+struct TUse {
+  std::u16string_view pattern;
+  bool every_match;  // Exec + ExecNext loop; else Exec once
+};
+
+struct TSource {
+  const char* name;
+  std::vector<TUse> uses;
+};
+
+const TSource kSources[] = {
+    {"5Ocean", {{u"_blank\">(.*?)</a>", false}, {u";\">(.*?)</a>", false}}},
+    {"ARCK", {{u"<br>(.*?)&nbsp", true}}},
+    {"KDR", {{u"<b>(.*?)<a href=", false}, {u"_blank\">(.*?)<a/>", false}}},
+    {"RadioWave", {{u"<td class=\"col1\"(.*?)</a>", true}}},
+    {"RCPW", {{u"<td align=center>(.*?\\d.*?)</td>", false}}},
+    {"RRC", {{u"<a href(.*?)</a>", true}, {u"(.*?)<br>", true}}},
+};
+
+// ---- Generated pages
+
+class TPageWriter {
+public:
+  explicit TPageWriter(uint32_t seed) : fRandom(seed) {}
+
+  std::string Call() {
+    static const char* kPrefixes[] = {"R", "UA", "RA", "RW", "UB", "RN", "R0", "UA9"};
+    std::string call = kPrefixes[fRandom() % std::size(kPrefixes)];
+    if (call.back() < '0' || call.back() > '9') call += static_cast<char>('0' + fRandom() % 10);
+    for (int i = 0, n = 2 + static_cast<int>(fRandom() % 2); i < n; ++i)
+      call += static_cast<char>('A' + fRandom() % 26);
+    return call;
+  }
+  std::string Lower(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+  }
+  std::string Name() {
+    static const char* kNames[] = {"Ivan", "Petr", "Oleg", "Sergey", "Nikolai", "Andrey", "Yuri"};
+    return kNames[fRandom() % std::size(kNames)];
+  }
+  std::string Number() { return std::to_string(1000 + fRandom() % 9000); }
+  unsigned Pick(unsigned n) { return static_cast<unsigned>(fRandom() % n); }
+
+  // The lines every page has around its rows: navigation, style, script, text.
+  std::string Filler() {
+    switch (Pick(6)) {
+      case 0:
+        return "<div class=\"menu\"><a href=\"/\">Home</a> | <a href=\"/news\">News</a> | "
+               "<a href=\"/contest\">Contest</a> | <a href=\"/about\">About</a></div>";
+      case 1:
+        return "  .row td { padding: 2px 4px; border-bottom: 1px solid #ccc; font: 9pt Tahoma; }";
+      case 2:
+        return "  function show(id) { var e = document.getElementById(id); if (e) e.style.display "
+               "= (e.style.display == 'none') ? '' : 'none'; }";
+      case 3:
+        return "<p>Members meet on the first Saturday of the month at 18:00 UTC on 3.650 MHz; "
+               "QSL via bureau or direct to the club station " + Call() + ".</p>";
+      case 4:
+        return "<tr><td colspan=4><img src=\"/img/line.gif\" width=600 height=1 alt=\"\"></td></tr>";
+      default:
+        return "";
+    }
+  }
+
+  std::string Row(const std::string& source) {
+    const std::string call = Call();
+    if (source == "5Ocean") {
+      switch (Pick(4)) {
+        case 0:
+          return "<td><a href=/callbook/" + Lower(call) + ".html target=\"_blank\">" + call +
+                 "</a></td>";
+        case 1:
+          return "<td><a href=/callbook/" + Lower(call) + ".html style=\"color:navy;\">" + call +
+                 ", " + Call() + "</a></td>";
+        case 2:
+          return "<tr><td>" + Number() + "</td><td>" + Name() + "</td><td>no link here</td></tr>";
+        default:
+          return "<td><a href=/callbook/" + Lower(call) + ".html target=\"_blank\"><img src=" +
+                 Lower(call) + ".png></a></td>";
+      }
+    }
+    if (source == "ARCK") {
+      if (Pick(4) == 0)
+        return "<b>Chairman<br></b><span class=\"t3\"><b>" + call + "&nbsp;" + Name() +
+               "</b></span>";
+      std::string line;
+      for (int i = 0, n = 1 + static_cast<int>(Pick(6)); i < n; ++i)
+        line += "<br>" + Call() + "&nbsp;" + Name();
+      return line;
+    }
+    if (source == "KDR") {
+      switch (Pick(3)) {
+        case 0:
+          return "<tr><td><b>No. #0" + Number() + ". </b><a href=/member/" + Lower(call) +
+                 " target=\"_blank\">" + call + "<a/></td></tr>";
+        case 1:
+          return "<tr><td><a href=/member/" + Lower(call) + " target=\"_blank\">" + call +
+                 "<a/></td></tr>";
+        default:
+          return "<tr><td><b>#" + Number() + ": </b><a href=/member/" + Lower(call) +
+                 ">profile</a></td></tr>";
+      }
+    }
+    if (source == "RadioWave") {
+      std::string line = "<tr>";
+      for (int i = 0, n = 1 + static_cast<int>(Pick(3)); i < n; ++i) {
+        const std::string c = Call();
+        line += "<td class=\"col1\"><a href=\"/membership/?call=" + c + "\">" + c +
+                "</a></td><td class=\"col2\">" + Name() + "</td>";
+      }
+      return line + "</tr>";
+    }
+    if (source == "RCPW") {
+      switch (Pick(3)) {
+        case 0:
+          return "<tr><td align=center>" + call + "</td><td>" + Name() + "</td><td align=center>" +
+                 Number() + "</td></tr>";
+        case 1:
+          return "<tr><td align=center>" + call + "<br>(since 20" + Number().substr(2) +
+                 ")</td></tr>";
+        default:
+          return "<tr><td align=center><a href=#" + Lower(call) + ">" + call + "</a></td></tr>";
+      }
+    }
+    // RRC: the member list, a table of cells holding links and plain pieces.
+    std::string line = "<tr><td valign=top>";
+    for (int i = 0, n = 10 + static_cast<int>(Pick(20)); i < n; ++i) {
+      const std::string c = Call();
+      if (Pick(3) == 0)
+        line += " <a href=\"info.asp?c=" + c + "\">" + c + "</a><br>";
+      else
+        line += " " + c + "<br>";
+      if (Pick(8) == 0) line += "</td><td valign=top>";
+    }
+    return line + "</td></tr>";
+  }
+
+private:
+  std::mt19937 fRandom;
+};
+
+std::u16string Widen(std::string_view s) { return std::u16string(s.begin(), s.end()); }
+
+std::vector<std::u16string> MakePage(const std::string& source, size_t units) {
+  TPageWriter writer(12345);
+  std::vector<std::u16string> lines;
+  size_t total = 0;
+  while (total < units) {
+    const std::string line = writer.Pick(5) < 3 ? writer.Row(source) : writer.Filler();
+    lines.push_back(Widen(line));
+    total += line.size() + 2;  // CR LF
+  }
+  return lines;
+}
+
+size_t UnitCount(const std::vector<std::u16string>& lines) {
+  size_t total = 0;
+  for (const auto& line : lines) total += line.size();
+  return total;
+}
+
+// ---- Engines: each returns the number of matches found over the lines.
+
+size_t RunMatcher(const std::vector<TUse>& uses, const std::vector<std::u16string>& lines) {
+  TMatcher m;  // one per import run
+  size_t found = 0;
+  for (const auto& line : lines) {
+    for (const TUse& use : uses) {
+      m.SetExpression(use.pattern);
+      if (!m.Exec(line)) continue;
+      ++found;
+      if (use.every_match)
+        while (m.ExecNext()) ++found;
+    }
+  }
+  return found;
+}
+
+class TPcreEngine {
+public:
+  TPcreEngine(const std::vector<TUse>& uses, bool jit) : fJit(jit) {
+    for (const TUse& use : uses) {
+      int error = 0;
+      PCRE2_SIZE offset = 0;
+      pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(use.pattern.data()),
+                                       use.pattern.size(), PCRE2_DOTALL, &error, &offset, nullptr);
+      if (code == nullptr) std::abort();
+      if (jit && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0) std::abort();
+      fCodes.push_back(code);
+      fEvery.push_back(use.every_match);
+    }
+    fData = pcre2_match_data_create(16, nullptr);
+  }
+  ~TPcreEngine() {
+    for (pcre2_code* code : fCodes) pcre2_code_free(code);
+    pcre2_match_data_free(fData);
+  }
+  TPcreEngine(const TPcreEngine&) = delete;
+  TPcreEngine& operator=(const TPcreEngine&) = delete;
+
+  // Counts PCRE2's own errors (match limit) apart, so that they show in the report.
+  size_t Errors() const { return fErrors; }
+
+  size_t Run(const std::vector<std::u16string>& lines) {
+    size_t found = 0;
+    for (const auto& line : lines) {
+      const auto subject = reinterpret_cast<PCRE2_SPTR>(line.data());
+      for (size_t k = 0; k < fCodes.size(); ++k) {
+        size_t from = 0;
+        for (;;) {
+          const int rc = fJit ? pcre2_jit_match(fCodes[k], subject, line.size(), from, 0, fData, nullptr)
+                              : pcre2_match(fCodes[k], subject, line.size(), from, PCRE2_NO_JIT,
+                                            fData, nullptr);
+          if (rc < 0) {
+            if (rc != PCRE2_ERROR_NOMATCH) ++fErrors;
+            break;
+          }
+          ++found;
+          if (!fEvery[k]) break;
+          const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(fData);
+          from = ovector[1] + (ovector[0] == ovector[1] ? 1 : 0);
+          if (from > line.size()) break;
+        }
+      }
+    }
+    return found;
+  }
+
+private:
+  bool fJit;
+  std::vector<pcre2_code*> fCodes;
+  std::vector<bool> fEvery;
+  pcre2_match_data* fData = nullptr;
+  size_t fErrors = 0;
+};
+
+std::wstring WideChars(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
+
+class TStdRegexEngine {
+public:
+  explicit TStdRegexEngine(const std::vector<TUse>& uses) {
+    // ECMAScript "." stops at CR, LF, U+2028 and U+2029; the generated lines hold none of them.
+    for (const TUse& use : uses) {
+      fRegexes.emplace_back(WideChars(use.pattern), std::regex::ECMAScript);
+      fEvery.push_back(use.every_match);
+    }
+  }
+  size_t Run(const std::vector<std::wstring>& lines) {
+    size_t found = 0;
+    std::wsmatch match;
+    for (const auto& line : lines) {
+      for (size_t k = 0; k < fRegexes.size(); ++k) {
+        auto from = line.begin();
+        auto flags = std::regex_constants::match_default;
+        while (std::regex_search(from, line.end(), match, fRegexes[k], flags)) {
+          ++found;
+          if (!fEvery[k]) break;
+          from = match[0].second;
+          if (match[0].length() == 0) {
+            if (from == line.end()) break;
+            ++from;
+          }
+          flags = std::regex_constants::match_prev_avail;
+        }
+      }
+    }
+    return found;
+  }
+
+private:
+  std::vector<std::wregex> fRegexes;
+  std::vector<bool> fEvery;
+};
+
+// ---- Registration
+
+enum class TEngine { teMatcher, tePcreJit, tePcre, teStdRegex };
+const char* EngineName(TEngine engine) {
+  switch (engine) {
+    case TEngine::teMatcher: return "TMatcher";
+    case TEngine::tePcreJit: return "PCRE2-JIT";
+    case TEngine::tePcre: return "PCRE2-interp";
+    default: return "std::wregex";
+  }
+}
+
+struct TInput {
+  std::vector<std::u16string> lines;
+  std::vector<std::wstring> wide;
+  size_t expected = 0;  // TMatcher's match count
+};
+
+void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TEngine engine) {
+  const size_t bytes = UnitCount(input->lines) * sizeof(char16_t);
+  benchmark::RegisterBenchmark(
+      (name + "/" + EngineName(engine)).c_str(),
+      [uses, input, engine, bytes](benchmark::State& state) {
+        std::unique_ptr<TPcreEngine> pcre;
+        std::unique_ptr<TStdRegexEngine> regex;
+        if (engine == TEngine::tePcreJit || engine == TEngine::tePcre)
+          pcre = std::make_unique<TPcreEngine>(uses, engine == TEngine::tePcreJit);
+        if (engine == TEngine::teStdRegex) regex = std::make_unique<TStdRegexEngine>(uses);
+        size_t found = 0;
+        for (auto _ : state) {
+          if (pcre)
+            found = pcre->Run(input->lines);
+          else if (regex)
+            found = regex->Run(input->wide);
+          else
+            found = RunMatcher(uses, input->lines);
+          benchmark::DoNotOptimize(found);
+        }
+        if (found != input->expected && !(pcre && pcre->Errors() > 0))
+          state.SkipWithError("match count differs from TMatcher's");
+        state.counters["matches"] = static_cast<double>(found);
+        if (pcre && pcre->Errors() > 0) state.counters["pcre_errors"] = static_cast<double>(pcre->Errors());
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+      })
+      ->Unit(benchmark::kMillisecond);
+}
+
+TInput* NewInput(std::vector<std::u16string> lines, const std::vector<TUse>& uses) {
+  auto* input = new TInput;  // lives as long as the benchmarks
+  input->lines = std::move(lines);
+  for (const auto& line : input->lines) input->wide.push_back(WideChars(line));
+  input->expected = RunMatcher(uses, input->lines);
+  return input;
+}
+
+// One line of the given length made of opening literals and filler, without the closing literal.
+std::u16string AdversarialLine(std::u16string_view opening, size_t units) {
+  std::u16string line;
+  const std::u16string piece = std::u16string(opening) + u"R0AA1 x";
+  while (line.size() + piece.size() <= units) line += piece;
+  line.resize(units, u'x');
+  return line;
+}
+
+struct TAdversary {
+  const char* name;
+  TUse use;
+  std::u16string_view opening;
+};
+
+const TAdversary kAdversaries[] = {
+    {"5Ocean-A", {u"_blank\">(.*?)</a>", false}, u"_blank\">"},
+    {"5Ocean-B", {u";\">(.*?)</a>", false}, u";\">"},
+    {"ARCK", {u"<br>(.*?)&nbsp", true}, u"<br>"},
+    {"KDR-number", {u"<b>(.*?)<a href=", false}, u"<b>"},
+    {"KDR-call", {u"_blank\">(.*?)<a/>", false}, u"_blank\">"},
+    {"RadioWave", {u"<td class=\"col1\"(.*?)</a>", true}, u"<td class=\"col1\""},
+    {"RCPW", {u"<td align=center>(.*?\\d.*?)</td>", false}, u"<td align=center>"},
+    {"RRC-link", {u"<a href(.*?)</a>", true}, u"<a href"},
+    // No opening literal here: the line is full of near misses of the closing one.
+    {"RRC-piece", {u"(.*?)<br>", true}, u"<br <b"},
+};
+
+void RegisterAll() {
+  const size_t page_units = 10u << 20;
+  for (const TSource& source : kSources) {
+    TInput* page = NewInput(MakePage(source.name, page_units), source.uses);
+    for (const TEngine engine :
+         {TEngine::teMatcher, TEngine::tePcreJit, TEngine::tePcre, TEngine::teStdRegex})
+      Register(std::string("Page/") + source.name, source.uses, page, engine);
+  }
+  for (const TAdversary& adversary : kAdversaries) {
+    for (const size_t units : {size_t{4} << 10, size_t{64} << 10, size_t{1} << 20}) {
+      TInput* input = NewInput({AdversarialLine(adversary.opening, units)}, {adversary.use});
+      const std::string name = std::string("Adversarial/") + adversary.name + "/" + std::to_string(units);
+      Register(name, {adversary.use}, input, TEngine::teMatcher);
+      // The backtracking peers are quadratic here: 1 M units would take them minutes.
+      if (units <= (size_t{64} << 10)) {
+        Register(name, {adversary.use}, input, TEngine::tePcreJit);
+        Register(name, {adversary.use}, input, TEngine::tePcre);
+      }
+      if (units <= (size_t{4} << 10)) Register(name, {adversary.use}, input, TEngine::teStdRegex);
+    }
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RegisterAll();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
