@@ -259,6 +259,16 @@ TEST(HTTPSendFailure, ConnectionRefusedOnLoopback) {
   EXPECT_EQ(http.ErrorCause(), "connection refused");
 }
 
+TEST(HTTPSendFailure, ConnectingIsBoundedByTimeout) {
+  test::TFullListener listener;
+  THTTPSend http;
+  http.Timeout = 300;
+  auto start = std::chrono::steady_clock::now();
+  bool ok = http.HTTPMethod("GET", "http://127.0.0.1:" + std::to_string(listener.Port()) + "/");
+  if (ok || http.ErrorCause() != "timed out") GTEST_SKIP() << "this system accepted the connection anyway";
+  EXPECT_LT(test::SecondsSince(start), 1.5);
+}
+
 // A server that never stops sending must not fill memory: the limits end the fetch.
 TEST(HTTPSendFailure, EndlessResponsesAreCut) {
   struct Case {

@@ -145,4 +145,39 @@ private:
   std::thread FThread;
 };
 
+// A listener whose accept queue is full: it drops further connection requests, so connecting to
+// it waits until the client's time limit.
+class TFullListener {
+public:
+  TFullListener() {
+    FListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(FListen, 0);
+    socklen_t len = sizeof a;
+    getsockname(FListen, reinterpret_cast<sockaddr*>(&a), &len);
+    FPort = ntohs(a.sin_port);
+    for (int i = 0; i < 3; ++i) {
+      int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+      connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      FFillers.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ~TFullListener() {
+    for (int fd : FFillers) close(fd);
+    close(FListen);
+  }
+  TFullListener(const TFullListener&) = delete;
+  TFullListener& operator=(const TFullListener&) = delete;
+  int Port() const { return FPort; }
+
+private:
+  int FListen = -1;
+  int FPort = 0;
+  std::vector<int> FFillers;
+};
+
 }  // namespace brevak::test
