@@ -56,15 +56,7 @@ public:
     FCtx = SSL_CTX_new(TLS_server_method());
     SSL_CTX_use_certificate_file(FCtx, (dir + "/localhost.crt").c_str(), SSL_FILETYPE_PEM);
     SSL_CTX_use_PrivateKey_file(FCtx, (dir + "/localhost.key").c_str(), SSL_FILETYPE_PEM);
-    FListen = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(FListen, 1);
-    socklen_t len = sizeof a;
-    getsockname(FListen, reinterpret_cast<sockaddr*>(&a), &len);
-    FPort = ntohs(a.sin_port);
+    FListen = test::BindLoopback(FPort, false, 1);
     FThread = std::thread([this] { Run(); });
   }
   ~TTLSServer() {
