@@ -7,6 +7,7 @@
 
 #include "listfile/exepath.h"
 #include "listfile/importrun.h"
+#include "net/sslinterface.h"
 #include "sources/sourcetable.h"
 #include "text/exception.h"
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   brevak::SetExeDirForTesting(argv[2]);
+  brevak::InitSSLInterface();  // as the program does at start-up, for the HTTPS source
   TNoWindow host;
   auto start = std::chrono::steady_clock::now();
   try {

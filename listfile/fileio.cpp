@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -134,6 +133,7 @@ int TFileWriter::CreateReplacement(const std::string& path) {
 }
 
 int TFileWriter::Write(std::string_view bytes) {
+  if (FFd < 0) return EBADF;
   const char* p = bytes.data();
   std::size_t left = bytes.size();
   while (left > 0) {
@@ -150,6 +150,7 @@ int TFileWriter::Write(std::string_view bytes) {
 }
 
 int TFileWriter::Finish() {
+  if (FFd < 0) return EBADF;
   int err = 0;
   if (FReplacement && FTargetExists) {
     if (fchmod(FFd, FTargetMode) != 0) err = errno;

@@ -43,8 +43,7 @@ bool FileExists(const std::string& path);
 // the superuser, whom the kernel lets write anything: a file that nobody may write is read-only.
 bool MayWriteFile(const std::string& path);
 
-// Bytes in one allocation that is not cleared first: a file's worth of bytes is written once, by
-// the read or the encoder that fills it.
+// Bytes in one allocation that is not cleared first, as the read fills it anyway.
 struct TBytes {
   std::unique_ptr<char[]> Data;
   std::size_t Size = 0;

@@ -1,6 +1,6 @@
 // TStringList. A load decodes the whole input into one buffer of units and indexes its lines
-// there, so that no line is copied or allocated on its own; a save sizes its output once and
-// encodes every line straight into it.
+// there, so that no line is copied or allocated on its own; a save encodes runs of that buffer
+// into one reused piece of bytes at a time, which goes to the file before the next is made.
 #include "listfile/stringlist.h"
 
 #include <algorithm>

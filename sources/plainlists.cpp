@@ -25,8 +25,14 @@ class TTrimmedLineRule : public TEntryPerLineRule {
 public:
   using TEntryPerLineRule::TEntryPerLineRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    listFile.Add(TextTrim(line) + FSuffix);
+    // Built in one buffer kept from line to line: these lists run to a million lines.
+    FEntry.assign(TextTrimView(line));
+    FEntry += FSuffix;
+    listFile.Add(FEntry);
   }
+
+private:
+  std::u16string FEntry;
 };
 
 // RCWC numbers its lines "12.CALL": the key is what follows the first "." of the trimmed line,

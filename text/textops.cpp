@@ -38,14 +38,16 @@ void TextDelete(std::u16string& text, int32_t index, int32_t count) {
   text.erase(static_cast<size_t>(index - 1), static_cast<size_t>(n));
 }
 
-std::u16string TextTrim(std::u16string_view text) {
+std::u16string_view TextTrimView(std::u16string_view text) {
   size_t first = 0;
   while (first < text.size() && IsTrimmed(text[first])) ++first;
   if (first == text.size()) return {};
   size_t last = text.size();
   while (IsTrimmed(text[last - 1])) --last;
-  return std::u16string(text.substr(first, last - first));
+  return text.substr(first, last - first);
 }
+
+std::u16string TextTrim(std::u16string_view text) { return std::u16string(TextTrimView(text)); }
 
 std::u16string TextBefore(std::u16string_view text, std::u16string_view delimiter) {
   return TextCopy(text, 1, TextPos(delimiter, text) - 1);

@@ -26,6 +26,8 @@ void TextDelete(std::u16string& text, int32_t index, int32_t count);
 // The text without the units of value U+0020 or lower (space and every control code) at either
 // end. U+00A0 and other Unicode spaces stay.
 std::u16string TextTrim(std::u16string_view text);
+// The same part of text as TextTrim, as a view into text (no copy).
+std::u16string_view TextTrimView(std::u16string_view text);
 
 // The units before the first occurrence of delimiter: empty when the delimiter does not occur, and
 // when the text begins with it.

@@ -13,6 +13,7 @@ servers listen, so that a caller can start it with port 0 and wait for the file.
 import argparse
 import http.server
 import os
+import socket
 import ssl
 import sys
 import threading
@@ -70,9 +71,14 @@ def main():
     a = p.parse_args()
 
     handler = make_handler(load_routes(a.root), a.quiet)
-    servers = [("http", http.server.ThreadingHTTPServer((a.bind, a.http_port), handler))]
+    server_class = http.server.ThreadingHTTPServer
+    if ":" in a.bind:
+        class V6Server(http.server.ThreadingHTTPServer):
+            address_family = socket.AF_INET6
+        server_class = V6Server
+    servers = [("http", server_class((a.bind, a.http_port), handler))]
     if a.cert:
-        tls = http.server.ThreadingHTTPServer((a.bind, a.https_port), handler)
+        tls = server_class((a.bind, a.https_port), handler)
         ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         ctx.load_cert_chain(a.cert, a.key)
         tls.socket = ctx.wrap_socket(tls.socket, server_side=True)

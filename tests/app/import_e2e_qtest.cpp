@@ -19,6 +19,7 @@
 
 #include "app/errorbox.h"
 #include "app/main.h"
+#include "app/progressbar.h"
 #include "listfile/exepath.h"
 #include "net/sslinterface.h"
 
@@ -169,6 +170,7 @@ private slots:
     }
     QCOMPARE(FErrors, QStringList{});
     QCOMPARE(ReadFile(ListFile()), ReadFile(Fixture("expected/" + expected)));
+    QCOMPARE(form.ProgressBar->Percent(), 100);
   }
 
   void failedFetchFirstLeavesAnEmptyFileAndTellsWhy() {
@@ -180,6 +182,7 @@ private slots:
     Press(form.btnSRR);
     QVERIFY(QFile::exists(ListFile()));
     QCOMPARE(ReadFile(ListFile()), QByteArray());
+    QCOMPARE(form.ProgressBar->Percent(), 0);
     QCOMPARE(FErrors.size(), 1);
     QVERIFY2(FErrors[0].startsWith("Could not fetch \"SRR\" from http://" + unreachable +
                                    "/wp-content/uploads/2017/08/srr_qslbureau.csv: "),
@@ -190,6 +193,7 @@ private slots:
     Press(form.btnRCWC);
     QCOMPARE(FErrors.size(), 1);
     QCOMPARE(ReadFile(ListFile()), QByteArray("[RCWC]\r\nR0AAA=RCWC\r\nR0AAH=RCWC\r\n R0AAJ=RCWC\r\nR0AAK=RCWC\r\n"));
+    QCOMPARE(form.ProgressBar->Percent(), 133);  // once, after the loop: 4 * 100 div 3
   }
 
   void utf8SignedListFileStaysUTF8() {

@@ -101,6 +101,16 @@ TEST(ProfileWrite, KeepsEverythingElse) {
   EXPECT_EQ(ModeOf(path), 0640u);
 }
 
+// An editor may have put the UTF-8 signature in front of the first section.
+TEST(ProfileWrite, KeepsTheUtf8Signature) {
+  TTempDir dir;
+  std::string path = dir.Path("sources.ini");
+  WriteBytes(path, "\xEF\xBB\xBF[Hosts]\nSRR=srr.example\n");
+  EXPECT_EQ(ReadProfileString(path, "hosts", "srr", ""), "srr.example");
+  ASSERT_TRUE(WriteProfileString(path, "Hosts", "AGB", "agb.example"));
+  EXPECT_EQ(ReadBytes(path), "\xEF\xBB\xBF[Hosts]\r\nSRR=srr.example\r\nAGB=agb.example\r\n");
+}
+
 TEST(ProfileWrite, ReadsBackWhatItWrites) {
   TTempDir dir;
   std::string path = dir.Path("prog.ini");

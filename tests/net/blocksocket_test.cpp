@@ -180,6 +180,19 @@ TEST(BlockSocket, ResolvesIPv4FirstAndIPv6Literals) {
   }
 }
 
+TEST(BlockSocket, ConnectIsBoundedByConnectionTimeout) {
+  test::TFullListener listener;
+  TBlockSocket sock;
+  sock.ConnectionTimeout = 300;
+  auto start = std::chrono::steady_clock::now();
+  sock.Connect("127.0.0.1", std::to_string(listener.Port()));
+  double seconds = test::SecondsSince(start);
+  if (sock.LastError() == 0) GTEST_SKIP() << "this system accepted the connection anyway";
+  EXPECT_EQ(sock.LastError(), WSAETIMEDOUT);
+  EXPECT_GE(seconds, 0.25);
+  EXPECT_LT(seconds, 1.5);
+}
+
 TEST(BlockSocket, NotConnectedNeverThrows) {
   TBlockSocket sock;
   EXPECT_EQ(sock.RecvString(kTimeout), "");

@@ -245,18 +245,21 @@ TEST(HTTPSendFailure, TimedOutCause) {
 
 TEST(HTTPSendFailure, ConnectionRefusedOnLoopback) {
   // A port that was just free: nobody listens there.
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  socklen_t len = sizeof a;
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  close(fd);
+  int port = test::FreePort();
   THTTPSend http;
   http.Timeout = 500;
-  EXPECT_FALSE(http.HTTPMethod("GET", "http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/"));
+  EXPECT_FALSE(http.HTTPMethod("GET", "http://127.0.0.1:" + std::to_string(port) + "/"));
   EXPECT_EQ(http.ErrorCause(), "connection refused");
+}
+
+TEST(HTTPSendFailure, ConnectingIsBoundedByTimeout) {
+  test::TFullListener listener;
+  THTTPSend http;
+  http.Timeout = 300;
+  auto start = std::chrono::steady_clock::now();
+  bool ok = http.HTTPMethod("GET", "http://127.0.0.1:" + std::to_string(listener.Port()) + "/");
+  if (ok || http.ErrorCause() != "timed out") GTEST_SKIP() << "this system accepted the connection anyway";
+  EXPECT_LT(test::SecondsSince(start), 1.5);
 }
 
 // A server that never stops sending must not fill memory: the limits end the fetch.

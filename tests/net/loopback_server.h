@@ -39,36 +39,61 @@ inline std::vector<TStep> Packets(const std::vector<std::string>& pieces, int pa
   return steps;
 }
 
+// A TCP socket bound to a free port on 127.0.0.1 (or ::1), listening when backlog >= 0; port
+// tells which. -1 when the system has no such loopback.
+inline int BindLoopback(int& port, bool ip6 = false, int backlog = -1) {
+  int fd = socket(ip6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_storage address{};
+  socklen_t len;
+  if (ip6) {
+    auto* a = reinterpret_cast<sockaddr_in6*>(&address);
+    a->sin6_family = AF_INET6;
+    a->sin6_addr = in6addr_loopback;
+    len = sizeof *a;
+  } else {
+    auto* a = reinterpret_cast<sockaddr_in*>(&address);
+    a->sin_family = AF_INET;
+    a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    len = sizeof *a;
+  }
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), len) != 0 || (backlog >= 0 && listen(fd, backlog) != 0)) {
+    if (fd >= 0) close(fd);
+    port = 0;
+    return -1;
+  }
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &len);
+  port = ntohs(ip6 ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+  return fd;
+}
+
+// A loopback TCP port that was free a moment ago.
+inline int FreePort() {
+  int port = 0;
+  int fd = BindLoopback(port);
+  if (fd >= 0) close(fd);
+  return port;
+}
+
+inline sockaddr_in LoopbackAddress(int port) {
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<uint16_t>(port));
+  return a;
+}
+
 class TScriptedServer {
 public:
   // When readRequest is set the script starts after the request head's empty line.
   explicit TScriptedServer(std::vector<TStep> script, bool ip6 = false, bool readRequest = true)
       : FScript(std::move(script)), FReadRequest(readRequest) {
-    FListen = socket(ip6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    int one = 1;
-    setsockopt(FListen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    if (ip6) {
-      sockaddr_in6 a{};
-      a.sin6_family = AF_INET6;
-      a.sin6_addr = in6addr_loopback;
-      bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    } else {
-      sockaddr_in a{};
-      a.sin_family = AF_INET;
-      a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    }
-    listen(FListen, 4);
-    sockaddr_storage bound{};
-    socklen_t len = sizeof bound;
-    getsockname(FListen, reinterpret_cast<sockaddr*>(&bound), &len);
-    FPort = ntohs(ip6 ? reinterpret_cast<sockaddr_in6*>(&bound)->sin6_port : reinterpret_cast<sockaddr_in*>(&bound)->sin_port);
+    FListen = BindLoopback(FPort, ip6, 4);
     FThread = std::thread([this] { Run(); });
   }
   ~TScriptedServer() {
     FStop = true;
     Join();
-    close(FListen);
+    if (FListen >= 0) close(FListen);
   }
 
   int Port() const { return FPort; }
@@ -96,7 +121,7 @@ private:
   }
   void Run() {
     // Wait for the client at most 5 s, so a test that never connects still ends.
-    if (!WaitReadable(FListen, 5000)) return;
+    if (FListen < 0 || !WaitReadable(FListen, 5000)) return;
     int fd = accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return;
     FAccepted = true;
@@ -143,6 +168,34 @@ private:
   bool FAccepted = false;
   std::atomic<bool> FStop{false};
   std::thread FThread;
+};
+
+// A listener whose accept queue is full: it drops further connection requests, so connecting to
+// it waits until the client's time limit.
+class TFullListener {
+public:
+  TFullListener() {
+    FListen = BindLoopback(FPort, false, 0);
+    sockaddr_in a = LoopbackAddress(FPort);
+    for (int i = 0; i < 3; ++i) {
+      int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+      connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      FFillers.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ~TFullListener() {
+    for (int fd : FFillers) close(fd);
+    close(FListen);
+  }
+  TFullListener(const TFullListener&) = delete;
+  TFullListener& operator=(const TFullListener&) = delete;
+  int Port() const { return FPort; }
+
+private:
+  int FListen = -1;
+  int FPort = 0;
+  std::vector<int> FFillers;
 };
 
 }  // namespace brevak::test
