@@ -88,12 +88,10 @@ void TMatcher::SetInputString(std::u16string_view text) {
     fInputCapacity = std::max(text.size(), 2 * fInputCapacity);
     fInput = std::make_unique_for_overwrite<char16_t[]>(fInputCapacity);
   }
-  if (!text.empty()) std::memcpy(fInput.get(), text.data(), text.size() * sizeof(char16_t));
+  const size_t nul = CopyUnitsFindZero(fInput.get(), text.data(), text.size());
   fInputSize = text.size();
   // Positions are handed out as int: a text is searched up to INT_MAX - 1 units at most.
-  fInputLength = std::min(fInputSize, size_t{INT_MAX - 1});
-  fInputCut = false;
-  fNoNulBefore = 0;
+  fInputLength = std::min(std::min(nul, fInputSize), size_t{INT_MAX - 1});
   fInputAssigned = true;
   fBacktrackerReady = false;
   fSlots.Clear();
@@ -145,29 +143,13 @@ void TMatcher::ResetBacktracker() {
   fBacktrackerReady = true;
 }
 
-// The search runs over the whole copy until a U+0000 is known to cut it. That gives the same
-// result as a search of the cut text whenever the match found holds no U+0000 and none comes before
-// it: a match of the cut text is a match of the whole copy, the order in which the backtracker
-// tries its paths is the same in both, and a path that succeeds reads only the units of its own
-// match. So the units before the match's end are checked; only when a U+0000 shows up there is the
-// text cut and the search made again. What the backtracker learned about failures on the whole
-// copy holds for the cut text as well (the cut text has fewer matches, not more); it is dropped
-// anyway, with the runs it measured up to the old end.
 bool TMatcher::SearchFrom(size_t from) {
-  if (from > fInputLength || !fBacktracker.Search(from, fSlots)) return false;
-  if (fInputCut) return true;
-  const auto end = static_cast<size_t>(fSlots.End[0]);
-  if (end <= fNoNulBefore) return true;
-  const size_t nul = FindUnit(InputString().substr(fNoNulBefore, end - fNoNulBefore), u'\0');
-  if (nul == std::u16string_view::npos) {
-    fNoNulBefore = end;
-    return true;
-  }
-  fInputLength = fNoNulBefore + nul;
-  fInputCut = true;
-  fBacktracker.Reset(*fPatterns[fCurrent].Program, InputString().substr(0, fInputLength));
-  fSlots.Clear();
-  return from <= fInputLength && fBacktracker.Search(from, fSlots);
+  if (from > fInputLength) return false;
+  const matcher::TProgram& program = *fPatterns[fCurrent].Program;
+  if (program.LazyChain)
+    return matcher::ChainSearch(program, InputString().substr(0, fInputLength), from, fSlots);
+  if (!fBacktrackerReady) ResetBacktracker();
+  return fBacktracker.Search(from, fSlots);
 }
 
 std::u16string TMatcher::Match(int n) const {
