@@ -94,7 +94,7 @@ void TMatcher::SetInputString(std::u16string_view text) {
   fInputLength = std::min(std::min(nul, fInputSize), size_t{INT_MAX - 1});
   fInputAssigned = true;
   fBacktrackerReady = false;
-  fSlots.Clear();
+  UnsetSlots();
 }
 
 void TMatcher::Compile() {
@@ -126,13 +126,13 @@ bool TMatcher::ExecNext() {
   if (fSlots.End[0] < 0) Error(mecExecNextWithoutExec);
   const auto end = static_cast<size_t>(fSlots.End[0]);
   const size_t from = fSlots.Start[0] == fSlots.End[0] ? end + 1 : end;
-  fSlots.Clear();
+  UnsetSlots();
   PrepareSearch();
   return SearchFrom(from);
 }
 
 bool TMatcher::ExecPos(int offset) {
-  fSlots.Clear();
+  UnsetSlots();
   PrepareSearch();
   if (offset < 1) Error(mecOffsetBelowOne);
   return SearchFrom(static_cast<size_t>(offset) - 1);
@@ -146,10 +146,15 @@ void TMatcher::ResetBacktracker() {
 bool TMatcher::SearchFrom(size_t from) {
   if (from > fInputLength) return false;
   const matcher::TProgram& program = *fPatterns[fCurrent].Program;
-  if (program.LazyChain)
-    return matcher::ChainSearch(program, InputString().substr(0, fInputLength), from, fSlots);
-  if (!fBacktrackerReady) ResetBacktracker();
-  return fBacktracker.Search(from, fSlots);
+  bool found;
+  if (program.LazyChain) {
+    found = matcher::ChainSearch(program, InputString().substr(0, fInputLength), from, fSlots);
+  } else {
+    if (!fBacktrackerReady) ResetBacktracker();
+    found = fBacktracker.Search(from, fSlots);
+  }
+  if (found) fSlotsSet = static_cast<size_t>(program.GroupCount) + 1;
+  return found;
 }
 
 std::u16string TMatcher::Match(int n) const {

@@ -159,6 +159,13 @@ private:
   matcher::TBacktracker fBacktracker;
   bool fBacktrackerReady = false;  // Reset for the current program and input
   matcher::TSlots fSlots;
+  // Slots 0 .. fSlotsSet - 1 may be set: the slots of the program of the last successful search.
+  // A failed search leaves every slot unset.
+  size_t fSlotsSet = 0;
+  void UnsetSlots() {
+    fSlots.Clear(fSlotsSet);
+    fSlotsSet = 0;
+  }
   int fLastError = 0;
   int fCompilerErrorPos = 0;
 };
