@@ -27,13 +27,6 @@ bool* ModifierByLetter(matcher::TModifiers& modifiers, char letter) {
   }
 }
 
-// Patterns are compared on every change when a caller alternates between two of them line by
-// line: sizes first, then one memcmp.
-bool SameUnits(std::u16string_view a, std::u16string_view b) {
-  return a.size() == b.size() &&
-         (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(char16_t)) == 0);
-}
-
 }  // namespace
 
 TMatcher::TMatcher() = default;
@@ -67,23 +60,25 @@ void TMatcher::Error(int error_code) {
   throw EMatcher(ErrorMsg(error_code), error_code, 0);
 }
 
-void TMatcher::SetExpression(std::u16string_view expression) {
+void TMatcher::ChangeExpression(std::u16string_view expression) {
   TPattern& current = fPatterns[fCurrent];
-  if (current.Program && SameUnits(expression, current.Expression)) return;
   if (!current.Program) {
     current.Expression.assign(expression);
+    fProgram = nullptr;
     return;
   }
   TPattern& before = fPatterns[1 - fCurrent];
-  if (!SameUnits(expression, before.Expression)) {
-    before.Expression.assign(expression);
-    before.Program.reset();
-  }
+  before.Expression.assign(expression);
+  before.Program.reset();
   fCurrent = 1 - fCurrent;
+  fProgram = nullptr;
   fBacktrackerReady = false;
 }
 
-void TMatcher::SetInputString(std::u16string_view text) {
+void TMatcher::SetInputString(std::u16string_view text) { AssignInput(text); }
+
+// Inline in Exec: it runs for every line of a page, most often for a line with no match.
+[[gnu::always_inline]] inline void TMatcher::AssignInput(std::u16string_view text) {
   if (text.size() > fInputCapacity) {
     fInputCapacity = std::max(text.size(), 2 * fInputCapacity);
     fInput = std::make_unique_for_overwrite<char16_t[]>(fInputCapacity);
@@ -97,8 +92,14 @@ void TMatcher::SetInputString(std::u16string_view text) {
   UnsetSlots();
 }
 
+void TMatcher::SelectProgram() {
+  if (!Compiled()) Compile();
+  fProgram = fPatterns[fCurrent].Program.get();
+}
+
 void TMatcher::Compile() {
   TPattern& current = fPatterns[fCurrent];
+  fProgram = nullptr;
   current.Program.reset();
   fBacktrackerReady = false;
   if (current.Expression.empty()) Error(mecNotAssignedExpression);
@@ -117,7 +118,7 @@ std::string TMatcher::Dump() {
 }
 
 bool TMatcher::Exec(std::u16string_view text) {
-  SetInputString(text);
+  AssignInput(text);
   PrepareSearch();
   return SearchFrom(0);
 }
@@ -139,15 +140,31 @@ bool TMatcher::ExecPos(int offset) {
 }
 
 void TMatcher::ResetBacktracker() {
-  fBacktracker.Reset(*fPatterns[fCurrent].Program, InputString().substr(0, fInputLength));
+  fBacktracker.Reset(*fProgram, InputString().substr(0, fInputLength));
   fBacktrackerReady = true;
 }
 
-bool TMatcher::SearchFrom(size_t from) {
+[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from) {
   if (from > fInputLength) return false;
-  const matcher::TProgram& program = *fPatterns[fCurrent].Program;
+  const matcher::TProgram& program = *fProgram;
   bool found;
-  if (program.LazyChain) {
+  if (program.PairGroup != 0) {
+    // literal(.*?)literal: the first opening literal, then the first closing literal after it.
+    const matcher::TChainStep& opening = program.Chain[0];
+    const matcher::TChainStep& closing = program.Chain[2];
+    const char16_t* input = fInput.get();
+    const size_t lead = opening.Finder.Find({input + from, fInputLength - from});
+    if (lead == std::u16string_view::npos) return false;
+    const size_t open = from + lead + opening.Length;
+    const size_t close = closing.Finder.Find({input + open, fInputLength - open});
+    if (close == std::u16string_view::npos) return false;
+    const auto group = static_cast<size_t>(program.PairGroup);
+    fSlots.Start[0] = static_cast<int32_t>(from + lead);
+    fSlots.Start[group] = static_cast<int32_t>(open);
+    fSlots.End[group] = static_cast<int32_t>(open + close);
+    fSlots.End[0] = static_cast<int32_t>(open + close + program.Chain[3].Length);
+    found = true;
+  } else if (program.LazyChain) {
     found = matcher::ChainSearch(program, InputString().substr(0, fInputLength), from, fSlots);
   } else {
     if (!fBacktrackerReady) ResetBacktracker();
@@ -197,6 +214,7 @@ void TMatcher::SetModifierStr(std::string_view letters) {
     *modifier = on;
   }
   fModifiers = modifiers;
+  fProgram = nullptr;
 }
 
 }  // namespace brevak

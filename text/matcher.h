@@ -62,7 +62,21 @@ public:
   // The pattern. Setting a different text, or any text while the current one has not compiled,
   // drops the compiled program; it is compiled again at the next search.
   const std::u16string& Expression() const { return fPatterns[fCurrent].Expression; }
-  void SetExpression(std::u16string_view expression);
+  // Inline: a source sets its pattern before every search, to the one it had or, alternating
+  // between two, to the one before it.
+  void SetExpression(std::u16string_view expression) {
+    if (fPatterns[fCurrent].Program) {
+      if (SameUnits(expression, fPatterns[fCurrent].Expression)) return;
+      if (SameUnits(expression, fPatterns[1 - fCurrent].Expression)) {
+        fCurrent = 1 - fCurrent;
+        const TPattern& now = fPatterns[fCurrent];
+        fProgram = now.Program && now.ProgModifiers == fModifiers ? now.Program.get() : nullptr;
+        fBacktrackerReady = false;
+        return;
+      }
+    }
+    ChangeExpression(expression);
+  }
 
   // A private copy of the text to search; unsets every slot.
   std::u16string_view InputString() const { return {fInput.get(), fInputSize}; }
@@ -94,12 +108,12 @@ public:
   bool ModifierG() const { return fModifiers.G; }
   bool ModifierM() const { return fModifiers.M; }
   bool ModifierX() const { return fModifiers.X; }
-  void SetModifierI(bool on) { fModifiers.I = on; }
-  void SetModifierR(bool on) { fModifiers.R = on; }
-  void SetModifierS(bool on) { fModifiers.S = on; }
-  void SetModifierG(bool on) { fModifiers.G = on; }
-  void SetModifierM(bool on) { fModifiers.M = on; }
-  void SetModifierX(bool on) { fModifiers.X = on; }
+  void SetModifierI(bool on) { SetModifier(fModifiers.I, on); }
+  void SetModifierR(bool on) { SetModifier(fModifiers.R, on); }
+  void SetModifierS(bool on) { SetModifier(fModifiers.S, on); }
+  void SetModifierG(bool on) { SetModifier(fModifiers.G, on); }
+  void SetModifierM(bool on) { SetModifier(fModifiers.M, on); }
+  void SetModifierX(bool on) { SetModifier(fModifiers.X, on); }
 
   // Space, TAB, LF, CR, FF: white space skipped by ModifierX.
   static std::u16string_view SpaceChars() { return u" \t\n\r\f"; }
@@ -125,11 +139,21 @@ private:
     const TPattern& current = fPatterns[fCurrent];
     return current.Program && current.ProgModifiers == fModifiers;
   }
+  // SetExpression to a text that is neither the current pattern nor the one before it (or while
+  // the current one has not compiled).
+  void ChangeExpression(std::u16string_view expression);
+  void AssignInput(std::u16string_view text);
+  void SetModifier(bool& modifier, bool on) {
+    modifier = on;
+    fProgram = nullptr;
+  }
   void Compile();
+  // Compiles if needed and sets fProgram.
+  void SelectProgram();
   void ResetBacktracker();
   // Compiles if needed. Inline: it runs before every search, several times per page line.
   void PrepareSearch() {
-    if (!Compiled()) Compile();
+    if (fProgram == nullptr) SelectProgram();
     if (!fInputAssigned) Error(mecNoInputString);
   }
   // The search from a 0-based offset; the slots must be unset on entry.
@@ -146,6 +170,9 @@ private:
   TPattern fPatterns[2];
   int fCurrent = 0;
   matcher::TModifiers fModifiers;
+  // The current pattern's program when it is known to be compiled for fModifiers; null when that
+  // is to be checked again (after a change of pattern or modifiers).
+  const matcher::TProgram* fProgram = nullptr;
 
   // The input copy; a plain buffer because it is rewritten for every line of a page and a string's
   // assign costs more than the copy itself.

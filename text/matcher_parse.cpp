@@ -246,6 +246,49 @@ bool IsLazyChain(const std::vector<TNode>& nodes) {
   }
 }
 
+// The steps ChainSearch takes for a lazy chain. A literal or digit that a star stops at was found by
+// the star's step: it only moves the place on, after the group marks between the two.
+std::vector<TChainStep> ChainSteps(const std::vector<TNode>& nodes) {
+  std::vector<TChainStep> steps;
+  for (size_t i = 0; i < nodes.size(); ++i) {
+    const TNode& node = nodes[i];
+    TChainStep step;
+    switch (node.Kind) {
+      case TNodeKind::nkLiteral:
+        if (i == 0) {
+          step.Kind = TChainStep::ckLead;
+          step.Finder = TUnitFinder(node.Units);
+          step.Length = node.Units.size();
+          break;
+        }
+        steps.back().Length += node.Units.size();
+        continue;
+      case TNodeKind::nkDigit:
+        steps.back().Length += 1;
+        continue;
+      case TNodeKind::nkOpen:
+      case TNodeKind::nkClose:
+        step.Kind = node.Kind == TNodeKind::nkOpen ? TChainStep::ckOpen : TChainStep::ckClose;
+        step.Group = static_cast<uint8_t>(node.Group);
+        break;
+      case TNodeKind::nkRepeat: {
+        const TNode& follow = nodes[static_cast<size_t>(node.Follow)];
+        if (follow.Kind == TNodeKind::nkDigit) {
+          step.Kind = TChainStep::ckFindDigit;
+        } else {
+          step.Kind = TChainStep::ckFind;
+          step.Finder = TUnitFinder(follow.Units);
+        }
+        break;
+      }
+      default:  // nkEnd
+        break;
+    }
+    steps.push_back(std::move(step));
+  }
+  return steps;
+}
+
 void Analyse(TProgram& program) {
   std::vector<TNode>& nodes = program.Nodes;
   const TNode& first = nodes.front();
@@ -279,6 +322,13 @@ void Analyse(TProgram& program) {
     }
   }
   program.LazyChain = IsLazyChain(nodes);
+  if (program.LazyChain) program.Chain = ChainSteps(nodes);
+  const std::vector<TChainStep>& chain = program.Chain;
+  if (chain.size() == 5 && chain[0].Kind == TChainStep::ckLead &&
+      chain[1].Kind == TChainStep::ckOpen && chain[1].Length == 0 &&
+      chain[2].Kind == TChainStep::ckFind && chain[2].Length == 0 &&
+      chain[3].Kind == TChainStep::ckClose && chain[3].Group == chain[1].Group)
+    program.PairGroup = chain[1].Group;
 }
 
 }  // namespace

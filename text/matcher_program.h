@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "text/textfind.h"
@@ -20,8 +22,12 @@ struct TModifiers {
   bool G = true;   // repetitions greedy unless followed by "?"; off: all lazy
   bool M = false;  // "^"/"$" at line separators (no anchors: no effect)
   bool X = false;  // unescaped white space and "#" comments in the pattern are ignored
-  bool operator==(const TModifiers&) const = default;
+  // Checked before every search: one comparison of the six flags together.
+  bool operator==(const TModifiers& other) const {
+    return std::memcmp(this, &other, sizeof(TModifiers)) == 0;
+  }
 };
+static_assert(std::has_unique_object_representations_v<TModifiers>);  // no padding to compare
 
 enum class TNodeKind {
   nkLiteral,          // Units, compared exactly (or case-folded when FoldCase)
@@ -53,6 +59,23 @@ struct TNode {
   TUnitFinder Finder;
 };
 
+// One step of the search of a lazy chain (see TProgram::LazyChain). Each step does its work at the
+// current place, then moves the place on by Length.
+struct TChainStep {
+  enum TKind : uint8_t {
+    ckLead,       // find Finder's needle from the place on: the match starts there
+    ckFind,       // find Finder's needle from the place on (a lazy star's stop)
+    ckFindDigit,  // find a digit from the place on (a lazy star's stop)
+    ckOpen,       // the place is the start of slot Group
+    ckClose,      // the place is the end of slot Group
+    ckEnd,        // the place is the end of the match
+  };
+  TKind Kind = ckEnd;
+  uint8_t Group = 0;
+  size_t Length = 0;
+  TUnitFinder Finder;
+};
+
 struct TProgram {
   std::vector<TNode> Nodes;  // the last one is nkEnd
   int GroupCount = 0;
@@ -68,6 +91,10 @@ struct TProgram {
   // followed by its Follow node (an exact literal or a digit), with group marks anywhere after the
   // leading literal. Such a program needs no backtracking: see ChainSearch.
   bool LazyChain = false;
+  std::vector<TChainStep> Chain;  // the steps of a lazy chain; empty for other programs
+  // The group of a chain of the form literal(.*?)literal, the form of most source patterns, which
+  // the search takes without walking the steps; 0 for other programs.
+  int PairGroup = 0;
 
   // One line naming every node and the analysis, e.g.
   //   lit"ab" open1 any*? close1 lit"</a>" end | regstart=a

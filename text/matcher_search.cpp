@@ -212,56 +212,48 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
 }
 
 bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from, TSlots& slots) {
-  const std::vector<TNode>& nodes = program.Nodes;
+  constexpr size_t kNotFound = std::u16string_view::npos;
   size_t start = from;
   size_t pos = from;
-  size_t i = 0;
-  if (nodes[0].Kind == TNodeKind::nkLiteral) {
-    const size_t found = nodes[0].Finder.Find(input.substr(from));
-    if (found == std::u16string_view::npos) return false;
-    start = from + found;
-    pos = start + nodes[0].Units.size();
-    i = 1;
-  }
-  for (;; ++i) {
-    const TNode& node = nodes[i];
-    switch (node.Kind) {
-      case TNodeKind::nkOpen:
-        slots.Start[static_cast<size_t>(node.Group)] = static_cast<int32_t>(pos);
+  for (const TChainStep* step = program.Chain.data();; ++step) {
+    switch (step->Kind) {
+      case TChainStep::ckLead: {  // always the first step: no slot is set yet
+        const size_t found = step->Finder.Find(input.substr(pos));
+        if (found == kNotFound) return false;
+        start = pos + found;
+        pos = start;
         break;
-      case TNodeKind::nkClose:
-        slots.End[static_cast<size_t>(node.Group)] = static_cast<int32_t>(pos);
-        break;
-      case TNodeKind::nkRepeat: {
-        const TNode& follow = nodes[static_cast<size_t>(node.Follow)];
+      }
+      case TChainStep::ckFind:
+      case TChainStep::ckFindDigit: {
         size_t found;
-        if (follow.Kind == TNodeKind::nkDigit) {
+        if (step->Kind == TChainStep::ckFind) {
+          found = step->Finder.Find(input.substr(pos));
+          if (found != kNotFound) found += pos;
+        } else {
           found = pos;
           while (found < input.size() && (input[found] < u'0' || input[found] > u'9')) ++found;
-          if (found == input.size()) found = std::u16string_view::npos;
-        } else {
-          found = follow.Finder.Find(input.substr(pos));
-          if (found != std::u16string_view::npos) found += pos;
+          if (found == input.size()) found = kNotFound;
         }
-        if (found == std::u16string_view::npos) {
-          for (size_t g = 1; g <= static_cast<size_t>(program.GroupCount); ++g)
-            slots.Start[g] = slots.End[g] = -1;
+        if (found == kNotFound) {
+          slots.Clear(static_cast<size_t>(program.GroupCount) + 1);
           return false;
         }
         pos = found;
         break;
       }
-      case TNodeKind::nkLiteral:  // found by the star before it
-        pos += node.Units.size();
+      case TChainStep::ckOpen:
+        slots.Start[step->Group] = static_cast<int32_t>(pos);
         break;
-      case TNodeKind::nkDigit:
-        ++pos;
+      case TChainStep::ckClose:
+        slots.End[step->Group] = static_cast<int32_t>(pos);
         break;
-      default:  // nkEnd
+      case TChainStep::ckEnd:
         slots.Start[0] = static_cast<int32_t>(start);
         slots.End[0] = static_cast<int32_t>(pos);
         return true;
     }
+    pos += step->Length;
   }
 }
 

@@ -135,13 +135,33 @@ size_t FindUnits(std::u16string_view haystack, std::u16string_view needle) {
   return FindAnchored(haystack, needle, anchor1, anchor2);
 }
 
+namespace {
+
+#if defined(__x86_64__)
+template <size_t (*kFindOne)(const char16_t*, size_t, char16_t)>
+size_t FindOneUnit(const char16_t* hay, size_t n, const char16_t* needle, size_t, size_t, size_t) {
+  return kFindOne(hay, n, needle[0]);
+}
+#else
+size_t FindPortable(const char16_t* hay, size_t n, const char16_t* needle, size_t m, size_t,
+                    size_t) {
+  return std::u16string_view(hay, n).find(std::u16string_view(needle, m));
+}
+#endif
+
+}  // namespace
+
 TUnitFinder::TUnitFinder(std::u16string_view needle) : fNeedle(needle) {
   if (needle.size() >= 2) ChooseAnchors(needle, fAnchor1, fAnchor2);
-}
-
-size_t TUnitFinder::Find(std::u16string_view haystack) const {
-  if (fNeedle.size() >= 2) return FindAnchored(haystack, fNeedle, fAnchor1, fAnchor2);
-  return fNeedle.empty() ? 0 : FindUnit(haystack, fNeedle[0]);
+  if (needle.empty()) return;
+#if defined(__x86_64__)
+  if (needle.size() >= 2)
+    fFind = HasAvx2() ? &avx2::FindAnchored : &sse2::FindAnchored;
+  else
+    fFind = HasAvx2() ? &FindOneUnit<avx2::FindOne> : &FindOneUnit<sse2::FindOne>;
+#else
+  fFind = &FindPortable;
+#endif
 }
 
 }  // namespace brevak

@@ -6,6 +6,10 @@
 #include <string>
 #include <string_view>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevak {
 
 // Offset (0-based) of the first occurrence of needle in haystack, or npos. An empty needle is
@@ -19,19 +23,48 @@ size_t FindUnit(std::u16string_view haystack, char16_t unit);
 // among them, or npos: one pass over the text for both.
 size_t CopyUnitsFindZero(char16_t* dst, const char16_t* src, size_t n);
 
+// Whether a and b hold the same units: a short text compared a vector at a time, inline.
+inline bool SameUnits(std::u16string_view a, std::u16string_view b) {
+  const size_t n = a.size();
+  if (n != b.size()) return false;
+#if defined(__SSE2__)
+  if (n >= 8) {
+    for (size_t k = 0;; k += 8) {
+      const size_t at = k + 8 <= n ? k : n - 8;  // the last vector overlaps the one before
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a.data() + at));
+      const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b.data() + at));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(x, y)) != 0xFFFF) return false;
+      if (at + 8 == n) return true;
+    }
+  }
+#endif
+  for (size_t k = 0; k < n; ++k)
+    if (a[k] != b[k]) return false;
+  return true;
+}
+
 // A needle prepared once for many searches (the matcher's literals): FindUnits without the set-up.
 class TUnitFinder {
 public:
   TUnitFinder() = default;
   explicit TUnitFinder(std::u16string_view needle);
   const std::u16string& Needle() const { return fNeedle; }
-  size_t Find(std::u16string_view haystack) const;
+  size_t Find(std::u16string_view haystack) const {
+    return fFind(haystack.data(), haystack.size(), fNeedle.data(), fNeedle.size(), fAnchor1,
+                 fAnchor2);
+  }
 
 private:
   std::u16string fNeedle;
   // The two units compared first, by their offsets in the needle: the two that are rarest in
   // markup and text, so that few places pass that test and need the full comparison.
   size_t fAnchor1 = 0, fAnchor2 = 0;
+  // The search loop for this needle and processor: (haystack, its size, needle, its size, anchors).
+  using TFind = size_t (*)(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t);
+  TFind fFind = &FindEmpty;
+  static size_t FindEmpty(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t) {
+    return 0;
+  }
 };
 
 }  // namespace brevak
