@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "listfile/codepage.h"
+#include "listfile/hugepages.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -116,6 +117,7 @@ void TUnitBuffer::Grow(std::size_t capacity) {
 void TUnitBuffer::Reserve(std::size_t capacity) {
   if (capacity <= Capacity) return;
   auto units = std::make_unique_for_overwrite<char16_t[]>(capacity);
+  AdviseHugePages(units.get(), capacity * sizeof(char16_t));
   std::copy_n(Units.get(), Size, units.get());
   Units = std::move(units);
   Capacity = capacity;
@@ -133,6 +135,7 @@ TAnsiLineDecoder::TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& li
   // Room for lines of 16 bytes on average: a large document never copies its index as it grows,
   // and the part of the room that is not used is never touched.
   lines.reserve(sizeHint / 16);
+  AdviseHugePages(lines.data(), lines.capacity() * sizeof(TLineSpan));
 }
 
 TAnsiLineDecoder::~TAnsiLineDecoder() = default;

@@ -7,6 +7,7 @@
 
 #include "listfile/codepage.h"
 #include "listfile/fileio.h"
+#include "listfile/hugepages.h"
 #include "listfile/linesplit.h"
 #include "listfile/utf.h"
 
@@ -134,7 +135,10 @@ void TStringList::LoadFromStream(TMemoryStream& stream) {
 
 void TStringList::Reserve(int lines, std::size_t units) {
   std::size_t more = lines > 0 ? static_cast<std::size_t>(lines) : 0;
-  FLines.reserve(FLines.size() + more);
+  if (FLines.capacity() < FLines.size() + more) {
+    FLines.reserve(FLines.size() + more);
+    AdviseHugePages(FLines.data(), FLines.capacity() * sizeof(TLineSpan));
+  }
   FText.Reserve(FText.Size + units + kLineEnd.size() * more);
 }
 
