@@ -88,15 +88,13 @@ void TMatcher::SetInputString(std::u16string_view text) {
     fInputCapacity = std::max(text.size(), 2 * fInputCapacity);
     fInput = std::make_unique_for_overwrite<char16_t[]>(fInputCapacity);
   }
-  if (!text.empty()) std::memcpy(fInput.get(), text.data(), text.size() * sizeof(char16_t));
+  const size_t nul = CopyUnitsFindZero(fInput.get(), text.data(), text.size());
   fInputSize = text.size();
   // Positions are handed out as int: a text is searched up to INT_MAX - 1 units at most.
-  fInputLength = std::min(fInputSize, size_t{INT_MAX - 1});
-  fInputCut = false;
-  fNoNulBefore = 0;
+  fInputLength = std::min(std::min(nul, fInputSize), size_t{INT_MAX - 1});
   fInputAssigned = true;
   fBacktrackerReady = false;
-  fSlots.Clear();
+  UnsetSlots();
 }
 
 void TMatcher::Compile() {
@@ -128,13 +126,13 @@ bool TMatcher::ExecNext() {
   if (fSlots.End[0] < 0) Error(mecExecNextWithoutExec);
   const auto end = static_cast<size_t>(fSlots.End[0]);
   const size_t from = fSlots.Start[0] == fSlots.End[0] ? end + 1 : end;
-  fSlots.Clear();
+  UnsetSlots();
   PrepareSearch();
   return SearchFrom(from);
 }
 
 bool TMatcher::ExecPos(int offset) {
-  fSlots.Clear();
+  UnsetSlots();
   PrepareSearch();
   if (offset < 1) Error(mecOffsetBelowOne);
   return SearchFrom(static_cast<size_t>(offset) - 1);
@@ -145,29 +143,18 @@ void TMatcher::ResetBacktracker() {
   fBacktrackerReady = true;
 }
 
-// The search runs over the whole copy until a U+0000 is known to cut it. That gives the same
-// result as a search of the cut text whenever the match found holds no U+0000 and none comes before
-// it: a match of the cut text is a match of the whole copy, the order in which the backtracker
-// tries its paths is the same in both, and a path that succeeds reads only the units of its own
-// match. So the units before the match's end are checked; only when a U+0000 shows up there is the
-// text cut and the search made again. What the backtracker learned about failures on the whole
-// copy holds for the cut text as well (the cut text has fewer matches, not more); it is dropped
-// anyway, with the runs it measured up to the old end.
 bool TMatcher::SearchFrom(size_t from) {
-  if (from > fInputLength || !fBacktracker.Search(from, fSlots)) return false;
-  if (fInputCut) return true;
-  const auto end = static_cast<size_t>(fSlots.End[0]);
-  if (end <= fNoNulBefore) return true;
-  const size_t nul = FindUnit(InputString().substr(fNoNulBefore, end - fNoNulBefore), u'\0');
-  if (nul == std::u16string_view::npos) {
-    fNoNulBefore = end;
-    return true;
+  if (from > fInputLength) return false;
+  const matcher::TProgram& program = *fPatterns[fCurrent].Program;
+  bool found;
+  if (program.LazyChain) {
+    found = matcher::ChainSearch(program, InputString().substr(0, fInputLength), from, fSlots);
+  } else {
+    if (!fBacktrackerReady) ResetBacktracker();
+    found = fBacktracker.Search(from, fSlots);
   }
-  fInputLength = fNoNulBefore + nul;
-  fInputCut = true;
-  fBacktracker.Reset(*fPatterns[fCurrent].Program, InputString().substr(0, fInputLength));
-  fSlots.Clear();
-  return from <= fInputLength && fBacktracker.Search(from, fSlots);
+  if (found) fSlotsSet = static_cast<size_t>(program.GroupCount) + 1;
+  return found;
 }
 
 std::u16string TMatcher::Match(int n) const {

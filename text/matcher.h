@@ -127,12 +127,10 @@ private:
   }
   void Compile();
   void ResetBacktracker();
-  // Compiles if needed and readies the backtracker for the current program and input. Inline: it
-  // runs before every search, several times per page line.
+  // Compiles if needed. Inline: it runs before every search, several times per page line.
   void PrepareSearch() {
     if (!Compiled()) Compile();
     if (!fInputAssigned) Error(mecNoInputString);
-    if (!fBacktrackerReady) ResetBacktracker();
   }
   // The search from a 0-based offset; the slots must be unset on entry.
   bool SearchFrom(size_t from);
@@ -154,17 +152,20 @@ private:
   std::unique_ptr<char16_t[]> fInput;
   size_t fInputCapacity = 0;
   size_t fInputSize = 0;
-  // The searched text ends at the first U+0000. Finding it would cost a pass over every line, so
-  // it is only looked for where a match was found (see SearchFrom): until then the search runs over
-  // the whole copy, and fInputLength is that length.
+  // The searched length: up to the first U+0000, found while copying.
   size_t fInputLength = 0;
-  bool fInputCut = false;     // fInputLength is known to end at the first U+0000 (or the end)
-  size_t fNoNulBefore = 0;    // no U+0000 before this offset
   bool fInputAssigned = false;
 
   matcher::TBacktracker fBacktracker;
   bool fBacktrackerReady = false;  // Reset for the current program and input
   matcher::TSlots fSlots;
+  // Slots 0 .. fSlotsSet - 1 may be set: the slots of the program of the last successful search.
+  // A failed search leaves every slot unset.
+  size_t fSlotsSet = 0;
+  void UnsetSlots() {
+    fSlots.Clear(fSlotsSet);
+    fSlotsSet = 0;
+  }
   int fLastError = 0;
   int fCompilerErrorPos = 0;
 };

@@ -229,6 +229,23 @@ size_t SkipMarks(const std::vector<TNode>& nodes, size_t i) {
   return i;
 }
 
+// See TProgram::LazyChain. Needs the Follow links.
+bool IsLazyChain(const std::vector<TNode>& nodes) {
+  size_t i = 0;
+  if (nodes[0].Kind == TNodeKind::nkLiteral) {
+    if (nodes[0].FoldCase) return false;
+    i = 1;
+  }
+  for (;;) {
+    const TNode& node = nodes[SkipMarks(nodes, i)];
+    if (node.Kind == TNodeKind::nkEnd) return true;
+    if (node.Kind != TNodeKind::nkRepeat || node.Atom != TNodeKind::nkAny || node.Min != 0 ||
+        node.Max != kUnbounded || node.Greedy || node.Follow < 0)
+      return false;
+    i = static_cast<size_t>(node.Follow) + 1;
+  }
+}
+
 void Analyse(TProgram& program) {
   std::vector<TNode>& nodes = program.Nodes;
   const TNode& first = nodes.front();
@@ -261,6 +278,7 @@ void Analyse(TProgram& program) {
       if (nodes[next].Kind == TNodeKind::nkLiteral) nodes[next].Finder = TUnitFinder(nodes[next].Units);
     }
   }
+  program.LazyChain = IsLazyChain(nodes);
 }
 
 }  // namespace

@@ -64,6 +64,10 @@ struct TProgram {
   // The first node that consumes input, when it is an exactly compared literal: a match can only
   // start where that literal occurs.
   int StartLiteral = -1;
+  // The program is a lazy chain: an optional leading literal at node 0, then lazy "any" stars, each
+  // followed by its Follow node (an exact literal or a digit), with group marks anywhere after the
+  // leading literal. Such a program needs no backtracking: see ChainSearch.
+  bool LazyChain = false;
 
   // One line naming every node and the analysis, e.g.
   //   lit"ab" open1 any*? close1 lit"</a>" end | regstart=a

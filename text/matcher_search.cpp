@@ -3,7 +3,9 @@
 //
 // A repetition node is the only choice point. It takes its stopping places fewest first (lazy) or
 // most first (greedy); on failure the match backtracks to the latest choice point and takes its
-// next place. Two things keep a search linear in the input on the patterns the sources use:
+// next place. (Programs of the lazy-chain form, the sources' patterns among them, do not come here:
+// ChainSearch runs them without backtracking.) Two things keep a search linear in the input on
+// patterns of the forms literal(.*?)literal and literal(.*?\d.*?)literal:
 //  - A stopping place q is only tried when the node that follows can match there (a literal that
 //    occurs at q, a digit at q); the literal is found with a vector scan (TUnitFinder), not unit
 //    by unit.
@@ -205,6 +207,60 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
       }
       Memo(choice.Node).Failed.Add(choice.Low, choice.High);
       fChoices.pop_back();
+    }
+  }
+}
+
+bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from, TSlots& slots) {
+  const std::vector<TNode>& nodes = program.Nodes;
+  size_t start = from;
+  size_t pos = from;
+  size_t i = 0;
+  if (nodes[0].Kind == TNodeKind::nkLiteral) {
+    const size_t found = nodes[0].Finder.Find(input.substr(from));
+    if (found == std::u16string_view::npos) return false;
+    start = from + found;
+    pos = start + nodes[0].Units.size();
+    i = 1;
+  }
+  for (;; ++i) {
+    const TNode& node = nodes[i];
+    switch (node.Kind) {
+      case TNodeKind::nkOpen:
+        slots.Start[static_cast<size_t>(node.Group)] = static_cast<int32_t>(pos);
+        break;
+      case TNodeKind::nkClose:
+        slots.End[static_cast<size_t>(node.Group)] = static_cast<int32_t>(pos);
+        break;
+      case TNodeKind::nkRepeat: {
+        const TNode& follow = nodes[static_cast<size_t>(node.Follow)];
+        size_t found;
+        if (follow.Kind == TNodeKind::nkDigit) {
+          found = pos;
+          while (found < input.size() && (input[found] < u'0' || input[found] > u'9')) ++found;
+          if (found == input.size()) found = std::u16string_view::npos;
+        } else {
+          found = follow.Finder.Find(input.substr(pos));
+          if (found != std::u16string_view::npos) found += pos;
+        }
+        if (found == std::u16string_view::npos) {
+          for (size_t g = 1; g <= static_cast<size_t>(program.GroupCount); ++g)
+            slots.Start[g] = slots.End[g] = -1;
+          return false;
+        }
+        pos = found;
+        break;
+      }
+      case TNodeKind::nkLiteral:  // found by the star before it
+        pos += node.Units.size();
+        break;
+      case TNodeKind::nkDigit:
+        ++pos;
+        break;
+      default:  // nkEnd
+        slots.Start[0] = static_cast<int32_t>(start);
+        slots.End[0] = static_cast<int32_t>(pos);
+        return true;
     }
   }
 }

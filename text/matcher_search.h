@@ -22,7 +22,18 @@ struct TSlots {
     Start.fill(-1);
     End.fill(-1);
   }
+  // Unsets slots 0 .. count - 1.
+  void Clear(size_t count) {
+    for (size_t n = 0; n < count; ++n) Start[n] = End[n] = -1;
+  }
 };
+
+// The search of a TProgram::LazyChain program, with the results of TBacktracker::Search, in one
+// scan per literal and no backtracking. Each lazy star stops at the first place where its Follow
+// node matches: what comes after a star starts with a star or is the end, so it succeeds from a
+// place whenever it succeeds from a later one, and a later stopping place can never rescue a match
+// the first one lost. For the same reason a failed attempt means that every later start fails too.
+bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from, TSlots& slots);
 
 class TBacktracker {
 public:

@@ -7,6 +7,7 @@
 #include "text/textfind.h"
 
 #include <cstdint>
+#include <cstring>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -45,6 +46,7 @@ struct V {
   static constexpr size_t kUnits = 8;
   static T Set1(char16_t u) { return _mm_set1_epi16(static_cast<short>(u)); }
   static T Load(const char16_t* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
+  static void Store(char16_t* p, T v) { _mm_storeu_si128(reinterpret_cast<T*>(p), v); }
   static T Eq(T a, T b) { return _mm_cmpeq_epi16(a, b); }
   static T And(T a, T b) { return _mm_and_si128(a, b); }
   static T Or(T a, T b) { return _mm_or_si128(a, b); }
@@ -65,6 +67,7 @@ struct V {
   static constexpr size_t kUnits = 16;
   static T Set1(char16_t u) { return _mm256_set1_epi16(static_cast<short>(u)); }
   static T Load(const char16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
+  static void Store(char16_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<T*>(p), v); }
   static T Eq(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
   static T And(T a, T b) { return _mm256_and_si256(a, b); }
   static T Or(T a, T b) { return _mm256_or_si256(a, b); }
@@ -111,6 +114,16 @@ size_t FindUnit(std::u16string_view haystack, char16_t unit) {
   return sse2::FindOne(haystack.data(), haystack.size(), unit);
 #else
   return haystack.find(unit);
+#endif
+}
+
+size_t CopyUnitsFindZero(char16_t* dst, const char16_t* src, size_t n) {
+#if defined(__x86_64__)
+  if (HasAvx2()) return avx2::CopyFindZero(dst, src, n);
+  return sse2::CopyFindZero(dst, src, n);
+#else
+  if (n != 0) std::memcpy(dst, src, n * sizeof(char16_t));
+  return std::u16string_view(dst, n).find(u'\0');
 #endif
 }
 

@@ -15,6 +15,10 @@ size_t FindUnits(std::u16string_view haystack, std::u16string_view needle);
 // Offset of the first unit equal to unit, or npos.
 size_t FindUnit(std::u16string_view haystack, char16_t unit);
 
+// Copies n units from src to dst (which must not overlap) and gives the offset of the first U+0000
+// among them, or npos: one pass over the text for both.
+size_t CopyUnitsFindZero(char16_t* dst, const char16_t* src, size_t n);
+
 // A needle prepared once for many searches (the matcher's literals): FindUnits without the set-up.
 class TUnitFinder {
 public:

@@ -4,6 +4,7 @@
 //  - The nine source patterns over generated lines made of their own literals, the literals'
 //    prefixes, digits, CR, LF, NUL and other text.
 //  - Random patterns of every supported construct over short random inputs.
+//  - Random chains of lazy stars and literals, the form the source patterns take.
 // The seed is fixed; BREVAK_MATCHER_SEED=<n> and BREVAK_MATCHER_ROUNDS=<factor> change it and the
 // amount (tests/text/matcher_differential runs a long random-seed round).
 #define PCRE2_CODE_UNIT_WIDTH 16
@@ -207,6 +208,52 @@ TEST(MatcherPcre, RandomPatterns) {
       }
       ASSERT_EQ(MatcherSequence(m, line, groups), pcre.Sequence(line, groups))
           << Show(pattern) << (dotall ? " s" : " -s") << " on " << Show(line);
+    }
+  }
+}
+
+// Chains of lazy stars: an optional leading literal, then ".*?" each followed by a literal or "\d",
+// groups around any stretch after the leading literal (the form searched without backtracking),
+// and now and then a greedy star, a "+?" or a group before the leading literal (forms that are not).
+TEST(MatcherPcre, LazyChains) {
+  std::mt19937 random(Seed() + 2);
+  const std::u16string_view literals[] = {u"a", u"b", u"ab", u"ba", u"<b>", u"a1", u"\\d"};
+  const std::u16string_view stars[] = {u".*?", u".*?", u".*?", u".*?", u".*", u".+?"};
+  const char16_t alphabet[] = {u'a', u'b', u'1', u'<', u'>', u'\0', u'x', u'\n'};
+  const int patterns = 3000 * Rounds();
+  for (int n = 0; n < patterns; ++n) {
+    std::u16string pattern;
+    int groups = 0, open = 0;
+    const auto maybe_group = [&] {
+      if (random() % 4 == 0 && groups < 14) {
+        pattern += u'(';
+        ++groups;
+        ++open;
+      } else if (open > 0 && random() % 3 == 0) {
+        pattern += u')';
+        --open;
+      }
+    };
+    if (random() % 8 == 0) maybe_group();
+    if (random() % 3 != 0) pattern += literals[random() % 6];
+    for (int k = 0, steps = 1 + static_cast<int>(random() % 3); k < steps; ++k) {
+      maybe_group();
+      pattern += stars[random() % std::size(stars)];
+      maybe_group();
+      pattern += literals[random() % std::size(literals)];
+    }
+    maybe_group();
+    for (; open > 0; --open) pattern += u')';
+    TMatcher m;
+    m.SetExpression(pattern);
+    TPcre pcre(pattern, /*dotall=*/true, /*ungreedy=*/false);
+    ASSERT_TRUE(pcre.Compiled()) << Show(pattern);
+    for (int k = 0; k < 6; ++k) {
+      std::u16string line;
+      for (int i = 0, length = static_cast<int>(random() % 40); i < length; ++i)
+        line += alphabet[random() % std::size(alphabet)];
+      ASSERT_EQ(MatcherSequence(m, line, groups), pcre.Sequence(line, groups))
+          << Show(pattern) << " on " << Show(line);
     }
   }
 }
