@@ -142,21 +142,32 @@ void TStringList::Reserve(int lines, std::size_t units) {
   FText.Reserve(FText.Size + units + kLineEnd.size() * more);
 }
 
-int TStringList::Add(std::u16string_view line) {
+int TStringList::Add(std::u16string_view text) { return Add(text, {}); }
+
+int TStringList::Add(std::u16string_view text, std::u16string_view more) {
   std::size_t start = FText.Size;
-  // A line of this list itself keeps its place in the buffer across the buffer's growth.
+  std::size_t length = text.size() + more.size();
+  // A piece of a line of this list itself keeps its place in the buffer across the buffer's
+  // growth.
   const char16_t* own = FText.Units.get();
-  std::less_equal<const char16_t*> notAfter;
-  bool isOwn = own != nullptr && notAfter(own, line.data()) && notAfter(line.data(), own + start);
-  std::size_t offset = isOwn ? static_cast<std::size_t>(line.data() - own) : 0;
-  FText.Grow(start + line.size() + kLineEnd.size());
-  if (isOwn) line = std::u16string_view(FText.Units.get() + offset, line.size());
-  char16_t* out = std::copy_n(line.data(), line.size(), FText.Units.get() + start);
+  auto offsetIfOwn = [&](std::u16string_view piece) -> std::ptrdiff_t {
+    std::less_equal<const char16_t*> notAfter;
+    bool isOwn = own != nullptr && notAfter(own, piece.data()) && notAfter(piece.data(), own + start);
+    return isOwn ? piece.data() - own : -1;
+  };
+  std::ptrdiff_t textOffset = offsetIfOwn(text);
+  std::ptrdiff_t moreOffset = offsetIfOwn(more);
+  FText.Grow(start + length + kLineEnd.size());
+  char16_t* units = FText.Units.get();
+  if (textOffset >= 0) text = std::u16string_view(units + textOffset, text.size());
+  if (moreOffset >= 0) more = std::u16string_view(units + moreOffset, more.size());
+  char16_t* out = std::copy_n(text.data(), text.size(), units + start);
+  out = std::copy_n(more.data(), more.size(), out);
   // The line end goes into the buffer too, outside the line: a save then finds the added lines
   // and their line ends as one run of units and encodes it in large pieces.
   std::copy(kLineEnd.begin(), kLineEnd.end(), out);
-  FText.Size += line.size() + kLineEnd.size();
-  FLines.push_back({start, line.size()});
+  FText.Size += length + kLineEnd.size();
+  FLines.push_back({start, length});
   return Count() - 1;
 }
 

@@ -47,6 +47,8 @@ public:
 
   // Appends text unchanged (any unit, line ends included) as the last line; returns its index.
   int Add(std::u16string_view text);
+  // The same for text followed by more, without joining them first.
+  int Add(std::u16string_view text, std::u16string_view more);
   int Count() const { return static_cast<int>(FLines.size()); }
   // Makes room for lines more lines of units more units in all, so that adding them does not move
   // the list's text; a hint that changes no line.

@@ -214,12 +214,20 @@ TEST(StringList, AddAppendsCopiesAndReturnsTheIndex) {
   for (int i = 0; i < 300; ++i) list.Add(list.StringView(i));
   EXPECT_EQ(list.Count(), 302);
   EXPECT_EQ(list.Strings(301), u"UA1AAA=RRC");
+  // A line of two pieces, each a part of a line of the list.
+  for (int i = 0; i < 300; ++i) list.Add(list.StringView(i).substr(0, 6), list.StringView(i + 1).substr(6));
+  EXPECT_EQ(list.Count(), 602);
+  EXPECT_EQ(list.Strings(601), u"UA1AAA=RRC");
+  list.Add(u"R0A", list.StringView(0).substr(6));
+  list.Add(list.StringView(0).substr(0, 6), u"");
+  EXPECT_EQ(list.Strings(602), u"R0A=RRC");
+  EXPECT_EQ(list.Strings(603), u"UA1AAA");
   // Room made up front changes no line.
   list.Reserve(1000, 100000);
   list.Add(u"");
-  EXPECT_EQ(list.Count(), 303);
+  EXPECT_EQ(list.Count(), 605);
   EXPECT_EQ(list.Strings(0), u"UA1AAA=RRC");
-  EXPECT_EQ(list.Strings(302), u"");
+  EXPECT_EQ(list.Strings(604), u"");
 }
 
 TEST(StringList, BadIndexIsAnError) {
