@@ -242,7 +242,7 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
       withLineEnd = false;
     }
     if (int err = put(std::u16string_view(units + start, end - start))) return err;
-    // A line whose CR LF is not in the buffer: added, or loaded with a lone CR or LF.
+    // A line whose CR LF is not in the buffer: one loaded with a lone CR or LF, or with none.
     if (!withLineEnd) {
       if (int err = put(kLineEnd)) return err;
     }
