@@ -78,7 +78,8 @@ unsigned char AnsiByteOf(char16_t u) { return UnicodeToAnsi()[u]; }
 
 // The Russian alphabet sits at 0xC0..0xFF in the code page and at U+0410..U+044F in Unicode, a
 // fixed distance apart; with ASCII it is nearly all of a Russian text. Runs of sixteen bytes (or
-// eight units) made only of those two ranges are converted by arithmetic, the rest by the tables.
+// eight units, sixteen when they are all ASCII) made only of those two ranges are converted by
+// arithmetic, the rest by the tables.
 constexpr int kRussianShift = 0x0410 - 0xC0;
 
 char16_t* AnsiDecodeTo(std::string_view bytes, char16_t* out) {
@@ -120,6 +121,18 @@ char* AnsiEncodeTo(std::u16string_view text, char* out) {
   const char16_t* end = p + text.size();
   while (p != end) {
 #if defined(__SSE2__)
+    if (end - p >= 16) {
+      // Sixteen units of ASCII, the bulk of most lists: no bit above the lowest seven is set.
+      __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+      __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(static_cast<short>(0xFF80)));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
+        out += 16;
+        p += 16;
+        continue;
+      }
+    }
     if (end - p >= 8) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
       // Lanes as signed 16-bit values: ASCII is 0..0x7F, the alphabet 0..0x3F after the shift.

@@ -146,6 +146,16 @@ int TFileWriter::Write(std::string_view bytes) {
     p += n;
     left -= static_cast<std::size_t>(n);
   }
+  FWritten += bytes.size();
+  // A replacement is flushed to the disk before it takes the old file's place. Starting that
+  // write for every few megabytes as they come lets the disk work while the rest is produced, so
+  // that the flush at the end waits for little more than the last piece.
+  constexpr std::size_t kFlushStep = 4u << 20;
+  if (FReplacement && FWritten - FFlushed >= kFlushStep) {
+    // Only a head start: a failure shows again at the flush.
+    sync_file_range(FFd, static_cast<off_t>(FFlushed), static_cast<off_t>(FWritten - FFlushed), SYNC_FILE_RANGE_WRITE);
+    FFlushed = FWritten;
+  }
   return 0;
 }
 

@@ -96,6 +96,8 @@ public:
 private:
   int FFd = -1;
   bool FReplacement = false;
+  std::size_t FWritten = 0;  // bytes written so far
+  std::size_t FFlushed = 0;  // bytes whose write to the disk has been started
   std::string FTarget;
   std::string FTemporary;
   bool FTargetExists = false;

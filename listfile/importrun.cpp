@@ -24,25 +24,25 @@ std::unique_ptr<TMatcher>& Slot() {
 int PercentOf(std::int64_t i, std::int64_t d) { return static_cast<int>(i * 100 / d); }
 
 // Steps 7 to 10 of a run: fetch, header and body in the source's order, the line loop and the
-// bar. Returns false when the fetch failed, with its cause. The body's bytes are let go as soon as
-// they are split into lines.
+// bar. Returns false when the fetch failed, with its cause. The lines are decoded as the loop
+// reaches them, from the body's bytes, which are kept until the loop ends.
 bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host, const TFetchFn& fetch,
-                  std::unique_ptr<TMemoryStream>& document, TStringList& lines, TStringList& listFile,
-                  std::string& cause) {
-  if (!fetch(s.Url, *document, cause)) return false;
-  const std::size_t documentBytes = document->Size() - document->Position();
+                  TMemoryStream& document, TDocumentLines& lines, TStringList& listFile, std::string& cause) {
+  if (!fetch(s.Url, document, cause)) return false;
+  const std::size_t documentBytes = document.Size() - document.Position();
   if (s.HeaderPlacement == THeaderPlacement::hpBeforeBody) {
     listFile.Add(s.Header);
-    lines.LoadFromStream(*document);
+    lines.LoadFromStream(document);
   } else {
-    lines.LoadFromStream(*document);
+    lines.LoadFromStream(document);
     listFile.Add(s.Header);
   }
-  document.reset();
   const int n = lines.Count();
   rule.Prepare(n, documentBytes, listFile);
-  for (int i = s.FirstLine; i < n; ++i) {
-    rule.Apply(lines.StringView(i), listFile);
+  std::u16string_view line;
+  for (int i = 0; lines.Next(line); ++i) {
+    if (i < s.FirstLine) continue;
+    rule.Apply(line, listFile);
     if (s.Progress == TProgressMode::pmPerLine) {
       host.SetPercent(PerLinePercent(i, n));
       host.ProcessMessages();
@@ -90,7 +90,7 @@ void RunImport(const TImportSettings& s, TLineRule& rule, TImportHost& host, con
   std::optional<TMatcherSlotHolder> matcher;
   if (s.Matcher == TMatcherUse::muCreatedFirst) matcher.emplace();
   auto document = std::make_unique<TMemoryStream>();
-  auto lines = std::make_unique<TStringList>();
+  auto lines = std::make_unique<TDocumentLines>();
   TStringList listFile;
   if (s.Matcher == TMatcherUse::muCreatedLast) matcher.emplace();
   LoadListFile(listFile);  // an error here leaves the file as it was: nothing to save
@@ -98,14 +98,14 @@ void RunImport(const TImportSettings& s, TLineRule& rule, TImportHost& host, con
   // The matcher, the body and its lines go before the save, on every way out.
   auto finish = [&] {
     matcher.reset();
-    document.reset();
     lines.reset();
+    document.reset();
     SaveListFile(listFile);
   };
   std::string cause;
   bool fetched = false;
   try {
-    fetched = FetchAndRead(s, rule, host, fetch, document, *lines, listFile, cause);
+    fetched = FetchAndRead(s, rule, host, fetch, *document, *lines, listFile, cause);
   } catch (...) {
     finish();
     throw;

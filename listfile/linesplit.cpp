@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "listfile/codepage.h"
+#include "listfile/hugepages.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -116,6 +117,7 @@ void TUnitBuffer::Grow(std::size_t capacity) {
 void TUnitBuffer::Reserve(std::size_t capacity) {
   if (capacity <= Capacity) return;
   auto units = std::make_unique_for_overwrite<char16_t[]>(capacity);
+  AdviseHugePages(units.get(), capacity * sizeof(char16_t));
   std::copy_n(Units.get(), Size, units.get());
   Units = std::move(units);
   Capacity = capacity;
@@ -133,6 +135,7 @@ TAnsiLineDecoder::TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& li
   // Room for lines of 16 bytes on average: a large document never copies its index as it grows,
   // and the part of the room that is not used is never touched.
   lines.reserve(sizeHint / 16);
+  AdviseHugePages(lines.data(), lines.capacity() * sizeof(TLineSpan));
 }
 
 TAnsiLineDecoder::~TAnsiLineDecoder() = default;
@@ -150,5 +153,55 @@ void TAnsiLineDecoder::Feed(std::string_view bytes) {
 }
 
 void TAnsiLineDecoder::Finish() { FText.Size = FCollector->Finish(FText.Size); }
+
+TAnsiLineWalker::TAnsiLineWalker(std::string_view bytes) : FBytes(bytes) {
+  Restart();
+  while (FindLines()) FCount += static_cast<int>(FSpans.size());
+  Restart();
+}
+
+TAnsiLineWalker::~TAnsiLineWalker() = default;
+
+void TAnsiLineWalker::Restart() {
+  FSpans.clear();
+  FCollector = std::make_unique<TLineCollector>(FSpans);
+  FNextSpan = 0;
+  FScanned = 0;
+  FEnded = false;
+  FFinished = false;
+}
+
+bool TAnsiLineWalker::FindLines() {
+  // A few hundred lines of a typical list: the bytes and units of a block stay in the cache.
+  constexpr std::size_t kBlock = 8192;
+  FSpans.clear();
+  FNextSpan = 0;
+  while (FSpans.empty() && !FFinished) {
+    if (FScanned < FBytes.size() && !FEnded) {
+      std::size_t n = std::min(kBlock, FBytes.size() - FScanned);
+      FEnded = !ScanLineEnds(FBytes.data() + FScanned, n, FScanned, *FCollector);
+      FScanned += n;
+    } else {
+      FCollector->Finish(FBytes.size());
+      FFinished = true;
+    }
+  }
+  return !FSpans.empty();
+}
+
+bool TAnsiLineWalker::Next(std::u16string_view& line) {
+  if (FNextSpan == FSpans.size()) {
+    if (!FindLines()) return false;
+    // One decode for all the lines found, line ends between them included.
+    std::size_t first = FSpans.front().Start;
+    std::size_t last = FSpans.back().Start + FSpans.back().Length;
+    FUnits.Size = 0;
+    FUnits.Grow(last - first);
+    AnsiDecodeTo(FBytes.substr(first, last - first), FUnits.Units.get());
+  }
+  const TLineSpan& span = FSpans[FNextSpan++];
+  line = std::u16string_view(FUnits.Units.get() + (span.Start - FSpans.front().Start), span.Length);
+  return true;
+}
 
 }  // namespace brevak

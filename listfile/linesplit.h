@@ -55,4 +55,38 @@ private:
   bool FEnded = false;
 };
 
+// Walks the lines of bytes in the ANSI code page, held whole elsewhere, from the first to the
+// last: the lines TAnsiLineDecoder makes of the same bytes, without ever holding all their units.
+// The bytes are scanned a block at a time, and the lines whose ends that block holds are decoded
+// together into one reused buffer, which stays in the cache while they are used.
+class TAnsiLineWalker {
+public:
+  // bytes must stay unchanged while the walker is in use. Counts the lines by a walk of its own.
+  explicit TAnsiLineWalker(std::string_view bytes);
+  ~TAnsiLineWalker();
+  TAnsiLineWalker(const TAnsiLineWalker&) = delete;
+  TAnsiLineWalker& operator=(const TAnsiLineWalker&) = delete;
+
+  int Count() const { return FCount; }
+  // Sets line to the next line, valid until the next call; false after the last line.
+  bool Next(std::u16string_view& line);
+
+private:
+  // Back to the first line.
+  void Restart();
+  // Scans on until at least one more line is found: FSpans holds it and any others whose ends
+  // were in the same block. False after the last line.
+  bool FindLines();
+
+  std::string_view FBytes;
+  std::unique_ptr<TLineCollector> FCollector;
+  std::vector<TLineSpan> FSpans;
+  std::size_t FNextSpan = 0;
+  std::size_t FScanned = 0;  // bytes handed to the collector
+  bool FEnded = false;       // a NUL ended the text
+  bool FFinished = false;    // the collector has had the end of the text
+  TUnitBuffer FUnits;        // the units of FSpans' lines, from the first one's start on
+  int FCount = 0;
+};
+
 }  // namespace brevak

@@ -7,6 +7,7 @@
 
 #include "listfile/codepage.h"
 #include "listfile/fileio.h"
+#include "listfile/hugepages.h"
 #include "listfile/linesplit.h"
 #include "listfile/utf.h"
 
@@ -16,6 +17,8 @@ namespace {
 constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LESignature = "\xFF\xFE";
 constexpr std::string_view kUtf16BESignature = "\xFE\xFF";
+// What a save writes after every line.
+constexpr std::u16string_view kLineEnd = u"\r\n";
 
 std::string_view SignatureOf(TEncoding encoding) {
   switch (encoding) {
@@ -131,22 +134,40 @@ void TStringList::LoadFromStream(TMemoryStream& stream) {
 }
 
 void TStringList::Reserve(int lines, std::size_t units) {
-  if (lines > 0) FLines.reserve(FLines.size() + static_cast<std::size_t>(lines));
-  FText.Reserve(FText.Size + units);
+  std::size_t more = lines > 0 ? static_cast<std::size_t>(lines) : 0;
+  if (FLines.capacity() < FLines.size() + more) {
+    FLines.reserve(FLines.size() + more);
+    AdviseHugePages(FLines.data(), FLines.capacity() * sizeof(TLineSpan));
+  }
+  FText.Reserve(FText.Size + units + kLineEnd.size() * more);
 }
 
-int TStringList::Add(std::u16string_view line) {
+int TStringList::Add(std::u16string_view text) { return Add(text, {}); }
+
+int TStringList::Add(std::u16string_view text, std::u16string_view more) {
   std::size_t start = FText.Size;
-  // A line of this list itself keeps its place in the buffer across the buffer's growth.
+  std::size_t length = text.size() + more.size();
+  // A piece of a line of this list itself keeps its place in the buffer across the buffer's
+  // growth.
   const char16_t* own = FText.Units.get();
-  std::less_equal<const char16_t*> notAfter;
-  bool isOwn = own != nullptr && notAfter(own, line.data()) && notAfter(line.data(), own + start);
-  std::size_t offset = isOwn ? static_cast<std::size_t>(line.data() - own) : 0;
-  FText.Grow(start + line.size());
-  if (isOwn) line = std::u16string_view(FText.Units.get() + offset, line.size());
-  std::copy_n(line.data(), line.size(), FText.Units.get() + start);
-  FText.Size += line.size();
-  FLines.push_back({start, line.size()});
+  auto offsetIfOwn = [&](std::u16string_view piece) -> std::ptrdiff_t {
+    std::less_equal<const char16_t*> notAfter;
+    bool isOwn = own != nullptr && notAfter(own, piece.data()) && notAfter(piece.data(), own + start);
+    return isOwn ? piece.data() - own : -1;
+  };
+  std::ptrdiff_t textOffset = offsetIfOwn(text);
+  std::ptrdiff_t moreOffset = offsetIfOwn(more);
+  FText.Grow(start + length + kLineEnd.size());
+  char16_t* units = FText.Units.get();
+  if (textOffset >= 0) text = std::u16string_view(units + textOffset, text.size());
+  if (moreOffset >= 0) more = std::u16string_view(units + moreOffset, more.size());
+  char16_t* out = std::copy_n(text.data(), text.size(), units + start);
+  out = std::copy_n(more.data(), more.size(), out);
+  // The line end goes into the buffer too, outside the line: a save then finds the added lines
+  // and their line ends as one run of units and encodes it in large pieces.
+  std::copy(kLineEnd.begin(), kLineEnd.end(), out);
+  FText.Size += length + kLineEnd.size();
+  FLines.push_back({start, length});
   return Count() - 1;
 }
 
@@ -203,8 +224,9 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
     }
     return 0;
   };
-  // A loaded text still holds its line ends between its lines. Where those are CR LF, a line, its
-  // line end and the lines after it are one run of the buffer, encoded in one go.
+  // The buffer holds the line ends of a loaded text and of every added line between the lines.
+  // Where those are CR LF, a line, its line end and the lines after it are one run of the buffer,
+  // encoded in one go.
   const char16_t* units = FText.Units.get();
   auto isCrLf = [&](std::size_t at) { return at + 2 <= FText.Size && units[at] == '\r' && units[at + 1] == '\n'; };
   for (std::size_t i = 0; i < FLines.size(); ++i) {
@@ -220,12 +242,35 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
       withLineEnd = false;
     }
     if (int err = put(std::u16string_view(units + start, end - start))) return err;
-    // A line whose CR LF is not in the buffer: added, or loaded with a lone CR or LF.
+    // A line whose CR LF is not in the buffer: one loaded with a lone CR or LF, or with none.
     if (!withLineEnd) {
-      if (int err = put(u"\r\n")) return err;
+      if (int err = put(kLineEnd)) return err;
     }
   }
   return out != piece.get() ? flush() : 0;
+}
+
+TDocumentLines::TDocumentLines() = default;
+TDocumentLines::~TDocumentLines() = default;
+
+void TDocumentLines::LoadFromStream(TMemoryStream& stream) {
+  std::string_view bytes = std::string_view(stream.Bytes()).substr(stream.Position());
+  if (DetectEncoding(bytes) == TEncoding::encAnsi) {
+    FAnsi = std::make_unique<TAnsiLineWalker>(stream.ReadToEnd());
+  } else {
+    FAnsi.reset();
+    FDecoded.LoadFromStream(stream);
+  }
+  FNext = 0;
+}
+
+int TDocumentLines::Count() const { return FAnsi ? FAnsi->Count() : FDecoded.Count(); }
+
+bool TDocumentLines::Next(std::u16string_view& line) {
+  if (FAnsi) return FAnsi->Next(line);
+  if (FNext == FDecoded.Count()) return false;
+  line = FDecoded.StringView(FNext++);
+  return true;
 }
 
 std::string TStringList::SaveToBytes() const {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,8 @@ public:
 
   // Appends text unchanged (any unit, line ends included) as the last line; returns its index.
   int Add(std::u16string_view text);
+  // The same for text followed by more, without joining them first.
+  int Add(std::u16string_view text, std::u16string_view more);
   int Count() const { return static_cast<int>(FLines.size()); }
   // Makes room for lines more lines of units more units in all, so that adding them does not move
   // the list's text; a hint that changes no line.
@@ -81,11 +84,35 @@ private:
   void Replace(TUnitBuffer&& text, std::vector<TLineSpan>&& lines, TEncoding encoding);
   void CheckIndex(int index) const;
 
-  // Every line's units, one after another in one buffer; a loaded text keeps its line ends
-  // between the lines, which the index skips.
+  // Every line's units, one after another in one buffer, each followed by its line end: the one a
+  // loaded text had, CR LF for an added line. The index leaves the line ends out.
   TUnitBuffer FText;
   std::vector<TLineSpan> FLines;
   TEncoding FEncoding = TEncoding::encNone;
+};
+
+// A fetched document's lines, the same as TStringList::LoadFromStream makes of it, handed out one
+// at a time from the first to the last. A document in the ANSI code page (one without a
+// signature) is decoded a block of lines at a time as it is walked, so that the units of a large
+// document never exist whole beside its bytes; one in another encoding is decoded whole first.
+class TDocumentLines {
+public:
+  TDocumentLines();
+  ~TDocumentLines();
+  TDocumentLines(const TDocumentLines&) = delete;
+  TDocumentLines& operator=(const TDocumentLines&) = delete;
+
+  // Takes the bytes from the stream's position to its end and counts their lines; the stream is
+  // left at its end, and its bytes must stay unchanged while the lines are walked.
+  void LoadFromStream(TMemoryStream& stream);
+  int Count() const;
+  // Sets line to the next line, valid until the next call; false after the last line.
+  bool Next(std::u16string_view& line);
+
+private:
+  std::unique_ptr<TAnsiLineWalker> FAnsi;
+  TStringList FDecoded;  // the lines of a document with a signature
+  int FNext = 0;
 };
 
 }  // namespace brevak

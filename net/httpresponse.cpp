@@ -2,12 +2,11 @@
 // Tested by tests/net/httpresponse_test.cpp and tests/net/httpsend_test.cpp.
 #include "net/httpresponse.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <new>
 
+#include "listfile/hugepages.h"
 #include "net/blocksocket.h"
 #include "net/httptext.h"
 
@@ -23,15 +22,11 @@ namespace {
 
 const char kBodyTooLarge[] = "response body too large";
 
-// Room for a counted body in one allocation. A large one is asked to be backed by huge pages,
-// which saves the kernel tens of thousands of page faults on a file of many megabytes.
+// Room for a counted body in one allocation, backed by huge pages when it is large: that saves
+// the kernel tens of thousands of page faults on a file of many megabytes.
 void ReserveBody(std::string& bytes, std::size_t total) {
   bytes.reserve(total);
-  constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
-  if (total < 4 * kHuge) return;
-  auto begin = (reinterpret_cast<std::uintptr_t>(bytes.data()) + kHuge - 1) & ~(kHuge - 1);
-  auto end = (reinterpret_cast<std::uintptr_t>(bytes.data()) + total) & ~(kHuge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  AdviseHugePages(bytes.data(), total);
 }
 
 }  // namespace

@@ -24,15 +24,7 @@ protected:
 class TTrimmedLineRule : public TEntryPerLineRule {
 public:
   using TEntryPerLineRule::TEntryPerLineRule;
-  void Apply(std::u16string_view line, TStringList& listFile) override {
-    // Built in one buffer kept from line to line: these lists run to a million lines.
-    FEntry.assign(TextTrimView(line));
-    FEntry += FSuffix;
-    listFile.Add(FEntry);
-  }
-
-private:
-  std::u16string FEntry;
+  void Apply(std::u16string_view line, TStringList& listFile) override { listFile.Add(TextTrimView(line), FSuffix); }
 };
 
 // RCWC numbers its lines "12.CALL": the key is what follows the first "." of the trimmed line,
@@ -41,9 +33,9 @@ class TRCWCRule : public TEntryPerLineRule {
 public:
   TRCWCRule() : TEntryPerLineRule(SourceInfo(TSourceId::RCWC).Suffix) {}
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    std::u16string t = TextTrim(line);
-    int p = TextPos(u".", t);
-    listFile.Add(TextCopy(t, p + 1, static_cast<int>(t.size()) - p) + FSuffix);
+    std::u16string_view t = TextTrimView(line);
+    std::size_t dot = t.find(u'.');
+    listFile.Add(dot == std::u16string_view::npos ? t : t.substr(dot + 1), FSuffix);
   }
 };
 

@@ -46,7 +46,7 @@ TEST(CodePage, CharactersItCannotHoldBecomeQuestionMarks) {
 }
 
 // The converters take runs of ASCII and of the Russian alphabet by arithmetic, sixteen bytes or
-// eight units at a time, and the rest by table; mixed runs of every length must agree with the
+// eight or sixteen units at a time, and the rest by table; mixed runs of every length must agree with the
 // table alone.
 TEST(CodePage, FastPathsAgreeWithTheTable) {
   std::mt19937 random(7);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -28,6 +29,19 @@ TStringList* LoadBytes(TStringList& list, std::string_view bytes) {
   stream.Write(bytes);
   list.LoadFromStream(stream);
   return &list;
+}
+
+// The lines of a document as an import run walks them; the count given up front must match.
+Lines WalkBytes(std::string_view bytes) {
+  TMemoryStream stream;
+  stream.Write(bytes);
+  TDocumentLines lines;
+  lines.LoadFromStream(stream);
+  Lines walked;
+  for (std::u16string_view line; lines.Next(line);) walked.emplace_back(line);
+  EXPECT_EQ(lines.Count(), static_cast<int>(walked.size()));
+  EXPECT_EQ(stream.Position(), stream.Size());
+  return walked;
 }
 
 TEST(StringListLoad, BytesToLines) {
@@ -74,6 +88,7 @@ TEST(StringListLoad, BytesToLines) {
     LoadBytes(list, c.bytes);
     EXPECT_EQ(LinesOf(list), c.lines);
     EXPECT_EQ(list.Encoding(), c.encoding);
+    EXPECT_EQ(WalkBytes(c.bytes), c.lines);
   }
 }
 
@@ -92,8 +107,9 @@ Lines ReferenceSplit(const std::u16string& text) {
   return lines;
 }
 
-// A file is read and decoded in blocks (64 KB read, 8 KB decoded), a stream in one piece; line
-// ends that straddle a block's edge, and NULs anywhere, must come out as the rule says either way.
+// A file is read and decoded in blocks (64 KB read, 8 KB decoded), a stream in one piece, and a
+// walk over a document scans and decodes 8 KB at a time; line ends that straddle a block's edge,
+// lines longer than a block, and NULs anywhere, must come out as the rule says every way.
 TEST(StringListLoad, BlocksAndWholeAgreeWithTheRule) {
   TTempDir dir;
   std::string path = dir.Path("doc.txt");
@@ -108,6 +124,7 @@ TEST(StringListLoad, BlocksAndWholeAgreeWithTheRule) {
       bytes[65535] = '\r', bytes[65536] = '\n';
       bytes[8191] = '\r', bytes[8192] = '\n';
       if (round % 2 == 1) bytes[65536 + 100] = '\0';
+      if (round == 2) std::fill(bytes.begin() + 100, bytes.begin() + 30000, 'a');
     } else if (round % 5 == 0) {
       bytes[random() % bytes.size()] = '\0';
     }
@@ -118,6 +135,7 @@ TEST(StringListLoad, BlocksAndWholeAgreeWithTheRule) {
     LoadBytes(fromStream, bytes);
     ASSERT_EQ(LinesOf(fromFile), expected) << round;
     ASSERT_EQ(LinesOf(fromStream), expected) << round;
+    ASSERT_EQ(WalkBytes(bytes), expected) << round;
   }
 }
 
@@ -196,12 +214,20 @@ TEST(StringList, AddAppendsCopiesAndReturnsTheIndex) {
   for (int i = 0; i < 300; ++i) list.Add(list.StringView(i));
   EXPECT_EQ(list.Count(), 302);
   EXPECT_EQ(list.Strings(301), u"UA1AAA=RRC");
+  // A line of two pieces, each a part of a line of the list.
+  for (int i = 0; i < 300; ++i) list.Add(list.StringView(i).substr(0, 6), list.StringView(i + 1).substr(6));
+  EXPECT_EQ(list.Count(), 602);
+  EXPECT_EQ(list.Strings(601), u"UA1AAA=RRC");
+  list.Add(u"R0A", list.StringView(0).substr(6));
+  list.Add(list.StringView(0).substr(0, 6), u"");
+  EXPECT_EQ(list.Strings(602), u"R0A=RRC");
+  EXPECT_EQ(list.Strings(603), u"UA1AAA");
   // Room made up front changes no line.
   list.Reserve(1000, 100000);
   list.Add(u"");
-  EXPECT_EQ(list.Count(), 303);
+  EXPECT_EQ(list.Count(), 605);
   EXPECT_EQ(list.Strings(0), u"UA1AAA=RRC");
-  EXPECT_EQ(list.Strings(302), u"");
+  EXPECT_EQ(list.Strings(604), u"");
 }
 
 TEST(StringList, BadIndexIsAnError) {
