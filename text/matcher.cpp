@@ -70,6 +70,7 @@ void TMatcher::ChangeExpression(std::u16string_view expression) {
   TPattern& before = fPatterns[1 - fCurrent];
   before.Expression.assign(expression);
   before.Program.reset();
+  before.Ready = nullptr;
   fCurrent = 1 - fCurrent;
   fProgram = nullptr;
   fBacktrackerReady = false;
@@ -94,12 +95,12 @@ void TMatcher::SetInputString(std::u16string_view text) { AssignInput(text); }
 
 void TMatcher::SelectProgram() {
   if (!Compiled()) Compile();
-  fProgram = fPatterns[fCurrent].Program.get();
+  fProgram = fPatterns[fCurrent].Ready = fPatterns[fCurrent].Program.get();
 }
 
 void TMatcher::Compile() {
   TPattern& current = fPatterns[fCurrent];
-  fProgram = nullptr;
+  fProgram = current.Ready = nullptr;
   current.Program.reset();
   fBacktrackerReady = false;
   if (current.Expression.empty()) Error(mecNotAssignedExpression);
@@ -170,7 +171,7 @@ void TMatcher::ResetBacktracker() {
     if (!fBacktrackerReady) ResetBacktracker();
     found = fBacktracker.Search(from, fSlots);
   }
-  if (found) fSlotsSet = static_cast<size_t>(program.GroupCount) + 1;
+  fSlotsSet = found;
   return found;
 }
 
@@ -214,7 +215,7 @@ void TMatcher::SetModifierStr(std::string_view letters) {
     *modifier = on;
   }
   fModifiers = modifiers;
-  fProgram = nullptr;
+  ForgetReadyPrograms();
 }
 
 }  // namespace brevak

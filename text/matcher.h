@@ -69,8 +69,7 @@ public:
       if (SameUnits(expression, fPatterns[fCurrent].Expression)) return;
       if (SameUnits(expression, fPatterns[1 - fCurrent].Expression)) {
         fCurrent = 1 - fCurrent;
-        const TPattern& now = fPatterns[fCurrent];
-        fProgram = now.Program && now.ProgModifiers == fModifiers ? now.Program.get() : nullptr;
+        fProgram = fPatterns[fCurrent].Ready;
         fBacktrackerReady = false;
         return;
       }
@@ -145,7 +144,10 @@ private:
   void AssignInput(std::u16string_view text);
   void SetModifier(bool& modifier, bool on) {
     modifier = on;
-    fProgram = nullptr;
+    ForgetReadyPrograms();
+  }
+  void ForgetReadyPrograms() {
+    fProgram = fPatterns[0].Ready = fPatterns[1].Ready = nullptr;
   }
   void Compile();
   // Compiles if needed and sets fProgram.
@@ -166,6 +168,7 @@ private:
     std::u16string Expression;
     std::unique_ptr<const matcher::TProgram> Program;  // absent until compiled
     matcher::TModifiers ProgModifiers;                  // what Program was compiled with
+    const matcher::TProgram* Ready = nullptr;  // Program, once known to be compiled for fModifiers
   };
   TPattern fPatterns[2];
   int fCurrent = 0;
@@ -186,12 +189,13 @@ private:
   matcher::TBacktracker fBacktracker;
   bool fBacktrackerReady = false;  // Reset for the current program and input
   matcher::TSlots fSlots;
-  // Slots 0 .. fSlotsSet - 1 may be set: the slots of the program of the last successful search.
-  // A failed search leaves every slot unset.
-  size_t fSlotsSet = 0;
+  // Whether a slot may be set: a failed search leaves every slot unset, so that most lines need
+  // no clearing.
+  bool fSlotsSet = false;
   void UnsetSlots() {
-    fSlots.Clear(fSlotsSet);
-    fSlotsSet = 0;
+    if (!fSlotsSet) return;
+    fSlots.Clear();
+    fSlotsSet = false;
   }
   int fLastError = 0;
   int fCompilerErrorPos = 0;

@@ -236,7 +236,7 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
           if (found == input.size()) found = kNotFound;
         }
         if (found == kNotFound) {
-          slots.Clear(static_cast<size_t>(program.GroupCount) + 1);
+          slots.Clear();
           return false;
         }
         pos = found;

@@ -22,10 +22,6 @@ struct TSlots {
     Start.fill(-1);
     End.fill(-1);
   }
-  // Unsets slots 0 .. count - 1.
-  void Clear(size_t count) {
-    for (size_t n = 0; n < count; ++n) Start[n] = End[n] = -1;
-  }
 };
 
 // The search of a TProgram::LazyChain program, with the results of TBacktracker::Search, in one
