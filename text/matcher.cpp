@@ -82,7 +82,9 @@ void TMatcher::SetInputString(std::u16string_view text) { AssignInput(text); }
 [[gnu::always_inline]] inline void TMatcher::AssignInput(std::u16string_view text) {
   if (text.size() > fInputCapacity) {
     fInputCapacity = std::max(text.size(), 2 * fInputCapacity);
-    fInput = std::make_unique_for_overwrite<char16_t[]>(fInputCapacity);
+    // Padded for the literal scans, which read whole vectors past the searched text.
+    fInput = std::make_unique_for_overwrite<char16_t[]>(fInputCapacity + kFindPadding);
+    std::fill_n(fInput.get() + fInputCapacity, kFindPadding, u'\0');
   }
   const size_t nul = CopyUnitsFindZero(fInput.get(), text.data(), text.size());
   fInputSize = text.size();
@@ -154,10 +156,10 @@ void TMatcher::ResetBacktracker() {
     const matcher::TChainStep& opening = program.Chain[0];
     const matcher::TChainStep& closing = program.Chain[2];
     const char16_t* input = fInput.get();
-    const size_t lead = opening.Finder.Find({input + from, fInputLength - from});
+    const size_t lead = opening.Finder.FindPadded({input + from, fInputLength - from});
     if (lead == std::u16string_view::npos) return false;
     const size_t open = from + lead + opening.Length;
-    const size_t close = closing.Finder.Find({input + open, fInputLength - open});
+    const size_t close = closing.Finder.FindPadded({input + open, fInputLength - open});
     if (close == std::u16string_view::npos) return false;
     const auto group = static_cast<size_t>(program.PairGroup);
     fSlots.Start[0] = static_cast<int32_t>(from + lead);

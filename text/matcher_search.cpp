@@ -218,7 +218,7 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
   for (const TChainStep* step = program.Chain.data();; ++step) {
     switch (step->Kind) {
       case TChainStep::ckLead: {  // always the first step: no slot is set yet
-        const size_t found = step->Finder.Find(input.substr(pos));
+        const size_t found = step->Finder.FindPadded(input.substr(pos));
         if (found == kNotFound) return false;
         start = pos + found;
         pos = start;
@@ -228,7 +228,7 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
       case TChainStep::ckFindDigit: {
         size_t found;
         if (step->Kind == TChainStep::ckFind) {
-          found = step->Finder.Find(input.substr(pos));
+          found = step->Finder.FindPadded(input.substr(pos));
           if (found != kNotFound) found += pos;
         } else {
           found = pos;

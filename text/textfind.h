@@ -43,6 +43,9 @@ inline bool SameUnits(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
+// Readable units a haystack given to TUnitFinder::FindPadded must have after its end.
+inline constexpr size_t kFindPadding = 16;
+
 // A needle prepared once for many searches (the matcher's literals): FindUnits without the set-up.
 class TUnitFinder {
 public:
@@ -53,15 +56,23 @@ public:
     return fFind(haystack.data(), haystack.size(), fNeedle.data(), fNeedle.size(), fAnchor1,
                  fAnchor2);
   }
+  // Find, for a haystack followed by kFindPadding readable units (of any value): no unit-by-unit
+  // loop at its end.
+  size_t FindPadded(std::u16string_view haystack) const {
+    return fFindPadded(haystack.data(), haystack.size(), fPaddedNeedle.data(), fNeedle.size(),
+                       fAnchor1, fAnchor2);
+  }
 
 private:
   std::u16string fNeedle;
+  std::u16string fPaddedNeedle;  // fNeedle and kFindPadding units U+0000, for whole-vector loads
   // The two units compared first, by their offsets in the needle: the two that are rarest in
   // markup and text, so that few places pass that test and need the full comparison.
   size_t fAnchor1 = 0, fAnchor2 = 0;
   // The search loop for this needle and processor: (haystack, its size, needle, its size, anchors).
   using TFind = size_t (*)(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t);
   TFind fFind = &FindEmpty;
+  TFind fFindPadded = &FindEmpty;
   static size_t FindEmpty(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t) {
     return 0;
   }
