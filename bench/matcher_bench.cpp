@@ -3,6 +3,7 @@
 //  - Page/<source>/<engine>: a generated 10 MB member page shaped like the source's (its member
 //    rows among navigation, style and script lines), searched line by line: one search per
 //    pattern, or Exec + the whole ExecNext loop where the source takes every match.
+//  - Pattern/<pattern>/<engine>: for a source with two patterns, each of them alone on its page.
 //  - Adversarial/<pattern>/<units>/<engine>: one line full of opening literals (and digits) but
 //    without the closing literal, where a plain backtracking search is quadratic.
 // Throughput is in bytes of UTF-16 text per second (CPU time). PCRE2 is compiled once per
@@ -17,6 +18,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
@@ -323,11 +325,13 @@ struct TInput {
   size_t expected = 0;  // TMatcher's match count
 };
 
-void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TEngine engine) {
+// expected: TMatcher's match count for these uses on these lines.
+void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TEngine engine,
+              size_t expected) {
   const size_t bytes = UnitCount(input->lines) * sizeof(char16_t);
   benchmark::RegisterBenchmark(
       (name + "/" + EngineName(engine)).c_str(),
-      [uses, input, engine, bytes](benchmark::State& state) {
+      [uses, input, engine, bytes, expected](benchmark::State& state) {
         std::unique_ptr<TPcreEngine> pcre;
         std::unique_ptr<TStdRegexEngine> regex;
         if (engine == TEngine::tePcreJit || engine == TEngine::tePcre)
@@ -343,7 +347,7 @@ void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TE
             found = RunMatcher(uses, input->lines);
           benchmark::DoNotOptimize(found);
         }
-        if (found != input->expected && !(pcre && pcre->Errors() > 0))
+        if (found != expected && !(pcre && pcre->Errors() > 0))
           state.SkipWithError("match count differs from TMatcher's");
         state.counters["matches"] = static_cast<double>(found);
         if (pcre && pcre->Errors() > 0) state.counters["pcre_errors"] = static_cast<double>(pcre->Errors());
@@ -399,19 +403,33 @@ void RegisterAll() {
     TInput* page = NewInput(MakePage(source.name, page_units), source.uses);
     for (const TEngine engine :
          {TEngine::teMatcher, TEngine::tePcreJit, TEngine::tePcre, TEngine::teStdRegex})
-      Register(std::string("Page/") + source.name, source.uses, page, engine);
+      Register(std::string("Page/") + source.name, source.uses, page, engine, page->expected);
+    if (source.uses.size() == 1) continue;
+    // Each of the source's patterns alone on the same page (named as its adversarial line), so
+    // that every one of the nine patterns has its own figure.
+    for (const TUse& use : source.uses) {
+      const auto adversary =
+          std::find_if(std::begin(kAdversaries), std::end(kAdversaries),
+                       [&](const TAdversary& a) { return a.use.pattern == use.pattern; });
+      const size_t expected = RunMatcher({use}, page->lines);
+      for (const TEngine engine : {TEngine::teMatcher, TEngine::tePcreJit})
+        Register(std::string("Pattern/") + adversary->name, {use}, page, engine, expected);
+    }
   }
   for (const TAdversary& adversary : kAdversaries) {
     for (const size_t units : {size_t{4} << 10, size_t{64} << 10, size_t{1} << 20}) {
       TInput* input =
           NewInput({AdversarialLine(adversary.opening, adversary.closing, units)}, {adversary.use});
       const std::string name = std::string("Adversarial/") + adversary.name + "/" + std::to_string(units);
-      Register(name, {adversary.use}, input, TEngine::teMatcher);
-      Register(name, {adversary.use}, input, TEngine::tePcreJit);
+      const size_t expected = input->expected;
+      Register(name, {adversary.use}, input, TEngine::teMatcher, expected);
+      Register(name, {adversary.use}, input, TEngine::tePcreJit, expected);
       // The interpreting peers are quadratic here: PCRE2 without JIT takes seconds at 64 K units
       // (minutes at 1 M), std::wregex recurses once per unit as well.
-      if (units <= (size_t{64} << 10)) Register(name, {adversary.use}, input, TEngine::tePcre);
-      if (units <= (size_t{4} << 10)) Register(name, {adversary.use}, input, TEngine::teStdRegex);
+      if (units <= (size_t{64} << 10))
+        Register(name, {adversary.use}, input, TEngine::tePcre, expected);
+      if (units <= (size_t{4} << 10))
+        Register(name, {adversary.use}, input, TEngine::teStdRegex, expected);
     }
   }
 }
