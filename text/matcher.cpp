@@ -123,7 +123,10 @@ std::string TMatcher::Dump() {
 bool TMatcher::Exec(std::u16string_view text) {
   AssignInput(text);
   PrepareSearch();
-  return SearchFrom(0);
+  // The opening literal is looked for in the caller's text, which holds the same units as the copy
+  // just written: a scan of the copy right after the copy's stores waits for them (its loads
+  // straddle them), a scan of the caller's text does not.
+  return SearchFrom(0, text.data());
 }
 
 bool TMatcher::ExecNext() {
@@ -147,7 +150,8 @@ void TMatcher::ResetBacktracker() {
   fBacktrackerReady = true;
 }
 
-[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from) {
+[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from,
+                                                        const char16_t* opening_text) {
   if (from > fInputLength) return false;
   const matcher::TProgram& program = *fProgram;
   bool found;
@@ -156,7 +160,10 @@ void TMatcher::ResetBacktracker() {
     const matcher::TChainStep& opening = program.Chain[0];
     const matcher::TChainStep& closing = program.Chain[2];
     const char16_t* input = fInput.get();
-    const size_t lead = opening.Finder.FindPadded({input + from, fInputLength - from});
+    const size_t lead =
+        opening_text != nullptr
+            ? opening.Finder.Find({opening_text + from, fInputLength - from})
+            : opening.Finder.FindPadded({input + from, fInputLength - from});
     if (lead == std::u16string_view::npos) return false;
     const size_t open = from + lead + opening.Length;
     const size_t close = closing.Finder.FindPadded({input + open, fInputLength - open});
