@@ -157,7 +157,7 @@ TUnitFinder::TUnitFinder(std::u16string_view needle)
   if (needle.empty()) return;
 #if defined(__x86_64__)
   if (needle.size() >= 2) {
-    fFind = HasAvx2() ? &avx2::FindAnchored : &sse2::FindAnchored;
+    fFind = HasAvx2() ? &avx2::FindAnchored<true> : &sse2::FindAnchored<true>;
     fFindPadded = HasAvx2() ? &avx2::FindAnchoredPadded : &sse2::FindAnchoredPadded;
   } else {
     fFind = fFindPadded = HasAvx2() ? &FindOneUnit<avx2::FindOne> : &FindOneUnit<sse2::FindOne>;
