@@ -123,9 +123,9 @@ std::string TMatcher::Dump() {
 bool TMatcher::Exec(std::u16string_view text) {
   AssignInput(text);
   PrepareSearch();
-  // The opening literal is looked for in the caller's text, which holds the same units as the copy
-  // just written: a scan of the copy right after the copy's stores waits for them (its loads
-  // straddle them), a scan of the caller's text does not.
+  // The literals are looked for in the caller's text, which holds the same units as the copy just
+  // written: a scan of the copy right after the copy's stores waits for them (its loads straddle
+  // them), a scan of the caller's text does not.
   return SearchFrom(0, text.data());
 }
 
@@ -166,7 +166,10 @@ void TMatcher::ResetBacktracker() {
             : opening.Finder.FindPadded({input + from, fInputLength - from});
     if (lead == std::u16string_view::npos) return false;
     const size_t open = from + lead + opening.Length;
-    const size_t close = closing.Finder.FindPadded({input + open, fInputLength - open});
+    const size_t close =
+        opening_text != nullptr
+            ? closing.Finder.Find({opening_text + open, fInputLength - open})
+            : closing.Finder.FindPadded({input + open, fInputLength - open});
     if (close == std::u16string_view::npos) return false;
     const auto group = static_cast<size_t>(program.PairGroup);
     fSlots.Start[0] = static_cast<int32_t>(from + lead);

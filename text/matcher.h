@@ -159,7 +159,7 @@ private:
     if (!fInputAssigned) Error(mecNoInputString);
   }
   // The search from a 0-based offset; the slots must be unset on entry. opening_text, when given,
-  // holds the same units as the copy up to fInputLength: the leading literal is looked for there.
+  // holds the same units as the copy up to fInputLength: literal(.*?)literal is looked for there.
   bool SearchFrom(size_t from, const char16_t* opening_text = nullptr);
 
   // The pattern and its program. Two are kept, the current one and the one before it, so that a
