@@ -11,7 +11,7 @@ TMatcher& SlotMatcher() {
   return *m;
 }
 
-bool FirstMatch(const std::u16string& pattern, std::u16string_view text, std::u16string& match0) {
+bool FirstMatch(std::u16string_view pattern, std::u16string_view text, std::u16string& match0) {
   TMatcher& m = SlotMatcher();
   m.SetExpression(pattern);
   if (!m.Exec(text)) return false;
