@@ -10,7 +10,7 @@
 #include "app/placement.h"
 #include "app/progressbar.h"
 #include "app/skin.h"
-#include "listfile/exepath.h"
+#include "base/exepath.h"
 #include "listfile/listfile.h"
 
 TfrmMain* frmMain = nullptr;
@@ -135,7 +135,7 @@ void TfrmMain::SetPercent(int v) { ProgressBar->SetPercent(v); }
 
 void TfrmMain::ProcessMessages() { QCoreApplication::processEvents(); }
 
-void TfrmMain::RunImport(brevak::TSourceId source) {
+void TfrmMain::ImportOnClick(brevak::TSourceId source) {
   if (FRunning) return;
   FRunning = true;
   std::string error;
@@ -154,13 +154,13 @@ void TfrmMain::RunImport(brevak::TSourceId source) {
   }
 }
 
-void TfrmMain::btnHamlogClick() { RunImport(TSourceId::Hamlog); }
-void TfrmMain::btnSRRClick() { RunImport(TSourceId::SRR); }
-void TfrmMain::btnKDRClick() { RunImport(TSourceId::KDR); }
-void TfrmMain::btnAGBClick() { RunImport(TSourceId::AGB); }
-void TfrmMain::btnARCKClick() { RunImport(TSourceId::ARCK); }
-void TfrmMain::btnRCWCClick() { RunImport(TSourceId::RCWC); }
-void TfrmMain::btn5OceanClick() { RunImport(TSourceId::FiveOcean); }
-void TfrmMain::btnRDXCClick() { RunImport(TSourceId::RRC); }
-void TfrmMain::btnRCPWClick() { RunImport(TSourceId::RCPW); }
-void TfrmMain::btnRadioWaveClick() { RunImport(TSourceId::RadioWave); }
+void TfrmMain::btnHamlogClick() { ImportOnClick(TSourceId::Hamlog); }
+void TfrmMain::btnSRRClick() { ImportOnClick(TSourceId::SRR); }
+void TfrmMain::btnKDRClick() { ImportOnClick(TSourceId::KDR); }
+void TfrmMain::btnAGBClick() { ImportOnClick(TSourceId::AGB); }
+void TfrmMain::btnARCKClick() { ImportOnClick(TSourceId::ARCK); }
+void TfrmMain::btnRCWCClick() { ImportOnClick(TSourceId::RCWC); }
+void TfrmMain::btn5OceanClick() { ImportOnClick(TSourceId::FiveOcean); }
+void TfrmMain::btnRDXCClick() { ImportOnClick(TSourceId::RRC); }
+void TfrmMain::btnRCPWClick() { ImportOnClick(TSourceId::RCPW); }
+void TfrmMain::btnRadioWaveClick() { ImportOnClick(TSourceId::RadioWave); }

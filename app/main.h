@@ -5,7 +5,8 @@
 #include <functional>
 
 #include "app/form.h"
-#include "listfile/importrun.h"
+#include "import/importrun.h"
+#include "sources/sourcetable.h"
 
 class QPushButton;
 class TFormStorage;
@@ -44,9 +45,10 @@ public:
   // Whether a button's import run is in progress.
   bool ImportRunning() const { return FRunning; }
 
-  // What a button press runs: brevak::RunSourceImport, or a stand-in that tests put in its place.
+  // What a button press runs: brevak::ImportSourceOverHttp, or a stand-in that tests put in its
+  // place.
   using TImportRun = std::function<void(brevak::TSourceId, brevak::TImportHost&)>;
-  TImportRun ImportRun = brevak::RunSourceImport;
+  TImportRun ImportRun = brevak::ImportSourceOverHttp;
 
   // What an import run asks of the window.
   void SetPercent(int v) override;
@@ -69,9 +71,10 @@ private:
   void CreateButtons();
   void CreateProgressBar();
   void CreateComponents();
-  // Runs one import; refused while another is in progress, since the run in progress holds the
-  // list file from its load to its save. An error that ends the run goes to the error box.
-  void RunImport(brevak::TSourceId source);
+  // A button's click: runs the source's import unless another is in progress (the run in
+  // progress holds the list file from its load to its save); an error that ends the run goes to
+  // the error box.
+  void ImportOnClick(brevak::TSourceId source);
 
   bool FRunning = false;
   bool FCloseWhenDone = false;

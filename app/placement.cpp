@@ -5,7 +5,7 @@
 #include "app/errorbox.h"
 #include "app/placementrules.h"
 #include "listfile/profile.h"
-#include "text/exception.h"
+#include "base/exception.h"
 
 // The profile file of one save or restore: the file's path and the store's section.
 class TFormPlacement::TIniFile {

@@ -5,11 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "listfile/exepath.h"
-#include "listfile/importrun.h"
+#include "base/exepath.h"
 #include "net/sslinterface.h"
 #include "sources/sourcetable.h"
-#include "text/exception.h"
+#include "base/exception.h"
 
 namespace {
 
@@ -38,7 +37,7 @@ int main(int argc, char** argv) {
   TNoWindow host;
   auto start = std::chrono::steady_clock::now();
   try {
-    brevak::RunSourceImport(info->Id, host);
+    brevak::ImportSourceOverHttp(info->Id, host);
   } catch (const brevak::Exception& e) {
     std::fprintf(stderr, "import_bench: %s\n", e.what());
     return 1;

@@ -27,10 +27,12 @@
 #include <vector>
 
 #include "text/matcher.h"
+#include "text/sourcepatterns.h"
 
 namespace {
 
 using brevak::TMatcher;
+namespace patterns = brevak::patterns;
 
 struct TUse {
   std::u16string_view pattern;
@@ -43,12 +45,12 @@ struct TSource {
 };
 
 const TSource kSources[] = {
-    {"5Ocean", {{u"_blank\">(.*?)</a>", false}, {u";\">(.*?)</a>", false}}},
-    {"ARCK", {{u"<br>(.*?)&nbsp", true}}},
-    {"KDR", {{u"<b>(.*?)<a href=", false}, {u"_blank\">(.*?)<a/>", false}}},
-    {"RadioWave", {{u"<td class=\"col1\"(.*?)</a>", true}}},
-    {"RCPW", {{u"<td align=center>(.*?\\d.*?)</td>", false}}},
-    {"RRC", {{u"<a href(.*?)</a>", true}, {u"(.*?)<br>", true}}},
+    {"5Ocean", {{patterns::kFiveOceanBlankLink, false}, {patterns::kFiveOceanStyledLink, false}}},
+    {"ARCK", {{patterns::kARCKCall, true}}},
+    {"KDR", {{patterns::kKDRNumber, false}, {patterns::kKDRLink, false}}},
+    {"RadioWave", {{patterns::kRadioWaveCell, true}}},
+    {"RCPW", {{patterns::kRCPWCell, false}}},
+    {"RRC", {{patterns::kRRCLink, true}, {patterns::kRRCPiece, true}}},
 };
 
 // ---- Generated pages
@@ -385,16 +387,16 @@ struct TAdversary {
 };
 
 const TAdversary kAdversaries[] = {
-    {"5Ocean-A", {u"_blank\">(.*?)</a>", false}, u"_blank\">", u"</a>"},
-    {"5Ocean-B", {u";\">(.*?)</a>", false}, u";\">", u"</a>"},
-    {"ARCK", {u"<br>(.*?)&nbsp", true}, u"<br>", u"&nbsp"},
-    {"KDR-number", {u"<b>(.*?)<a href=", false}, u"<b>", u"<a href="},
-    {"KDR-call", {u"_blank\">(.*?)<a/>", false}, u"_blank\">", u"<a/>"},
-    {"RadioWave", {u"<td class=\"col1\"(.*?)</a>", true}, u"<td class=\"col1\"", u"</a>"},
-    {"RCPW", {u"<td align=center>(.*?\\d.*?)</td>", false}, u"<td align=center>", u"</td>"},
-    {"RRC-link", {u"<a href(.*?)</a>", true}, u"<a href", u"</a>"},
+    {"5Ocean-A", {patterns::kFiveOceanBlankLink, false}, u"_blank\">", u"</a>"},
+    {"5Ocean-B", {patterns::kFiveOceanStyledLink, false}, u";\">", u"</a>"},
+    {"ARCK", {patterns::kARCKCall, true}, u"<br>", u"&nbsp"},
+    {"KDR-number", {patterns::kKDRNumber, false}, u"<b>", u"<a href="},
+    {"KDR-call", {patterns::kKDRLink, false}, u"_blank\">", u"<a/>"},
+    {"RadioWave", {patterns::kRadioWaveCell, true}, u"<td class=\"col1\"", u"</a>"},
+    {"RCPW", {patterns::kRCPWCell, false}, u"<td align=center>", u"</td>"},
+    {"RRC-link", {patterns::kRRCLink, true}, u"<a href", u"</a>"},
     // No opening literal here: the line is full of near misses of the closing one.
-    {"RRC-piece", {u"(.*?)<br>", true}, u"<br <b", u"<br>"},
+    {"RRC-piece", {patterns::kRRCPiece, true}, u"<br <b", u"<br>"},
 };
 
 void RegisterAll() {

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/exception.h"
+#include "base/exception.h"
 
 namespace brevak {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "listfile/codepage.h"
-#include "listfile/hugepages.h"
+#include "base/hugepages.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include "listfile/exepath.h"
+#include "base/exepath.h"
 #include "listfile/fileio.h"
 
 namespace brevak {

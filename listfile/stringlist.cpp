@@ -7,7 +7,7 @@
 
 #include "listfile/codepage.h"
 #include "listfile/fileio.h"
-#include "listfile/hugepages.h"
+#include "base/hugepages.h"
 #include "listfile/linesplit.h"
 #include "listfile/utf.h"
 

@@ -11,8 +11,8 @@
 
 #include "listfile/fileio.h"
 #include "listfile/linesplit.h"
-#include "listfile/memorystream.h"
-#include "text/exception.h"
+#include "base/memorystream.h"
+#include "base/exception.h"
 
 namespace brevak {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "listfile/memorystream.h"
+#include "base/memorystream.h"
 
 namespace brevak {
 

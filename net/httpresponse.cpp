@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <new>
 
-#include "listfile/hugepages.h"
+#include "base/hugepages.h"
 #include "net/blocksocket.h"
 #include "net/httptext.h"
 

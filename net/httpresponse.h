@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "listfile/memorystream.h"
+#include "base/memorystream.h"
 #include "net/httpsend.h"
 
 namespace brevak {

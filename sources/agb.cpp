@@ -35,6 +35,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeAGBRule() { return std::make_unique<TAGBRule>(); }
+std::unique_ptr<TLineRule> MakeAGBRule(TMatcher*) { return std::make_unique<TAGBRule>(); }
 
 }  // namespace brevak

@@ -12,10 +12,11 @@ constexpr char16_t kMarker[] = u"</b><span class=\"t3\"><b>";
 constexpr int kMarkerLength = 24;
 static_assert(std::char_traits<char16_t>::length(kMarker) == kMarkerLength);
 
-class TARCKRule : public TLineRule {
+class TARCKRule : public TSearchingRule {
 public:
+  using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    ForEachMatch(u"<br>(.*?)&nbsp", line, [&](std::u16string w) {
+    ForEachMatch(patterns::kARCKCall, line, [&](std::u16string w) {
       CutThrough(w, u">");
       w = TextBefore(w, u"&nbsp");
       if (TextEquals(w, u"CALL")) return;  // the table's heading
@@ -35,6 +36,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeARCKRule() { return std::make_unique<TARCKRule>(); }
+std::unique_ptr<TLineRule> MakeARCKRule(TMatcher* matcher) {
+  return std::make_unique<TARCKRule>(*matcher);
+}
 
 }  // namespace brevak

@@ -7,19 +7,20 @@
 namespace brevak {
 namespace {
 
-class TFiveOceanRule : public TLineRule {
+class TFiveOceanRule : public TSearchingRule {
 public:
+  using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
     std::u16string w;
     // Links that open in a new window: the text up to the first tag. An unusable text (empty, or
     // beginning with a tag) still appends a line, the empty one.
-    if (FirstMatch(u"_blank\">(.*?)</a>", line, w)) {
+    if (FirstMatch(patterns::kFiveOceanBlankLink, line, w)) {
       w = LinkText(w);
       if (!w.empty()) w = TextTrim(w) + FSuffix;
       listFile.Add(w);
     }
     // Styled links: "CALL, CALL2" and "CALL ex OLDCALL" keep only the first callsign.
-    if (FirstMatch(u";\">(.*?)</a>", line, w)) {
+    if (FirstMatch(patterns::kFiveOceanStyledLink, line, w)) {
       w = LinkText(w);
       if (!w.empty()) {
         if (TextPos(u",", w) > 0) w = TextTrim(TextBefore(w, u","));
@@ -41,6 +42,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeFiveOceanRule() { return std::make_unique<TFiveOceanRule>(); }
+std::unique_ptr<TLineRule> MakeFiveOceanRule(TMatcher* matcher) {
+  return std::make_unique<TFiveOceanRule>(*matcher);
+}
 
 }  // namespace brevak

@@ -8,11 +8,12 @@
 namespace brevak {
 namespace {
 
-class TKDRRule : public TLineRule {
+class TKDRRule : public TSearchingRule {
 public:
+  using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
     std::u16string n;
-    if (FirstMatch(u"<b>(.*?)<a href=", line, n)) {
+    if (FirstMatch(patterns::kKDRNumber, line, n)) {
       // "<b>No. #0123. </b><a href=": the text after the "#" and before the first "<", less its
       // last two characters (". "). Without a "#" the text begins with "<b>" and n is empty.
       CutThrough(n, u"#");
@@ -20,7 +21,7 @@ public:
       FNumber = TextTrim(TextCopy(n, 1, p - 3));
     }
     std::u16string w;
-    if (FirstMatch(u"_blank\">(.*?)<a/>", line, w)) {
+    if (FirstMatch(patterns::kKDRLink, line, w)) {
       CutThrough(w, u">");
       w = TextBefore(w, u"<");
       listFile.Add(TextTrim(w) + FSuffix + FNumber);
@@ -34,6 +35,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeKDRRule() { return std::make_unique<TKDRRule>(); }
+std::unique_ptr<TLineRule> MakeKDRRule(TMatcher* matcher) {
+  return std::make_unique<TKDRRule>(*matcher);
+}
 
 }  // namespace brevak

@@ -41,8 +41,8 @@ public:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeHamlogRule() { return std::make_unique<TTrimmedLineRule>(SourceInfo(TSourceId::Hamlog).Suffix); }
-std::unique_ptr<TLineRule> MakeSRRRule() { return std::make_unique<TTrimmedLineRule>(SourceInfo(TSourceId::SRR).Suffix); }
-std::unique_ptr<TLineRule> MakeRCWCRule() { return std::make_unique<TRCWCRule>(); }
+std::unique_ptr<TLineRule> MakeHamlogRule(TMatcher*) { return std::make_unique<TTrimmedLineRule>(SourceInfo(TSourceId::Hamlog).Suffix); }
+std::unique_ptr<TLineRule> MakeSRRRule(TMatcher*) { return std::make_unique<TTrimmedLineRule>(SourceInfo(TSourceId::SRR).Suffix); }
+std::unique_ptr<TLineRule> MakeRCWCRule(TMatcher*) { return std::make_unique<TRCWCRule>(); }
 
 }  // namespace brevak

@@ -7,10 +7,11 @@
 namespace brevak {
 namespace {
 
-class TRadioWaveRule : public TLineRule {
+class TRadioWaveRule : public TSearchingRule {
 public:
+  using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    ForEachMatch(u"<td class=\"col1\"(.*?)</a>", line, [&](std::u16string w) {
+    ForEachMatch(patterns::kRadioWaveCell, line, [&](std::u16string w) {
       // Past the link's "call=" and the ">" closing its tag; without "call=" the first four
       // characters go, and without "\">" the first one.
       TextDelete(w, 1, TextPos(u"call=", w) + 4);
@@ -28,6 +29,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeRadioWaveRule() { return std::make_unique<TRadioWaveRule>(); }
+std::unique_ptr<TLineRule> MakeRadioWaveRule(TMatcher* matcher) {
+  return std::make_unique<TRadioWaveRule>(*matcher);
+}
 
 }  // namespace brevak

@@ -11,11 +11,12 @@ namespace {
 // is a callsign with a remark below it.
 constexpr int kLengthLimit = 14;
 
-class TRCPWRule : public TLineRule {
+class TRCPWRule : public TSearchingRule {
 public:
+  using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
     std::u16string w;
-    if (!FirstMatch(u"<td align=center>(.*?\\d.*?)</td>", line, w)) return;
+    if (!FirstMatch(patterns::kRCPWCell, line, w)) return;
     if (TextPos(u"#", w) != 0) return;  // a link within the page, not a callsign
     CutThrough(w, u">");
     if (static_cast<int>(w.size()) > kLengthLimit && TextPos(u"<br>", w) == 0) return;
@@ -30,6 +31,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeRCPWRule() { return std::make_unique<TRCPWRule>(); }
+std::unique_ptr<TLineRule> MakeRCPWRule(TMatcher* matcher) {
+  return std::make_unique<TRCPWRule>(*matcher);
+}
 
 }  // namespace brevak

@@ -8,8 +8,9 @@
 namespace brevak {
 namespace {
 
-class TRRCRule : public TLineRule {
+class TRRCRule : public TSearchingRule {
 public:
+  using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
     if (TextPos(u"Sort by Callsign", line) == 0) return;
     // The head of the line ends with the first "valign=top>": cut through "top" and one more.
@@ -17,12 +18,12 @@ public:
     TextDelete(r, 1, TextPos(u"top", line) + 3);
 
     // First the link texts ...
-    ForEachMatch(u"<a href(.*?)</a>", r, [&](std::u16string w) {
+    ForEachMatch(patterns::kRRCLink, r, [&](std::u16string w) {
       CutThrough(w, u">");
       AddUnlessEmpty(TextBefore(w, u"<"), listFile);
     });
     // ... then the plain pieces, each ending in "<br>"; a piece holding a link was taken above.
-    ForEachMatch(u"(.*?)<br>", r, [&](std::u16string w) {
+    ForEachMatch(patterns::kRRCPiece, r, [&](std::u16string w) {
       if (TextPos(u"<a href", w) != 0) return;
       // " CALL<br>" loses its leading blank; "</td><td valign=top> CALL<br>" its cell tags too.
       if (TextPos(u"valign=", w) > 0) CutThrough(w, u" ");
@@ -41,6 +42,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeRRCRule() { return std::make_unique<TRRCRule>(); }
+std::unique_ptr<TLineRule> MakeRRCRule(TMatcher* matcher) {
+  return std::make_unique<TRRCRule>(*matcher);
+}
 
 }  // namespace brevak

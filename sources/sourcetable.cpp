@@ -1,11 +1,13 @@
-// The table of the ten sources, their hosts from "sources.ini", and RunSourceImport.
+// The table of the ten sources, their hosts from "sources.ini", and the import of one source.
 #include "sources/sourcetable.h"
 
 #include <cassert>
+#include <optional>
 
-#include "listfile/exepath.h"
+#include "base/exception.h"
+#include "base/exepath.h"
 #include "listfile/profile.h"
-#include "text/exception.h"
+#include "text/matcher.h"
 
 namespace brevak {
 namespace {
@@ -106,17 +108,21 @@ TImportSettings SourceSettings(const TSourceInfo& info) {
   s.HeaderPlacement = info.HeaderPlacement;
   s.FirstLine = info.FirstLine;
   s.Progress = info.Progress;
-  s.Matcher = info.Matcher;
   return s;
 }
 
-void RunSourceImportVia(TSourceId source, TImportHost& host, const TFetchFn& fetch) {
+void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch) {
   const TSourceInfo& info = SourceInfo(source);
   TImportSettings settings = SourceSettings(info);
-  std::unique_ptr<TLineRule> rule = info.MakeRule();
-  RunImport(settings, *rule, host, fetch);
+  // The matcher lives as long as the run and goes with it; see TMatcherUse for its order.
+  std::optional<TMatcher> matcher;
+  if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
+  std::unique_ptr<TLineRule> rule = info.MakeRule(matcher ? &*matcher : nullptr);
+  RunImportFrame(settings, *rule, host, fetch);
 }
 
-void RunSourceImport(TSourceId source, TImportHost& host) { RunSourceImportVia(source, host, HTTPFetch); }
+void ImportSourceOverHttp(TSourceId source, TImportHost& host) {
+  ImportSourceWithFetch(source, host, HTTPFetch);
+}
 
 }  // namespace brevak

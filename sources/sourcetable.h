@@ -6,9 +6,19 @@
 #include <memory>
 #include <string>
 
-#include "listfile/importrun.h"
+#include "import/importrun.h"
 
 namespace brevak {
+
+class TMatcher;
+
+// The ten sources, in the order of the window's buttons' tab order.
+enum class TSourceId { Hamlog, SRR, KDR, AGB, ARCK, RCWC, FiveOcean, RRC, RCPW, RadioWave };
+
+// Whether a source's rule searches with a matcher, and whether the matcher is made before or after
+// the run's other objects. Making a matcher only takes memory, so the order cannot be seen from
+// outside; the column records the source's design, and one code path serves both.
+enum class TMatcherUse { muNone, muCreatedFirst, muCreatedLast };
 
 struct TSourceInfo {
   TSourceId Id;
@@ -24,7 +34,8 @@ struct TSourceInfo {
   int FirstLine;
   TProgressMode Progress;
   TMatcherUse Matcher;
-  std::unique_ptr<TLineRule> (*MakeRule)();
+  // The source's rule; matcher is the run's matcher when Matcher is not muNone, else null.
+  std::unique_ptr<TLineRule> (*MakeRule)(TMatcher* matcher);
 };
 
 // The row of a source; every TSourceId has one.
@@ -42,16 +53,23 @@ std::string SourceUrl(const TSourceInfo& info);
 // The frame settings of a source, its URL included.
 TImportSettings SourceSettings(const TSourceInfo& info);
 
+// Runs the import of one source with the fetch supplied by the caller (tests, benchmarks and the
+// command line's stand-ins): a matcher when the source searches, its rule, and the frame.
+void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch);
+
+// Runs the import of one source with a real HTTP GET (HTTPFetch): what a button press does.
+void ImportSourceOverHttp(TSourceId source, TImportHost& host);
+
 // The rules, one per source file.
-std::unique_ptr<TLineRule> MakeHamlogRule();
-std::unique_ptr<TLineRule> MakeSRRRule();
-std::unique_ptr<TLineRule> MakeRCWCRule();
-std::unique_ptr<TLineRule> MakeAGBRule();
-std::unique_ptr<TLineRule> MakeFiveOceanRule();
-std::unique_ptr<TLineRule> MakeARCKRule();
-std::unique_ptr<TLineRule> MakeKDRRule();
-std::unique_ptr<TLineRule> MakeRadioWaveRule();
-std::unique_ptr<TLineRule> MakeRCPWRule();
-std::unique_ptr<TLineRule> MakeRRCRule();
+std::unique_ptr<TLineRule> MakeHamlogRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeSRRRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeRCWCRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeAGBRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeFiveOceanRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeARCKRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeKDRRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeRadioWaveRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeRCPWRule(TMatcher* matcher);
+std::unique_ptr<TLineRule> MakeRRCRule(TMatcher* matcher);
 
 }  // namespace brevak

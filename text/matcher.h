@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "text/exception.h"
+#include "base/exception.h"
 #include "text/matcher_program.h"
 #include "text/matcher_search.h"
 

@@ -4,7 +4,7 @@
 #include <QtTest>
 
 #include "app/errorbox.h"
-#include "text/exception.h"
+#include "base/exception.h"
 
 class TErrorBoxTest : public QObject {
   Q_OBJECT

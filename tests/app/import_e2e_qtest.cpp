@@ -20,7 +20,7 @@
 #include "app/errorbox.h"
 #include "app/main.h"
 #include "app/progressbar.h"
-#include "listfile/exepath.h"
+#include "base/exepath.h"
 #include "net/sslinterface.h"
 
 namespace {

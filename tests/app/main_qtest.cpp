@@ -17,8 +17,8 @@
 #include "app/main.h"
 #include "app/progressbar.h"
 #include "app/skin.h"
-#include "listfile/exepath.h"
-#include "text/exception.h"
+#include "base/exepath.h"
+#include "base/exception.h"
 
 using brevak::TSourceId;
 

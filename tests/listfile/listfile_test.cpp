@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "listfile/exepath.h"
+#include "base/exepath.h"
 #include "listfile/fileio.h"
 #include "listfile/tempdir.h"
 

@@ -1,5 +1,5 @@
 // Runs a source's rule over document lines the way its import run walks them (the source's line
-// range, the matcher slot filled when the source searches), in memory, and gives back the lines
+// range, a matcher handed to the rule when the source searches), in memory, and gives back the lines
 // the rule appended to the list file.
 #pragma once
 
@@ -7,17 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "listfile/importrun.h"
+#include "import/importrun.h"
 #include "listfile/stringlist.h"
 #include "sources/sourcetable.h"
+#include "text/matcher.h"
 
 namespace brevak::testing {
 
 inline std::vector<std::u16string> RuleOutput(TSourceId id, const std::vector<std::u16string>& lines) {
   const TSourceInfo& info = SourceInfo(id);
-  std::optional<TMatcherSlotHolder> matcher;
+  std::optional<TMatcher> matcher;
   if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
-  std::unique_ptr<TLineRule> rule = info.MakeRule();
+  std::unique_ptr<TLineRule> rule = info.MakeRule(matcher ? &*matcher : nullptr);
   TStringList listFile;
   for (std::size_t i = static_cast<std::size_t>(info.FirstLine); i < lines.size(); ++i)
     rule->Apply(lines[i], listFile);

@@ -7,7 +7,7 @@
 
 #include <cstring>
 
-#include "sources/runfixture.h"
+#include "import/runfixture.h"
 
 namespace brevak {
 namespace {
@@ -43,7 +43,7 @@ TEST_F(SourceRun, FetchesTheConfiguredHostOrTheBuiltInOne) {
   for (const TUrlCase& c : kUrls) {
     TFakeFetch fetch;
     TFakeHost host;
-    RunSourceImportVia(c.Id, host, fetch.Fn());
+    ImportSourceWithFetch(c.Id, host, fetch.Fn());
     EXPECT_THAT(fetch.Urls, ElementsAre(c.DefaultUrl));
   }
   // Keys are the section names without brackets; a key absent or empty keeps the built-in host.
@@ -54,7 +54,7 @@ TEST_F(SourceRun, FetchesTheConfiguredHostOrTheBuiltInOne) {
   for (const TUrlCase& c : kUrls) {
     TFakeFetch fetch;
     TFakeHost host;
-    RunSourceImportVia(c.Id, host, fetch.Fn());
+    ImportSourceWithFetch(c.Id, host, fetch.Fn());
     EXPECT_THAT(fetch.Urls, ElementsAre(c.Id == TSourceId::AGB ? c.DefaultUrl : c.ConfiguredUrl));
   }
 }
@@ -64,7 +64,7 @@ TEST_F(SourceRun, RefusesAHostThatWouldChangeTheRequest) {
     WriteFile(FDir / "sources.ini", std::string("[Hosts]\r\nSRR=") + bad + "\r\n");
     TFakeFetch fetch;
     TFakeHost host;
-    EXPECT_THAT([&] { RunSourceImportVia(TSourceId::SRR, host, fetch.Fn()); },
+    EXPECT_THAT([&] { ImportSourceWithFetch(TSourceId::SRR, host, fetch.Fn()); },
                 ::testing::ThrowsMessage<Exception>(HasSubstr("\"SRR\""))) << bad;
     EXPECT_TRUE(fetch.Urls.empty()) << bad;
     EXPECT_FALSE(fs::exists(ListFile())) << bad;
@@ -74,16 +74,16 @@ TEST_F(SourceRun, RefusesAHostThatWouldChangeTheRequest) {
 TEST_F(SourceRun, SectionsFollowEachOtherInTheOrderPressed) {
   TFakeHost host;
   TFakeFetch srr{"R0AAA;Ivan\r\n R0AAB \r\n"};
-  RunSourceImportVia(TSourceId::SRR, host, srr.Fn());
+  ImportSourceWithFetch(TSourceId::SRR, host, srr.Fn());
   // The numero sign of the AGB suffix is byte B9 in the list file's code page.
   TFakeFetch agb{"No\tCallsign\r\n12\tR0AAC\r\n13 ex R0AAD\r\n"};
-  RunSourceImportVia(TSourceId::AGB, host, agb.Fn());
+  ImportSourceWithFetch(TSourceId::AGB, host, agb.Fn());
   TFakeFetch kdr{"<b>#0123. </b><a href=x target=\"_blank\">R0AAE<a/>\r\n"};
-  RunSourceImportVia(TSourceId::KDR, host, kdr.Fn());
+  ImportSourceWithFetch(TSourceId::KDR, host, kdr.Fn());
   TFakeFetch failed;
   failed.Fails = true;
-  EXPECT_THROW(RunSourceImportVia(TSourceId::RRC, host, failed.Fn()), Exception);
-  RunSourceImportVia(TSourceId::SRR, host, srr.Fn());
+  EXPECT_THROW(ImportSourceWithFetch(TSourceId::RRC, host, failed.Fn()), Exception);
+  ImportSourceWithFetch(TSourceId::SRR, host, srr.Fn());
   EXPECT_EQ(ReadListFile(),
             "[SRR]\r\nR0AAA;Ivan=SRR Member\r\nR0AAB=SRR Member\r\n"
             "[AGB]\r\nR0AAC=AGB \xB9" "12\r\nR0AAD=AGB \xB9" "13\r\n"
@@ -95,7 +95,7 @@ TEST_F(SourceRun, UTF8SignedListFileStaysUTF8) {
   WriteFile(ListFile(), "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=Old\r\n");
   TFakeHost host;
   TFakeFetch agb{"\r\n1 R0AAA\r\n"};
-  RunSourceImportVia(TSourceId::AGB, host, agb.Fn());
+  ImportSourceWithFetch(TSourceId::AGB, host, agb.Fn());
   EXPECT_EQ(ReadListFile(), "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=Old\r\n[AGB]\r\nR0AAA=AGB \xE2\x84\x96" "1\r\n");
 }
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "text/matcher.h"
+#include "text/sourcepatterns.h"
 
 namespace brevak {
 namespace {
@@ -109,15 +110,15 @@ struct TSourcePattern {
 };
 
 const TSourcePattern kSourcePatterns[] = {
-    {u"_blank\">(.*?)</a>", u"_blank\">", u"</a>"},
-    {u";\">(.*?)</a>", u";\">", u"</a>"},
-    {u"<br>(.*?)&nbsp", u"<br>", u"&nbsp"},
-    {u"<b>(.*?)<a href=", u"<b>", u"<a href="},
-    {u"_blank\">(.*?)<a/>", u"_blank\">", u"<a/>"},
-    {u"<td class=\"col1\"(.*?)</a>", u"<td class=\"col1\"", u"</a>"},
-    {u"<td align=center>(.*?\\d.*?)</td>", u"<td align=center>", u"</td>"},
-    {u"<a href(.*?)</a>", u"<a href", u"</a>"},
-    {u"(.*?)<br>", u"", u"<br>"},
+    {patterns::kFiveOceanBlankLink, u"_blank\">", u"</a>"},
+    {patterns::kFiveOceanStyledLink, u";\">", u"</a>"},
+    {patterns::kARCKCall, u"<br>", u"&nbsp"},
+    {patterns::kKDRNumber, u"<b>", u"<a href="},
+    {patterns::kKDRLink, u"_blank\">", u"<a/>"},
+    {patterns::kRadioWaveCell, u"<td class=\"col1\"", u"</a>"},
+    {patterns::kRCPWCell, u"<td align=center>", u"</td>"},
+    {patterns::kRRCLink, u"<a href", u"</a>"},
+    {patterns::kRRCPiece, u"", u"<br>"},
 };
 
 // Pieces a generated line is made of: every literal of the nine patterns and its proper prefixes,

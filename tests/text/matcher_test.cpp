@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "text/matcher.h"
+#include "text/sourcepatterns.h"
 
 namespace brevak {
 namespace {
@@ -15,15 +16,15 @@ std::string Show(std::u16string_view text) {
 }
 
 // The nine patterns of the sources.
-constexpr std::u16string_view kOceanLink = u"_blank\">(.*?)</a>";
-constexpr std::u16string_view kOceanCell = u";\">(.*?)</a>";
-constexpr std::u16string_view kArck = u"<br>(.*?)&nbsp";
-constexpr std::u16string_view kKdrBold = u"<b>(.*?)<a href=";
-constexpr std::u16string_view kKdrLink = u"_blank\">(.*?)<a/>";
-constexpr std::u16string_view kRadioWave = u"<td class=\"col1\"(.*?)</a>";
-constexpr std::u16string_view kRcpw = u"<td align=center>(.*?\\d.*?)</td>";
-constexpr std::u16string_view kRrcLink = u"<a href(.*?)</a>";
-constexpr std::u16string_view kRrcBreak = u"(.*?)<br>";
+constexpr std::u16string_view kOceanLink = patterns::kFiveOceanBlankLink;
+constexpr std::u16string_view kOceanCell = patterns::kFiveOceanStyledLink;
+constexpr std::u16string_view kArck = patterns::kARCKCall;
+constexpr std::u16string_view kKdrBold = patterns::kKDRNumber;
+constexpr std::u16string_view kKdrLink = patterns::kKDRLink;
+constexpr std::u16string_view kRadioWave = patterns::kRadioWaveCell;
+constexpr std::u16string_view kRcpw = patterns::kRCPWCell;
+constexpr std::u16string_view kRrcLink = patterns::kRRCLink;
+constexpr std::u16string_view kRrcBreak = patterns::kRRCPiece;
 
 struct DumpCase {
   std::u16string_view pattern;

@@ -1,11 +1,11 @@
 // The frame of an import run, with a fake fetch and a fake bar: the order of header and entries,
 // the bar's values, the save on every way out, the error of a failed fetch.
-#include "listfile/importrun.h"
+#include "import/importrun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "sources/runfixture.h"
+#include "import/runfixture.h"
 
 namespace brevak {
 namespace {
@@ -20,7 +20,7 @@ TEST_F(ImportRun, AppendsHeaderAndEntriesAfterWhatTheFileHeld) {
   TFakeFetch fetch{"a\r\nb\r\n"};
   TFakeHost host;
   TTestRule rule;
-  RunImport(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+  RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host, fetch.Fn());
   EXPECT_EQ(ReadListFile(), "[Old]\r\nR0AAA=Old\r\n[Test]\r\nentry a\r\nentry b\r\n");
   EXPECT_THAT(fetch.Urls, ElementsAre("http://test.invalid/list"));
 }
@@ -31,7 +31,7 @@ TEST_F(ImportRun, EmptyBodyStillGivesTheHeader) {
     TFakeFetch fetch{""};
     TFakeHost host;
     TTestRule rule;
-    RunImport(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+    RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
     EXPECT_EQ(ReadListFile(), "[Test]\r\n");
     EXPECT_THAT(host.Events, ElementsAre("P0"));
   }
@@ -46,7 +46,7 @@ TEST_F(ImportRun, FailedFetchSavesUnchangedThenReportsSourceUrlAndCause) {
     TFakeHost host;
     TTestRule rule;
     try {
-      RunImport(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+      RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
       ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
       EXPECT_STREQ(e.what(), "Could not fetch \"Test\" from http://test.invalid/list: host not found");
@@ -57,7 +57,7 @@ TEST_F(ImportRun, FailedFetchSavesUnchangedThenReportsSourceUrlAndCause) {
 
     // An earlier section stays exactly as it was.
     WriteFile(ListFile(), "[SRR]\r\nR0AAA=SRR Member\r\n");
-    EXPECT_THROW(RunImport(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn()), Exception);
+    EXPECT_THROW(RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn()), Exception);
     EXPECT_EQ(ReadListFile(), "[SRR]\r\nR0AAA=SRR Member\r\n");
   }
 }
@@ -69,30 +69,10 @@ TEST_F(ImportRun, ErrorInALineRuleSavesWhatCameBeforeAndPassesTheErrorOn) {
   TTestRule rule;
   rule.ThrowAt = 7;
   TImportSettings s = Settings(THeaderPlacement::hpBeforeBody, TProgressMode::pmPerLine);
-  s.Matcher = TMatcherUse::muCreatedFirst;
-  EXPECT_THAT([&] { RunImport(s, rule, host, fetch.Fn()); },
+  EXPECT_THAT([&] { RunImportFrame(s, rule, host, fetch.Fn()); },
               ::testing::ThrowsMessage<Exception>(HasSubstr("rule failed at line 7")));
   EXPECT_EQ(ReadListFile(), "[Old]\r\n[Test]\r\nentry l0\r\nentry l1\r\nentry l2\r\nentry l3\r\n"
                             "entry l4\r\nentry l5\r\nentry l6\r\n");
-  EXPECT_EQ(MatcherSlot(), nullptr);  // freed on the way out
-}
-
-TEST_F(ImportRun, MatcherSlotIsFilledForTheRunOnly) {
-  class TSlotProbe : public TLineRule {
-  public:
-    void Apply(std::u16string_view, TStringList&) override { Seen = MatcherSlot() != nullptr; }
-    bool Seen = false;
-  };
-  for (auto use : {TMatcherUse::muCreatedFirst, TMatcherUse::muCreatedLast, TMatcherUse::muNone}) {
-    TSlotProbe probe;
-    TFakeFetch fetch{"x\r\n"};
-    TFakeHost host;
-    TImportSettings s = Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine);
-    s.Matcher = use;
-    RunImport(s, probe, host, fetch.Fn());
-    EXPECT_EQ(probe.Seen, use != TMatcherUse::muNone);
-    EXPECT_EQ(MatcherSlot(), nullptr);
-  }
 }
 
 TEST_F(ImportRun, UnreadableListFileEndsTheRunBeforeFetching) {
@@ -102,7 +82,7 @@ TEST_F(ImportRun, UnreadableListFileEndsTheRunBeforeFetching) {
   TFakeFetch fetch{"a\r\n"};
   TFakeHost host;
   TTestRule rule;
-  EXPECT_THROW(RunImport(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host,
+  EXPECT_THROW(RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host,
                          fetch.Fn()),
                Exception);
   EXPECT_TRUE(fetch.Urls.empty());
@@ -141,7 +121,7 @@ TEST_F(ImportRun, DrivesTheBar) {
     TFakeFetch fetch{Lines(c.Lines)};
     TFakeHost host;
     TTestRule rule;
-    RunImport(Settings(THeaderPlacement::hpAfterBody, c.Mode, c.FirstLine), rule, host, fetch.Fn());
+    RunImportFrame(Settings(THeaderPlacement::hpAfterBody, c.Mode, c.FirstLine), rule, host, fetch.Fn());
     EXPECT_EQ(host.Events, c.Events) << c.Name;
   }
 }

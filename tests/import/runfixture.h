@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "listfile/exepath.h"
-#include "listfile/importrun.h"
+#include "base/exepath.h"
+#include "import/importrun.h"
 #include "listfile/stringlist.h"
-#include "text/exception.h"
+#include "base/exception.h"
 
 namespace brevak::testing {
 

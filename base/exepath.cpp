@@ -1,4 +1,4 @@
-#include "listfile/exepath.h"
+#include "base/exepath.h"
 
 #include <unistd.h>
 

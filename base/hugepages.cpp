@@ -1,5 +1,5 @@
 // Huge pages by madvise: the system backs a range so marked by 2 MB pages where it can.
-#include "listfile/hugepages.h"
+#include "base/hugepages.h"
 
 #include <sys/mman.h>
 

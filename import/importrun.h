@@ -1,6 +1,6 @@
-// One import run: what a button press does. Load the list file, fetch the source, append its
-// section, walk the lines with the source's rule, save the list file on every way out.
-// Tested by tests/listfile/importrun_test.cpp and tests/sources/.
+// The frame of one import run, shared by every source: load the list file, fetch the document,
+// append the section, walk the lines with the source's rule, save the list file on every way out.
+// It knows no source: sources/ binds each of them to it. Tested by tests/import/importrun_test.cpp.
 #pragma once
 
 #include <cstddef>
@@ -9,11 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "listfile/memorystream.h"
+#include "base/memorystream.h"
 
 namespace brevak {
 
-class TMatcher;
 class TStringList;
 
 // What the run needs of the window: the progress bar and the message pump.
@@ -26,16 +25,6 @@ public:
   virtual void ProcessMessages() = 0;
 };
 
-// The ten sources, in the order of the window's buttons' tab order.
-enum class TSourceId { Hamlog, SRR, KDR, AGB, ARCK, RCWC, FiveOcean, RRC, RCPW, RadioWave };
-
-// Runs the import of one source against the list file beside the executable. Raises
-// brevak::Exception when the run ends by an error (the list file has then been saved, except when
-// it could not be loaded). Not re-entrant: the caller refuses a second run while one is in progress.
-void RunSourceImport(TSourceId source, TImportHost& host);
-
-// ---- The frame shared by the ten sources ----
-
 // The one GET of a run. Called once per run with the full URL; on success returns true with the
 // response body in document (positioned at its start); on failure returns false and sets cause to
 // a short human-readable reason ("host not found", "connection refused", ...).
@@ -44,15 +33,13 @@ using TFetchFn = std::function<bool(const std::string& url, TMemoryStream& docum
 // The real fetch: a fresh THTTPSend with its default settings, one HTTPMethod("GET", url).
 bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause);
 
-// As RunSourceImport, with the fetch supplied by the caller (tests and benchmarks).
-void RunSourceImportVia(TSourceId source, TImportHost& host, const TFetchFn& fetch);
-
 // A source's per-line extraction step. One object lives for one run, so a rule may carry values
-// from line to line of that run and no further.
+// from line to line of that run and no further. What a rule searches with, it is given when it is
+// made.
 class TLineRule {
 public:
   virtual ~TLineRule() = default;
-  // Appends zero or more entries for line to listFile; may use the matcher in the slot.
+  // Appends zero or more entries for line to listFile.
   virtual void Apply(std::u16string_view line, TStringList& listFile) = 0;
   // Called once before the first Apply with the document's line count and byte size. A rule that
   // knows how much it will append may make room for it in listFile; it appends nothing here.
@@ -65,8 +52,6 @@ enum class THeaderPlacement { hpBeforeBody, hpAfterBody };
 // pmPerLine: the bar moves and messages are processed after every line of the range;
 // pmOnceAfter: once, after the loop.
 enum class TProgressMode { pmPerLine, pmOnceAfter };
-// Whether the run fills the matcher slot, and whether before or after its other objects.
-enum class TMatcherUse { muNone, muCreatedFirst, muCreatedLast };
 
 // What the frame needs to know of one source.
 struct TImportSettings {
@@ -76,25 +61,15 @@ struct TImportSettings {
   THeaderPlacement HeaderPlacement = THeaderPlacement::hpAfterBody;
   int FirstLine = 0;           // the range is FirstLine to N - 1
   TProgressMode Progress = TProgressMode::pmPerLine;
-  TMatcherUse Matcher = TMatcherUse::muNone;
 };
 
-// One import run with the given settings and rule: the frame behind every RunSourceImport.
-// On a failed fetch the list file is saved unchanged and then the run raises an Exception naming
-// the source, the URL and the cause.
-void RunImport(const TImportSettings& settings, TLineRule& rule, TImportHost& host, const TFetchFn& fetch);
-
-// The program-wide matcher slot: the matcher of the run in progress, null between runs.
-TMatcher* MatcherSlot();
-
-// Fills the slot with a new matcher for its lifetime and empties it again on the way out.
-class TMatcherSlotHolder {
-public:
-  TMatcherSlotHolder();
-  ~TMatcherSlotHolder();
-  TMatcherSlotHolder(const TMatcherSlotHolder&) = delete;
-  TMatcherSlotHolder& operator=(const TMatcherSlotHolder&) = delete;
-};
+// One import run with the given settings and rule against the list file beside the executable.
+// Raises brevak::Exception when the run ends by an error (the list file has then been saved, except
+// when it could not be loaded); on a failed fetch the list file is saved unchanged and the
+// Exception names the source, the URL and the cause. Not re-entrant: the caller refuses a second
+// run while one is in progress, since a run holds the list file from its load to its save.
+void RunImportFrame(const TImportSettings& settings, TLineRule& rule, TImportHost& host,
+                    const TFetchFn& fetch);
 
 // The bar's value after line i of a range ending at index N - 1 (per-line progress), and after a
 // loop over N lines (once-after progress). The divisor is N - 1; where it is 0 (one line) the bar

@@ -1,30 +1,21 @@
-// The frame of one import run. Tested by tests/listfile/importrun_test.cpp.
-#include "listfile/importrun.h"
+// The frame of one import run. Tested by tests/import/importrun_test.cpp.
+#include "import/importrun.h"
 
-#include <cassert>
 #include <cstdint>
-#include <optional>
 
+#include "base/exception.h"
 #include "listfile/listfile.h"
 #include "listfile/stringlist.h"
 #include "net/httpsend.h"
-#include "text/exception.h"
-#include "text/matcher.h"
 
 namespace brevak {
 namespace {
-
-std::unique_ptr<TMatcher>& Slot() {
-  static std::unique_ptr<TMatcher> slot;
-  return slot;
-}
 
 // i * 100 div d, truncating toward zero. The product is taken in 64 bits so that a document of
 // more than 21 million lines does not wrap around into a negative value.
 int PercentOf(std::int64_t i, std::int64_t d) { return static_cast<int>(i * 100 / d); }
 
-// Steps 7 to 10 of a run: fetch, header and body in the source's order, the line loop and the
-// bar. Returns false when the fetch failed, with its cause. The lines are decoded as the loop
+// The middle of a run: fetch, header and body in the source's order, the line loop and the bar. Returns false when the fetch failed, with its cause. The lines are decoded as the loop
 // reaches them, from the body's bytes, which are kept until the loop ends.
 bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host, const TFetchFn& fetch,
                   TMemoryStream& document, TDocumentLines& lines, TStringList& listFile, std::string& cause) {
@@ -57,15 +48,6 @@ bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host, 
 
 }  // namespace
 
-TMatcher* MatcherSlot() { return Slot().get(); }
-
-TMatcherSlotHolder::TMatcherSlotHolder() {
-  assert(!Slot() && "one import run at a time");
-  Slot() = std::make_unique<TMatcher>();
-}
-
-TMatcherSlotHolder::~TMatcherSlotHolder() { Slot().reset(); }
-
 int PerLinePercent(int i, int n) { return n == 1 ? 100 : PercentOf(i, n - 1); }
 
 int OnceAfterPercent(int n) {
@@ -85,19 +67,17 @@ bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cau
   return true;
 }
 
-void RunImport(const TImportSettings& s, TLineRule& rule, TImportHost& host, const TFetchFn& fetch) {
+void RunImportFrame(const TImportSettings& s, TLineRule& rule, TImportHost& host,
+                    const TFetchFn& fetch) {
   host.SetPercent(0);
-  std::optional<TMatcherSlotHolder> matcher;
-  if (s.Matcher == TMatcherUse::muCreatedFirst) matcher.emplace();
   auto document = std::make_unique<TMemoryStream>();
   auto lines = std::make_unique<TDocumentLines>();
   TStringList listFile;
-  if (s.Matcher == TMatcherUse::muCreatedLast) matcher.emplace();
   LoadListFile(listFile);  // an error here leaves the file as it was: nothing to save
 
-  // The matcher, the body and its lines go before the save, on every way out.
+  // The body and its lines go before the save, on every way out, so that their memory is free
+  // while the list file is encoded.
   auto finish = [&] {
-    matcher.reset();
     lines.reset();
     document.reset();
     SaveListFile(listFile);
