@@ -1,6 +1,6 @@
 // The window's typeface: Tahoma 8 point, that is 11 pixels of character height at 96 pixels per
-// inch. Debian ships a Tahoma with Wine in a folder that fontconfig does not read; the program loads
-// it itself at start-up. Tested by tests/app/main_qtest.cpp.
+// inch. Debian ships a Tahoma with Wine in a folder that fontconfig does not read; the program
+// loads it itself at start-up. Tested by tests/app/main_qtest.cpp.
 #pragma once
 
 #include <QFont>

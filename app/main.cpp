@@ -38,8 +38,8 @@ const TButtonDesign kButtons[] = {
     {&TfrmMain::btnHamlog, "btnHamlog", "Hamlog", "User Hamlog", 8, 8, 97,
      &TfrmMain::btnHamlogClick},
     {&TfrmMain::btnSRR, "btnSRR", "Create SRR", "SRR", 111, 8, 97, &TfrmMain::btnSRRClick},
-    {&TfrmMain::btnKDR, "btnKDR", "Create KDR", "Клуб дипломированных радиолюбителей (KDR)", 214,
-     8, 97, &TfrmMain::btnKDRClick},
+    {&TfrmMain::btnKDR, "btnKDR", "Create KDR", "Клуб дипломированных радиолюбителей (KDR)", 214, 8,
+     97, &TfrmMain::btnKDRClick},
     {&TfrmMain::btnAGB, "btnAGB", "Create AGB", "Activity Group of Belarus", 8, 39, 97,
      &TfrmMain::btnAGBClick},
     {&TfrmMain::btnARCK, "btnARCK", "Create ARCK", "Amateur Radio Club Kristall", 111, 39, 97,
@@ -52,8 +52,8 @@ const TButtonDesign kButtons[] = {
      &TfrmMain::btnRDXCClick},
     {&TfrmMain::btnRCPW, "btnRCPW", "Create RCPW", "Radio Club <ПВ>", 216, 70, 95,
      &TfrmMain::btnRCPWClick},
-    {&TfrmMain::btnRadioWave, "btnRadioWave", "Create RadioWave", "Клуб путешественников РадиоВолна",
-     88, 103, 145, &TfrmMain::btnRadioWaveClick},
+    {&TfrmMain::btnRadioWave, "btnRadioWave", "Create RadioWave",
+     "Клуб путешественников РадиоВолна", 88, 103, 145, &TfrmMain::btnRadioWaveClick},
 };
 
 }  // namespace

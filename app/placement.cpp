@@ -4,8 +4,8 @@
 
 #include "app/errorbox.h"
 #include "app/placementrules.h"
-#include "listfile/profile.h"
 #include "base/exception.h"
+#include "listfile/profile.h"
 
 // The profile file of one save or restore: the file's path and the store's section.
 class TFormPlacement::TIniFile {
@@ -222,7 +222,9 @@ void TFormPlacement::AdjustMaxPosition() {
       placement.ptMaxPosition = {-FLayer.GetSystemMetrics(SM_CXDLGFRAME),
                                  -FLayer.GetSystemMetrics(SM_CYDLGFRAME)};
       break;
-    case bsNone: placement.ptMaxPosition = {0, 0}; break;
+    case bsNone:
+      placement.ptMaxPosition = {0, 0};
+      break;
   }
   FLayer.SetWindowPlacement(FOwner, placement);
 }

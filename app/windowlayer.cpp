@@ -45,12 +45,17 @@ public:
     if (wanted != NormalFrame(window).topLeft()) MoveFrame(window, wanted);
     if (!IsWindowVisible(window)) return;  // SW_HIDE and the rest: a hidden window stays hidden
     switch (placement.showCmd) {
-      case SW_SHOWMINIMIZED: window->showMinimized(); break;
-      case SW_SHOWMAXIMIZED: window->showMaximized(); break;
+      case SW_SHOWMINIMIZED:
+        window->showMinimized();
+        break;
+      case SW_SHOWMAXIMIZED:
+        window->showMaximized();
+        break;
       case SW_SHOWNORMAL:
         if (window->isMinimized() || window->isMaximized()) window->showNormal();
         break;
-      default: break;
+      default:
+        break;
     }
   }
 
@@ -70,14 +75,19 @@ public:
   int GetSystemMetrics(TSystemMetric metric) override {
     const QScreen* screen = QGuiApplication::primaryScreen();
     switch (metric) {
-      case SM_CXSCREEN: return screen ? screen->geometry().width() : 0;
-      case SM_CYSCREEN: return screen ? screen->geometry().height() : 0;
+      case SM_CXSCREEN:
+        return screen ? screen->geometry().width() : 0;
+      case SM_CYSCREEN:
+        return screen ? screen->geometry().height() : 0;
       case SM_CXBORDER:
-      case SM_CYBORDER: return 1;
+      case SM_CYBORDER:
+        return 1;
       case SM_CXFRAME:
-      case SM_CYFRAME: return 4;
+      case SM_CYFRAME:
+        return 4;
       case SM_CXDLGFRAME:
-      case SM_CYDLGFRAME: return 3;
+      case SM_CYDLGFRAME:
+        return 3;
     }
     return 0;
   }

@@ -22,7 +22,12 @@ struct TRect {
 };
 
 // Show commands of a placement record.
-enum TShowCommand : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3 };
+enum TShowCommand : int {
+  SW_HIDE = 0,
+  SW_SHOWNORMAL = 1,
+  SW_SHOWMINIMIZED = 2,
+  SW_SHOWMAXIMIZED = 3
+};
 
 // A top-level window's placement, all in screen coordinates; rcNormalPosition is the window's
 // frame when it is neither minimized nor maximized.

@@ -12,12 +12,17 @@ class TMemoryStream {
 public:
   // Appends bytes at the end; the read position does not move.
   void Write(std::string_view bytes) { FData.append(bytes); }
-  void Clear() { FData.clear(); FPosition = 0; }
+  void Clear() {
+    FData.clear();
+    FPosition = 0;
+  }
 
   std::size_t Size() const { return FData.size(); }
   std::size_t Position() const { return FPosition; }
   // A position past the end is held at the end.
-  void SetPosition(std::size_t position) { FPosition = position < FData.size() ? position : FData.size(); }
+  void SetPosition(std::size_t position) {
+    FPosition = position < FData.size() ? position : FData.size();
+  }
 
   // The bytes from the read position to the end; the position moves to the end.
   std::string_view ReadToEnd() {

@@ -13,7 +13,8 @@ namespace {
 const char* BenchUrl() { return std::getenv("BREVAK_BENCH_URL"); }
 
 void BM_Download_Brevak(benchmark::State& state) {
-  if (!BenchUrl()) return state.SkipWithError("BREVAK_BENCH_URL is not set (run bench/http_download)");
+  if (!BenchUrl())
+    return state.SkipWithError("BREVAK_BENCH_URL is not set (run bench/http_download)");
   brevak::InitSSLInterface();
   for (auto _ : state) {
     brevak::THTTPSend http;
@@ -24,7 +25,8 @@ void BM_Download_Brevak(benchmark::State& state) {
 BENCHMARK(BM_Download_Brevak)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_Download_Curl(benchmark::State& state) {
-  if (!BenchUrl()) return state.SkipWithError("BREVAK_BENCH_URL is not set (run bench/http_download)");
+  if (!BenchUrl())
+    return state.SkipWithError("BREVAK_BENCH_URL is not set (run bench/http_download)");
   std::string command = std::string("curl -sf -o /dev/null '") + BenchUrl() + "'";
   for (auto _ : state) {
     if (std::system(command.c_str()) != 0) return state.SkipWithError("curl failed");

@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/exception.h"
 #include "base/exepath.h"
 #include "net/sslinterface.h"
 #include "sources/sourcetable.h"
-#include "base/exception.h"
 
 namespace {
 

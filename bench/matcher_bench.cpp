@@ -14,9 +14,8 @@
 // without JIT, quadratic as well, stops at 64 K. Every engine's match count is checked against
 // TMatcher's. Run: build/bench/matcher_bench [--benchmark_filter=Page/].
 #define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-
 #include <benchmark/benchmark.h>
+#include <pcre2.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -91,9 +90,11 @@ public:
                "= (e.style.display == 'none') ? '' : 'none'; }";
       case 3:
         return "<p>Members meet on the first Saturday of the month at 18:00 UTC on 3.650 MHz; "
-               "QSL via bureau or direct to the club station " + Call() + ".</p>";
+               "QSL via bureau or direct to the club station " +
+               Call() + ".</p>";
       case 4:
-        return "<tr><td colspan=4><img src=\"/img/line.gif\" width=600 height=1 alt=\"\"></td></tr>";
+        return "<tr><td colspan=4><img src=\"/img/line.gif\" width=600 height=1 "
+               "alt=\"\"></td></tr>";
       default:
         return "";
     }
@@ -112,8 +113,8 @@ public:
         case 2:
           return "<tr><td>" + Number() + "</td><td>" + Name() + "</td><td>no link here</td></tr>";
         default:
-          return "<td><a href=/callbook/" + Lower(call) + ".html target=\"_blank\"><img src=" +
-                 Lower(call) + ".png></a></td>";
+          return "<td><a href=/callbook/" + Lower(call) +
+                 ".html target=\"_blank\"><img src=" + Lower(call) + ".png></a></td>";
       }
     }
     if (source == "ARCK") {
@@ -245,9 +246,10 @@ public:
       for (size_t k = 0; k < fCodes.size(); ++k) {
         size_t from = 0;
         for (;;) {
-          const int rc = fJit ? pcre2_jit_match(fCodes[k], subject, line.size(), from, 0, fData, nullptr)
-                              : pcre2_match(fCodes[k], subject, line.size(), from, PCRE2_NO_JIT,
-                                            fData, nullptr);
+          const int rc =
+              fJit ? pcre2_jit_match(fCodes[k], subject, line.size(), from, 0, fData, nullptr)
+                   : pcre2_match(fCodes[k], subject, line.size(), from, PCRE2_NO_JIT, fData,
+                                 nullptr);
           if (rc < 0) {
             if (rc != PCRE2_ERROR_NOMATCH) ++fErrors;
             break;
@@ -314,10 +316,14 @@ private:
 enum class TEngine { teMatcher, tePcreJit, tePcre, teStdRegex };
 const char* EngineName(TEngine engine) {
   switch (engine) {
-    case TEngine::teMatcher: return "TMatcher";
-    case TEngine::tePcreJit: return "PCRE2-JIT";
-    case TEngine::tePcre: return "PCRE2-interp";
-    default: return "std::wregex";
+    case TEngine::teMatcher:
+      return "TMatcher";
+    case TEngine::tePcreJit:
+      return "PCRE2-JIT";
+    case TEngine::tePcre:
+      return "PCRE2-interp";
+    default:
+      return "std::wregex";
   }
 }
 
@@ -352,8 +358,10 @@ void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TE
         if (found != expected && !(pcre && pcre->Errors() > 0))
           state.SkipWithError("match count differs from TMatcher's");
         state.counters["matches"] = static_cast<double>(found);
-        if (pcre && pcre->Errors() > 0) state.counters["pcre_errors"] = static_cast<double>(pcre->Errors());
-        state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes));
+        if (pcre && pcre->Errors() > 0)
+          state.counters["pcre_errors"] = static_cast<double>(pcre->Errors());
+        state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                                static_cast<int64_t>(bytes));
       })
       ->Unit(benchmark::kMillisecond);
 }
@@ -422,7 +430,8 @@ void RegisterAll() {
     for (const size_t units : {size_t{4} << 10, size_t{64} << 10, size_t{1} << 20}) {
       TInput* input =
           NewInput({AdversarialLine(adversary.opening, adversary.closing, units)}, {adversary.use});
-      const std::string name = std::string("Adversarial/") + adversary.name + "/" + std::to_string(units);
+      const std::string name =
+          std::string("Adversarial/") + adversary.name + "/" + std::to_string(units);
       const size_t expected = input->expected;
       Register(name, {adversary.use}, input, TEngine::teMatcher, expected);
       Register(name, {adversary.use}, input, TEngine::tePcreJit, expected);

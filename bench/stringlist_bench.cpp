@@ -62,10 +62,12 @@ void BM_Baseline_SplitAndDecode(benchmark::State& state) {
     const char* p = doc.data();
     const char* end = p + doc.size();
     while (p < end) {
-      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+      const char* nl =
+          static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
       const char* lineEnd = nl != nullptr ? nl : end;
       if (lineEnd > p && lineEnd[-1] == '\r') --lineEnd;
-      for (const char* c = p; c != lineEnd; ++c) *out++ = kAnsiToUnicode[static_cast<unsigned char>(*c)];
+      for (const char* c = p; c != lineEnd; ++c)
+        *out++ = kAnsiToUnicode[static_cast<unsigned char>(*c)];
       ++lines;
       p = nl != nullptr ? nl + 1 : end;
     }

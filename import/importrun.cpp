@@ -15,10 +15,12 @@ namespace {
 // more than 21 million lines does not wrap around into a negative value.
 int PercentOf(std::int64_t i, std::int64_t d) { return static_cast<int>(i * 100 / d); }
 
-// The middle of a run: fetch, header and body in the source's order, the line loop and the bar. Returns false when the fetch failed, with its cause. The lines are decoded as the loop
-// reaches them, from the body's bytes, which are kept until the loop ends.
-bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host, const TFetchFn& fetch,
-                  TMemoryStream& document, TDocumentLines& lines, TStringList& listFile, std::string& cause) {
+// The middle of a run: fetch, header and body in the source's order, the line loop and the bar.
+// Returns false when the fetch failed, with its cause. The lines are decoded as the loop reaches
+// them, from the body's bytes, which are kept until the loop ends.
+bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host,
+                  const TFetchFn& fetch, TMemoryStream& document, TDocumentLines& lines,
+                  TStringList& listFile, std::string& cause) {
   if (!fetch(s.Url, document, cause)) return false;
   const std::size_t documentBytes = document.Size() - document.Position();
   if (s.HeaderPlacement == THeaderPlacement::hpBeforeBody) {

@@ -28,7 +28,8 @@ public:
 // The one GET of a run. Called once per run with the full URL; on success returns true with the
 // response body in document (positioned at its start); on failure returns false and sets cause to
 // a short human-readable reason ("host not found", "connection refused", ...).
-using TFetchFn = std::function<bool(const std::string& url, TMemoryStream& document, std::string& cause)>;
+using TFetchFn =
+    std::function<bool(const std::string& url, TMemoryStream& document, std::string& cause)>;
 
 // The real fetch: a fresh THTTPSend with its default settings, one HTTPMethod("GET", url).
 bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause);
@@ -55,11 +56,11 @@ enum class TProgressMode { pmPerLine, pmOnceAfter };
 
 // What the frame needs to know of one source.
 struct TImportSettings {
-  std::string Name;            // for messages: "SRR", "5 Ocean", ...
-  std::u16string Header;       // the section header line, "[SRR]"
-  std::string Url;             // scheme, host, path and query
+  std::string Name;       // for messages: "SRR", "5 Ocean", ...
+  std::u16string Header;  // the section header line, "[SRR]"
+  std::string Url;        // scheme, host, path and query
   THeaderPlacement HeaderPlacement = THeaderPlacement::hpAfterBody;
-  int FirstLine = 0;           // the range is FirstLine to N - 1
+  int FirstLine = 0;  // the range is FirstLine to N - 1
   TProgressMode Progress = TProgressMode::pmPerLine;
 };
 

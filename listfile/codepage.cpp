@@ -89,7 +89,8 @@ char16_t* AnsiDecodeTo(std::string_view bytes, char16_t* out) {
 #if defined(__SSE2__)
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     // Bytes 0x80..0xBF are the ones that need the table.
-    __m128i tabled = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xC0))), _mm_set1_epi8(static_cast<char>(0x80)));
+    __m128i tabled = _mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(static_cast<char>(0xC0))),
+                                    _mm_set1_epi8(static_cast<char>(0x80)));
     if (_mm_movemask_epi8(tabled) == 0) {
       __m128i zero = _mm_setzero_si128();
       __m128i lo = _mm_unpacklo_epi8(v, zero);
@@ -136,7 +137,8 @@ char* AnsiEncodeTo(std::u16string_view text, char* out) {
     if (end - p >= 8) {
       __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
       // Lanes as signed 16-bit values: ASCII is 0..0x7F, the alphabet 0..0x3F after the shift.
-      __m128i ascii = _mm_and_si128(_mm_cmpgt_epi16(v, _mm_set1_epi16(-1)), _mm_cmplt_epi16(v, _mm_set1_epi16(0x80)));
+      __m128i ascii = _mm_and_si128(_mm_cmpgt_epi16(v, _mm_set1_epi16(-1)),
+                                    _mm_cmplt_epi16(v, _mm_set1_epi16(0x80)));
       __m128i shifted = _mm_sub_epi16(v, _mm_set1_epi16(0x0410));
       __m128i russian = _mm_and_si128(_mm_cmpgt_epi16(shifted, _mm_set1_epi16(-1)),
                                       _mm_cmplt_epi16(shifted, _mm_set1_epi16(0x40)));
@@ -149,7 +151,8 @@ char* AnsiEncodeTo(std::u16string_view text, char* out) {
       }
       // Without surrogates the table needs no check for pairs.
       __m128i surrogate = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800)));
-      if (_mm_movemask_epi8(_mm_cmpeq_epi16(surrogate, _mm_set1_epi16(static_cast<short>(0xD800)))) == 0) {
+      if (_mm_movemask_epi8(
+              _mm_cmpeq_epi16(surrogate, _mm_set1_epi16(static_cast<short>(0xD800)))) == 0) {
         for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(table[p[i]]);
         out += 8;
         p += 8;

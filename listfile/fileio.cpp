@@ -153,7 +153,8 @@ int TFileWriter::Write(std::string_view bytes) {
   constexpr std::size_t kFlushStep = 4u << 20;
   if (FReplacement && FWritten - FFlushed >= kFlushStep) {
     // Only a head start: a failure shows again at the flush.
-    sync_file_range(FFd, static_cast<off_t>(FFlushed), static_cast<off_t>(FWritten - FFlushed), SYNC_FILE_RANGE_WRITE);
+    sync_file_range(FFd, static_cast<off_t>(FFlushed), static_cast<off_t>(FWritten - FFlushed),
+                    SYNC_FILE_RANGE_WRITE);
     FFlushed = FWritten;
   }
   return 0;

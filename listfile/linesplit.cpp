@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "listfile/codepage.h"
 #include "base/hugepages.h"
+#include "listfile/codepage.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -69,10 +69,12 @@ unsigned LineEndMask(const TUnit* p) {
   __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   __m128i m;
   if constexpr (sizeof(TUnit) == 1) {
-    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
                      _mm_cmpeq_epi8(v, _mm_setzero_si128()));
   } else {
-    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')), _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'))),
+    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')),
+                                  _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'))),
                      _mm_cmpeq_epi16(v, _mm_setzero_si128()));
   }
   return static_cast<unsigned>(_mm_movemask_epi8(m));
@@ -97,11 +99,13 @@ bool ScanLineEnds(const TUnit* text, std::size_t n, std::size_t base, TLineColle
       // A unit of two bytes has two bits; both go.
       mask &= ~(((1u << sizeof(TUnit)) - 1) << bit);
       std::size_t at = i + bit / sizeof(TUnit);
-      if (!collector.Break(base + at, static_cast<std::make_unsigned_t<TUnit>>(text[at]))) return false;
+      if (!collector.Break(base + at, static_cast<std::make_unsigned_t<TUnit>>(text[at])))
+        return false;
     }
   }
   for (; i < n; ++i) {
-    if (IsLineEnd(text[i]) && !collector.Break(base + i, static_cast<std::make_unsigned_t<TUnit>>(text[i]))) {
+    if (IsLineEnd(text[i]) &&
+        !collector.Break(base + i, static_cast<std::make_unsigned_t<TUnit>>(text[i]))) {
       return false;
     }
   }
@@ -129,7 +133,8 @@ std::size_t SplitLines(std::u16string_view text, std::vector<TLineSpan>& lines) 
   return collector.Finish(text.size());
 }
 
-TAnsiLineDecoder::TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& lines, std::size_t sizeHint)
+TAnsiLineDecoder::TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& lines,
+                                   std::size_t sizeHint)
     : FText(text), FCollector(std::make_unique<TLineCollector>(lines)) {
   FText.Reserve(sizeHint);
   // Room for lines of 16 bytes on average: a large document never copies its index as it grows,

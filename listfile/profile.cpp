@@ -115,8 +115,8 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
   return CutToMaxUnits(def);
 }
 
-bool WriteProfileString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value) {
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
   // What could not be read back as written is not written.
   if (path.empty() || HasLineEnd(section) || HasLineEnd(key) || HasLineEnd(value) ||
       section.find(']') != std::string::npos || key.find('=') != std::string::npos ||

@@ -15,7 +15,7 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
 // Sets key in section of the file at path, creating file, section and key as needed and leaving
 // every other line as it was. The file is complete on disk when this returns true; false when it
 // cannot be written (the caller raises "Unable to write to %s").
-bool WriteProfileString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value);
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value);
 
 }  // namespace brevak

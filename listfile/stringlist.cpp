@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
+#include "base/hugepages.h"
 #include "listfile/codepage.h"
 #include "listfile/fileio.h"
-#include "base/hugepages.h"
 #include "listfile/linesplit.h"
 #include "listfile/utf.h"
 
@@ -22,10 +22,14 @@ constexpr std::u16string_view kLineEnd = u"\r\n";
 
 std::string_view SignatureOf(TEncoding encoding) {
   switch (encoding) {
-    case TEncoding::encUTF8: return kUtf8Signature;
-    case TEncoding::encUTF16LE: return kUtf16LESignature;
-    case TEncoding::encUTF16BE: return kUtf16BESignature;
-    default: return {};
+    case TEncoding::encUTF8:
+      return kUtf8Signature;
+    case TEncoding::encUTF16LE:
+      return kUtf16LESignature;
+    case TEncoding::encUTF16BE:
+      return kUtf16BESignature;
+    default:
+      return {};
   }
 }
 
@@ -56,7 +60,8 @@ void TStringList::Replace(TUnitBuffer&& text, std::vector<TLineSpan>&& lines, TE
   FEncoding = encoding;
 }
 
-void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path) {
+void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
+                                const std::string& path) {
   TEncoding encoding = DetectEncoding(bytes);
   std::string_view body = bytes.substr(SignatureOf(encoding).size());
   TUnitBuffer text;
@@ -80,8 +85,10 @@ void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, co
       end = units;
     }
   } else {
-    end = Utf16DecodeTo(body, encoding == TEncoding::encUTF16LE ? TByteOrder::boLittleEndian
-                                                               : TByteOrder::boBigEndian, units);
+    end = Utf16DecodeTo(
+        body,
+        encoding == TEncoding::encUTF16LE ? TByteOrder::boLittleEndian : TByteOrder::boBigEndian,
+        units);
   }
   text.Size = SplitLines(std::u16string_view(units, static_cast<std::size_t>(end - units)), lines);
   Replace(std::move(text), std::move(lines), encoding);
@@ -152,7 +159,8 @@ int TStringList::Add(std::u16string_view text, std::u16string_view more) {
   const char16_t* own = FText.Units.get();
   auto offsetIfOwn = [&](std::u16string_view piece) -> std::ptrdiff_t {
     std::less_equal<const char16_t*> notAfter;
-    bool isOwn = own != nullptr && notAfter(own, piece.data()) && notAfter(piece.data(), own + start);
+    bool isOwn =
+        own != nullptr && notAfter(own, piece.data()) && notAfter(piece.data(), own + start);
     return isOwn ? piece.data() - own : -1;
   };
   std::ptrdiff_t textOffset = offsetIfOwn(text);
@@ -188,13 +196,17 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
   std::string_view signature = SignatureOf(encoding);
   // The most bytes a unit can take: one in the code page, two in UTF-16, three in UTF-8.
   std::size_t perUnit = encoding == TEncoding::encAnsi ? 1 : encoding == TEncoding::encUTF8 ? 3 : 2;
-  TByteOrder order = encoding == TEncoding::encUTF16BE ? TByteOrder::boBigEndian : TByteOrder::boLittleEndian;
+  TByteOrder order =
+      encoding == TEncoding::encUTF16BE ? TByteOrder::boBigEndian : TByteOrder::boLittleEndian;
   auto encode = [&](std::u16string_view s, char* out) {
     switch (encoding) {
-      case TEncoding::encUTF8: return Utf8EncodeTo(s, out);
+      case TEncoding::encUTF8:
+        return Utf8EncodeTo(s, out);
       case TEncoding::encUTF16LE:
-      case TEncoding::encUTF16BE: return Utf16EncodeTo(s, order, out);
-      default: return AnsiEncodeTo(s, out);
+      case TEncoding::encUTF16BE:
+        return Utf16EncodeTo(s, order, out);
+      default:
+        return AnsiEncodeTo(s, out);
     }
   };
 
@@ -228,7 +240,9 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
   // Where those are CR LF, a line, its line end and the lines after it are one run of the buffer,
   // encoded in one go.
   const char16_t* units = FText.Units.get();
-  auto isCrLf = [&](std::size_t at) { return at + 2 <= FText.Size && units[at] == '\r' && units[at + 1] == '\n'; };
+  auto isCrLf = [&](std::size_t at) {
+    return at + 2 <= FText.Size && units[at] == '\r' && units[at + 1] == '\n';
+  };
   for (std::size_t i = 0; i < FLines.size(); ++i) {
     std::size_t start = FLines[i].Start;
     std::size_t end = start + FLines[i].Length;

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "base/exception.h"
+#include "base/memorystream.h"
 #include "listfile/fileio.h"
 #include "listfile/linesplit.h"
-#include "base/memorystream.h"
-#include "base/exception.h"
 
 namespace brevak {
 

@@ -100,7 +100,8 @@ char16_t* Utf8DecodeStrictTo(std::string_view bytes, char16_t* out) {
 
 std::u16string Utf8Decode(std::string_view bytes) {
   std::u16string text(bytes.size(), u'\0');
-  text.resize(static_cast<std::size_t>(Utf8DecodeLoop(bytes, text.data(), TInvalid::inReplace) - text.data()));
+  text.resize(static_cast<std::size_t>(Utf8DecodeLoop(bytes, text.data(), TInvalid::inReplace) -
+                                       text.data()));
   return text;
 }
 
@@ -115,7 +116,8 @@ char* Utf8EncodeTo(std::u16string_view text, char* out) {
     }
     if (IsHighSurrogate(static_cast<char16_t>(cp)) && p != end && IsLowSurrogate(*p)) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (*p++ - 0xDC00u);
-    } else if (IsHighSurrogate(static_cast<char16_t>(cp)) || IsLowSurrogate(static_cast<char16_t>(cp))) {
+    } else if (IsHighSurrogate(static_cast<char16_t>(cp)) ||
+               IsLowSurrogate(static_cast<char16_t>(cp))) {
       cp = kReplacement;
     }
     if (cp < 0x800) {

@@ -12,8 +12,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <mutex>
@@ -40,7 +40,8 @@ bool IsIP4Literal(const std::string& host) {
   while (i <= host.size()) {
     std::size_t j = i;
     int value = 0;
-    while (j < host.size() && host[j] >= '0' && host[j] <= '9' && j - i < 3) value = value * 10 + (host[j++] - '0');
+    while (j < host.size() && host[j] >= '0' && host[j] <= '9' && j - i < 3)
+      value = value * 10 + (host[j++] - '0');
     if (j == i || value > 255) return false;
     ++parts;
     if (j == host.size()) break;
@@ -52,14 +53,25 @@ bool IsIP4Literal(const std::string& host) {
 
 int MapErrno(int err) {
   switch (err) {
-    case ECONNRESET: case EPIPE: case ECONNABORTED: return WSAECONNRESET;
-    case ETIMEDOUT: return WSAETIMEDOUT;
-    case ECONNREFUSED: return WSAECONNREFUSED;
-    case ENETUNREACH: return WSAENETUNREACH;
-    case EHOSTUNREACH: return WSAEHOSTUNREACH;
-    case ENOTCONN: return WSAENOTCONN;
-    case ENOMEM: case ENOBUFS: return WSAENOBUFS;
-    default: return 10000 + err;
+    case ECONNRESET:
+    case EPIPE:
+    case ECONNABORTED:
+      return WSAECONNRESET;
+    case ETIMEDOUT:
+      return WSAETIMEDOUT;
+    case ECONNREFUSED:
+      return WSAECONNREFUSED;
+    case ENETUNREACH:
+      return WSAENETUNREACH;
+    case EHOSTUNREACH:
+      return WSAEHOSTUNREACH;
+    case ENOTCONN:
+      return WSAENOTCONN;
+    case ENOMEM:
+    case ENOBUFS:
+      return WSAENOBUFS;
+    default:
+      return 10000 + err;
   }
 }
 
@@ -103,14 +115,20 @@ void TBlockSocket::Connect(const std::string& host, const std::string& port) {
 
   TSocketFamily family = Family;
   if (family == SF_Any) {
-    if (IsIP4Literal(host)) family = SF_IP4;
-    else if (host.find(':') != std::string::npos) family = SF_IP6;
+    if (IsIP4Literal(host))
+      family = SF_IP4;
+    else if (host.find(':') != std::string::npos)
+      family = SF_IP6;
   }
   int order[2] = {AF_INET, AF_INET6};
   int tries = 2;
-  if (family == SF_IP4) tries = 1;
-  else if (family == SF_IP6) { order[0] = AF_INET6; tries = 1; }
-  else if (!PreferIP4) std::swap(order[0], order[1]);
+  if (family == SF_IP4)
+    tries = 1;
+  else if (family == SF_IP6) {
+    order[0] = AF_INET6;
+    tries = 1;
+  } else if (!PreferIP4)
+    std::swap(order[0], order[1]);
 
   addrinfo* found = nullptr;
   int gaiError = 0;
@@ -126,7 +144,8 @@ void TBlockSocket::Connect(const std::string& host, const std::string& port) {
     SetError(WSAHOST_NOT_FOUND, gai_strerror(gaiError));
     return;
   }
-  FSocket = socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, found->ai_protocol);
+  FSocket = socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
+                   found->ai_protocol);
   if (FSocket < 0) {
     SetSystemError(errno);
     freeaddrinfo(found);
@@ -175,7 +194,8 @@ int TBlockSocket::SendBuffer(const char* buffer, int length) {
 void TBlockSocket::SendString(std::string_view data) {
   ResetLastError();
   while (!data.empty()) {
-    int piece = static_cast<int>(std::min<std::size_t>(data.size(), static_cast<std::size_t>(SendMaxChunk)));
+    int piece = static_cast<int>(
+        std::min<std::size_t>(data.size(), static_cast<std::size_t>(SendMaxChunk)));
     int sent = SendBuffer(data.data(), piece);
     if (sent <= 0) {
       if (FLastError == 0) SetError(WSAECONNRESET, "connection closed by the peer");
@@ -236,8 +256,10 @@ bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
   int waiting = WaitingData();
   if (waiting == 0) {
     if (!CanRead(FRecvTimeout)) {
-      if (IsOpen()) SetError(WSAETIMEDOUT, "timed out");
-      else SetError(WSAENOTCONN, "not connected");
+      if (IsOpen())
+        SetError(WSAETIMEDOUT, "timed out");
+      else
+        SetError(WSAENOTCONN, "not connected");
       return false;
     }
     waiting = WaitingData();
@@ -256,7 +278,8 @@ bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
     return false;
   }
   // Drops the byte that completes a line end split across packets.
-  if (out.size() > start && ((FLastCR && out[start] == '\n') || (FLastLF && out[start] == '\r'))) out.erase(start, 1);
+  if (out.size() > start && ((FLastCR && out[start] == '\n') || (FLastLF && out[start] == '\r')))
+    out.erase(start, 1);
   FLastCR = FLastLF = false;
   return true;
 }
@@ -295,7 +318,8 @@ std::string TBlockSocket::RecvString(int timeout) {
           if (next == pending.size()) {
             // A lone CR or LF ends what arrived so far: its partner may open the next packet.
             (pending[p] == '\r' ? FLastCR : FLastLF) = true;
-          } else if (pending[next] != pending[p] && (pending[next] == '\r' || pending[next] == '\n')) {
+          } else if (pending[next] != pending[p] &&
+                     (pending[next] == '\r' || pending[next] == '\n')) {
             ++next;
           }
         }
@@ -347,8 +371,10 @@ std::string TBlockSocket::RecvBufferStr(int64_t length, int timeout) {
     while (result.size() < want) {
       std::string packet = ReadPacket();
       if (FLastError != 0) return {};
-      if (result.empty()) result.swap(packet);
-      else result += packet;
+      if (result.empty())
+        result.swap(packet);
+      else
+        result += packet;
     }
     if (result.size() > want) {
       FBuffer.assign(result, want);
@@ -394,8 +420,7 @@ void TBlockSocket::RawClose() {
     shutdown(FSocket, SHUT_WR);
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     char sink[4096];
-    for (int i = 0; i < 64 && recv(FSocket, sink, sizeof sink, 0) > 0; ++i) {
-    }
+    for (int i = 0; i < 64 && recv(FSocket, sink, sizeof sink, 0) > 0; ++i) {}
   }
   close(FSocket);
   FSocket = -1;
@@ -415,8 +440,10 @@ void TTCPBlockSocket::CloseSocket() {
 int TTCPBlockSocket::SendBuffer(const char* buffer, int length) {
   if (!FSSL->SSLEnabled) return TBlockSocket::SendBuffer(buffer, length);
   int r = FSSL->SendBuffer(buffer, length, ConnectionTimeout);
-  if (r < 0) SetError(FSSL->TimedOut() ? WSAETIMEDOUT : WSASYSNOTREADY, FSSL->LastErrorDesc);
-  else if (r == 0) SetError(WSAECONNRESET, "connection closed by the peer");
+  if (r < 0)
+    SetError(FSSL->TimedOut() ? WSAETIMEDOUT : WSASYSNOTREADY, FSSL->LastErrorDesc);
+  else if (r == 0)
+    SetError(WSAECONNRESET, "connection closed by the peer");
   return r;
 }
 
@@ -425,8 +452,10 @@ int TTCPBlockSocket::RecvBuffer(char* buffer, int length) {
   int r = FSSL->RecvBuffer(buffer, length, FRecvTimeout);
   // The peer's close-notify (or its TCP close, which counts the same) ends the stream as a TCP
   // close would.
-  if (r < 0) SetError(FSSL->TimedOut() ? WSAETIMEDOUT : WSASYSNOTREADY, FSSL->LastErrorDesc);
-  else if (r == 0) SetError(WSAECONNRESET, "connection closed by the peer");
+  if (r < 0)
+    SetError(FSSL->TimedOut() ? WSAETIMEDOUT : WSASYSNOTREADY, FSSL->LastErrorDesc);
+  else if (r == 0)
+    SetError(WSAECONNRESET, "connection closed by the peer");
   return r;
 }
 

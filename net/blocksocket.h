@@ -15,11 +15,11 @@ namespace brevak {
 class TCustomSSL;
 
 // The error numbers the socket layer records. The HTTP client tests the first three.
-inline constexpr int WSAECONNRESET = 10054;    // connection closed or reset by the peer
-inline constexpr int WSAETIMEDOUT = 10060;     // no data (or no connection) within the time limit
-inline constexpr int WSASYSNOTREADY = 10091;   // TLS channel failure
-inline constexpr int WSAEMSGSIZE = 10040;      // a line longer than MaxLineLength
-inline constexpr int WSAENOBUFS = 10055;       // out of memory
+inline constexpr int WSAECONNRESET = 10054;   // connection closed or reset by the peer
+inline constexpr int WSAETIMEDOUT = 10060;    // no data (or no connection) within the time limit
+inline constexpr int WSASYSNOTREADY = 10091;  // TLS channel failure
+inline constexpr int WSAEMSGSIZE = 10040;     // a line longer than MaxLineLength
+inline constexpr int WSAENOBUFS = 10055;      // out of memory
 inline constexpr int WSAENETUNREACH = 10051;
 inline constexpr int WSAECONNREFUSED = 10061;
 inline constexpr int WSAEHOSTUNREACH = 10065;
@@ -67,13 +67,13 @@ public:
   const std::string& LastErrorDesc() const { return FLastErrorDesc; }
   virtual bool IsOpen() const { return FSocket >= 0; }
 
-  bool ConvertLineEnd = false;      // lines may end in CR, LF, CR LF or LF CR (else CR LF only)
-  bool InterPacketTimeout = true;   // the time limit applies to each wait for a packet
-  int MaxLineLength = 0;            // 0: no limit
+  bool ConvertLineEnd = false;     // lines may end in CR, LF, CR LF or LF CR (else CR LF only)
+  bool InterPacketTimeout = true;  // the time limit applies to each wait for a packet
+  int MaxLineLength = 0;           // 0: no limit
   int SendMaxChunk = 65536;
   bool PreferIP4 = true;
   TSocketFamily Family = SF_Any;
-  int ConnectionTimeout = 0;        // ms for connecting, sending and the TLS handshake; 0: no limit
+  int ConnectionTimeout = 0;  // ms for connecting, sending and the TLS handshake; 0: no limit
   // Bytes received but not yet consumed; every read takes from here first.
   std::string_view LineBuffer() const { return std::string_view(FBuffer).substr(FBufferPos); }
 
@@ -103,11 +103,11 @@ protected:
   int FSocket = -1;
   int FLastError = 0;
   std::string FLastErrorDesc;
-  std::string FBuffer;      // the line buffer is FBuffer from FBufferPos on
+  std::string FBuffer;  // the line buffer is FBuffer from FBufferPos on
   std::size_t FBufferPos = 0;
-  int FRecvTimeout = 0;     // the limit of the read in progress
-  bool FLastCR = false;     // the last line ended with a lone CR
-  bool FLastLF = false;     // ... with a lone LF
+  int FRecvTimeout = 0;  // the limit of the read in progress
+  bool FLastCR = false;  // the last line ended with a lone CR
+  bool FLastLF = false;  // ... with a lone LF
 };
 
 // The HTTP client's socket: a TBlockSocket whose sends and receives pass through the TLS plug-in

@@ -34,7 +34,8 @@ void ReserveBody(std::string& bytes, std::size_t total) {
 void DecodeStatus(const std::string& line, int& code, std::string& reason) {
   std::string_view rest = Trim(After(line, " "));
   code = http::ToInt(Trim(Before(rest, " ")), 0);
-  reason = rest.find(' ') == std::string_view::npos ? std::string() : std::string(Trim(After(rest, " ")));
+  reason = rest.find(' ') == std::string_view::npos ? std::string()
+                                                    : std::string(Trim(After(rest, " ")));
 }
 
 std::vector<std::string> JoinHeaderLines(const std::vector<std::string>& raw) {
@@ -77,10 +78,14 @@ bool ParseChunkSize(const std::string& line, int64_t& size) {
   uint64_t value = 0;
   for (char c : text) {
     int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return true;  // not hexadecimal: counts as 0
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      return true;  // not hexadecimal: counts as 0
     if (value > (uint64_t(INT64_MAX) >> 4)) return false;
     value = value << 4 | static_cast<uint64_t>(digit);
   }
@@ -91,7 +96,11 @@ bool ParseChunkSize(const std::string& line, int64_t& size) {
 
 THTTPResponseReader::THTTPResponseReader(TBlockSocket& sock, int timeout, int64_t maxBodySize,
                                          TMemoryStream& document, std::vector<std::string>& headers)
-    : FSock(sock), FTimeout(timeout), FMaxBody(maxBodySize), FDocument(document), FHeaders(headers) {}
+    : FSock(sock),
+      FTimeout(timeout),
+      FMaxBody(maxBodySize),
+      FDocument(document),
+      FHeaders(headers) {}
 
 void THTTPResponseReader::Fail(std::string cause) {
   FState = RS_FAILED;
@@ -175,9 +184,15 @@ void THTTPResponseReader::ReadBody(const std::string& method) {
     return;
   }
   switch (Framing.Mode) {
-    case TE_UNKNOWN: ReadUntilClose(); break;
-    case TE_IDENTITY: ReadCounted(Framing.ContentLength); break;
-    case TE_CHUNKED: ReadChunked(); break;
+    case TE_UNKNOWN:
+      ReadUntilClose();
+      break;
+    case TE_IDENTITY:
+      ReadCounted(Framing.ContentLength);
+      break;
+    case TE_CHUNKED:
+      ReadChunked();
+      break;
   }
 }
 
@@ -185,7 +200,8 @@ void THTTPResponseReader::ReadUntilClose() {
   for (;;) {
     std::string packet = FSock.RecvPacket(FTimeout);
     if (FSock.LastError() != 0) break;
-    if (static_cast<int64_t>(FDocument.Size() + packet.size()) > FMaxBody) return Fail(kBodyTooLarge);
+    if (static_cast<int64_t>(FDocument.Size() + packet.size()) > FMaxBody)
+      return Fail(kBodyTooLarge);
     FDocument.Write(packet);
   }
   if (FSock.LastError() != WSAECONNRESET) return Fail();
@@ -214,14 +230,16 @@ void THTTPResponseReader::ReadChunked() {
     std::string line;
     do {
       line = ReadLimitedLine();
-      if (FSock.LastError() != 0) return Fail(FSock.LastError() == WSAEMSGSIZE ? "malformed chunked body" : "");
+      if (FSock.LastError() != 0)
+        return Fail(FSock.LastError() == WSAEMSGSIZE ? "malformed chunked body" : "");
       framing += static_cast<int64_t>(line.size()) + 1;
       if (static_cast<int64_t>(FDocument.Size()) + framing > FMaxBody) return Fail(kBodyTooLarge);
     } while (line.empty());
     int64_t size;
     if (!ParseChunkSize(line, size)) return Fail("chunk size too large");
     if (size == 0) break;
-    if (static_cast<int64_t>(FDocument.Size()) + framing + size > FMaxBody) return Fail(kBodyTooLarge);
+    if (static_cast<int64_t>(FDocument.Size()) + framing + size > FMaxBody)
+      return Fail(kBodyTooLarge);
     DownloadSize = size;
     FSock.RecvStreamSize(FDocument, FTimeout, size);
     if (FSock.LastError() != 0) return Fail();

@@ -39,7 +39,8 @@ std::string PercentDecode(std::string_view s) {
 }
 
 std::string Base64(std::string_view s) {
-  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const char kAlphabet[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string r;
   for (std::size_t i = 0; i < s.size(); i += 3) {
     unsigned n = static_cast<unsigned char>(s[i]) << 16;
@@ -64,8 +65,10 @@ TUrlParts SplitUrl(const std::string& URL) {
     rest.remove_prefix(sep + 3);
   }
   std::string scheme = Upper(parts.Scheme);
-  if (scheme == "HTTPS") parts.Port = "443";
-  else if (scheme == "FTP") parts.Port = "21";
+  if (scheme == "HTTPS")
+    parts.Port = "443";
+  else if (scheme == "FTP")
+    parts.Port = "21";
 
   std::size_t at = rest.find('@');
   std::size_t slash = rest.find('/');
@@ -79,12 +82,14 @@ TUrlParts SplitUrl(const std::string& URL) {
 
   slash = rest.find('/');
   std::string_view hostPart = rest.substr(0, slash);
-  std::string_view tail = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+  std::string_view tail =
+      slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
   if (!hostPart.empty() && hostPart[0] == '[') {
     hostPart.remove_prefix(1);
     std::size_t close = hostPart.find(']');
     parts.Host = std::string(hostPart.substr(0, close));
-    if (close != std::string_view::npos && hostPart.substr(close + 1, 1) == ":") parts.Port = std::string(hostPart.substr(close + 2));
+    if (close != std::string_view::npos && hostPart.substr(close + 1, 1) == ":")
+      parts.Port = std::string(hostPart.substr(close + 2));
   } else {
     std::size_t colon = hostPart.find(':');
     parts.Host = std::string(hostPart.substr(0, colon));
@@ -105,7 +110,8 @@ THTTPSend::~THTTPSend() {
   if (FSock) FSock->CloseSocket();
 }
 
-std::string THTTPSend::ComposeHead(const std::string& Method, const TUrlParts& url, std::size_t bodySize) const {
+std::string THTTPSend::ComposeHead(const std::string& Method, const TUrlParts& url,
+                                   std::size_t bodySize) const {
   std::vector<std::string> lines;
   std::string target = url.Target == "/*" ? "*" : url.Target;
   std::string requestLine = Upper(Method) + " " + target;
@@ -150,15 +156,22 @@ std::string THTTPSend::ComposeHead(const std::string& Method, const TUrlParts& u
 std::string THTTPSend::SocketCause(bool handshake) const {
   const TTCPBlockSocket& sock = *FSock;
   switch (sock.LastError()) {
-    case WSAHOST_NOT_FOUND: return "host not found";
-    case WSAECONNREFUSED: return "connection refused";
-    case WSAETIMEDOUT: return "timed out";
-    case WSAECONNRESET: return "connection closed by the server";
-    case WSAENOBUFS: return "out of memory";
+    case WSAHOST_NOT_FOUND:
+      return "host not found";
+    case WSAECONNREFUSED:
+      return "connection refused";
+    case WSAETIMEDOUT:
+      return "timed out";
+    case WSAECONNRESET:
+      return "connection closed by the server";
+    case WSAENOBUFS:
+      return "out of memory";
     case WSASYSNOTREADY:
       if (FSock->SSL().LibName() == "ssl_none") return "TLS unavailable";
       return (handshake ? "TLS handshake failed: " : "TLS error: ") + sock.LastErrorDesc();
-    default: return sock.LastErrorDesc().empty() ? "network error " + std::to_string(sock.LastError()) : sock.LastErrorDesc();
+    default:
+      return sock.LastErrorDesc().empty() ? "network error " + std::to_string(sock.LastError())
+                                          : sock.LastErrorDesc();
   }
 }
 
@@ -194,7 +207,8 @@ bool THTTPSend::DoHTTPMethod(const std::string& Method, const std::string& URL) 
   std::string head = ComposeHead(Method, url, body.size());
 
   // Connect, or reuse a connection to the same place that the server has left quiet.
-  bool reuse = FSock->IsOpen() && FAliveHost == url.Host && FAlivePort == url.Port && !FSock->CanRead(0);
+  bool reuse =
+      FSock->IsOpen() && FAliveHost == url.Host && FAlivePort == url.Port && !FSock->CanRead(0);
   if (!reuse) {
     FSock->CloseSocket();
     FAliveHost.clear();

@@ -24,7 +24,8 @@ struct TUrlParts {
   std::string Password;
   std::string Host;
   std::string Port = "80";
-  std::string Target = "/";  // "/" followed by everything after the host part, query and fragment kept
+  std::string Target =
+      "/";  // "/" followed by everything after the host part, query and fragment kept
 };
 
 // Splits a URL into scheme, user, password, host, port and request target. Never fails: whatever
@@ -47,7 +48,8 @@ public:
 
   // The response body (chunk framing removed), read position 0 after HTTPMethod.
   TMemoryStream& Document() { return FDocument; }
-  // After a response: the status line, the header lines (folded lines joined) and a final empty line.
+  // After a response: the status line, the header lines (folded lines joined) and a final empty
+  // line.
   const std::vector<std::string>& Headers() const { return FHeaders; }
   // 500 until a status line is read, then its code; 0 when the first line was no status line.
   int ResultCode() const { return FResultCode; }
@@ -64,14 +66,14 @@ public:
   std::string Protocol = "1.0";
   std::string UserAgent = "Mozilla/4.0 (compatible; Brevak)";
   bool KeepAlive = true;
-  int KeepAliveTimeout = 300;           // seconds, written in the Keep-Alive header
-  int Timeout = 90000;                  // ms: each wait for data, connecting, the TLS handshake
+  int KeepAliveTimeout = 300;  // seconds, written in the Keep-Alive header
+  int Timeout = 90000;         // ms: each wait for data, connecting, the TLS handshake
   bool AddPortNumberToHost = true;
   bool Status100 = false;
-  std::string MimeType = "text/html";   // after a response: its Content-Type
+  std::string MimeType = "text/html";  // after a response: its Content-Type
   int64_t RangeStart = 0;
   int64_t RangeEnd = 0;
-  std::vector<std::string> Cookies;     // name=value
+  std::vector<std::string> Cookies;  // name=value
   std::string UserName;
   std::string Password;
   std::string ProxyHost;
@@ -84,7 +86,8 @@ public:
 private:
   bool DoHTTPMethod(const std::string& Method, const std::string& URL);
   // The request head: request line, header lines, empty line, each ending in CR LF.
-  std::string ComposeHead(const std::string& Method, const TUrlParts& url, std::size_t bodySize) const;
+  std::string ComposeHead(const std::string& Method, const TUrlParts& url,
+                          std::size_t bodySize) const;
   // The socket's last error in words; handshake tells a TLS failure at the handshake apart.
   std::string SocketCause(bool handshake) const;
   // Records the cause, drops the connection and returns false.

@@ -38,9 +38,12 @@ inline std::string_view After(std::string_view s, std::string_view delim) {
   return p == std::string_view::npos ? s : s.substr(p + delim.size());
 }
 
-inline bool StartsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+inline bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
 
-// A decimal integer with an optional sign, nothing else; fallback when s is not one or does not fit.
+// A decimal integer with an optional sign, nothing else; fallback when s is not one or does not
+// fit.
 inline int64_t ToInt64(std::string_view s, int64_t fallback) {
   bool negative = false;
   if (!s.empty() && (s[0] == '+' || s[0] == '-')) {

@@ -23,7 +23,8 @@ bool InitSSLInterface(TSSLLoad how) {
   if (!gSettled) {
     gSettled = true;
     gLoaded = how == TSSLLoad::Normal &&
-              OPENSSL_init_ssl(OPENSSL_INIT_LOAD_SSL_STRINGS | OPENSSL_INIT_LOAD_CRYPTO_STRINGS, nullptr) == 1;
+              OPENSSL_init_ssl(OPENSSL_INIT_LOAD_SSL_STRINGS | OPENSSL_INIT_LOAD_CRYPTO_STRINGS,
+                               nullptr) == 1;
   }
   return gLoaded;
 }

@@ -20,7 +20,8 @@ using Clock = std::chrono::steady_clock;
 // Milliseconds left until deadline for poll: -1 without a limit, never below 0.
 int Remaining(bool limited, Clock::time_point deadline) {
   if (!limited) return -1;
-  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
   return left > 0 ? static_cast<int>(left) : 0;
 }
 

@@ -27,7 +27,8 @@ public:
       int position = 1;
       ReadWord(line, position, number);
       ReadWord(line, position, callsign);
-      if (TextEquals(callsign, u"ex") || TextEquals(callsign, u"or")) ReadWord(line, position, callsign);
+      if (TextEquals(callsign, u"ex") || TextEquals(callsign, u"or"))
+        ReadWord(line, position, callsign);
     }
     listFile.Add(callsign + SourceInfo(TSourceId::AGB).Suffix + number);
   }

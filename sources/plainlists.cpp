@@ -13,7 +13,8 @@ class TEntryPerLineRule : public TLineRule {
 public:
   explicit TEntryPerLineRule(const char16_t* suffix) : FSuffix(suffix) {}
   void Prepare(int lineCount, std::size_t documentBytes, TStringList& listFile) override {
-    listFile.Reserve(lineCount, documentBytes + static_cast<std::size_t>(lineCount) * FSuffix.size());
+    listFile.Reserve(lineCount,
+                     documentBytes + static_cast<std::size_t>(lineCount) * FSuffix.size());
   }
 
 protected:
@@ -24,7 +25,9 @@ protected:
 class TTrimmedLineRule : public TEntryPerLineRule {
 public:
   using TEntryPerLineRule::TEntryPerLineRule;
-  void Apply(std::u16string_view line, TStringList& listFile) override { listFile.Add(TextTrimView(line), FSuffix); }
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    listFile.Add(TextTrimView(line), FSuffix);
+  }
 };
 
 // RCWC numbers its lines "12.CALL": the key is what follows the first "." of the trimmed line,
@@ -41,8 +44,12 @@ public:
 
 }  // namespace
 
-std::unique_ptr<TLineRule> MakeHamlogRule(TMatcher*) { return std::make_unique<TTrimmedLineRule>(SourceInfo(TSourceId::Hamlog).Suffix); }
-std::unique_ptr<TLineRule> MakeSRRRule(TMatcher*) { return std::make_unique<TTrimmedLineRule>(SourceInfo(TSourceId::SRR).Suffix); }
+std::unique_ptr<TLineRule> MakeHamlogRule(TMatcher*) {
+  return std::make_unique<TTrimmedLineRule>(SourceInfo(TSourceId::Hamlog).Suffix);
+}
+std::unique_ptr<TLineRule> MakeSRRRule(TMatcher*) {
+  return std::make_unique<TTrimmedLineRule>(SourceInfo(TSourceId::SRR).Suffix);
+}
 std::unique_ptr<TLineRule> MakeRCWCRule(TMatcher*) { return std::make_unique<TRCWCRule>(); }
 
 }  // namespace brevak

@@ -26,10 +26,11 @@ struct TSourceInfo {
   const char* Button;      // "btn5Ocean"
   const char* Handler;     // "btn5OceanClick"
   const char16_t* Header;  // "[5 Ocean]"
-  const char16_t* Suffix;  // the entry text after the key: "=5 Ocean"; for AGB and KDR the number follows
-  const char* Scheme;      // "http" or "https"
+  const char16_t*
+      Suffix;  // the entry text after the key: "=5 Ocean"; for AGB and KDR the number follows
+  const char* Scheme;  // "http" or "https"
   const char* PathAndQuery;
-  const char* DefaultHost; // used when sources.ini gives none
+  const char* DefaultHost;  // used when sources.ini gives none
   THeaderPlacement HeaderPlacement;
   int FirstLine;
   TProgressMode Progress;

@@ -17,13 +17,26 @@ constexpr std::string_view kModifierLetters = "irsgmx";
 
 bool* ModifierByLetter(matcher::TModifiers& modifiers, char letter) {
   switch (letter) {
-    case 'i': case 'I': return &modifiers.I;
-    case 'r': case 'R': return &modifiers.R;
-    case 's': case 'S': return &modifiers.S;
-    case 'g': case 'G': return &modifiers.G;
-    case 'm': case 'M': return &modifiers.M;
-    case 'x': case 'X': return &modifiers.X;
-    default: return nullptr;
+    case 'i':
+    case 'I':
+      return &modifiers.I;
+    case 'r':
+    case 'R':
+      return &modifiers.R;
+    case 's':
+    case 'S':
+      return &modifiers.S;
+    case 'g':
+    case 'G':
+      return &modifiers.G;
+    case 'm':
+    case 'M':
+      return &modifiers.M;
+    case 'x':
+    case 'X':
+      return &modifiers.X;
+    default:
+      return nullptr;
   }
 }
 
@@ -34,20 +47,34 @@ TMatcher::~TMatcher() = default;
 
 std::string TMatcher::ErrorMsg(int error_code) const {
   switch (error_code) {
-    case mecTooManyGroups: return "TMatcher(comp): Too Many Groups";
-    case mecMissingClose: return "TMatcher(comp): Missing )";
-    case mecUnmatchedClose: return "TMatcher(comp): Unmatched )";
-    case mecRepeatEmpty: return "TMatcher(comp): Repeated Atom Can Match Nothing";
-    case mecNestedRepeat: return "TMatcher(comp): Nested Repetition";
-    case mecRepeatNothing: return "TMatcher(comp): Repetition Follows Nothing";
-    case mecTrailingBackslash: return "TMatcher(comp): Trailing \\";
-    case mecUnsupported: return "TMatcher(comp): Unsupported Construct";
-    case mecNotAssignedExpression: return "TMatcher(exec): Not Assigned Expression Property";
-    case mecNoInputString: return "TMatcher(exec): No Input String Specified";
-    case mecOffsetBelowOne: return "TMatcher(exec): Offset Must Be Greater Than 0";
-    case mecExecNextWithoutExec: return "TMatcher(exec): ExecNext Without Exec[Pos]";
-    case mecUnknownModifier: return "TMatcher: Unknown Modifier";
-    default: return "TMatcher: Unknown Error";
+    case mecTooManyGroups:
+      return "TMatcher(comp): Too Many Groups";
+    case mecMissingClose:
+      return "TMatcher(comp): Missing )";
+    case mecUnmatchedClose:
+      return "TMatcher(comp): Unmatched )";
+    case mecRepeatEmpty:
+      return "TMatcher(comp): Repeated Atom Can Match Nothing";
+    case mecNestedRepeat:
+      return "TMatcher(comp): Nested Repetition";
+    case mecRepeatNothing:
+      return "TMatcher(comp): Repetition Follows Nothing";
+    case mecTrailingBackslash:
+      return "TMatcher(comp): Trailing \\";
+    case mecUnsupported:
+      return "TMatcher(comp): Unsupported Construct";
+    case mecNotAssignedExpression:
+      return "TMatcher(exec): Not Assigned Expression Property";
+    case mecNoInputString:
+      return "TMatcher(exec): No Input String Specified";
+    case mecOffsetBelowOne:
+      return "TMatcher(exec): Offset Must Be Greater Than 0";
+    case mecExecNextWithoutExec:
+      return "TMatcher(exec): ExecNext Without Exec[Pos]";
+    case mecUnknownModifier:
+      return "TMatcher: Unknown Modifier";
+    default:
+      return "TMatcher: Unknown Error";
   }
 }
 
@@ -150,8 +177,7 @@ void TMatcher::ResetBacktracker() {
   fBacktrackerReady = true;
 }
 
-[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from,
-                                                        const char16_t* opening_text) {
+[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from, const char16_t* opening_text) {
   if (from > fInputLength) return false;
   const matcher::TProgram& program = *fProgram;
   bool found;
@@ -160,16 +186,14 @@ void TMatcher::ResetBacktracker() {
     const matcher::TChainStep& opening = program.Chain[0];
     const matcher::TChainStep& closing = program.Chain[2];
     const char16_t* input = fInput.get();
-    const size_t lead =
-        opening_text != nullptr
-            ? opening.Finder.Find({opening_text + from, fInputLength - from})
-            : opening.Finder.FindPadded({input + from, fInputLength - from});
+    const size_t lead = opening_text != nullptr
+                            ? opening.Finder.Find({opening_text + from, fInputLength - from})
+                            : opening.Finder.FindPadded({input + from, fInputLength - from});
     if (lead == std::u16string_view::npos) return false;
     const size_t open = from + lead + opening.Length;
-    const size_t close =
-        opening_text != nullptr
-            ? closing.Finder.Find({opening_text + open, fInputLength - open})
-            : closing.Finder.FindPadded({input + open, fInputLength - open});
+    const size_t close = opening_text != nullptr
+                             ? closing.Finder.Find({opening_text + open, fInputLength - open})
+                             : closing.Finder.FindPadded({input + open, fInputLength - open});
     if (close == std::u16string_view::npos) return false;
     const auto group = static_cast<size_t>(program.PairGroup);
     fSlots.Start[0] = static_cast<int32_t>(from + lead);

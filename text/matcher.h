@@ -3,8 +3,8 @@
 // and the groups through Match, MatchPos and MatchLen. Positions are 1-based UTF-16 code units; the
 // searched text ends at its first U+0000.
 //
-// Supported: literal characters (and ASCII punctuation escaped with "\"), ".", "\d", groups 1 to 14,
-// and "*", "+", "?" after a one-unit atom, each lazy when followed by "?" (or always, with
+// Supported: literal characters (and ASCII punctuation escaped with "\"), ".", "\d", groups 1 to
+// 14, and "*", "+", "?" after a one-unit atom, each lazy when followed by "?" (or always, with
 // ModifierG off). Anything else is a compile error (EMatcher, code below 1000, with its position).
 // A search takes time linear in the input for patterns of the form literal(.*?)literal and
 // literal(.*?\d.*?)literal, whatever the input.
@@ -146,9 +146,7 @@ private:
     modifier = on;
     ForgetReadyPrograms();
   }
-  void ForgetReadyPrograms() {
-    fProgram = fPatterns[0].Ready = fPatterns[1].Ready = nullptr;
-  }
+  void ForgetReadyPrograms() { fProgram = fPatterns[0].Ready = fPatterns[1].Ready = nullptr; }
   void Compile();
   // Compiles if needed and sets fProgram.
   void SelectProgram();
@@ -168,7 +166,7 @@ private:
   struct TPattern {
     std::u16string Expression;
     std::unique_ptr<const matcher::TProgram> Program;  // absent until compiled
-    matcher::TModifiers ProgModifiers;                  // what Program was compiled with
+    matcher::TModifiers ProgModifiers;                 // what Program was compiled with
     const matcher::TProgram* Ready = nullptr;  // Program, once known to be compiled for fModifiers
   };
   TPattern fPatterns[2];

@@ -246,8 +246,8 @@ bool IsLazyChain(const std::vector<TNode>& nodes) {
   }
 }
 
-// The steps ChainSearch takes for a lazy chain. A literal or digit that a star stops at was found by
-// the star's step: it only moves the place on, after the group marks between the two.
+// The steps ChainSearch takes for a lazy chain. A literal or digit that a star stops at was found
+// by the star's step: it only moves the place on, after the group marks between the two.
 std::vector<TChainStep> ChainSteps(const std::vector<TNode>& nodes) {
   std::vector<TChainStep> steps;
   for (size_t i = 0; i < nodes.size(); ++i) {
@@ -318,7 +318,8 @@ void Analyse(TProgram& program) {
     if ((nodes[next].Kind == TNodeKind::nkLiteral && !nodes[next].FoldCase) ||
         nodes[next].Kind == TNodeKind::nkDigit) {
       nodes[i].Follow = static_cast<int>(next);
-      if (nodes[next].Kind == TNodeKind::nkLiteral) nodes[next].Finder = TUnitFinder(nodes[next].Units);
+      if (nodes[next].Kind == TNodeKind::nkLiteral)
+        nodes[next].Finder = TUnitFinder(nodes[next].Units);
     }
   }
   program.LazyChain = IsLazyChain(nodes);

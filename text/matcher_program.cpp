@@ -6,14 +6,14 @@
 namespace brevak::matcher {
 
 bool IsLineSeparator(char16_t c) {
-  return c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\u2028' ||
-         c == u'\u2029' || c == u'\u0085';
+  return c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\u2028' || c == u'\u2029' ||
+         c == u'\u0085';
 }
 
 char16_t FoldCase(char16_t c) {
   if (c >= u'A' && c <= u'Z') return static_cast<char16_t>(c + 0x20);
   if (c < 0xC0) return c;
-  if (c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 0x20);  // Latin-1 capitals
+  if (c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 0x20);      // Latin-1 capitals
   if (c >= 0x0410 && c <= 0x042F) return static_cast<char16_t>(c + 0x20);  // А .. Я
   if (c >= 0x0400 && c <= 0x040F) return static_cast<char16_t>(c + 0x50);  // Ѐ .. Џ, Ё among them
   return c;

@@ -92,7 +92,8 @@ size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
       continue;
     }
     // Look no further than the start of the places known to fail.
-    const size_t limit = failed.Lo <= failed.Hi && failed.Lo > q ? std::min(high, failed.Lo - 1) : high;
+    const size_t limit =
+        failed.Lo <= failed.Hi && failed.Lo > q ? std::min(high, failed.Lo - 1) : high;
     if (repeat.Follow < 0) return q;
     const TNode& follow = fProgram->Nodes[static_cast<size_t>(repeat.Follow)];
     if (follow.Kind == TNodeKind::nkDigit) {
@@ -154,8 +155,9 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
         break;
       case TNodeKind::nkOpen:
       case TNodeKind::nkClose: {
-        int32_t& slot = node.Kind == TNodeKind::nkOpen ? slots.Start[static_cast<size_t>(node.Group)]
-                                                       : slots.End[static_cast<size_t>(node.Group)];
+        int32_t& slot = node.Kind == TNodeKind::nkOpen
+                            ? slots.Start[static_cast<size_t>(node.Group)]
+                            : slots.End[static_cast<size_t>(node.Group)];
         if (!fChoices.empty()) fTrail.push_back(TSlotChange{&slot, slot});
         slot = static_cast<int32_t>(pos);
         break;
@@ -200,7 +202,8 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
       if (q != kNone) {
         choice.At = q;
         Verified(nodes[choice.Node], q);
-        for (; fTrail.size() > choice.Trail; fTrail.pop_back()) *fTrail.back().Slot = fTrail.back().Before;
+        for (; fTrail.size() > choice.Trail; fTrail.pop_back())
+          *fTrail.back().Slot = fTrail.back().Before;
         pos = q;
         i = choice.Node + 1;
         break;

@@ -79,8 +79,8 @@ private:
   bool LiteralAt(const TNode& node, size_t pos) const;
   size_t RunEnd(size_t node, size_t pos);
   bool FollowMayMatch(const TNode& repeat, size_t q) const;
-  size_t FirstPlace(size_t node, size_t from, size_t high) const;   // lazy order
-  size_t LastPlace(size_t node, size_t from, size_t low) const;     // greedy order
+  size_t FirstPlace(size_t node, size_t from, size_t high) const;  // lazy order
+  size_t LastPlace(size_t node, size_t from, size_t low) const;    // greedy order
   size_t NextPlace(const TChoice& choice) const;
 
   const TProgram* fProgram = nullptr;
@@ -105,7 +105,8 @@ private:
   size_t fVerifiedNode = kNoNode;
   size_t fVerifiedAt = 0;
   void Verified(const TNode& repeat, size_t q) {
-    if (repeat.Follow >= 0 && fProgram->Nodes[static_cast<size_t>(repeat.Follow)].Kind == TNodeKind::nkLiteral) {
+    if (repeat.Follow >= 0 &&
+        fProgram->Nodes[static_cast<size_t>(repeat.Follow)].Kind == TNodeKind::nkLiteral) {
       fVerifiedNode = static_cast<size_t>(repeat.Follow);
       fVerifiedAt = q;
     }

@@ -21,8 +21,7 @@ constexpr size_t kNotFound = std::u16string_view::npos;
 
 // Units by how common they are in member pages, most common first; every other unit counts as
 // rare.
-constexpr std::u16string_view kCommonUnits =
-    u" etaoinsrdhlcu<>=\"/mpf.gwybv,k;:-_'#&0123456789()";
+constexpr std::u16string_view kCommonUnits = u" etaoinsrdhlcu<>=\"/mpf.gwybv,k;:-_'#&0123456789()";
 
 size_t Rarity(char16_t unit) {
   const size_t rank = kCommonUnits.find(unit);
@@ -99,8 +98,8 @@ size_t FindAnchored(std::u16string_view haystack, std::u16string_view needle, si
   if (HasAvx2())
     return avx2::FindAnchored(haystack.data(), haystack.size(), needle.data(), needle.size(),
                               anchor1, anchor2);
-  return sse2::FindAnchored(haystack.data(), haystack.size(), needle.data(), needle.size(),
-                            anchor1, anchor2);
+  return sse2::FindAnchored(haystack.data(), haystack.size(), needle.data(), needle.size(), anchor1,
+                            anchor2);
 #else
   return haystack.find(needle);
 #endif

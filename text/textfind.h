@@ -53,8 +53,8 @@ public:
   explicit TUnitFinder(std::u16string_view needle);
   const std::u16string& Needle() const { return fNeedle; }
   size_t Find(std::u16string_view haystack) const {
-    return fFind(haystack.data(), haystack.size(), fPaddedNeedle.data(), fNeedle.size(),
-                 fAnchor1, fAnchor2);
+    return fFind(haystack.data(), haystack.size(), fPaddedNeedle.data(), fNeedle.size(), fAnchor1,
+                 fAnchor2);
   }
   // Find, for a haystack followed by kFindPadding readable units (of any value): no unit-by-unit
   // loop at its end.

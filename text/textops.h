@@ -15,8 +15,8 @@ namespace brevak {
 int32_t TextPos(std::u16string_view piece, std::u16string_view text);
 
 // The count units of text from position index. An index below 1 starts at the first unit (and does
-// not shorten the count); an index past the end or a count of 0 or less gives the empty text; a count
-// that runs past the end gives the rest.
+// not shorten the count); an index past the end or a count of 0 or less gives the empty text; a
+// count that runs past the end gives the rest.
 std::u16string TextCopy(std::u16string_view text, int32_t index, int32_t count);
 
 // Removes count units from position index. An index below 1 or past the end, or a count of 0 or

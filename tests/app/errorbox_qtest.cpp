@@ -13,10 +13,14 @@ private slots:
   void title_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("title");
-    QTest::newRow("program") << "brevak" << "Brevak";
-    QTest::newRow("up to the first full stop") << "brevak.tar.exe" << "Brevak";
-    QTest::newRow("lower case after the first letter") << "bREVAK" << "Brevak";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("program") << "brevak"
+                             << "Brevak";
+    QTest::newRow("up to the first full stop") << "brevak.tar.exe"
+                                               << "Brevak";
+    QTest::newRow("lower case after the first letter") << "bREVAK"
+                                                       << "Brevak";
+    QTest::newRow("empty") << ""
+                           << "";
   }
 
   void title() {
@@ -28,14 +32,21 @@ private slots:
   void text_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("text");
-    QTest::newRow("letter") << "Unable to write to /a/prog.ini" << "Unable to write to /a/prog.ini.";
-    QTest::newRow("full stop") << "Done." << "Done.";
-    QTest::newRow("below the full stop") << "Oops!" << "Oops!";
-    QTest::newRow("closing parenthesis") << "(x)" << "(x)";
-    QTest::newRow("slash sorts above") << "/a/" << "/a/.";
-    QTest::newRow("digit") << "code 5" << "code 5.";
+    QTest::newRow("letter") << "Unable to write to /a/prog.ini"
+                            << "Unable to write to /a/prog.ini.";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
+    QTest::newRow("below the full stop") << "Oops!"
+                                         << "Oops!";
+    QTest::newRow("closing parenthesis") << "(x)"
+                                         << "(x)";
+    QTest::newRow("slash sorts above") << "/a/"
+                                       << "/a/.";
+    QTest::newRow("digit") << "code 5"
+                           << "code 5.";
     QTest::newRow("Cyrillic") << QString::fromUtf8("Ошибка") << QString::fromUtf8("Ошибка.");
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("empty") << ""
+                           << "";
   }
 
   void text() {

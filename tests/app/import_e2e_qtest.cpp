@@ -25,7 +25,9 @@
 
 namespace {
 
-QString TestData(const QString& name) { return QString::fromLocal8Bit(qgetenv("BREVAK_TEST_DATA")) + "/" + name; }
+QString TestData(const QString& name) {
+  return QString::fromLocal8Bit(qgetenv("BREVAK_TEST_DATA")) + "/" + name;
+}
 QString Fixture(const QString& name) { return TestData("app/import_e2e/" + name); }
 QString Documents() { return TestData("../scripts/demo-data/docs"); }
 
@@ -82,7 +84,8 @@ private:
   // sources.ini beside the program: every source at the loopback servers, SRR possibly elsewhere.
   void WriteHosts(const QString& srrHost = {}) {
     QByteArray ini = "[Hosts]\r\nHamlog=127.0.0.1:" + QByteArray::number(FHttpsPort) + "\r\n";
-    for (const char* name : {"SRR", "RCWC", "AGB", "5 Ocean", "ARCK", "KDR", "RadioWave", "RCPW", "RRC"}) {
+    for (const char* name :
+         {"SRR", "RCWC", "AGB", "5 Ocean", "ARCK", "KDR", "RadioWave", "RCPW", "RRC"}) {
       QByteArray host = "127.0.0.1:" + QByteArray::number(FHttpPort);
       if (QByteArray(name) == "SRR" && !srrHost.isEmpty()) host = srrHost.toUtf8();
       ini += QByteArray(name) + "=" + host + "\r\n";
@@ -100,15 +103,15 @@ private slots:
     QProcess req;
     req.setStandardOutputFile(QProcess::nullDevice());
     req.setStandardErrorFile(QProcess::nullDevice());
-    req.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj", "/CN=127.0.0.1",
-                          "-keyout", key, "-out", cert});
+    req.start("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+                          "/CN=127.0.0.1", "-keyout", key, "-out", cert});
     QVERIFY(req.waitForFinished(30000));
     QCOMPARE(req.exitCode(), 0);
 
     const QString ports = FServerDir.filePath("ports");
     FHttp.Process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    FHttp.Process->start("python3", {TestData("../scripts/demo-data/serve.py"), "--root", Documents(),
-                                     "--ports-file", ports, "--quiet"});
+    FHttp.Process->start("python3", {TestData("../scripts/demo-data/serve.py"), "--root",
+                                     Documents(), "--ports-file", ports, "--quiet"});
     QVERIFY(FHttp.Process->waitForStarted(5000));
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ports), 10000);
     for (const QByteArray& line : ReadFile(ports).split('\n'))
@@ -117,14 +120,17 @@ private slots:
 
     // s_server -WWW serves files below its working directory and reports its port on stdout.
     FHttps.Process->setWorkingDirectory(Documents());
-    FHttps.Process->start("openssl", {"s_server", "-WWW", "-accept", "127.0.0.1:0", "-cert", cert, "-key", key});
+    FHttps.Process->start(
+        "openssl", {"s_server", "-WWW", "-accept", "127.0.0.1:0", "-cert", cert, "-key", key});
     QVERIFY(FHttps.Process->waitForStarted(5000));
     QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += FHttps.Process->readAllStandardOutput()).contains("ACCEPT"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((out += FHttps.Process->readAllStandardOutput()).contains("ACCEPT"),
+                             10000);
     QTRY_VERIFY_WITH_TIMEOUT((out += FHttps.Process->readAllStandardOutput()).contains('\n'), 2000);
     const QByteArray accept = out.mid(out.indexOf("ACCEPT"));
-    FHttpsPort = accept.mid(accept.lastIndexOf(':', accept.indexOf('\n')) + 1,
-                            accept.indexOf('\n') - accept.lastIndexOf(':', accept.indexOf('\n')) - 1)
+    FHttpsPort = accept
+                     .mid(accept.lastIndexOf(':', accept.indexOf('\n')) + 1,
+                          accept.indexOf('\n') - accept.lastIndexOf(':', accept.indexOf('\n')) - 1)
                      .trimmed()
                      .toInt();
     QVERIFY(FHttpsPort > 0);
@@ -151,9 +157,10 @@ private slots:
   void buttonsInSequence_data() {
     QTest::addColumn<QStringList>("buttons");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("every button once") << QStringList{"btnHamlog", "btnSRR", "btnKDR", "btnAGB", "btnARCK",
-                                                     "btnRCWC", "btn5Ocean", "btnRDXC", "btnRCPW", "btnRadioWave"}
-                                       << "every-button.ini";
+    QTest::newRow("every button once")
+        << QStringList{"btnHamlog", "btnSRR",    "btnKDR",  "btnAGB",  "btnARCK",
+                       "btnRCWC",   "btn5Ocean", "btnRDXC", "btnRCPW", "btnRadioWave"}
+        << "every-button.ini";
     QTest::newRow("the same button twice") << QStringList{"btnKDR", "btnKDR"} << "kdr-twice.ini";
   }
 
@@ -192,7 +199,8 @@ private slots:
     WriteHosts();
     Press(form.btnRCWC);
     QCOMPARE(FErrors.size(), 1);
-    QCOMPARE(ReadFile(ListFile()), QByteArray("[RCWC]\r\nR0AAA=RCWC\r\nR0AAH=RCWC\r\n R0AAJ=RCWC\r\nR0AAK=RCWC\r\n"));
+    QCOMPARE(ReadFile(ListFile()),
+             QByteArray("[RCWC]\r\nR0AAA=RCWC\r\nR0AAH=RCWC\r\n R0AAJ=RCWC\r\nR0AAK=RCWC\r\n"));
     QCOMPARE(form.ProgressBar->Percent(), 133);  // once, after the loop: 4 * 100 div 3
   }
 
@@ -203,10 +211,16 @@ private slots:
     WriteFile(ListFile(), "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=\xD0\x9A\xD0\xBB\xD1\x83\xD0\xB1");
     Press(form.btnAGB);
     QCOMPARE(FErrors, QStringList{});
-    QCOMPARE(ReadFile(ListFile()),
-             QByteArray("\xEF\xBB\xBF[Old]\r\n\xD0\xAF=\xD0\x9A\xD0\xBB\xD1\x83\xD0\xB1\r\n[AGB]\r\n"
-                        "R0AAA=AGB \xE2\x84\x96" "1\r\nR0AAL=AGB \xE2\x84\x96" "2\r\nR0AAM=AGB \xE2\x84\x96" "3\r\n"
-                        "R0AAN=AGB \xE2\x84\x96" "4\r\nR0AAP=AGB \xE2\x84\x96" "5\r\n"));
+    QCOMPARE(
+        ReadFile(ListFile()),
+        QByteArray("\xEF\xBB\xBF[Old]\r\n\xD0\xAF=\xD0\x9A\xD0\xBB\xD1\x83\xD0\xB1\r\n[AGB]\r\n"
+                   "R0AAA=AGB \xE2\x84\x96"
+                   "1\r\nR0AAL=AGB \xE2\x84\x96"
+                   "2\r\nR0AAM=AGB \xE2\x84\x96"
+                   "3\r\n"
+                   "R0AAN=AGB \xE2\x84\x96"
+                   "4\r\nR0AAP=AGB \xE2\x84\x96"
+                   "5\r\n"));
   }
 
   void clickDuringARunIsRefused() {
@@ -224,8 +238,9 @@ private slots:
     Press(form.btnRadioWave);
     QVERIFY(clicked);
     QCOMPARE(FErrors, QStringList{});
-    QCOMPARE(ReadFile(ListFile()), QByteArray("[RadioWave]\r\nR0ABC=Radio Wave\r\nR0ABD=Radio Wave\r\n"
-                                              "R0ABE/P=Radio Wave\r\n"));
+    QCOMPARE(ReadFile(ListFile()),
+             QByteArray("[RadioWave]\r\nR0ABC=Radio Wave\r\nR0ABD=Radio Wave\r\n"
+                        "R0ABE/P=Radio Wave\r\n"));
   }
 
   void closingDuringARunWaitsForTheSave() {

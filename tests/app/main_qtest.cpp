@@ -17,8 +17,8 @@
 #include "app/main.h"
 #include "app/progressbar.h"
 #include "app/skin.h"
-#include "base/exepath.h"
 #include "base/exception.h"
+#include "base/exepath.h"
 
 using brevak::TSourceId;
 
@@ -99,7 +99,8 @@ private slots:
     QCOMPARE(form.palette().color(QPalette::Window), form.palette().color(QPalette::Button));
   }
 
-  // Off gives the window and its controls the plain look; on applies the skin to all of them afresh.
+  // Off gives the window and its controls the plain look; on applies the skin to all of them
+  // afresh.
   void skinOffAndOn() {
     TfrmMain form;
     QStyle* skin = form.style();
@@ -172,7 +173,9 @@ private slots:
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.activateWindow();
-    auto isButton = [] { return qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr; };
+    auto isButton = [] {
+      return qobject_cast<QPushButton*>(QApplication::focusWidget()) != nullptr;
+    };
     for (int i = 0; i < 12; ++i) QTest::keyClick(&form, Qt::Key_Tab);
     QVERIFY(!isButton());
     // A button focused by a click does not hand the focus on to another by Tab.
@@ -333,7 +336,8 @@ private slots:
     const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
     const QString wm = QStandardPaths::findExecutable(QStringLiteral("openbox"));
     const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
-    if (xvfb.isEmpty() || wm.isEmpty() || xprop.isEmpty()) QSKIP("needs xvfb-run, openbox and xprop");
+    if (xvfb.isEmpty() || wm.isEmpty() || xprop.isEmpty())
+      QSKIP("needs xvfb-run, openbox and xprop");
     const QString script = QStringLiteral(
         "openbox --sm-disable >/dev/null 2>&1 & wm=$!\n"
         "for i in $(seq 50); do\n"
@@ -345,13 +349,14 @@ private slots:
         "exit $rc\n");
     QProcess run;
     run.setProcessChannelMode(QProcess::MergedChannels);
-    run.start(xvfb, {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1024x768x24"),
-                     QStringLiteral("sh"), QStringLiteral("-c"), script,
-                     QCoreApplication::applicationFilePath()});
+    run.start(xvfb, {QStringLiteral("-a"), QStringLiteral("-s"),
+                     QStringLiteral("-screen 0 1024x768x24"), QStringLiteral("sh"),
+                     QStringLiteral("-c"), script, QCoreApplication::applicationFilePath()});
     QVERIFY(run.waitForFinished(30000));
     const QByteArray output = run.readAll();
     QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0, output.constData());
-    QVERIFY2(output.contains("PASS   : TMainWindowTest::reopensWhereItWasLeft()"), output.constData());
+    QVERIFY2(output.contains("PASS   : TMainWindowTest::reopensWhereItWasLeft()"),
+             output.constData());
   }
 
   void buttonsRunTheirSources() {
@@ -363,15 +368,15 @@ private slots:
     };
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    const QPushButton* order[] = {form.btnHamlog, form.btnSRR, form.btnKDR, form.btnAGB,
-                                  form.btnARCK, form.btnRCWC, form.btn5Ocean, form.btnRDXC,
-                                  form.btnRCPW, form.btnRadioWave};
+    const QPushButton* order[] = {form.btnHamlog, form.btnSRR,      form.btnKDR,    form.btnAGB,
+                                  form.btnARCK,   form.btnRCWC,     form.btn5Ocean, form.btnRDXC,
+                                  form.btnRCPW,   form.btnRadioWave};
     for (const QPushButton* button : order)
       QTest::mouseClick(const_cast<QPushButton*>(button), Qt::LeftButton);
-    const std::vector<TSourceId> expected = {
-        TSourceId::Hamlog, TSourceId::SRR, TSourceId::KDR, TSourceId::AGB,
-        TSourceId::ARCK, TSourceId::RCWC, TSourceId::FiveOcean, TSourceId::RRC,
-        TSourceId::RCPW, TSourceId::RadioWave};
+    const std::vector<TSourceId> expected = {TSourceId::Hamlog,    TSourceId::SRR,  TSourceId::KDR,
+                                             TSourceId::AGB,       TSourceId::ARCK, TSourceId::RCWC,
+                                             TSourceId::FiveOcean, TSourceId::RRC,  TSourceId::RCPW,
+                                             TSourceId::RadioWave};
     QVERIFY(runs == expected);
     QCOMPARE(int(form.ProgressBar->Percent()), 42);
   }
@@ -421,7 +426,8 @@ private slots:
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     int runs = 0;
     form.ImportRun = [&](TSourceId, brevak::TImportHost&) {
-      if (++runs == 1) throw brevak::Exception("Cannot create file \"/x/brevak.ini\". Permission denied");
+      if (++runs == 1)
+        throw brevak::Exception("Cannot create file \"/x/brevak.ini\". Permission denied");
     };
     QTest::mouseClick(form.btnRCPW, Qt::LeftButton);
     QCOMPARE(errors.size(), std::size_t(1));

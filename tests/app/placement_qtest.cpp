@@ -57,11 +57,15 @@ public:
   QRect WindowBounds(QWidget*) override { return bounds; }
   int GetSystemMetrics(TSystemMetric metric) override {
     switch (metric) {
-      case SM_CXSCREEN: return screenWidth;
-      case SM_CYSCREEN: return screenHeight;
+      case SM_CXSCREEN:
+        return screenWidth;
+      case SM_CYSCREEN:
+        return screenHeight;
       case SM_CXBORDER:
-      case SM_CYBORDER: return 1;
-      default: return 5;
+      case SM_CYBORDER:
+        return 1;
+      default:
+        return 5;
     }
   }
   int PixelsPerInch() override { return ppi; }
@@ -154,7 +158,8 @@ private slots:
     QTest::addColumn<bool>("applied");
     QTest::addColumn<QPoint>("topLeft");
     const QPoint here(50, 60);
-    QTest::newRow("four words, other size") << QByteArray("NormPos=300,310,9,9") << true << QPoint(300, 310);
+    QTest::newRow("four words, other size")
+        << QByteArray("NormPos=300,310,9,9") << true << QPoint(300, 310);
     QTest::newRow("two words") << QByteArray("NormPos=100,200") << true << QPoint(100, 200);
     QTest::newRow("hex and negative") << QByteArray("NormPos=0x64,-20") << true << QPoint(100, -20);
     QTest::newRow("words all invalid") << QByteArray("NormPos=a,b,c,d") << true << here;
@@ -186,13 +191,14 @@ private slots:
     form->show();
     QVERIFY(store->FRestored);
     // The stored position is in place when the window's own show handler runs.
-    QCOMPARE(calls, QStringList{QStringLiteral("FormShow at %1,%2").arg(topLeft.x()).arg(topLeft.y())});
+    QCOMPARE(calls,
+             QStringList{QStringLiteral("FormShow at %1,%2").arg(topLeft.x()).arg(topLeft.y())});
     // One application for the stored position, one for the maximized position, always.
     QCOMPARE(int(layer.applied.size()), applied ? 2 : 1);
     if (applied) {
       const TRect r = layer.applied[0].rcNormalPosition;
       QCOMPARE(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
-               QRect(topLeft, QSize(325, 195)));  // the window keeps its own size
+               QRect(topLeft, QSize(325, 195)));         // the window keeps its own size
       QCOMPARE(layer.applied[0].showCmd, int(SW_HIDE));  // not on screen yet: stays hidden
     }
     const TWindowPlacement last = layer.applied.back();

@@ -17,13 +17,20 @@ namespace {
 
 char16_t TextUnit(uint8_t byte) {
   switch (byte) {
-    case 0xF8: return u'\u2028';
-    case 0xF9: return u'\u2029';
-    case 0xFA: return u'\u0085';
-    case 0xFB: return u'\u0661';
-    case 0xFC: return u'\xD83D';
-    case 0xFD: return u'\u0416';
-    default: return byte;
+    case 0xF8:
+      return u'\u2028';
+    case 0xF9:
+      return u'\u2029';
+    case 0xFA:
+      return u'\u0085';
+    case 0xFB:
+      return u'\u0661';
+    case 0xFC:
+      return u'\xD83D';
+    case 0xFD:
+      return u'\u0416';
+    default:
+      return byte;
   }
 }
 
@@ -67,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   } catch (const brevak::EMatcher& e) {
     // The calls above are in a valid order; only the empty pattern counts as not assigned.
-    if (e.ErrorCode >= 1000 && !(e.ErrorCode == brevak::mecNotAssignedExpression && pattern.empty()))
+    if (e.ErrorCode >= 1000 &&
+        !(e.ErrorCode == brevak::mecNotAssignedExpression && pattern.empty()))
       std::abort();
   }
   return 0;

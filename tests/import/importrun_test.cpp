@@ -20,7 +20,8 @@ TEST_F(ImportRun, AppendsHeaderAndEntriesAfterWhatTheFileHeld) {
   TFakeFetch fetch{"a\r\nb\r\n"};
   TFakeHost host;
   TTestRule rule;
-  RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+  RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host,
+                 fetch.Fn());
   EXPECT_EQ(ReadListFile(), "[Old]\r\nR0AAA=Old\r\n[Test]\r\nentry a\r\nentry b\r\n");
   EXPECT_THAT(fetch.Urls, ElementsAre("http://test.invalid/list"));
 }
@@ -49,7 +50,8 @@ TEST_F(ImportRun, FailedFetchSavesUnchangedThenReportsSourceUrlAndCause) {
       RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
       ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
-      EXPECT_STREQ(e.what(), "Could not fetch \"Test\" from http://test.invalid/list: host not found");
+      EXPECT_STREQ(e.what(),
+                   "Could not fetch \"Test\" from http://test.invalid/list: host not found");
     }
     ASSERT_TRUE(fs::exists(ListFile()));
     EXPECT_EQ(fs::file_size(ListFile()), 0u);
@@ -57,7 +59,9 @@ TEST_F(ImportRun, FailedFetchSavesUnchangedThenReportsSourceUrlAndCause) {
 
     // An earlier section stays exactly as it was.
     WriteFile(ListFile(), "[SRR]\r\nR0AAA=SRR Member\r\n");
-    EXPECT_THROW(RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn()), Exception);
+    EXPECT_THROW(
+        RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn()),
+        Exception);
     EXPECT_EQ(ReadListFile(), "[SRR]\r\nR0AAA=SRR Member\r\n");
   }
 }
@@ -71,8 +75,9 @@ TEST_F(ImportRun, ErrorInALineRuleSavesWhatCameBeforeAndPassesTheErrorOn) {
   TImportSettings s = Settings(THeaderPlacement::hpBeforeBody, TProgressMode::pmPerLine);
   EXPECT_THAT([&] { RunImportFrame(s, rule, host, fetch.Fn()); },
               ::testing::ThrowsMessage<Exception>(HasSubstr("rule failed at line 7")));
-  EXPECT_EQ(ReadListFile(), "[Old]\r\n[Test]\r\nentry l0\r\nentry l1\r\nentry l2\r\nentry l3\r\n"
-                            "entry l4\r\nentry l5\r\nentry l6\r\n");
+  EXPECT_EQ(ReadListFile(),
+            "[Old]\r\n[Test]\r\nentry l0\r\nentry l1\r\nentry l2\r\nentry l3\r\n"
+            "entry l4\r\nentry l5\r\nentry l6\r\n");
 }
 
 TEST_F(ImportRun, UnreadableListFileEndsTheRunBeforeFetching) {
@@ -82,8 +87,8 @@ TEST_F(ImportRun, UnreadableListFileEndsTheRunBeforeFetching) {
   TFakeFetch fetch{"a\r\n"};
   TFakeHost host;
   TTestRule rule;
-  EXPECT_THROW(RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host,
-                         fetch.Fn()),
+  EXPECT_THROW(RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine),
+                              rule, host, fetch.Fn()),
                Exception);
   EXPECT_TRUE(fetch.Urls.empty());
   EXPECT_EQ(ReadListFile(), bytes);
@@ -100,28 +105,41 @@ struct TProgressCase {
 TEST_F(ImportRun, DrivesTheBar) {
   using enum TProgressMode;
   const TProgressCase cases[] = {
-    // After every line of the range: i * 100 div (N - 1)
-    {"per line, 5 lines", pmPerLine, 0, 5, {"P0", "P0", "M", "P25", "M", "P50", "M", "P75", "M", "P100", "M"}},
-    {"per line, 4 lines", pmPerLine, 0, 4, {"P0", "P0", "M", "P33", "M", "P66", "M", "P100", "M"}},
-    {"per line, 2 lines", pmPerLine, 0, 2, {"P0", "P0", "M", "P100", "M"}},
-    {"per line, 1 line", pmPerLine, 0, 1, {"P0", "P100", "M"}},
-    {"per line, no line", pmPerLine, 0, 0, {"P0"}},
-    // AGB's range starts at line 1
-    {"from line 1, 5 lines", pmPerLine, 1, 5, {"P0", "P25", "M", "P50", "M", "P75", "M", "P100", "M"}},
-    {"from line 1, 1 line", pmPerLine, 1, 1, {"P0"}},
-    // Once after the loop: N * 100 div (N - 1)
-    {"once, 3 lines", pmOnceAfter, 0, 3, {"P0", "P150", "M"}},
-    {"once, 2 lines", pmOnceAfter, 0, 2, {"P0", "P200", "M"}},
-    {"once, 101 lines", pmOnceAfter, 0, 101, {"P0", "P101", "M"}},
-    {"once, 102 lines", pmOnceAfter, 0, 102, {"P0", "P100", "M"}},
-    {"once, 1 line", pmOnceAfter, 0, 1, {"P0", "P100", "M"}},
-    {"once, no line", pmOnceAfter, 0, 0, {"P0", "P0", "M"}},
+      // After every line of the range: i * 100 div (N - 1)
+      {"per line, 5 lines",
+       pmPerLine,
+       0,
+       5,
+       {"P0", "P0", "M", "P25", "M", "P50", "M", "P75", "M", "P100", "M"}},
+      {"per line, 4 lines",
+       pmPerLine,
+       0,
+       4,
+       {"P0", "P0", "M", "P33", "M", "P66", "M", "P100", "M"}},
+      {"per line, 2 lines", pmPerLine, 0, 2, {"P0", "P0", "M", "P100", "M"}},
+      {"per line, 1 line", pmPerLine, 0, 1, {"P0", "P100", "M"}},
+      {"per line, no line", pmPerLine, 0, 0, {"P0"}},
+      // AGB's range starts at line 1
+      {"from line 1, 5 lines",
+       pmPerLine,
+       1,
+       5,
+       {"P0", "P25", "M", "P50", "M", "P75", "M", "P100", "M"}},
+      {"from line 1, 1 line", pmPerLine, 1, 1, {"P0"}},
+      // Once after the loop: N * 100 div (N - 1)
+      {"once, 3 lines", pmOnceAfter, 0, 3, {"P0", "P150", "M"}},
+      {"once, 2 lines", pmOnceAfter, 0, 2, {"P0", "P200", "M"}},
+      {"once, 101 lines", pmOnceAfter, 0, 101, {"P0", "P101", "M"}},
+      {"once, 102 lines", pmOnceAfter, 0, 102, {"P0", "P100", "M"}},
+      {"once, 1 line", pmOnceAfter, 0, 1, {"P0", "P100", "M"}},
+      {"once, no line", pmOnceAfter, 0, 0, {"P0", "P0", "M"}},
   };
   for (const TProgressCase& c : cases) {
     TFakeFetch fetch{Lines(c.Lines)};
     TFakeHost host;
     TTestRule rule;
-    RunImportFrame(Settings(THeaderPlacement::hpAfterBody, c.Mode, c.FirstLine), rule, host, fetch.Fn());
+    RunImportFrame(Settings(THeaderPlacement::hpAfterBody, c.Mode, c.FirstLine), rule, host,
+                   fetch.Fn());
     EXPECT_EQ(host.Events, c.Events) << c.Name;
   }
 }

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "base/exception.h"
 #include "base/exepath.h"
 #include "import/importrun.h"
 #include "listfile/stringlist.h"
-#include "base/exception.h"
 
 namespace brevak::testing {
 
@@ -71,8 +71,9 @@ std::string Lines(int n) {
 class TRunFixture : public ::testing::Test {
 protected:
   void SetUp() override {
-    FDir = fs::temp_directory_path() / ("importrun_test." + std::to_string(getpid()) + "." +
-                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    FDir = fs::temp_directory_path() /
+           ("importrun_test." + std::to_string(getpid()) + "." +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(FDir);
     fs::create_directories(FDir);
     SetExeDirForTesting(FDir.string());
@@ -94,7 +95,8 @@ protected:
     f << bytes;
   }
 
-  static TImportSettings Settings(THeaderPlacement placement, TProgressMode progress, int firstLine = 0) {
+  static TImportSettings Settings(THeaderPlacement placement, TProgressMode progress,
+                                  int firstLine = 0) {
     TImportSettings s;
     s.Name = "Test";
     s.Header = u"[Test]";

@@ -21,10 +21,8 @@ TEST(CodePage, ChosenCharacters) {
     char16_t unit;
   };
   const Case kCases[] = {
-      {0x41, u'A'},
-      {0x0D, u'\r'},
-      {0x80, u'\u0402'},  // Ђ
-      {0x88, u'\u20AC'},  // €
+      {0x41, u'A'},      {0x0D, u'\r'}, {0x80, u'\u0402'},  // Ђ
+      {0x88, u'\u20AC'},                                    // €
       {0x98, u'\u0098'},  // no character in the code page: passes through
       {0xA8, u'\u0401'},  // Ё
       {0xB9, u'\u2116'},  // №
@@ -41,16 +39,22 @@ TEST(CodePage, ChosenCharacters) {
 TEST(CodePage, CharactersItCannotHoldBecomeQuestionMarks) {
   // é, the Greek alpha, a lone high and a lone low surrogate: one '?' each; the surrogate pair of
   // U+1F600 is one character and gives one '?'.
-  EXPECT_EQ(AnsiEncode(u"a\u00E9\u03B1\xD800" u"b\xDC00" u"c\U0001F600d"), "a???b?c?d");
-  EXPECT_EQ(AnsiEncode(u"UA1AAA=AGB \u21161"), "UA1AAA=AGB \xB9" "1");
+  EXPECT_EQ(AnsiEncode(u"a\u00E9\u03B1\xD800"
+                       u"b\xDC00"
+                       u"c\U0001F600d"),
+            "a???b?c?d");
+  EXPECT_EQ(AnsiEncode(u"UA1AAA=AGB \u21161"),
+            "UA1AAA=AGB \xB9"
+            "1");
 }
 
 // The converters take runs of ASCII and of the Russian alphabet by arithmetic, sixteen bytes or
-// eight or sixteen units at a time, and the rest by table; mixed runs of every length must agree with the
-// table alone.
+// eight or sixteen units at a time, and the rest by table; mixed runs of every length must agree
+// with the table alone.
 TEST(CodePage, FastPathsAgreeWithTheTable) {
   std::mt19937 random(7);
-  const std::u16string kPools[] = {u"AZaz09 ;=\r\n", u"\u0410\u044F\u0401\u0451\u2116", u"\u20AC\u0098\u00E9\U0001F600\xD800"};
+  const std::u16string kPools[] = {u"AZaz09 ;=\r\n", u"\u0410\u044F\u0401\u0451\u2116",
+                                   u"\u20AC\u0098\u00E9\U0001F600\xD800"};
   for (int round = 0; round < 2000; ++round) {
     std::u16string text;
     std::size_t length = random() % 40;
@@ -61,7 +65,8 @@ TEST(CodePage, FastPathsAgreeWithTheTable) {
     }
     std::string expected;
     for (std::size_t i = 0; i < text.size(); ++i) {
-      bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+      bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+                  text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
       expected += static_cast<char>(AnsiByteOf(text[i]));
       if (pair) ++i;
     }
@@ -70,7 +75,8 @@ TEST(CodePage, FastPathsAgreeWithTheTable) {
     std::u16string decoded = AnsiDecode(bytes);
     ASSERT_EQ(decoded.size(), bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
-      ASSERT_EQ(decoded[i], kAnsiToUnicode[static_cast<unsigned char>(bytes[i])]) << round << " " << i;
+      ASSERT_EQ(decoded[i], kAnsiToUnicode[static_cast<unsigned char>(bytes[i])])
+          << round << " " << i;
     }
   }
 }

@@ -1,7 +1,6 @@
 #include "listfile/listfile.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,7 +61,8 @@ TEST_F(ListFile, RunsAppendTheirSectionsInOrder) {
   Run({u"[SRR]", u"R1A=SRR Member"});
   EXPECT_EQ(ReadBytes(Path()),
             "[SRR]\r\nR1A=SRR Member\r\n"
-            "[AGB]\r\nUA1AAA=AGB \xB9" "1\r\n"
+            "[AGB]\r\nUA1AAA=AGB \xB9"
+            "1\r\n"
             "[SRR]\r\nR1A=SRR Member\r\n");
   EXPECT_EQ(FolderNames(), std::vector<std::string>{"brevak.ini"});  // no temporary file left
 }
@@ -73,8 +73,12 @@ TEST_F(ListFile, AFileFromElsewhereKeepsItsEncodingAndGetsCrLf) {
   };
   const Case kCases[] = {
       {"[RCWC]\nA1A=RCWC\rB1B=RCWC", "[RCWC]\r\nA1A=RCWC\r\nB1B=RCWC\r\n[RRC]\r\n"},
-      {"\xEF\xBB\xBF[KDR]\r\nR2A=KDR \xE2\x84\x96" "7", "\xEF\xBB\xBF[KDR]\r\nR2A=KDR \xE2\x84\x96" "7\r\n[RRC]\r\n"},
-      {std::string("\xFF\xFEx\0", 4), std::string("\xFF\xFEx\0\r\0\n\0[\0R\0R\0C\0]\0\r\0\n\0", 22)},
+      {"\xEF\xBB\xBF[KDR]\r\nR2A=KDR \xE2\x84\x96"
+       "7",
+       "\xEF\xBB\xBF[KDR]\r\nR2A=KDR \xE2\x84\x96"
+       "7\r\n[RRC]\r\n"},
+      {std::string("\xFF\xFEx\0", 4),
+       std::string("\xFF\xFEx\0\r\0\n\0[\0R\0R\0C\0]\0\r\0\n\0", 22)},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::PrintToString(c.before));
@@ -140,7 +144,9 @@ TEST_F(ListFile, AFolderThatCannotHoldItFailsTheSave) {
 // A file with the UTF-8 signature but invalid UTF-8 would load as no lines, and the run's save
 // would then wipe every section in it. The load refuses it instead, naming the file.
 TEST_F(ListFile, InvalidUtf8AfterTheSignatureIsRefused) {
-  const std::string kBytes = "\xEF\xBB\xBF[AGB]\r\nUA1AAA=AGB \xB9" "1\r\n";
+  const std::string kBytes =
+      "\xEF\xBB\xBF[AGB]\r\nUA1AAA=AGB \xB9"
+      "1\r\n";
   WriteBytes(Path(), kBytes);
   TStringList list;
   try {

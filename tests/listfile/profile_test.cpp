@@ -1,7 +1,6 @@
 #include "listfile/profile.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include "listfile/tempdir.h"
@@ -115,11 +114,17 @@ TEST(ProfileWrite, ReadsBackWhatItWrites) {
   TTempDir dir;
   std::string path = dir.Path("prog.ini");
   const std::pair<std::string, std::string> kKeys[] = {
-      {"MinMaxPos(1920x1080)", "-1,-1,-8,-31"}, {"NormPos", "100,200,419,366"}, {"Empty", ""},
-      {"Host", "r\xC3\xA4" "dio.example"},
+      {"MinMaxPos(1920x1080)", "-1,-1,-8,-31"},
+      {"NormPos", "100,200,419,366"},
+      {"Empty", ""},
+      {"Host",
+       "r\xC3\xA4"
+       "dio.example"},
   };
-  for (const auto& [key, value] : kKeys) ASSERT_TRUE(WriteProfileString(path, "TfrmMain", key, value));
-  for (const auto& [key, value] : kKeys) EXPECT_EQ(ReadProfileString(path, "TfrmMain", key, "def"), value);
+  for (const auto& [key, value] : kKeys)
+    ASSERT_TRUE(WriteProfileString(path, "TfrmMain", key, value));
+  for (const auto& [key, value] : kKeys)
+    EXPECT_EQ(ReadProfileString(path, "TfrmMain", key, "def"), value);
 }
 
 TEST(ProfileWrite, FailsWhereItCannotWrite) {

@@ -63,20 +63,30 @@ TEST(StringListLoad, BytesToLines) {
       {"", {}, encAnsi},
       {"\r\n", {u""}, encAnsi},
       {"\n\n", {u"", u""}, encAnsi},
-      {"tab\there and a long line past the word size\r\nx", {u"tab\there and a long line past the word size", u"x"}, encAnsi},
+      {"tab\there and a long line past the word size\r\nx",
+       {u"tab\there and a long line past the word size", u"x"},
+       encAnsi},
       // NUL ends the text
       {std::string_view("a\0b", 3), {u"a"}, encAnsi},
       {std::string_view("\0a", 2), {}, encAnsi},
       {std::string_view("abcdefghij\r\nkl\0mn\r\n", 19), {u"abcdefghij", u"kl"}, encAnsi},
       // The ANSI code page
-      {"[AGB]\r\nUA1AAA=AGB \xB9" "1\r\n\xC0\xFF\x98", {u"[AGB]", u"UA1AAA=AGB \u21161", u"\u0410\u044F\u0098"}, encAnsi},
+      {"[AGB]\r\nUA1AAA=AGB \xB9"
+       "1\r\n\xC0\xFF\x98",
+       {u"[AGB]", u"UA1AAA=AGB \u21161", u"\u0410\u044F\u0098"},
+       encAnsi},
       // UTF-8 signature
       {"\xEF\xBB\xBFx\xD0\x90\r\ny", {u"x\u0410", u"y"}, encUTF8},
       {"\xEF\xBB\xBFx\xC3y", {}, encUTF8},
       {"\xEF\xBB\xBF", {}, encUTF8},
       {"\xEF\xBB", {u"\u043F\u00BB"}, encAnsi},
       // UTF-16 signatures; a stray byte at the end is dropped
-      {std::string_view("\xFF\xFE" "a\0\r\0\n\0\x16\x21" "c", 11), {u"a", u"\u2116"}, encUTF16LE},
+      {std::string_view("\xFF\xFE"
+                        "a\0\r\0\n\0\x16\x21"
+                        "c",
+                        11),
+       {u"a", u"\u2116"},
+       encUTF16LE},
       {std::string_view("\xFE\xFF\0a\0\n\x21\x16", 8), {u"a", u"\u2116"}, encUTF16BE},
       {"\xFF\xFE", {}, encUTF16LE},
       // A UTF-32 signature reads as UTF-16 whose first unit is NUL
@@ -152,14 +162,18 @@ TEST(StringListLoad, StreamIsReadFromItsPositionAndLeftAtItsEnd) {
 
 TEST(StringListSave, LinesToBytes) {
   struct Case {
-    std::string_view loaded;  // what the list was loaded from, to set its encoding; null: never loaded
+    std::string_view
+        loaded;  // what the list was loaded from, to set its encoding; null: never loaded
     Lines added;
     std::string_view bytes;
   };
   const Case kCases[] = {
       // Never loaded: the ANSI code page, no signature
       {{}, {}, ""},
-      {{}, {u"[AGB]", u"UA1AAA=AGB \u21161"}, "[AGB]\r\nUA1AAA=AGB \xB9" "1\r\n"},
+      {{},
+       {u"[AGB]", u"UA1AAA=AGB \u21161"},
+       "[AGB]\r\nUA1AAA=AGB \xB9"
+       "1\r\n"},
       {{}, {u"caf\u00E9", u"\U0001F600"}, "caf?\r\n?\r\n"},
       {{}, {u"a\rb", u""}, "a\rb\r\n\r\n"},
       {{}, {u""}, "\r\n"},
@@ -169,7 +183,11 @@ TEST(StringListSave, LinesToBytes) {
       {"\xEF\xBB\xBFold\nline", {u"new"}, "\xEF\xBB\xBFold\r\nline\r\nnew\r\n"},
       {"\xEF\xBB\xBF\xC3", {}, "\xEF\xBB\xBF"},
       {"\xFF\xFE", {}, "\xFF\xFE"},
-      {"\xFF\xFE", {u"a\u2116"}, std::string_view("\xFF\xFE" "a\0\x16\x21\r\0\n\0", 10)},
+      {"\xFF\xFE",
+       {u"a\u2116"},
+       std::string_view("\xFF\xFE"
+                        "a\0\x16\x21\r\0\n\0",
+                        10)},
       {"\xFE\xFF", {u"a"}, std::string_view("\xFE\xFF\0a\0\r\0\n", 8)},
   };
   for (const Case& c : kCases) {
@@ -183,7 +201,8 @@ TEST(StringListSave, LinesToBytes) {
 
 // A save goes out in pieces of 65536 units; a character of two units at the cut stays whole.
 TEST(StringListSave, LongTextsAcrossPieces) {
-  std::u16string line = std::u16string(65535, u'a') + u"\U0001F600" + std::u16string(70000, u'\u0410');
+  std::u16string line =
+      std::u16string(65535, u'a') + u"\U0001F600" + std::u16string(70000, u'\u0410');
   std::string utf8Line = std::string(65535, 'a') + "\xF0\x9F\x98\x80";
   for (int i = 0; i < 70000; ++i) utf8Line += "\xD0\x90";
   struct Case {
@@ -215,7 +234,8 @@ TEST(StringList, AddAppendsCopiesAndReturnsTheIndex) {
   EXPECT_EQ(list.Count(), 302);
   EXPECT_EQ(list.Strings(301), u"UA1AAA=RRC");
   // A line of two pieces, each a part of a line of the list.
-  for (int i = 0; i < 300; ++i) list.Add(list.StringView(i).substr(0, 6), list.StringView(i + 1).substr(6));
+  for (int i = 0; i < 300; ++i)
+    list.Add(list.StringView(i).substr(0, 6), list.StringView(i + 1).substr(6));
   EXPECT_EQ(list.Count(), 602);
   EXPECT_EQ(list.Strings(601), u"UA1AAA=RRC");
   list.Add(u"R0A", list.StringView(0).substr(6));
@@ -289,12 +309,15 @@ TEST(StringListFile, ErrorsNameTheFullPathAndTheCause) {
 TEST(StringListFile, RefusedUtf8LeavesTheListAsItWas) {
   TTempDir dir;
   std::string path = dir.Path("bad.ini");
-  WriteBytes(path, "\xEF\xBB\xBF[AGB]\r\nUA1AAA=AGB \xB9" "1\r\n");
+  WriteBytes(path,
+             "\xEF\xBB\xBF[AGB]\r\nUA1AAA=AGB \xB9"
+             "1\r\n");
   TStringList list;
   list.Add(u"kept");
   EXPECT_EQ(MessageOf<EInvalidUTF8>([&] { list.LoadFromFile(path, TInvalidUTF8::iuRefuse); }),
             "Cannot load file \"" + path +
-                "\". It begins with the UTF-8 signature but does not hold valid UTF-8; it was left unchanged");
+                "\". It begins with the UTF-8 signature but does not hold valid UTF-8; it was left "
+                "unchanged");
   EXPECT_EQ(LinesOf(list), Lines{u"kept"});
   EXPECT_EQ(list.Encoding(), TEncoding::encNone);
   // Without the refusal the same file gives no lines.

@@ -43,7 +43,9 @@ TEST(Utf8, StrictDecoding) {
       {"x\xC3", std::nullopt},
       {"\xE2\x84", std::nullopt},
       {"\xC3y", std::nullopt},
-      {"abcdefgh\xC3" "abcdefgh", std::nullopt},
+      {"abcdefgh\xC3"
+       "abcdefgh",
+       std::nullopt},
       {"\xFF", std::nullopt},
   };
   for (const Case& c : kCases) {
@@ -53,7 +55,9 @@ TEST(Utf8, StrictDecoding) {
 }
 
 TEST(Utf8, LenientDecodingReplacesEachBadByte) {
-  EXPECT_EQ(Utf8Decode("a\xC3" "b\xED\xA0\x80"), u"a\uFFFDb\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(Utf8Decode("a\xC3"
+                       "b\xED\xA0\x80"),
+            u"a\uFFFDb\uFFFD\uFFFD\uFFFD");
 }
 
 TEST(Utf8, Encoding) {
@@ -64,9 +68,15 @@ TEST(Utf8, Encoding) {
 
 TEST(Utf16, BothByteOrdersDropAStrayByte) {
   std::u16string out(2, u'\0');
-  EXPECT_EQ(Utf16DecodeTo(std::string_view("\x10\x04\x16\x21\x41", 5), TByteOrder::boLittleEndian, out.data()) - out.data(), 2);
+  EXPECT_EQ(Utf16DecodeTo(std::string_view("\x10\x04\x16\x21\x41", 5), TByteOrder::boLittleEndian,
+                          out.data()) -
+                out.data(),
+            2);
   EXPECT_EQ(out, u"\u0410\u2116");
-  EXPECT_EQ(Utf16DecodeTo(std::string_view("\x04\x10\x21\x16\x41", 5), TByteOrder::boBigEndian, out.data()) - out.data(), 2);
+  EXPECT_EQ(Utf16DecodeTo(std::string_view("\x04\x10\x21\x16\x41", 5), TByteOrder::boBigEndian,
+                          out.data()) -
+                out.data(),
+            2);
   EXPECT_EQ(out, u"\u0410\u2116");
   char bytes[4];
   Utf16EncodeTo(u"\u0410\u2116", TByteOrder::boBigEndian, bytes);

@@ -75,7 +75,8 @@ TEST(BlockSocket, CRLFOnlyWithoutConvertLineEnd) {
 }
 
 TEST(BlockSocket, MaxLineLength) {
-  TScriptedServer server(Packets({std::string(100, 'x'), std::string(100, 'y') + "\r\n"}), false, false);
+  TScriptedServer server(Packets({std::string(100, 'x'), std::string(100, 'y') + "\r\n"}), false,
+                         false);
   TBlockSocket sock;
   sock.MaxLineLength = 150;
   ConnectTo(sock, server);

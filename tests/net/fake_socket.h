@@ -16,11 +16,11 @@ namespace brevak::test {
 class TFakeSocket : public TTCPBlockSocket {
 public:
   std::vector<std::string> Packets;
-  bool SilentAtEnd = false;      // after the last packet: time-outs instead of the peer's close
-  int ConnectError = 0;          // a LastError for Connect to fail with
-  int HandshakeError = 0;        // a LastError for SSLDoConnect to fail with
-  std::string Sent;              // every byte sent
-  std::string ConnectedTo;       // "host port"
+  bool SilentAtEnd = false;  // after the last packet: time-outs instead of the peer's close
+  int ConnectError = 0;      // a LastError for Connect to fail with
+  int HandshakeError = 0;    // a LastError for SSLDoConnect to fail with
+  std::string Sent;          // every byte sent
+  std::string ConnectedTo;   // "host port"
   // Produces further packets on demand once Packets are used up (returns false when done).
   std::function<bool(std::string&)> More;
 
@@ -28,8 +28,10 @@ public:
     ResetLastError();
     ClearBuffer();
     ConnectedTo = host + " " + port;
-    if (ConnectError) SetError(ConnectError, "scripted failure");
-    else FOpen = true;
+    if (ConnectError)
+      SetError(ConnectError, "scripted failure");
+    else
+      FOpen = true;
   }
   bool SSLDoConnect() override {
     ResetLastError();
@@ -53,7 +55,8 @@ public:
       return 0;
     }
     const std::string& packet = Packets[FIndex];
-    std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(length), packet.size() - FOffset);
+    std::size_t n =
+        std::min<std::size_t>(static_cast<std::size_t>(length), packet.size() - FOffset);
     std::memcpy(buffer, packet.data() + FOffset, n);
     FOffset += n;
     return static_cast<int>(n);

@@ -13,14 +13,10 @@ TEST(HTTPResponse, DecodeStatus) {
     int code;
     const char* reason;
   } cases[] = {
-      {"HTTP/1.1 200 OK", 200, "OK"},
-      {"HTTP/1.0 404 Not Found", 404, "Not Found"},
-      {"HTTP/1.1 200", 200, ""},
-      {"HTTP/1.1   301   Moved  ", 301, "Moved"},
-      {"HTTP/1.1 200 OK ", 200, "OK"},
-      {"HTTP/1.0", 0, ""},
-      {"HTTP/1.0 abc def", 0, "def"},
-      {"HTTP/1.0 +204 x", 204, "x"},
+      {"HTTP/1.1 200 OK", 200, "OK"},     {"HTTP/1.0 404 Not Found", 404, "Not Found"},
+      {"HTTP/1.1 200", 200, ""},          {"HTTP/1.1   301   Moved  ", 301, "Moved"},
+      {"HTTP/1.1 200 OK ", 200, "OK"},    {"HTTP/1.0", 0, ""},
+      {"HTTP/1.0 abc def", 0, "def"},     {"HTTP/1.0 +204 x", 204, "x"},
       {"HTTP/1.0 99999999999 x", 0, "x"},
   };
   for (const Case& c : cases) {
@@ -45,7 +41,8 @@ TEST(HTTPResponse, JoinHeaderLines) {
       {{"A: 1", " cut"}, {"A: 1", " cut"}},
       {{" lone", ""}, {" lone", ""}},
   };
-  for (const Case& c : cases) EXPECT_EQ(JoinHeaderLines(c.raw), c.joined) << ::testing::PrintToString(c.raw);
+  for (const Case& c : cases)
+    EXPECT_EQ(JoinHeaderLines(c.raw), c.joined) << ::testing::PrintToString(c.raw);
 }
 
 TEST(HTTPResponse, ApplyHeaderLines) {
@@ -63,9 +60,17 @@ TEST(HTTPResponse, ApplyHeaderLines) {
       {{"Content-Length: twelve"}, -1, TE_UNKNOWN, false, "text/html"},
       {{"Content-Length: 99999999999999999999"}, -1, TE_UNKNOWN, false, "text/html"},
       {{"Transfer-Encoding: chunked", "Content-Length: 5"}, 5, TE_CHUNKED, false, "text/html"},
-      {{"Content-Length: 5", "Transfer-Encoding: gzip, Chunked"}, 5, TE_CHUNKED, false, "text/html"},
+      {{"Content-Length: 5", "Transfer-Encoding: gzip, Chunked"},
+       5,
+       TE_CHUNKED,
+       false,
+       "text/html"},
       {{"Transfer-Encoding: identity"}, -1, TE_UNKNOWN, false, "text/html"},
-      {{"Content-Type: text/plain; charset=windows-1250 "}, -1, TE_UNKNOWN, false, "text/plain; charset=windows-1250"},
+      {{"Content-Type: text/plain; charset=windows-1250 "},
+       -1,
+       TE_UNKNOWN,
+       false,
+       "text/plain; charset=windows-1250"},
       {{"Connection: Close"}, -1, TE_UNKNOWN, true, "text/html"},
       {{"Proxy-Connection: close"}, -1, TE_UNKNOWN, true, "text/html"},
       {{"Connection: keep-alive"}, -1, TE_UNKNOWN, false, "text/html"},

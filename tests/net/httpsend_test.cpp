@@ -112,7 +112,7 @@ TEST(HTTPSendRequest, OptionalHeaderLines) {
 struct ResponseCase {
   const char* name;
   std::vector<std::string> packets;
-  bool hold;            // the server keeps the connection open (silent) after the packets
+  bool hold;  // the server keeps the connection open (silent) after the packets
   bool ok;
   int code;
   const char* reason;
@@ -121,41 +121,177 @@ struct ResponseCase {
 
 const ResponseCase kResponses[] = {
     // Status lines
-    {"reason", {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello"}, false, true, 200, "OK", "hello"},
+    {"reason",
+     {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello"},
+     false,
+     true,
+     200,
+     "OK",
+     "hello"},
     {"no reason", {"HTTP/1.0 200\r\n\r\nbody"}, false, true, 200, "", "body"},
-    {"long reason", {"HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\ngone"}, false, true, 404, "Not Found", "gone"},
-    {"not a status line", {"hello world\r\nline2\r\n"}, false, true, 0, "", "hello world\r\nline2\r\n"},
-    {"empty lines before the status", {"\r\n\r\nHTTP/1.0 200 OK\r\n\r\nx"}, false, true, 200, "OK", "x"},
-    {"100 continue first", {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\ny"}, false, true, 200, "OK", "y"},
-    {"redirect not followed", {"HTTP/1.1 301 Moved Permanently\r\nLocation: http://127.0.0.1:1/\r\nContent-Length: 5\r\n\r\nmoved"}, false, true, 301, "Moved Permanently", "moved"},
-    {"500 page", {"HTTP/1.0 500 Internal Server Error\r\n\r\noops"}, false, true, 500, "Internal Server Error", "oops"},
+    {"long reason",
+     {"HTTP/1.1 404 Not Found\r\nContent-Length: 4\r\n\r\ngone"},
+     false,
+     true,
+     404,
+     "Not Found",
+     "gone"},
+    {"not a status line",
+     {"hello world\r\nline2\r\n"},
+     false,
+     true,
+     0,
+     "",
+     "hello world\r\nline2\r\n"},
+    {"empty lines before the status",
+     {"\r\n\r\nHTTP/1.0 200 OK\r\n\r\nx"},
+     false,
+     true,
+     200,
+     "OK",
+     "x"},
+    {"100 continue first",
+     {"HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\ny"},
+     false,
+     true,
+     200,
+     "OK",
+     "y"},
+    {"redirect not followed",
+     {"HTTP/1.1 301 Moved Permanently\r\nLocation: http://127.0.0.1:1/\r\nContent-Length: "
+      "5\r\n\r\nmoved"},
+     false,
+     true,
+     301,
+     "Moved Permanently",
+     "moved"},
+    {"500 page",
+     {"HTTP/1.0 500 Internal Server Error\r\n\r\noops"},
+     false,
+     true,
+     500,
+     "Internal Server Error",
+     "oops"},
     // Counted bodies
-    {"length 0 reads nothing more", {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"}, true, true, 200, "OK", ""},
-    {"length without space reads to close", {"HTTP/1.0 200 OK\r\nContent-Length:3\r\n\r\nabcdef"}, false, true, 200, "OK", "abcdef"},
-    {"bytes beyond the length are left", {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabcdef"}, true, true, 200, "OK", "abc"},
-    {"length cut short by a close", {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc"}, false, false, 200, "OK", ""},
+    {"length 0 reads nothing more",
+     {"HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"},
+     true,
+     true,
+     200,
+     "OK",
+     ""},
+    {"length without space reads to close",
+     {"HTTP/1.0 200 OK\r\nContent-Length:3\r\n\r\nabcdef"},
+     false,
+     true,
+     200,
+     "OK",
+     "abcdef"},
+    {"bytes beyond the length are left",
+     {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabcdef"},
+     true,
+     true,
+     200,
+     "OK",
+     "abc"},
+    {"length cut short by a close",
+     {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc"},
+     false,
+     false,
+     200,
+     "OK",
+     ""},
     {"no body for 204", {"HTTP/1.1 204 No Content\r\n\r\n"}, true, true, 204, "No Content", ""},
-    {"no body for 304", {"HTTP/1.1 304 Not Modified\r\nContent-Length: 9\r\n\r\n"}, true, true, 304, "Not Modified", ""},
+    {"no body for 304",
+     {"HTTP/1.1 304 Not Modified\r\nContent-Length: 9\r\n\r\n"},
+     true,
+     true,
+     304,
+     "Not Modified",
+     ""},
     // Chunked bodies
-    {"one chunk", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"}, true, true, 200, "OK", "hello"},
-    {"chunk extension", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;name=v\r\nhello\r\n0\r\n\r\n"}, true, true, 200, "OK", "hello"},
-    {"chunks across packets", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r", "\nabc\r\nA\r\n0123", "456789\r\n0\r\n\r\n"}, true, true, 200, "OK", "abc0123456789"},
-    {"chunked before length", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 2\r\n\r\n3\r\nabc\r\n0\r\n\r\n"}, true, true, 200, "OK", "abc"},
-    {"length before chunked", {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n"}, true, true, 200, "OK", "abc"},
-    {"chunked cut short", {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel"}, false, false, 200, "OK", ""},
+    {"one chunk",
+     {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n"},
+     true,
+     true,
+     200,
+     "OK",
+     "hello"},
+    {"chunk extension",
+     {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;name=v\r\nhello\r\n0\r\n\r\n"},
+     true,
+     true,
+     200,
+     "OK",
+     "hello"},
+    {"chunks across packets",
+     {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r", "\nabc\r\nA\r\n0123",
+      "456789\r\n0\r\n\r\n"},
+     true,
+     true,
+     200,
+     "OK",
+     "abc0123456789"},
+    {"chunked before length",
+     {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: "
+      "2\r\n\r\n3\r\nabc\r\n0\r\n\r\n"},
+     true,
+     true,
+     200,
+     "OK",
+     "abc"},
+    {"length before chunked",
+     {"HTTP/1.1 200 OK\r\nContent-Length: 2\r\nTransfer-Encoding: "
+      "chunked\r\n\r\n3\r\nabc\r\n0\r\n\r\n"},
+     true,
+     true,
+     200,
+     "OK",
+     "abc"},
+    {"chunked cut short",
+     {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhel"},
+     false,
+     false,
+     200,
+     "OK",
+     ""},
     // Until close
-    {"read until close", {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nfirst ", "second"}, false, true, 200, "OK", "first second"},
+    {"read until close",
+     {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nfirst ", "second"},
+     false,
+     true,
+     200,
+     "OK",
+     "first second"},
     {"close right after the headers", {"HTTP/1.0 200 OK\r\n\r\n"}, false, true, 200, "OK", ""},
     // Line ends
-    {"CR LF split across packets", {"HTTP/1.0 200 OK\r", "\nContent-Length: 2\r\n\r", "\nhi"}, true, true, 200, "OK", "hi"},
+    {"CR LF split across packets",
+     {"HTTP/1.0 200 OK\r", "\nContent-Length: 2\r\n\r", "\nhi"},
+     true,
+     true,
+     200,
+     "OK",
+     "hi"},
     {"LF CR", {"HTTP/1.0 200 OK\n\rContent-Length: 2\n\r\n\rhi"}, true, true, 200, "OK", "hi"},
     {"bare LF", {"HTTP/1.0 200 OK\nContent-Length: 2\n\nhi"}, true, true, 200, "OK", "hi"},
     {"bare CR", {"HTTP/1.0 200 OK\rContent-Length: 2\r\rhi"}, true, true, 200, "OK", "hi"},
-    {"lone CR ends a packet, body starts with CR", {"HTTP/1.0 200 OK\r\n\r", "\n\r\nx"}, false, true, 200, "OK", "\r\nx"},
+    {"lone CR ends a packet, body starts with CR",
+     {"HTTP/1.0 200 OK\r\n\r", "\n\r\nx"},
+     false,
+     true,
+     200,
+     "OK",
+     "\r\nx"},
     // Failures before a response
     {"close before the status line", {}, false, false, 500, "", ""},
     {"silent before the status line", {}, true, false, 500, "", ""},
-    {"silent mid-body", {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc"}, true, false, 200, "OK", ""},
+    {"silent mid-body",
+     {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\nabc"},
+     true,
+     false,
+     200,
+     "OK",
+     ""},
     {"silent mid-header", {"HTTP/1.0 200 OK\r\nServer: x\r\n"}, true, false, 200, "OK", ""},
 };
 
@@ -183,14 +319,19 @@ TEST(HTTPSendResponse, Table) {
 }
 
 TEST(HTTPSendResponse, HeadersAndMimeType) {
-  TScriptedServer server(Packets({"HTTP/1.1 200 OK\r\nX-Folded: one\r\n\ttwo  \r\n  three\r\nContent-Type: text/plain; charset=utf-8\r\n"
-                                  "Set-Cookie: id=42; Path=/\r\nContent-Length: 1\r\n\r\nz"}));
+  TScriptedServer server(
+      Packets({"HTTP/1.1 200 OK\r\nX-Folded: one\r\n\ttwo  \r\n  three\r\nContent-Type: "
+               "text/plain; charset=utf-8\r\n"
+               "Set-Cookie: id=42; Path=/\r\nContent-Length: 1\r\n\r\nz"}));
   THTTPSend http;
   http.Timeout = 1000;
   ASSERT_TRUE(http.HTTPMethod("GET", server.Url()));
-  std::vector<std::string> expected = {"HTTP/1.1 200 OK", "X-Folded: one two three",
-                                       "Content-Type: text/plain; charset=utf-8", "Set-Cookie: id=42; Path=/",
-                                       "Content-Length: 1", ""};
+  std::vector<std::string> expected = {"HTTP/1.1 200 OK",
+                                       "X-Folded: one two three",
+                                       "Content-Type: text/plain; charset=utf-8",
+                                       "Set-Cookie: id=42; Path=/",
+                                       "Content-Length: 1",
+                                       ""};
   EXPECT_EQ(http.Headers(), expected);
   EXPECT_EQ(http.MimeType, "text/plain; charset=utf-8");
   EXPECT_EQ(http.DownloadSize(), 1);
@@ -199,7 +340,9 @@ TEST(HTTPSendResponse, HeadersAndMimeType) {
 
 TEST(HTTPSendResponse, DownloadSizeIsTheLastChunk) {
   auto sock = std::make_unique<TFakeSocket>();
-  sock->Packets = {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n0123456789abcdef\r\n3\r\nxyz\r\n0\r\n\r\n"};
+  sock->Packets = {
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: "
+      "chunked\r\n\r\n10\r\n0123456789abcdef\r\n3\r\nxyz\r\n0\r\n\r\n"};
   THTTPSend http(std::move(sock));
   ASSERT_TRUE(http.HTTPMethod("GET", "http://h/"));
   EXPECT_EQ(http.Document().Bytes(), "0123456789abcdefxyz");
@@ -218,10 +361,26 @@ TEST(HTTPSendFailure, Causes) {
   } cases[] = {
       {"resolve", WSAHOST_NOT_FOUND, 0, {}, "host not found"},
       {"refused", WSAECONNREFUSED, 0, {}, "connection refused"},
-      {"closed", 0, 0, {"HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nab"}, "connection closed by the server"},
-      {"length too large", 0, 0, {"HTTP/1.0 200 OK\r\nContent-Length: 300000000\r\n\r\n"}, "response body too large"},
-      {"chunk too large", 0, 0, {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n20000000\r\n"}, "response body too large"},
-      {"chunk beyond 64 bits", 0, 0, {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10000000000000000\r\n"}, "chunk size too large"},
+      {"closed",
+       0,
+       0,
+       {"HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nab"},
+       "connection closed by the server"},
+      {"length too large",
+       0,
+       0,
+       {"HTTP/1.0 200 OK\r\nContent-Length: 300000000\r\n\r\n"},
+       "response body too large"},
+      {"chunk too large",
+       0,
+       0,
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n20000000\r\n"},
+       "response body too large"},
+      {"chunk beyond 64 bits",
+       0,
+       0,
+       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10000000000000000\r\n"},
+       "chunk size too large"},
   };
   for (const Case& c : cases) {
     auto sock = std::make_unique<TFakeSocket>();
@@ -258,7 +417,8 @@ TEST(HTTPSendFailure, ConnectingIsBoundedByTimeout) {
   http.Timeout = 300;
   auto start = std::chrono::steady_clock::now();
   bool ok = http.HTTPMethod("GET", "http://127.0.0.1:" + std::to_string(listener.Port()) + "/");
-  if (ok || http.ErrorCause() != "timed out") GTEST_SKIP() << "this system accepted the connection anyway";
+  if (ok || http.ErrorCause() != "timed out")
+    GTEST_SKIP() << "this system accepted the connection anyway";
   EXPECT_LT(test::SecondsSince(start), 1.5);
 }
 
@@ -270,12 +430,15 @@ TEST(HTTPSendFailure, EndlessResponsesAreCut) {
     std::string filler;
     const char* cause;
   } cases[] = {
-      {"body until close", "HTTP/1.0 200 OK\r\n\r\n", std::string(65536, 'b'), "response body too large"},
+      {"body until close", "HTTP/1.0 200 OK\r\n\r\n", std::string(65536, 'b'),
+       "response body too large"},
       {"status line", "", std::string(65536, 'h'), "response header too large"},
       {"header lines", "HTTP/1.0 200 OK\r\n", "X: 1\r\n", "response header too large"},
       {"empty lines before the status", "", "\r\n\r\n\r\n\r\n", "response header too large"},
-      {"empty lines between chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "\r\n\r\n\r\n\r\n", "response body too large"},
-      {"tiny chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "1\r\nx\r\n", "response body too large"},
+      {"empty lines between chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n",
+       "\r\n\r\n\r\n\r\n", "response body too large"},
+      {"tiny chunks", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "1\r\nx\r\n",
+       "response body too large"},
   };
   for (const Case& c : cases) {
     auto sock = std::make_unique<TFakeSocket>();

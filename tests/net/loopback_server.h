@@ -56,13 +56,15 @@ inline int BindLoopback(int& port, bool ip6 = false, int backlog = -1) {
     a->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     len = sizeof *a;
   }
-  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), len) != 0 || (backlog >= 0 && listen(fd, backlog) != 0)) {
+  if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&address), len) != 0 ||
+      (backlog >= 0 && listen(fd, backlog) != 0)) {
     if (fd >= 0) close(fd);
     port = 0;
     return -1;
   }
   getsockname(fd, reinterpret_cast<sockaddr*>(&address), &len);
-  port = ntohs(ip6 ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+  port = ntohs(ip6 ? reinterpret_cast<sockaddr_in6*>(&address)->sin6_port
+                   : reinterpret_cast<sockaddr_in*>(&address)->sin_port);
   return fd;
 }
 
@@ -128,7 +130,8 @@ private:
     int one = 1;
     setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     char buffer[4096];
-    while (FReadRequest && FRequest.find("\r\n\r\n") == std::string::npos && WaitReadable(fd, 3000)) {
+    while (FReadRequest && FRequest.find("\r\n\r\n") == std::string::npos &&
+           WaitReadable(fd, 3000)) {
       ssize_t n = recv(fd, buffer, sizeof buffer, 0);
       if (n <= 0) break;
       FRequest.append(buffer, static_cast<std::size_t>(n));
@@ -144,7 +147,9 @@ private:
           }
           break;
         }
-        case TStep::Pause: std::this_thread::sleep_for(std::chrono::milliseconds(step.ms)); break;
+        case TStep::Pause:
+          std::this_thread::sleep_for(std::chrono::milliseconds(step.ms));
+          break;
         case TStep::Hold: {
           // Silent until the client closes or the time is up.
           auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(step.ms);
@@ -153,7 +158,10 @@ private:
           }
           break;
         }
-        case TStep::Close: close(fd); fd = -1; break;
+        case TStep::Close:
+          close(fd);
+          fd = -1;
+          break;
       }
       if (fd < 0) break;
     }

@@ -20,7 +20,8 @@ namespace brevak::test {
 
 class TChildProcess {
 public:
-  TChildProcess(const std::vector<std::string>& argv, const std::string& dir, const std::string& log = "/dev/null") {
+  TChildProcess(const std::vector<std::string>& argv, const std::string& dir,
+                const std::string& log = "/dev/null") {
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);

@@ -23,8 +23,9 @@ using test::TChildProcess;
 
 // A self-signed certificate and key for CN=name, made with the openssl tool in dir.
 bool MakeCertificate(const std::string& dir, const std::string& name) {
-  TChildProcess req({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                     "-keyout", name + ".key", "-out", name + ".crt", "-days", "1", "-subj", "/CN=" + name},
+  TChildProcess req({"openssl", "req", "-x509", "-newkey", "ec", "-pkeyopt",
+                     "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", name + ".key", "-out",
+                     name + ".crt", "-days", "1", "-subj", "/CN=" + name},
                     dir);
   return req.Wait(10000) == 0;
 }
@@ -113,15 +114,18 @@ private:
 TEST_F(TLS, BodyUntilCloseWithAndWithoutCloseNotify) {
   std::string body(100000, 'z');
   for (bool closeNotify : {true, false}) {
-    TTLSServer server(FDir, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body, closeNotify);
+    TTLSServer server(FDir, "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body,
+                      closeNotify);
     THTTPSend http;
     http.Timeout = 1000;
-    ASSERT_TRUE(http.HTTPMethod("GET", "https://localhost:" + std::to_string(server.Port()) + "/list/callsign-all.txt"))
+    ASSERT_TRUE(http.HTTPMethod(
+        "GET", "https://localhost:" + std::to_string(server.Port()) + "/list/callsign-all.txt"))
         << "close-notify " << closeNotify << ": " << http.ErrorCause();
     EXPECT_EQ(http.ResultCode(), 200);
     EXPECT_TRUE(http.Document().Bytes() == body) << "close-notify " << closeNotify;
     EXPECT_EQ(server.ServerName(), "localhost");
-    EXPECT_EQ(server.Request(), "GET /list/callsign-all.txt HTTP/1.0\r\nHost: localhost:" + std::to_string(server.Port()) +
+    EXPECT_EQ(server.Request(), "GET /list/callsign-all.txt HTTP/1.0\r\nHost: localhost:" +
+                                    std::to_string(server.Port()) +
                                     "\r\nKeep-Alive: 300\r\nConnection: keep-alive\r\n"
                                     "User-Agent: Mozilla/4.0 (compatible; Brevak)\r\n\r\n");
   }
@@ -133,14 +137,16 @@ TEST_F(TLS, CountedAndChunkedBodies) {
     const char* body;
   } cases[] = {
       {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", "hello"},
-      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n2\r\nde\r\n0\r\n\r\n", "abcde"},
+      {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n2\r\nde\r\n0\r\n\r\n",
+       "abcde"},
   };
   for (const Case& c : cases) {
     TTLSServer server(FDir, c.response, true);
     THTTPSend http;
     http.Timeout = 1000;
     // By address: the certificate names "localhost", which is not examined.
-    ASSERT_TRUE(http.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(server.Port()) + "/")) << http.ErrorCause();
+    ASSERT_TRUE(http.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(server.Port()) + "/"))
+        << http.ErrorCause();
     EXPECT_EQ(http.Document().Bytes(), c.body);
   }
 }
@@ -151,21 +157,25 @@ TEST_F(TLS, CountedAndChunkedBodies) {
 TEST_F(TLS, OpenSSLServerHostingTwoNames) {
   std::ofstream(FDir + "/page.txt") << "callsign list\n";
   int port = test::FreePort();
-  TChildProcess server({"openssl", "s_server", "-accept", "127.0.0.1:" + std::to_string(port), "-WWW", "-quiet",
-                        "-cert", "other.crt", "-key", "other.key", "-servername", "localhost", "-cert2",
-                        "localhost.crt", "-key2", "localhost.key", "-servername_fatal"},
-                       FDir, FDir + "/s_server.log");
+  TChildProcess server(
+      {"openssl", "s_server", "-accept", "127.0.0.1:" + std::to_string(port), "-WWW", "-quiet",
+       "-cert", "other.crt", "-key", "other.key", "-servername", "localhost", "-cert2",
+       "localhost.crt", "-key2", "localhost.key", "-servername_fatal"},
+      FDir, FDir + "/s_server.log");
   ASSERT_TRUE(test::WaitForListener(port, 5000));
   THTTPSend byName;
   byName.Timeout = 2000;
-  ASSERT_TRUE(byName.HTTPMethod("GET", "https://localhost:" + std::to_string(port) + "/page.txt")) << byName.ErrorCause();
+  ASSERT_TRUE(byName.HTTPMethod("GET", "https://localhost:" + std::to_string(port) + "/page.txt"))
+      << byName.ErrorCause();
   EXPECT_EQ(byName.ResultCode(), 200);
   EXPECT_EQ(byName.Document().Bytes(), "callsign list\n");
 
   THTTPSend byAddress;
   byAddress.Timeout = 2000;
-  EXPECT_FALSE(byAddress.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(port) + "/page.txt"));
-  EXPECT_EQ(byAddress.ErrorCause().rfind("TLS handshake failed: ", 0), 0u) << byAddress.ErrorCause();
+  EXPECT_FALSE(
+      byAddress.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(port) + "/page.txt"));
+  EXPECT_EQ(byAddress.ErrorCause().rfind("TLS handshake failed: ", 0), 0u)
+      << byAddress.ErrorCause();
 }
 
 TEST_F(TLS, HandshakeIsBoundedByTimeout) {
@@ -179,7 +189,8 @@ TEST_F(TLS, HandshakeIsBoundedByTimeout) {
 }
 
 TEST_F(TLS, PlainServerFailsTheHandshake) {
-  test::TScriptedServer plain({test::Send("HTTP/1.0 400 Bad Request\r\n\r\n"), test::Close()}, false, false);
+  test::TScriptedServer plain({test::Send("HTTP/1.0 400 Bad Request\r\n\r\n"), test::Close()},
+                              false, false);
   THTTPSend http;
   http.Timeout = 1000;
   EXPECT_FALSE(http.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(plain.Port()) + "/"));
@@ -201,7 +212,8 @@ TEST(TLSUnavailableChild, DISABLED_HttpWorksHttpsFails) {
     test::TScriptedServer server({test::Hold(2000)}, false, false);
     THTTPSend http;
     http.Timeout = 1000;
-    EXPECT_FALSE(http.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(server.Port()) + "/"));
+    EXPECT_FALSE(
+        http.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(server.Port()) + "/"));
     EXPECT_EQ(http.ErrorCause(), "TLS unavailable");
     EXPECT_EQ(http.Sock().LastError(), WSASYSNOTREADY);
     EXPECT_EQ(http.Sock().SSL().LibVersion(), "Without SSL support");
@@ -209,8 +221,9 @@ TEST(TLSUnavailableChild, DISABLED_HttpWorksHttpsFails) {
 }
 
 TEST(TLSUnavailable, HttpWorksHttpsFails) {
-  TChildProcess child({"/proc/self/exe", "--gtest_filter=TLSUnavailableChild.*", "--gtest_also_run_disabled_tests"},
-                      "/");
+  TChildProcess child(
+      {"/proc/self/exe", "--gtest_filter=TLSUnavailableChild.*", "--gtest_also_run_disabled_tests"},
+      "/");
   EXPECT_EQ(child.Wait(20000), 0);
 }
 

@@ -35,7 +35,9 @@ protected:
     FServer.reset();
     std::filesystem::remove_all(FDir);
   }
-  std::string Url(const std::string& target) { return "http://127.0.0.1:" + std::to_string(FPort) + target; }
+  std::string Url(const std::string& target) {
+    return "http://127.0.0.1:" + std::to_string(FPort) + target;
+  }
 
   std::string FDir;
   std::unique_ptr<test::TChildProcess> FServer;

@@ -1,6 +1,6 @@
 // Runs a source's rule over document lines the way its import run walks them (the source's line
-// range, a matcher handed to the rule when the source searches), in memory, and gives back the lines
-// the rule appended to the list file.
+// range, a matcher handed to the rule when the source searches), in memory, and gives back the
+// lines the rule appended to the list file.
 #pragma once
 
 #include <optional>
@@ -14,7 +14,8 @@
 
 namespace brevak::testing {
 
-inline std::vector<std::u16string> RuleOutput(TSourceId id, const std::vector<std::u16string>& lines) {
+inline std::vector<std::u16string> RuleOutput(TSourceId id,
+                                              const std::vector<std::u16string>& lines) {
   const TSourceInfo& info = SourceInfo(id);
   std::optional<TMatcher> matcher;
   if (info.Matcher != TMatcherUse::muNone) matcher.emplace();

@@ -25,18 +25,23 @@ struct TUrlCase {
 };
 
 const TUrlCase kUrls[] = {
-  {TSourceId::Hamlog, "https://hamlog.invalid/list/callsign-all.txt", "127.0.0.1:8443",
-   "https://127.0.0.1:8443/list/callsign-all.txt"},
-  {TSourceId::SRR, "http://srr.invalid/wp-content/uploads/2017/08/srr_qslbureau.csv", "srr.example.org",
-   "http://srr.example.org/wp-content/uploads/2017/08/srr_qslbureau.csv"},
-  {TSourceId::RCWC, "http://rcwc.invalid/?do=members&getlist=1", "[::1]:8080", "http://[::1]:8080/?do=members&getlist=1"},
-  {TSourceId::AGB, "http://agb.invalid/club/agb-list.txt", "[::1]", "http://[::1]/club/agb-list.txt"},
-  {TSourceId::FiveOcean, "http://5ocean.invalid/callbook/", "h5", "http://h5/callbook/"},
-  {TSourceId::ARCK, "http://arck.invalid/p0101.htm", "h6", "http://h6/p0101.htm"},
-  {TSourceId::KDR, "http://kdr.invalid/index.php?id_page=155", "h7", "http://h7/index.php?id_page=155"},
-  {TSourceId::RadioWave, "http://radiowave.invalid/membership/", "h8", "http://h8/membership/"},
-  {TSourceId::RCPW, "http://rcpw.invalid/members.html#close", "h9", "http://h9/members.html#close"},
-  {TSourceId::RRC, "http://rrc.invalid/rrc/CLUB/members.asp?ORDER=1", "h10", "http://h10/rrc/CLUB/members.asp?ORDER=1"},
+    {TSourceId::Hamlog, "https://hamlog.invalid/list/callsign-all.txt", "127.0.0.1:8443",
+     "https://127.0.0.1:8443/list/callsign-all.txt"},
+    {TSourceId::SRR, "http://srr.invalid/wp-content/uploads/2017/08/srr_qslbureau.csv",
+     "srr.example.org", "http://srr.example.org/wp-content/uploads/2017/08/srr_qslbureau.csv"},
+    {TSourceId::RCWC, "http://rcwc.invalid/?do=members&getlist=1", "[::1]:8080",
+     "http://[::1]:8080/?do=members&getlist=1"},
+    {TSourceId::AGB, "http://agb.invalid/club/agb-list.txt", "[::1]",
+     "http://[::1]/club/agb-list.txt"},
+    {TSourceId::FiveOcean, "http://5ocean.invalid/callbook/", "h5", "http://h5/callbook/"},
+    {TSourceId::ARCK, "http://arck.invalid/p0101.htm", "h6", "http://h6/p0101.htm"},
+    {TSourceId::KDR, "http://kdr.invalid/index.php?id_page=155", "h7",
+     "http://h7/index.php?id_page=155"},
+    {TSourceId::RadioWave, "http://radiowave.invalid/membership/", "h8", "http://h8/membership/"},
+    {TSourceId::RCPW, "http://rcpw.invalid/members.html#close", "h9",
+     "http://h9/members.html#close"},
+    {TSourceId::RRC, "http://rrc.invalid/rrc/CLUB/members.asp?ORDER=1", "h10",
+     "http://h10/rrc/CLUB/members.asp?ORDER=1"},
 };
 
 TEST_F(SourceRun, FetchesTheConfiguredHostOrTheBuiltInOne) {
@@ -49,7 +54,8 @@ TEST_F(SourceRun, FetchesTheConfiguredHostOrTheBuiltInOne) {
   // Keys are the section names without brackets; a key absent or empty keeps the built-in host.
   std::string ini = "; hosts\r\n[Hosts]\r\nAGB=\r\n";
   for (const TUrlCase& c : kUrls)
-    if (c.Id != TSourceId::AGB) ini += std::string(SourceInfo(c.Id).Name) + "=" + c.ConfiguredHost + "\r\n";
+    if (c.Id != TSourceId::AGB)
+      ini += std::string(SourceInfo(c.Id).Name) + "=" + c.ConfiguredHost + "\r\n";
   WriteFile(FDir / "sources.ini", ini);
   for (const TUrlCase& c : kUrls) {
     TFakeFetch fetch;
@@ -65,7 +71,8 @@ TEST_F(SourceRun, RefusesAHostThatWouldChangeTheRequest) {
     TFakeFetch fetch;
     TFakeHost host;
     EXPECT_THAT([&] { ImportSourceWithFetch(TSourceId::SRR, host, fetch.Fn()); },
-                ::testing::ThrowsMessage<Exception>(HasSubstr("\"SRR\""))) << bad;
+                ::testing::ThrowsMessage<Exception>(HasSubstr("\"SRR\"")))
+        << bad;
     EXPECT_TRUE(fetch.Urls.empty()) << bad;
     EXPECT_FALSE(fs::exists(ListFile())) << bad;
   }
@@ -86,8 +93,11 @@ TEST_F(SourceRun, SectionsFollowEachOtherInTheOrderPressed) {
   ImportSourceWithFetch(TSourceId::SRR, host, srr.Fn());
   EXPECT_EQ(ReadListFile(),
             "[SRR]\r\nR0AAA;Ivan=SRR Member\r\nR0AAB=SRR Member\r\n"
-            "[AGB]\r\nR0AAC=AGB \xB9" "12\r\nR0AAD=AGB \xB9" "13\r\n"
-            "[KDR]\r\nR0AAE=KDR \xB9" "0123\r\n"
+            "[AGB]\r\nR0AAC=AGB \xB9"
+            "12\r\nR0AAD=AGB \xB9"
+            "13\r\n"
+            "[KDR]\r\nR0AAE=KDR \xB9"
+            "0123\r\n"
             "[SRR]\r\nR0AAA;Ivan=SRR Member\r\nR0AAB=SRR Member\r\n");
 }
 
@@ -96,14 +106,17 @@ TEST_F(SourceRun, UTF8SignedListFileStaysUTF8) {
   TFakeHost host;
   TFakeFetch agb{"\r\n1 R0AAA\r\n"};
   ImportSourceWithFetch(TSourceId::AGB, host, agb.Fn());
-  EXPECT_EQ(ReadListFile(), "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=Old\r\n[AGB]\r\nR0AAA=AGB \xE2\x84\x96" "1\r\n");
+  EXPECT_EQ(ReadListFile(),
+            "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=Old\r\n[AGB]\r\nR0AAA=AGB \xE2\x84\x96"
+            "1\r\n");
 }
 
 TEST(SourceTable, RowsMatchTheirIds) {
   for (int i = 0; i < kSourceCount; ++i) {
     const TSourceInfo& row = SourceTable()[i];
     EXPECT_EQ(static_cast<int>(row.Id), i);
-    EXPECT_EQ(std::u16string(row.Header), u"[" + std::u16string(row.Name, row.Name + std::strlen(row.Name)) + u"]");
+    EXPECT_EQ(std::u16string(row.Header),
+              u"[" + std::u16string(row.Name, row.Name + std::strlen(row.Name)) + u"]");
     EXPECT_EQ(std::string(row.Handler), std::string(row.Button) + "Click");
   }
 }

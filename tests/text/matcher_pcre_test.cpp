@@ -8,9 +8,8 @@
 // The seed is fixed; BREVAK_MATCHER_SEED=<n> and BREVAK_MATCHER_ROUNDS=<factor> change it and the
 // amount (tests/text/matcher_differential runs a long random-seed round).
 #define PCRE2_CODE_UNIT_WIDTH 16
-#include <pcre2.h>
-
 #include <gtest/gtest.h>
+#include <pcre2.h>
 
 #include <cstdlib>
 #include <random>
@@ -124,10 +123,12 @@ const TSourcePattern kSourcePatterns[] = {
 // Pieces a generated line is made of: every literal of the nine patterns and its proper prefixes,
 // digits (ASCII and others), line separators, NUL, capitals and ordinary text.
 std::vector<std::u16string> CommonPieces() {
+  // clang-format off
   std::vector<std::u16string> pieces = {
       u"<", u">", u"/", u"\"", u";", u"&", u"=", u" ", u"x", u"UA1AAA", u"0", u"5", u"9",
       u"\r", u"\n", std::u16string(1, u'\0'), u"\u0661", u"\uFF11", u"\u2028", u"\u0085",
       u"<BR>", u"<TD ALIGN=CENTER>", u"</A>", u"<td>", u"</td>", u"\u0416"};
+  // clang-format on
   for (const TSourcePattern& p : kSourcePatterns) {
     for (const std::u16string_view literal : {p.opening, p.closing})
       for (size_t n = 1; n <= literal.size(); ++n) pieces.emplace_back(literal.substr(0, n));
@@ -215,7 +216,8 @@ TEST(MatcherPcre, RandomPatterns) {
 
 // Chains of lazy stars: an optional leading literal, then ".*?" each followed by a literal or "\d",
 // groups around any stretch after the leading literal (the form searched without backtracking),
-// and now and then a greedy star, a "+?" or a group before the leading literal (forms that are not).
+// and now and then a greedy star, a "+?" or a group before the leading literal (forms that are
+// not).
 TEST(MatcherPcre, LazyChains) {
   std::mt19937 random(Seed() + 2);
   const std::u16string_view literals[] = {u"a", u"b", u"ab", u"ba", u"<b>", u"a1", u"\\d"};

@@ -1,11 +1,12 @@
 // TMatcher: the compiled program of each pattern, the search results the HTML sources rely on,
 // the modifiers, and every error. The PCRE2 comparison over generated lines is in
 // matcher_pcre_test.cpp.
+#include "text/matcher.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "text/matcher.h"
 #include "text/sourcepatterns.h"
 
 namespace brevak {
@@ -179,7 +180,8 @@ void ExpectSearch(const SearchCase& c) {
 
 TEST(MatcherSearch, FiveOcean) {
   const SearchCase kCases[] = {
-      {kOceanLink, u"<a href=x target=_blank\">UA1AAA</a> <a target=_blank\">UA2BBB</a>",
+      {kOceanLink,
+       u"<a href=x target=_blank\">UA1AAA</a> <a target=_blank\">UA2BBB</a>",
        {{18, u"_blank\">UA1AAA</a>", u"UA1AAA"}, {47, u"_blank\">UA2BBB</a>", u"UA2BBB"}}},
       {kOceanLink, u"x _blank\">UA1AAA", {}},
       {kOceanLink, u"</a> _blank\">", {}},
@@ -196,7 +198,8 @@ TEST(MatcherSearch, Arck) {
       // An inner opening literal belongs to the middle part
       {kArck, u"<br>A<br>B&nbsp", {{1, u"<br>A<br>B&nbsp", u"A<br>B"}}},
       // Two pairs: Exec finds the first, ExecNext the second
-      {kArck, u"<br>UA1AAA&nbsp;<br>UA2BBB&nbsp;",
+      {kArck,
+       u"<br>UA1AAA&nbsp;<br>UA2BBB&nbsp;",
        {{1, u"<br>UA1AAA&nbsp", u"UA1AAA"}, {17, u"<br>UA2BBB&nbsp", u"UA2BBB"}}},
       {kArck, u"&nbsp<br>x", {}},
       {kArck, u"<br>&nbsp<br>&nbsp", {{1, u"<br>&nbsp", u""}, {10, u"<br>&nbsp", u""}}},
@@ -208,7 +211,9 @@ TEST(MatcherSearch, Arck) {
 
 TEST(MatcherSearch, Kdr) {
   const SearchCase kCases[] = {
-      {kKdrBold, u"<td><b>UA1AAA</b> <a href=\"m\">", {{5, u"<b>UA1AAA</b> <a href=", u"UA1AAA</b> "}}},
+      {kKdrBold,
+       u"<td><b>UA1AAA</b> <a href=\"m\">",
+       {{5, u"<b>UA1AAA</b> <a href=", u"UA1AAA</b> "}}},
       {kKdrBold, u"<b>UA1AAA <a href", {}},
       {kKdrLink, u"target=\"_blank\">UA1AAA<a/>", {{9, u"_blank\">UA1AAA<a/>", u"UA1AAA"}}},
       {kKdrLink, u"_blank\">UA1AAA</a>", {}},
@@ -218,7 +223,8 @@ TEST(MatcherSearch, Kdr) {
 
 TEST(MatcherSearch, RadioWave) {
   const SearchCase kCases[] = {
-      {kRadioWave, u"<td class=\"col1\"><a>UT1A</a></td><td class=\"col1\"><a>UT2B</a>",
+      {kRadioWave,
+       u"<td class=\"col1\"><a>UT1A</a></td><td class=\"col1\"><a>UT2B</a>",
        {{1, u"<td class=\"col1\"><a>UT1A</a>", u"><a>UT1A"},
         {34, u"<td class=\"col1\"><a>UT2B</a>", u"><a>UT2B"}}},
       {kRadioWave, u"<td class=\"col2\"><a>UT1A</a>", {}},
@@ -230,7 +236,8 @@ TEST(MatcherSearch, RadioWave) {
 TEST(MatcherSearch, Rcpw) {
   const SearchCase kCases[] = {
       // The first centred cell has no digit: the match runs through the second cell's end
-      {kRcpw, u"<td align=center>SP</td><td align=center>SP9ABC</td>",
+      {kRcpw,
+       u"<td align=center>SP</td><td align=center>SP9ABC</td>",
        {{1, u"<td align=center>SP</td><td align=center>SP9ABC</td>",
          u"SP</td><td align=center>SP9ABC"}}},
       {kRcpw, u"<td align=center>12</td>", {{1, u"<td align=center>12</td>", u"12"}}},
@@ -241,18 +248,23 @@ TEST(MatcherSearch, Rcpw) {
       {kRcpw, u"<TD ALIGN=CENTER>1</td>", {}},
       // Non-ASCII digits are not digits
       {kRcpw, u"<td align=center>\u0661\uFF11</td>", {}},
-      {kRcpw, u"<td align=center>\u06617</td>", {{1, u"<td align=center>\u06617</td>", u"\u06617"}}},
+      {kRcpw,
+       u"<td align=center>\u06617</td>",
+       {{1, u"<td align=center>\u06617</td>", u"\u06617"}}},
   };
   for (const auto& c : kCases) ExpectSearch(c);
 }
 
 TEST(MatcherSearch, Rrc) {
   const SearchCase kCases[] = {
-      {kRrcLink, u"<a href=\"a\">EA1</a>, <a href=\"b\">EA2</a>",
-       {{1, u"<a href=\"a\">EA1</a>", u"=\"a\">EA1"}, {22, u"<a href=\"b\">EA2</a>", u"=\"b\">EA2"}}},
+      {kRrcLink,
+       u"<a href=\"a\">EA1</a>, <a href=\"b\">EA2</a>",
+       {{1, u"<a href=\"a\">EA1</a>", u"=\"a\">EA1"},
+        {22, u"<a href=\"b\">EA2</a>", u"=\"b\">EA2"}}},
       {kRrcLink, u"<a name=x>EA1</a>", {}},
       // Three pieces, two breaks: the piece after the last break is never matched
-      {kRrcBreak, u"EA1AAA<br>EA2BBB<br>EA3CCC",
+      {kRrcBreak,
+       u"EA1AAA<br>EA2BBB<br>EA3CCC",
        {{1, u"EA1AAA<br>", u"EA1AAA"}, {11, u"EA2BBB<br>", u"EA2BBB"}}},
       {kRrcBreak, u"<br><br>", {{1, u"<br>", u""}, {5, u"<br>", u""}}},
       {kRrcBreak, u"no break", {}},
@@ -347,8 +359,7 @@ TEST(MatcherErrors, CallingOrder) {
     const char* message;
   };
   const Case kCases[] = {
-      {[](TMatcher& m) { m.Exec(u"x"); }, 1003,
-       "TMatcher(exec): Not Assigned Expression Property"},
+      {[](TMatcher& m) { m.Exec(u"x"); }, 1003, "TMatcher(exec): Not Assigned Expression Property"},
       {[](TMatcher& m) {
          m.SetExpression(u"x");
          m.ExecPos(1);

@@ -1,11 +1,12 @@
 // Edge behaviour of the string operations the line rules are written in.
+#include "text/textops.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <random>
 
 #include "text/textfind.h"
-#include "text/textops.h"
 
 namespace brevak {
 namespace {
@@ -39,8 +40,7 @@ TEST(TextPos, Table) {
       {std::u16string_view(u"\0b", 2), std::u16string_view(u"a\0b", 3), 2},
   };
   for (const auto& c : kCases)
-    EXPECT_EQ(TextPos(c.piece, c.text), c.expected)
-        << Show(c.piece) << " in " << Show(c.text);
+    EXPECT_EQ(TextPos(c.piece, c.text), c.expected) << Show(c.piece) << " in " << Show(c.text);
 }
 
 // A text, an index and a count, and the text that results.
@@ -135,8 +135,7 @@ TEST(TextTrim, Table) {
       {u" \u3000a\u2028 ", u"\u3000a\u2028"},
       {u"!a!", u"!a!"},
   };
-  for (const auto& [text, expected] : kCases)
-    EXPECT_EQ(TextTrim(text), expected) << Show(text);
+  for (const auto& [text, expected] : kCases) EXPECT_EQ(TextTrim(text), expected) << Show(text);
 }
 
 TEST(TextBefore, Table) {
@@ -162,9 +161,7 @@ TEST(TextEquals, Table) {
   EXPECT_FALSE(TextEquals(std::u16string_view(u"a\0", 2), u"a"));
 }
 
-TEST(Join, IsConcatenation) {
-  EXPECT_EQ(std::u16string(u"UA1AAA") + u"=" + u"ex", u"UA1AAA=ex");
-}
+TEST(Join, IsConcatenation) { EXPECT_EQ(std::u16string(u"UA1AAA") + u"=" + u"ex", u"UA1AAA=ex"); }
 
 struct WordStep {
   std::u16string_view word;
@@ -184,7 +181,8 @@ void ExpectWords(std::u16string_view line, int32_t start, std::initializer_list<
 }
 
 TEST(ReadWord, WorkedExample) {
-  ExpectWords(u"  12 ex  UA1AAA", 1, {{u"12", 5}, {u"ex", 8}, {u"UA1AAA", 16}, {u"", 16}, {u"", 16}});
+  ExpectWords(u"  12 ex  UA1AAA", 1,
+              {{u"12", 5}, {u"ex", 8}, {u"UA1AAA", 16}, {u"", 16}, {u"", 16}});
 }
 
 TEST(ReadWord, Edges) {
