@@ -19,7 +19,7 @@ void TForm::showEvent(QShowEvent* event) {
 }
 
 void TForm::closeEvent(QCloseEvent* event) {
-  bool CanClose = true;
-  if (OnCloseQuery) OnCloseQuery(CanClose);
-  event->setAccepted(CanClose);
+  bool canClose = true;
+  if (OnCloseQuery) OnCloseQuery(canClose);
+  event->setAccepted(canClose);
 }

@@ -14,7 +14,7 @@ class TForm : public QWidget {
   Q_OBJECT
 public:
   using TNotifyEvent = std::function<void()>;
-  using TCloseQueryEvent = std::function<void(bool& CanClose)>;
+  using TCloseQueryEvent = std::function<void(bool& canClose)>;
 
   explicit TForm(QWidget* parent = nullptr);
   ~TForm() override;

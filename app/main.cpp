@@ -25,12 +25,12 @@ constexpr int kClientHeight = 166;
 constexpr int kButtonHeight = 25;
 
 struct TButtonDesign {
-  QPushButton* TfrmMain::*field;
-  const char* name;
-  const char* caption;
-  const char* hint;  // UTF-8
-  int left, top, width;
-  void (TfrmMain::*handler)();
+  QPushButton* TfrmMain::*Field;
+  const char* Name;
+  const char* Caption;
+  const char* Hint;  // UTF-8
+  int Left, Top, Width;
+  void (TfrmMain::*Handler)();
 };
 
 // In tab order.
@@ -82,16 +82,16 @@ void TfrmMain::SetUpWindow() {
 void TfrmMain::CreateButtons() {
   QWidget* previous = nullptr;
   for (const TButtonDesign& design : kButtons) {
-    auto* button = new QPushButton(QString::fromUtf8(design.caption), this);
-    button->setObjectName(QString::fromLatin1(design.name));
-    button->setToolTip(QString::fromUtf8(design.hint));
-    button->setGeometry(design.left, design.top, design.width, kButtonHeight);
+    auto* button = new QPushButton(QString::fromUtf8(design.Caption), this);
+    button->setObjectName(QString::fromLatin1(design.Name));
+    button->setToolTip(QString::fromUtf8(design.Hint));
+    button->setGeometry(design.Left, design.Top, design.Width, kButtonHeight);
     // No tab stop: the Tab key never brings the focus to a button; a click still may.
     button->setFocusPolicy(Qt::ClickFocus);
-    connect(button, &QPushButton::clicked, this, design.handler);
+    connect(button, &QPushButton::clicked, this, design.Handler);
     if (previous) setTabOrder(previous, button);
     previous = button;
-    this->*design.field = button;
+    this->*design.Field = button;
   }
 }
 
@@ -108,7 +108,7 @@ void TfrmMain::CreateComponents() {
   SkinManager1->SetActive(true);
   // The window's own handlers first; the placement store then hooks them and keeps them running.
   OnShow = [this] { FormShow(); };
-  OnCloseQuery = [this](bool& CanClose) { FormCloseQuery(CanClose); };
+  OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
   FormStorage1 = new TFormStorage(this);
   FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
   FormStorage1->Options = fpPosition;
@@ -125,9 +125,9 @@ void TfrmMain::FormShow() {
   SkinManager1->SetActive(true);
 }
 
-void TfrmMain::FormCloseQuery(bool& CanClose) {
+void TfrmMain::FormCloseQuery(bool& canClose) {
   if (!FRunning) return;
-  CanClose = false;
+  canClose = false;
   FCloseWhenDone = true;
 }
 

@@ -40,7 +40,7 @@ public:
   // applied afresh to the window now on screen.
   void FormShow();
   // While an import run is in progress the window stays open; it closes when the run has saved.
-  void FormCloseQuery(bool& CanClose);
+  void FormCloseQuery(bool& canClose);
 
   // Whether a button's import run is in progress.
   bool ImportRunning() const { return FRunning; }

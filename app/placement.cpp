@@ -30,9 +30,9 @@ private:
 class TFormPlacement::TOpenIni {
 public:
   explicit TOpenIni(TFormPlacement& store) : FStore(store) {
-    FStore.IniFile = std::make_unique<TIniFile>(FStore.IniFileName, FStore.Section());
+    FStore.FIniFile = std::make_unique<TIniFile>(FStore.IniFileName, FStore.Section());
   }
-  ~TOpenIni() { FStore.IniFile.reset(); }
+  ~TOpenIni() { FStore.FIniFile.reset(); }
   TOpenIni(const TOpenIni&) = delete;
   TOpenIni& operator=(const TOpenIni&) = delete;
 
@@ -62,7 +62,7 @@ TFormPlacement::TFormPlacement(TForm* owner, TWindowLayer* layer)
   FSaveFormCloseQuery = std::move(owner->OnCloseQuery);
   FSaveFormDestroy = std::move(owner->OnDestroy);
   owner->OnShow = [this] { FormShow(); };
-  owner->OnCloseQuery = [this](bool& CanClose) { FormCloseQuery(CanClose); };
+  owner->OnCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
   owner->OnDestroy = [this] { FormDestroy(); };
 }
 
@@ -88,9 +88,9 @@ void TFormPlacement::FormShow() {
   if (FSaveFormShow) FSaveFormShow();
 }
 
-void TFormPlacement::FormCloseQuery(bool& CanClose) {
-  if (FSaveFormCloseQuery) FSaveFormCloseQuery(CanClose);
-  if (!CanClose || !Active || !FLayer.HandleAllocated(FOwner)) return;
+void TFormPlacement::FormCloseQuery(bool& canClose) {
+  if (FSaveFormCloseQuery) FSaveFormCloseQuery(canClose);
+  if (!canClose || !Active || !FLayer.HandleAllocated(FOwner)) return;
   try {
     SaveFormPlacement();
   } catch (const std::exception& error) {
@@ -114,24 +114,24 @@ void TFormPlacement::FormDestroy() {
   if (previous) previous();
 }
 
-std::string TFormPlacement::ReadString(const std::string& Ident, const std::string& Default) {
-  if (IniFile) return IniFile->ReadString(Ident, Default);
-  return TIniFile(IniFileName, Section()).ReadString(Ident, Default);
+std::string TFormPlacement::ReadString(const std::string& ident, const std::string& defaultValue) {
+  if (FIniFile) return FIniFile->ReadString(ident, defaultValue);
+  return TIniFile(IniFileName, Section()).ReadString(ident, defaultValue);
 }
 
-void TFormPlacement::WriteString(const std::string& Ident, const std::string& Value) {
-  if (IniFile)
-    IniFile->WriteString(Ident, Value);
+void TFormPlacement::WriteString(const std::string& ident, const std::string& value) {
+  if (FIniFile)
+    FIniFile->WriteString(ident, value);
   else
-    TIniFile(IniFileName, Section()).WriteString(Ident, Value);
+    TIniFile(IniFileName, Section()).WriteString(ident, value);
 }
 
-int TFormPlacement::ReadInteger(const std::string& Ident, int Default) {
-  return StrToIntDef(ReadString(Ident, std::string()), Default);
+int TFormPlacement::ReadInteger(const std::string& ident, int defaultValue) {
+  return StrToIntDef(ReadString(ident, std::string()), defaultValue);
 }
 
-void TFormPlacement::WriteInteger(const std::string& Ident, int Value) {
-  WriteString(Ident, IntToStr(Value));
+void TFormPlacement::WriteInteger(const std::string& ident, int value) {
+  WriteString(ident, IntToStr(value));
 }
 
 std::string TFormPlacement::ScreenSizeSuffix() {

@@ -40,8 +40,8 @@ public:
   void SaveFormPlacement();
 
   // One integer key of the section; without an open profile file, one is opened for the call.
-  int ReadInteger(const std::string& Ident, int Default);
-  void WriteInteger(const std::string& Ident, int Value);
+  int ReadInteger(const std::string& ident, int defaultValue);
+  void WriteInteger(const std::string& ident, int value);
 
   std::string Section() const;
 
@@ -54,11 +54,11 @@ private:
   class TOpenIni;
 
   void FormShow();
-  void FormCloseQuery(bool& CanClose);
+  void FormCloseQuery(bool& canClose);
   void FormDestroy();
 
-  std::string ReadString(const std::string& Ident, const std::string& Default);
-  void WriteString(const std::string& Ident, const std::string& Value);
+  std::string ReadString(const std::string& ident, const std::string& defaultValue);
+  void WriteString(const std::string& ident, const std::string& value);
   // The position text of key, from the key for the present screen size if it holds one.
   std::string ReadPosText(const std::string& key);
   void WritePosText(const std::string& key, const std::string& value);
@@ -74,7 +74,7 @@ private:
   std::string FOwnerClassName;
   TWindowLayer& FLayer;
   bool FOwnerGone = false;
-  std::unique_ptr<TIniFile> IniFile;  // only during one save or one restore
+  std::unique_ptr<TIniFile> FIniFile;  // only during one save or one restore
   TForm::TNotifyEvent FSaveFormShow;
   TForm::TCloseQueryEvent FSaveFormCloseQuery;
   TForm::TNotifyEvent FSaveFormDestroy;

@@ -3,8 +3,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-const QColor TProgressBar::BarColor{0x00, 0x00, 0x80};
-const QColor TProgressBar::BarStopColor{0x00, 0xFF, 0xFF};
+const QColor TProgressBar::kBarColor{0x00, 0x00, 0x80};
+const QColor TProgressBar::kBarStopColor{0x00, 0xFF, 0xFF};
 
 int ProgressFillWidth(std::uint16_t v, int w) {
   if (v >= 100) return w;
@@ -29,7 +29,7 @@ void TProgressBar::SetPercent(int v) {
 }
 
 QRect TProgressBar::InteriorRect() const {
-  return rect().adjusted(BevelWidth, BevelWidth, -BevelWidth, -BevelWidth);
+  return rect().adjusted(kBevelWidth, kBevelWidth, -kBevelWidth, -kBevelWidth);
 }
 
 void TProgressBar::paintEvent(QPaintEvent*) {
@@ -51,8 +51,8 @@ void TProgressBar::paintEvent(QPaintEvent*) {
 
   // Both gradients run over the whole interior, so a pixel's colour tells how far along it is.
   QLinearGradient filledBrush(interior.topLeft(), interior.topRight());
-  filledBrush.setColorAt(0, BarColor);
-  filledBrush.setColorAt(1, BarStopColor);
+  filledBrush.setColorAt(0, kBarColor);
+  filledBrush.setColorAt(1, kBarStopColor);
   QLinearGradient unfilledBrush(interior.topLeft(), interior.topRight());
   unfilledBrush.setColorAt(0, Qt::white);
   unfilledBrush.setColorAt(1, palette().color(QPalette::Button));
@@ -63,7 +63,7 @@ void TProgressBar::paintEvent(QPaintEvent*) {
   const QString label = Label();
   painter.setFont(font());
   painter.setClipRect(unfilled);
-  painter.setPen(BarColor);
+  painter.setPen(kBarColor);
   painter.drawText(all, Qt::AlignCenter, label);
   painter.setClipRect(filled);
   painter.setPen(Qt::white);

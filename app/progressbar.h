@@ -21,14 +21,14 @@ public:
   void SetPercent(int v);
 
   // The frame: a lowered bevel one pixel wide around the interior.
-  static constexpr int BevelWidth = 1;
+  static constexpr int kBevelWidth = 1;
   QRect InteriorRect() const;
   int FilledWidth() const { return ProgressFillWidth(FPercent, InteriorRect().width()); }
   // The value in decimal and a percent sign, unclamped: 150 shows "150%" over a full bar.
   QString Label() const { return QString::number(FPercent) + u'%'; }
 
-  static const QColor BarColor;      // navy: where the filled part starts
-  static const QColor BarStopColor;  // aqua: where it ends
+  static const QColor kBarColor;      // navy: where the filled part starts
+  static const QColor kBarStopColor;  // aqua: where it ends
 
 protected:
   void paintEvent(QPaintEvent* event) override;

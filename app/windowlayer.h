@@ -8,6 +8,9 @@
 
 class QWidget;
 
+// The two records below keep the field names of the windowing system's placement record, which
+// the placement store's logic and its tests are written in.
+// NOLINTBEGIN(readability-identifier-naming)
 struct TPoint {
   int x = 0;
   int y = 0;
@@ -32,13 +35,13 @@ enum TShowCommand : int {
 // A top-level window's placement, all in screen coordinates; rcNormalPosition is the window's
 // frame when it is neither minimized nor maximized.
 struct TWindowPlacement {
-  int length = 44;
   int flags = 0;
   int showCmd = SW_SHOWNORMAL;
   TPoint ptMinPosition;
   TPoint ptMaxPosition;
   TRect rcNormalPosition;
 };
+// NOLINTEND(readability-identifier-naming)
 
 enum TSystemMetric {
   SM_CXSCREEN,  // primary screen width

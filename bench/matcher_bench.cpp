@@ -34,13 +34,13 @@ using brevak::TMatcher;
 namespace patterns = brevak::patterns;
 
 struct TUse {
-  std::u16string_view pattern;
-  bool every_match;  // Exec + ExecNext loop; else Exec once
+  std::u16string_view Pattern;
+  bool EveryMatch;  // Exec + ExecNext loop; else Exec once
 };
 
 struct TSource {
-  const char* name;
-  std::vector<TUse> uses;
+  const char* Name;
+  std::vector<TUse> Uses;
 };
 
 const TSource kSources[] = {
@@ -56,14 +56,14 @@ const TSource kSources[] = {
 
 class TPageWriter {
 public:
-  explicit TPageWriter(uint32_t seed) : fRandom(seed) {}
+  explicit TPageWriter(uint32_t seed) : FRandom(seed) {}
 
   std::string Call() {
     static const char* kPrefixes[] = {"R", "UA", "RA", "RW", "UB", "RN", "R0", "UA9"};
-    std::string call = kPrefixes[fRandom() % std::size(kPrefixes)];
-    if (call.back() < '0' || call.back() > '9') call += static_cast<char>('0' + fRandom() % 10);
-    for (int i = 0, n = 2 + static_cast<int>(fRandom() % 2); i < n; ++i)
-      call += static_cast<char>('A' + fRandom() % 26);
+    std::string call = kPrefixes[FRandom() % std::size(kPrefixes)];
+    if (call.back() < '0' || call.back() > '9') call += static_cast<char>('0' + FRandom() % 10);
+    for (int i = 0, n = 2 + static_cast<int>(FRandom() % 2); i < n; ++i)
+      call += static_cast<char>('A' + FRandom() % 26);
     return call;
   }
   std::string Lower(std::string s) {
@@ -72,10 +72,10 @@ public:
   }
   std::string Name() {
     static const char* kNames[] = {"Ivan", "Petr", "Oleg", "Sergey", "Nikolai", "Andrey", "Yuri"};
-    return kNames[fRandom() % std::size(kNames)];
+    return kNames[FRandom() % std::size(kNames)];
   }
-  std::string Number() { return std::to_string(1000 + fRandom() % 9000); }
-  unsigned Pick(unsigned n) { return static_cast<unsigned>(fRandom() % n); }
+  std::string Number() { return std::to_string(1000 + FRandom() % 9000); }
+  unsigned Pick(unsigned n) { return static_cast<unsigned>(FRandom() % n); }
 
   // The lines every page has around its rows: navigation, style, script, text.
   std::string Filler() {
@@ -174,7 +174,7 @@ public:
   }
 
 private:
-  std::mt19937 fRandom;
+  std::mt19937 FRandom;
 };
 
 std::u16string Widen(std::string_view s) { return std::u16string(s.begin(), s.end()); }
@@ -204,10 +204,10 @@ size_t RunMatcher(const std::vector<TUse>& uses, const std::vector<std::u16strin
   size_t found = 0;
   for (const auto& line : lines) {
     for (const TUse& use : uses) {
-      m.SetExpression(use.pattern);
+      m.SetExpression(use.Pattern);
       if (!m.Exec(line)) continue;
       ++found;
-      if (use.every_match)
+      if (use.EveryMatch)
         while (m.ExecNext()) ++found;
     }
   }
@@ -216,47 +216,47 @@ size_t RunMatcher(const std::vector<TUse>& uses, const std::vector<std::u16strin
 
 class TPcreEngine {
 public:
-  TPcreEngine(const std::vector<TUse>& uses, bool jit) : fJit(jit) {
+  TPcreEngine(const std::vector<TUse>& uses, bool jit) : FJit(jit) {
     for (const TUse& use : uses) {
       int error = 0;
       PCRE2_SIZE offset = 0;
-      pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(use.pattern.data()),
-                                       use.pattern.size(), PCRE2_DOTALL, &error, &offset, nullptr);
+      pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(use.Pattern.data()),
+                                       use.Pattern.size(), PCRE2_DOTALL, &error, &offset, nullptr);
       if (code == nullptr) std::abort();
       if (jit && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0) std::abort();
-      fCodes.push_back(code);
-      fEvery.push_back(use.every_match);
+      FCodes.push_back(code);
+      FEvery.push_back(use.EveryMatch);
     }
-    fData = pcre2_match_data_create(16, nullptr);
+    FData = pcre2_match_data_create(16, nullptr);
   }
   ~TPcreEngine() {
-    for (pcre2_code* code : fCodes) pcre2_code_free(code);
-    pcre2_match_data_free(fData);
+    for (pcre2_code* code : FCodes) pcre2_code_free(code);
+    pcre2_match_data_free(FData);
   }
   TPcreEngine(const TPcreEngine&) = delete;
   TPcreEngine& operator=(const TPcreEngine&) = delete;
 
   // Counts PCRE2's own errors (match limit) apart, so that they show in the report.
-  size_t Errors() const { return fErrors; }
+  size_t Errors() const { return FErrors; }
 
   size_t Run(const std::vector<std::u16string>& lines) {
     size_t found = 0;
     for (const auto& line : lines) {
       const auto subject = reinterpret_cast<PCRE2_SPTR>(line.data());
-      for (size_t k = 0; k < fCodes.size(); ++k) {
+      for (size_t k = 0; k < FCodes.size(); ++k) {
         size_t from = 0;
         for (;;) {
           const int rc =
-              fJit ? pcre2_jit_match(fCodes[k], subject, line.size(), from, 0, fData, nullptr)
-                   : pcre2_match(fCodes[k], subject, line.size(), from, PCRE2_NO_JIT, fData,
+              FJit ? pcre2_jit_match(FCodes[k], subject, line.size(), from, 0, FData, nullptr)
+                   : pcre2_match(FCodes[k], subject, line.size(), from, PCRE2_NO_JIT, FData,
                                  nullptr);
           if (rc < 0) {
-            if (rc != PCRE2_ERROR_NOMATCH) ++fErrors;
+            if (rc != PCRE2_ERROR_NOMATCH) ++FErrors;
             break;
           }
           ++found;
-          if (!fEvery[k]) break;
-          const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(fData);
+          if (!FEvery[k]) break;
+          const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(FData);
           from = ovector[1] + (ovector[0] == ovector[1] ? 1 : 0);
           if (from > line.size()) break;
         }
@@ -266,11 +266,11 @@ public:
   }
 
 private:
-  bool fJit;
-  std::vector<pcre2_code*> fCodes;
-  std::vector<bool> fEvery;
-  pcre2_match_data* fData = nullptr;
-  size_t fErrors = 0;
+  bool FJit;
+  std::vector<pcre2_code*> FCodes;
+  std::vector<bool> FEvery;
+  pcre2_match_data* FData = nullptr;
+  size_t FErrors = 0;
 };
 
 std::wstring WideChars(std::u16string_view s) { return std::wstring(s.begin(), s.end()); }
@@ -280,20 +280,20 @@ public:
   explicit TStdRegexEngine(const std::vector<TUse>& uses) {
     // ECMAScript "." stops at CR, LF, U+2028 and U+2029; the generated lines hold none of them.
     for (const TUse& use : uses) {
-      fRegexes.emplace_back(WideChars(use.pattern), std::regex::ECMAScript);
-      fEvery.push_back(use.every_match);
+      FRegexes.emplace_back(WideChars(use.Pattern), std::regex::ECMAScript);
+      FEvery.push_back(use.EveryMatch);
     }
   }
   size_t Run(const std::vector<std::wstring>& lines) {
     size_t found = 0;
     std::wsmatch match;
     for (const auto& line : lines) {
-      for (size_t k = 0; k < fRegexes.size(); ++k) {
+      for (size_t k = 0; k < FRegexes.size(); ++k) {
         auto from = line.begin();
         auto flags = std::regex_constants::match_default;
-        while (std::regex_search(from, line.end(), match, fRegexes[k], flags)) {
+        while (std::regex_search(from, line.end(), match, FRegexes[k], flags)) {
           ++found;
-          if (!fEvery[k]) break;
+          if (!FEvery[k]) break;
           from = match[0].second;
           if (match[0].length() == 0) {
             if (from == line.end()) break;
@@ -307,8 +307,8 @@ public:
   }
 
 private:
-  std::vector<std::wregex> fRegexes;
-  std::vector<bool> fEvery;
+  std::vector<std::wregex> FRegexes;
+  std::vector<bool> FEvery;
 };
 
 // ---- Registration
@@ -328,15 +328,15 @@ const char* EngineName(TEngine engine) {
 }
 
 struct TInput {
-  std::vector<std::u16string> lines;
-  std::vector<std::wstring> wide;
-  size_t expected = 0;  // TMatcher's match count
+  std::vector<std::u16string> Lines;
+  std::vector<std::wstring> Wide;
+  size_t Expected = 0;  // TMatcher's match count
 };
 
 // expected: TMatcher's match count for these uses on these lines.
 void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TEngine engine,
               size_t expected) {
-  const size_t bytes = UnitCount(input->lines) * sizeof(char16_t);
+  const size_t bytes = UnitCount(input->Lines) * sizeof(char16_t);
   benchmark::RegisterBenchmark(
       (name + "/" + EngineName(engine)).c_str(),
       [uses, input, engine, bytes, expected](benchmark::State& state) {
@@ -348,11 +348,11 @@ void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TE
         size_t found = 0;
         for (auto _ : state) {
           if (pcre)
-            found = pcre->Run(input->lines);
+            found = pcre->Run(input->Lines);
           else if (regex)
-            found = regex->Run(input->wide);
+            found = regex->Run(input->Wide);
           else
-            found = RunMatcher(uses, input->lines);
+            found = RunMatcher(uses, input->Lines);
           benchmark::DoNotOptimize(found);
         }
         if (found != expected && !(pcre && pcre->Errors() > 0))
@@ -368,9 +368,9 @@ void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TE
 
 TInput* NewInput(std::vector<std::u16string> lines, const std::vector<TUse>& uses) {
   auto* input = new TInput;  // lives as long as the benchmarks
-  input->lines = std::move(lines);
-  for (const auto& line : input->lines) input->wide.push_back(WideChars(line));
-  input->expected = RunMatcher(uses, input->lines);
+  input->Lines = std::move(lines);
+  for (const auto& line : input->Lines) input->Wide.push_back(WideChars(line));
+  input->Expected = RunMatcher(uses, input->Lines);
   return input;
 }
 
@@ -389,9 +389,9 @@ std::u16string AdversarialLine(std::u16string_view opening, std::u16string_view 
 }
 
 struct TAdversary {
-  const char* name;
-  TUse use;
-  std::u16string_view opening, closing;
+  const char* Name;
+  TUse Use;
+  std::u16string_view Opening, Closing;
 };
 
 const TAdversary kAdversaries[] = {
@@ -408,39 +408,39 @@ const TAdversary kAdversaries[] = {
 };
 
 void RegisterAll() {
-  const size_t page_units = 10u << 20;
+  const size_t pageUnits = 10u << 20;
   for (const TSource& source : kSources) {
-    TInput* page = NewInput(MakePage(source.name, page_units), source.uses);
+    TInput* page = NewInput(MakePage(source.Name, pageUnits), source.Uses);
     for (const TEngine engine :
          {TEngine::teMatcher, TEngine::tePcreJit, TEngine::tePcre, TEngine::teStdRegex})
-      Register(std::string("Page/") + source.name, source.uses, page, engine, page->expected);
-    if (source.uses.size() == 1) continue;
+      Register(std::string("Page/") + source.Name, source.Uses, page, engine, page->Expected);
+    if (source.Uses.size() == 1) continue;
     // Each of the source's patterns alone on the same page (named as its adversarial line), so
     // that every one of the nine patterns has its own figure.
-    for (const TUse& use : source.uses) {
+    for (const TUse& use : source.Uses) {
       const auto adversary =
           std::find_if(std::begin(kAdversaries), std::end(kAdversaries),
-                       [&](const TAdversary& a) { return a.use.pattern == use.pattern; });
-      const size_t expected = RunMatcher({use}, page->lines);
+                       [&](const TAdversary& a) { return a.Use.Pattern == use.Pattern; });
+      const size_t expected = RunMatcher({use}, page->Lines);
       for (const TEngine engine : {TEngine::teMatcher, TEngine::tePcreJit})
-        Register(std::string("Pattern/") + adversary->name, {use}, page, engine, expected);
+        Register(std::string("Pattern/") + adversary->Name, {use}, page, engine, expected);
     }
   }
   for (const TAdversary& adversary : kAdversaries) {
     for (const size_t units : {size_t{4} << 10, size_t{64} << 10, size_t{1} << 20}) {
       TInput* input =
-          NewInput({AdversarialLine(adversary.opening, adversary.closing, units)}, {adversary.use});
+          NewInput({AdversarialLine(adversary.Opening, adversary.Closing, units)}, {adversary.Use});
       const std::string name =
-          std::string("Adversarial/") + adversary.name + "/" + std::to_string(units);
-      const size_t expected = input->expected;
-      Register(name, {adversary.use}, input, TEngine::teMatcher, expected);
-      Register(name, {adversary.use}, input, TEngine::tePcreJit, expected);
+          std::string("Adversarial/") + adversary.Name + "/" + std::to_string(units);
+      const size_t expected = input->Expected;
+      Register(name, {adversary.Use}, input, TEngine::teMatcher, expected);
+      Register(name, {adversary.Use}, input, TEngine::tePcreJit, expected);
       // The interpreting peers are quadratic here: PCRE2 without JIT takes seconds at 64 K units
       // (minutes at 1 M), std::wregex recurses once per unit as well.
       if (units <= (size_t{64} << 10))
-        Register(name, {adversary.use}, input, TEngine::tePcre, expected);
+        Register(name, {adversary.Use}, input, TEngine::tePcre, expected);
       if (units <= (size_t{4} << 10))
-        Register(name, {adversary.use}, input, TEngine::teStdRegex, expected);
+        Register(name, {adversary.Use}, input, TEngine::teStdRegex, expected);
     }
   }
 }

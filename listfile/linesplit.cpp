@@ -20,7 +20,7 @@ public:
   explicit TLineCollector(std::vector<TLineSpan>& lines) : FLines(lines) {}
 
   // Unit u (CR, LF or NUL) at pos. Returns false when it is the NUL that ends the text.
-  bool Break(std::size_t pos, unsigned u) {
+  bool TakeBreakUnit(std::size_t pos, unsigned u) {
     if (u == '\n' && FAfterCR && pos == FStart) {
       // The LF of a CR LF: the line ended at the CR.
       FAfterCR = false;
@@ -99,13 +99,13 @@ bool ScanLineEnds(const TUnit* text, std::size_t n, std::size_t base, TLineColle
       // A unit of two bytes has two bits; both go.
       mask &= ~(((1u << sizeof(TUnit)) - 1) << bit);
       std::size_t at = i + bit / sizeof(TUnit);
-      if (!collector.Break(base + at, static_cast<std::make_unsigned_t<TUnit>>(text[at])))
+      if (!collector.TakeBreakUnit(base + at, static_cast<std::make_unsigned_t<TUnit>>(text[at])))
         return false;
     }
   }
   for (; i < n; ++i) {
     if (IsLineEnd(text[i]) &&
-        !collector.Break(base + i, static_cast<std::make_unsigned_t<TUnit>>(text[i]))) {
+        !collector.TakeBreakUnit(base + i, static_cast<std::make_unsigned_t<TUnit>>(text[i]))) {
       return false;
     }
   }

@@ -14,7 +14,9 @@ namespace brevak {
 
 class TCustomSSL;
 
-// The error numbers the socket layer records. The HTTP client tests the first three.
+// The error numbers the socket layer records, by the names the socket API gives them. The HTTP
+// client tests the first three.
+// NOLINTBEGIN(readability-identifier-naming)
 inline constexpr int WSAECONNRESET = 10054;   // connection closed or reset by the peer
 inline constexpr int WSAETIMEDOUT = 10060;    // no data (or no connection) within the time limit
 inline constexpr int WSASYSNOTREADY = 10091;  // TLS channel failure
@@ -25,6 +27,7 @@ inline constexpr int WSAECONNREFUSED = 10061;
 inline constexpr int WSAEHOSTUNREACH = 10065;
 inline constexpr int WSAENOTCONN = 10057;
 inline constexpr int WSAHOST_NOT_FOUND = 11001;
+// NOLINTEND(readability-identifier-naming)
 
 enum TSocketFamily { SF_Any, SF_IP4, SF_IP6 };
 

@@ -121,7 +121,7 @@ bool THTTPResponseReader::Read(const std::string& method) {
 std::string THTTPResponseReader::ReadLimitedLine() {
   // The line limit keeps a server that never ends a line from filling memory.
   int saved = FSock.MaxLineLength;
-  FSock.MaxLineLength = static_cast<int>(MaxHeadSize);
+  FSock.MaxLineLength = static_cast<int>(kMaxHeadSize);
   std::string line = FSock.RecvString(FTimeout);
   FSock.MaxLineLength = saved;
   return line;
@@ -134,7 +134,7 @@ bool THTTPResponseReader::ReadHeadLine(std::string& line) {
     return false;
   }
   FHeadBytes += static_cast<int64_t>(line.size()) + 1;
-  if (FHeadBytes > MaxHeadSize) {
+  if (FHeadBytes > kMaxHeadSize) {
     Fail("response header too large");
     return false;
   }

@@ -56,7 +56,7 @@ public:
   std::string FailCause;
 
   // Bytes of status and header lines (empty lines included) accepted before the body.
-  static constexpr int64_t MaxHeadSize = int64_t(1) << 20;
+  static constexpr int64_t kMaxHeadSize = int64_t(1) << 20;
 
 private:
   void ReadStatus();

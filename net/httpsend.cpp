@@ -56,9 +56,9 @@ std::string Base64(std::string_view s) {
 
 }  // namespace
 
-TUrlParts SplitUrl(const std::string& URL) {
+TUrlParts SplitUrl(const std::string& url) {
   TUrlParts parts;
-  std::string_view rest = URL;
+  std::string_view rest = url;
   std::size_t sep = rest.find("://");
   if (sep != std::string_view::npos) {
     parts.Scheme = std::string(rest.substr(0, sep));
@@ -110,11 +110,11 @@ THTTPSend::~THTTPSend() {
   if (FSock) FSock->CloseSocket();
 }
 
-std::string THTTPSend::ComposeHead(const std::string& Method, const TUrlParts& url,
+std::string THTTPSend::ComposeHead(const std::string& method, const TUrlParts& url,
                                    std::size_t bodySize) const {
   std::vector<std::string> lines;
   std::string target = url.Target == "/*" ? "*" : url.Target;
-  std::string requestLine = Upper(Method) + " " + target;
+  std::string requestLine = Upper(method) + " " + target;
   if (Protocol != "0.9") requestLine += " HTTP/" + Protocol;
   lines.push_back(requestLine);
 
@@ -153,7 +153,7 @@ std::string THTTPSend::ComposeHead(const std::string& Method, const TUrlParts& u
   return head;
 }
 
-std::string THTTPSend::SocketCause(bool handshake) const {
+std::string THTTPSend::SocketCause(TSocketStage stage) const {
   const TTCPBlockSocket& sock = *FSock;
   switch (sock.LastError()) {
     case WSAHOST_NOT_FOUND:
@@ -168,7 +168,8 @@ std::string THTTPSend::SocketCause(bool handshake) const {
       return "out of memory";
     case WSASYSNOTREADY:
       if (FSock->SSL().LibName() == "ssl_none") return "TLS unavailable";
-      return (handshake ? "TLS handshake failed: " : "TLS error: ") + sock.LastErrorDesc();
+      return (stage == TSocketStage::ssHandshake ? "TLS handshake failed: " : "TLS error: ") +
+             sock.LastErrorDesc();
     default:
       return sock.LastErrorDesc().empty() ? "network error " + std::to_string(sock.LastError())
                                           : sock.LastErrorDesc();
@@ -183,9 +184,9 @@ bool THTTPSend::Fail(std::string cause) {
   return false;
 }
 
-bool THTTPSend::HTTPMethod(const std::string& Method, const std::string& URL) {
+bool THTTPSend::HTTPMethod(const std::string& method, const std::string& url) {
   try {
-    return DoHTTPMethod(Method, URL);
+    return DoHTTPMethod(method, url);
   } catch (const std::bad_alloc&) {
     return Fail("out of memory");
   } catch (const std::exception& e) {
@@ -193,37 +194,37 @@ bool THTTPSend::HTTPMethod(const std::string& Method, const std::string& URL) {
   }
 }
 
-bool THTTPSend::DoHTTPMethod(const std::string& Method, const std::string& URL) {
+bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) {
   FErrorCause.clear();
   FResultCode = 500;
   FResultString.clear();
   FDownloadSize = 0;
-  TUrlParts url = SplitUrl(URL);
-  FTargetHost = url.Host;
-  FTargetPort = url.Port;
+  TUrlParts parts = SplitUrl(url);
+  FTargetHost = parts.Host;
+  FTargetPort = parts.Port;
 
   // A request body is whatever Document holds at the call.
   std::string body = FDocument.Bytes();
-  std::string head = ComposeHead(Method, url, body.size());
+  std::string head = ComposeHead(method, parts, body.size());
 
   // Connect, or reuse a connection to the same place that the server has left quiet.
   bool reuse =
-      FSock->IsOpen() && FAliveHost == url.Host && FAlivePort == url.Port && !FSock->CanRead(0);
+      FSock->IsOpen() && FAliveHost == parts.Host && FAlivePort == parts.Port && !FSock->CanRead(0);
   if (!reuse) {
     FSock->CloseSocket();
     FAliveHost.clear();
     FAlivePort.clear();
     FSock->ConnectionTimeout = Timeout;
-    FSock->Connect(url.Host, url.Port);
-    if (FSock->LastError() != 0) return Fail(SocketCause(false));
-    if (Upper(url.Scheme) == "HTTPS") {
-      FSock->SSL().SNIHost = url.Host;
+    FSock->Connect(parts.Host, parts.Port);
+    if (FSock->LastError() != 0) return Fail(SocketCause(TSocketStage::ssTransfer));
+    if (Upper(parts.Scheme) == "HTTPS") {
+      FSock->SSL().SNIHost = parts.Host;
       bool ok = FSock->SSLDoConnect();
       FSock->SSL().SNIHost.clear();
-      if (!ok) return Fail(SocketCause(true));
+      if (!ok) return Fail(SocketCause(TSocketStage::ssHandshake));
     }
-    FAliveHost = url.Host;
-    FAlivePort = url.Port;
+    FAliveHost = parts.Host;
+    FAlivePort = parts.Port;
   }
 
   FHeaders.clear();
@@ -231,20 +232,22 @@ bool THTTPSend::DoHTTPMethod(const std::string& Method, const std::string& URL) 
   FHeaders.push_back(head);  // the request head while it is sent
   FSock->SendString(request);
   if (FSock->LastError() == 0 && !body.empty()) FSock->SendString(body);
-  if (FSock->LastError() != 0) return Fail(SocketCause(false));
+  if (FSock->LastError() != 0) return Fail(SocketCause(TSocketStage::ssTransfer));
 
   FHeaders.clear();
   FDocument.Clear();
   MimeType = "text/html";
   RangeStart = RangeEnd = 0;
   THTTPResponseReader reader(*FSock, Timeout, MaxBodySize, FDocument, FHeaders);
-  bool ok = reader.Read(Method);
+  bool ok = reader.Read(method);
   FResultCode = reader.ResultCode;
   FResultString = reader.ResultString;
   FDownloadSize = reader.DownloadSize;
   MimeType = reader.Framing.MimeType;
   FDocument.SetPosition(0);
-  if (!ok) return Fail(reader.FailCause.empty() ? SocketCause(false) : reader.FailCause);
+  if (!ok)
+    return Fail(reader.FailCause.empty() ? SocketCause(TSocketStage::ssTransfer)
+                                         : reader.FailCause);
 
   if (Protocol != "1.1" || reader.Framing.Close) {
     FSock->CloseSocket();

@@ -30,7 +30,7 @@ struct TUrlParts {
 
 // Splits a URL into scheme, user, password, host, port and request target. Never fails: whatever
 // is missing keeps its default; an empty host becomes "localhost".
-TUrlParts SplitUrl(const std::string& URL);
+TUrlParts SplitUrl(const std::string& url);
 
 class THTTPSend {
 public:
@@ -44,7 +44,7 @@ public:
   // Sends one request for URL and reads the whole response. True when a complete response was read,
   // whatever its status (404, 301 ... included); false on a network, TLS or framing failure, with
   // ErrorCause() telling why. Never throws.
-  bool HTTPMethod(const std::string& Method, const std::string& URL);
+  bool HTTPMethod(const std::string& method, const std::string& url);
 
   // The response body (chunk framing removed), read position 0 after HTTPMethod.
   TMemoryStream& Document() { return FDocument; }
@@ -84,12 +84,14 @@ public:
   int64_t MaxBodySize = int64_t(256) << 20;
 
 private:
-  bool DoHTTPMethod(const std::string& Method, const std::string& URL);
+  bool DoHTTPMethod(const std::string& method, const std::string& url);
   // The request head: request line, header lines, empty line, each ending in CR LF.
-  std::string ComposeHead(const std::string& Method, const TUrlParts& url,
+  std::string ComposeHead(const std::string& method, const TUrlParts& url,
                           std::size_t bodySize) const;
-  // The socket's last error in words; handshake tells a TLS failure at the handshake apart.
-  std::string SocketCause(bool handshake) const;
+  // What the socket was doing when it failed: a TLS failure reads differently at the handshake.
+  enum class TSocketStage { ssHandshake, ssTransfer };
+  // The socket's last error in words.
+  std::string SocketCause(TSocketStage stage) const;
   // Records the cause, drops the connection and returns false.
   bool Fail(std::string cause);
   // Keeps the name=value pair of each Set-Cookie line in Cookies.

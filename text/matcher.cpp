@@ -45,8 +45,8 @@ bool* ModifierByLetter(matcher::TModifiers& modifiers, char letter) {
 TMatcher::TMatcher() = default;
 TMatcher::~TMatcher() = default;
 
-std::string TMatcher::ErrorMsg(int error_code) const {
-  switch (error_code) {
+std::string TMatcher::ErrorMsg(int errorCode) const {
+  switch (errorCode) {
     case mecTooManyGroups:
       return "TMatcher(comp): Too Many Groups";
     case mecMissingClose:
@@ -78,73 +78,73 @@ std::string TMatcher::ErrorMsg(int error_code) const {
   }
 }
 
-void TMatcher::Error(int error_code) {
-  fLastError = error_code;
-  if (error_code < 1000) {
-    throw EMatcher(ErrorMsg(error_code) + " (pos " + std::to_string(fCompilerErrorPos) + ")",
-                   error_code, fCompilerErrorPos);
+void TMatcher::Error(int errorCode) {
+  FLastError = errorCode;
+  if (errorCode < 1000) {
+    throw EMatcher(ErrorMsg(errorCode) + " (pos " + std::to_string(FCompilerErrorPos) + ")",
+                   errorCode, FCompilerErrorPos);
   }
-  throw EMatcher(ErrorMsg(error_code), error_code, 0);
+  throw EMatcher(ErrorMsg(errorCode), errorCode, 0);
 }
 
 void TMatcher::ChangeExpression(std::u16string_view expression) {
-  TPattern& current = fPatterns[fCurrent];
+  TPattern& current = FPatterns[FCurrent];
   if (!current.Program) {
     current.Expression.assign(expression);
-    fProgram = nullptr;
+    FProgram = nullptr;
     return;
   }
-  TPattern& before = fPatterns[1 - fCurrent];
+  TPattern& before = FPatterns[1 - FCurrent];
   before.Expression.assign(expression);
   before.Program.reset();
   before.Ready = nullptr;
-  fCurrent = 1 - fCurrent;
-  fProgram = nullptr;
-  fBacktrackerReady = false;
+  FCurrent = 1 - FCurrent;
+  FProgram = nullptr;
+  FBacktrackerReady = false;
 }
 
 void TMatcher::SetInputString(std::u16string_view text) { AssignInput(text); }
 
 // Inline in Exec: it runs for every line of a page, most often for a line with no match.
 [[gnu::always_inline]] inline void TMatcher::AssignInput(std::u16string_view text) {
-  if (text.size() > fInputCapacity) {
-    fInputCapacity = std::max(text.size(), 2 * fInputCapacity);
+  if (text.size() > FInputCapacity) {
+    FInputCapacity = std::max(text.size(), 2 * FInputCapacity);
     // Padded for the literal scans, which read whole vectors past the searched text.
-    fInput = std::make_unique_for_overwrite<char16_t[]>(fInputCapacity + kFindPadding);
-    std::fill_n(fInput.get() + fInputCapacity, kFindPadding, u'\0');
+    FInput = std::make_unique_for_overwrite<char16_t[]>(FInputCapacity + kFindPadding);
+    std::fill_n(FInput.get() + FInputCapacity, kFindPadding, u'\0');
   }
-  const size_t nul = CopyUnitsFindZero(fInput.get(), text.data(), text.size());
-  fInputSize = text.size();
+  const size_t nul = CopyUnitsFindZero(FInput.get(), text.data(), text.size());
+  FInputSize = text.size();
   // Positions are handed out as int: a text is searched up to INT_MAX - 1 units at most.
-  fInputLength = std::min(std::min(nul, fInputSize), size_t{INT_MAX - 1});
-  fInputAssigned = true;
-  fBacktrackerReady = false;
+  FInputLength = std::min(std::min(nul, FInputSize), size_t{INT_MAX - 1});
+  FInputAssigned = true;
+  FBacktrackerReady = false;
   UnsetSlots();
 }
 
 void TMatcher::SelectProgram() {
   if (!Compiled()) Compile();
-  fProgram = fPatterns[fCurrent].Ready = fPatterns[fCurrent].Program.get();
+  FProgram = FPatterns[FCurrent].Ready = FPatterns[FCurrent].Program.get();
 }
 
 void TMatcher::Compile() {
-  TPattern& current = fPatterns[fCurrent];
-  fProgram = current.Ready = nullptr;
+  TPattern& current = FPatterns[FCurrent];
+  FProgram = current.Ready = nullptr;
   current.Program.reset();
-  fBacktrackerReady = false;
+  FBacktrackerReady = false;
   if (current.Expression.empty()) Error(mecNotAssignedExpression);
-  matcher::TCompileResult compiled = matcher::CompileProgram(current.Expression, fModifiers);
+  matcher::TCompileResult compiled = matcher::CompileProgram(current.Expression, FModifiers);
   if (compiled.ErrorCode != 0) {
-    fCompilerErrorPos = compiled.ErrorPos;
+    FCompilerErrorPos = compiled.ErrorPos;
     Error(compiled.ErrorCode);
   }
   current.Program = std::make_unique<const matcher::TProgram>(std::move(compiled.Program));
-  current.ProgModifiers = fModifiers;
+  current.ProgModifiers = FModifiers;
 }
 
 std::string TMatcher::Dump() {
   if (!Compiled()) Compile();
-  return fPatterns[fCurrent].Program->Dump();
+  return FPatterns[FCurrent].Program->Dump();
 }
 
 bool TMatcher::Exec(std::u16string_view text) {
@@ -157,9 +157,9 @@ bool TMatcher::Exec(std::u16string_view text) {
 }
 
 bool TMatcher::ExecNext() {
-  if (fSlots.End[0] < 0) Error(mecExecNextWithoutExec);
-  const auto end = static_cast<size_t>(fSlots.End[0]);
-  const size_t from = fSlots.Start[0] == fSlots.End[0] ? end + 1 : end;
+  if (FSlots.End[0] < 0) Error(mecExecNextWithoutExec);
+  const auto end = static_cast<size_t>(FSlots.End[0]);
+  const size_t from = FSlots.Start[0] == FSlots.End[0] ? end + 1 : end;
   UnsetSlots();
   PrepareSearch();
   return SearchFrom(from);
@@ -173,65 +173,65 @@ bool TMatcher::ExecPos(int offset) {
 }
 
 void TMatcher::ResetBacktracker() {
-  fBacktracker.Reset(*fProgram, InputString().substr(0, fInputLength));
-  fBacktrackerReady = true;
+  FBacktracker.Reset(*FProgram, InputString().substr(0, FInputLength));
+  FBacktrackerReady = true;
 }
 
-[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from, const char16_t* opening_text) {
-  if (from > fInputLength) return false;
-  const matcher::TProgram& program = *fProgram;
+[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from, const char16_t* callerText) {
+  if (from > FInputLength) return false;
+  const matcher::TProgram& program = *FProgram;
   bool found;
   if (program.PairGroup != 0) {
     // literal(.*?)literal: the first opening literal, then the first closing literal after it.
     const matcher::TChainStep& opening = program.Chain[0];
     const matcher::TChainStep& closing = program.Chain[2];
-    const char16_t* input = fInput.get();
-    const size_t lead = opening_text != nullptr
-                            ? opening.Finder.Find({opening_text + from, fInputLength - from})
-                            : opening.Finder.FindPadded({input + from, fInputLength - from});
+    const char16_t* input = FInput.get();
+    const size_t lead = callerText != nullptr
+                            ? opening.Finder.Find({callerText + from, FInputLength - from})
+                            : opening.Finder.FindPadded({input + from, FInputLength - from});
     if (lead == std::u16string_view::npos) return false;
     const size_t open = from + lead + opening.Length;
-    const size_t close = opening_text != nullptr
-                             ? closing.Finder.Find({opening_text + open, fInputLength - open})
-                             : closing.Finder.FindPadded({input + open, fInputLength - open});
+    const size_t close = callerText != nullptr
+                             ? closing.Finder.Find({callerText + open, FInputLength - open})
+                             : closing.Finder.FindPadded({input + open, FInputLength - open});
     if (close == std::u16string_view::npos) return false;
     const auto group = static_cast<size_t>(program.PairGroup);
-    fSlots.Start[0] = static_cast<int32_t>(from + lead);
-    fSlots.Start[group] = static_cast<int32_t>(open);
-    fSlots.End[group] = static_cast<int32_t>(open + close);
-    fSlots.End[0] = static_cast<int32_t>(open + close + program.Chain[3].Length);
+    FSlots.Start[0] = static_cast<int32_t>(from + lead);
+    FSlots.Start[group] = static_cast<int32_t>(open);
+    FSlots.End[group] = static_cast<int32_t>(open + close);
+    FSlots.End[0] = static_cast<int32_t>(open + close + program.Chain[3].Length);
     found = true;
   } else if (program.LazyChain) {
-    found = matcher::ChainSearch(program, InputString().substr(0, fInputLength), from, fSlots);
+    found = matcher::ChainSearch(program, InputString().substr(0, FInputLength), from, FSlots);
   } else {
-    if (!fBacktrackerReady) ResetBacktracker();
-    found = fBacktracker.Search(from, fSlots);
+    if (!FBacktrackerReady) ResetBacktracker();
+    found = FBacktracker.Search(from, FSlots);
   }
-  fSlotsSet = found;
+  FSlotsSet = found;
   return found;
 }
 
 std::u16string TMatcher::Match(int n) const {
   if (MatchPos(n) < 0) return {};
   return std::u16string(InputString().substr(
-      static_cast<size_t>(fSlots.Start[static_cast<size_t>(n)]), static_cast<size_t>(MatchLen(n))));
+      static_cast<size_t>(FSlots.Start[static_cast<size_t>(n)]), static_cast<size_t>(MatchLen(n))));
 }
 
 int TMatcher::MatchPos(int n) const {
   if (n < 0 || n > kMaxSlot) return -1;
   const auto slot = static_cast<size_t>(n);
-  if (fSlots.Start[slot] < 0 || fSlots.End[slot] < 0) return -1;
-  return fSlots.Start[slot] + 1;
+  if (FSlots.Start[slot] < 0 || FSlots.End[slot] < 0) return -1;
+  return FSlots.Start[slot] + 1;
 }
 
 int TMatcher::MatchLen(int n) const {
   if (MatchPos(n) < 0) return -1;
   const auto slot = static_cast<size_t>(n);
-  return fSlots.End[slot] - fSlots.Start[slot];
+  return FSlots.End[slot] - FSlots.Start[slot];
 }
 
 std::string TMatcher::ModifierStr() const {
-  matcher::TModifiers modifiers = fModifiers;
+  matcher::TModifiers modifiers = FModifiers;
   std::string on, off;
   for (const char letter : kModifierLetters)
     (*ModifierByLetter(modifiers, letter) ? on : off) += letter;
@@ -239,7 +239,7 @@ std::string TMatcher::ModifierStr() const {
 }
 
 void TMatcher::SetModifierStr(std::string_view letters) {
-  matcher::TModifiers modifiers = fModifiers;
+  matcher::TModifiers modifiers = FModifiers;
   bool on = true;
   for (const char letter : letters) {
     if (letter == '-') {
@@ -250,7 +250,7 @@ void TMatcher::SetModifierStr(std::string_view letters) {
     if (modifier == nullptr) Error(mecUnknownModifier);
     *modifier = on;
   }
-  fModifiers = modifiers;
+  FModifiers = modifiers;
   ForgetReadyPrograms();
 }
 

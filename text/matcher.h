@@ -43,8 +43,8 @@ enum TMatcherErrorCode : int {
 
 class EMatcher : public Exception {
 public:
-  EMatcher(const std::string& message, int error_code, int compiler_error_pos)
-      : Exception(message), ErrorCode(error_code), CompilerErrorPos(compiler_error_pos) {}
+  EMatcher(const std::string& message, int errorCode, int compilerErrorPos)
+      : Exception(message), ErrorCode(errorCode), CompilerErrorPos(compilerErrorPos) {}
   int ErrorCode;
   int CompilerErrorPos;  // 1-based position in the pattern for compile errors, else 0
 };
@@ -61,16 +61,16 @@ public:
 
   // The pattern. Setting a different text, or any text while the current one has not compiled,
   // drops the compiled program; it is compiled again at the next search.
-  const std::u16string& Expression() const { return fPatterns[fCurrent].Expression; }
+  const std::u16string& Expression() const { return FPatterns[FCurrent].Expression; }
   // Inline: a source sets its pattern before every search, to the one it had or, alternating
   // between two, to the one before it.
   void SetExpression(std::u16string_view expression) {
-    if (fPatterns[fCurrent].Program) {
-      if (SameUnits(expression, fPatterns[fCurrent].Expression)) return;
-      if (SameUnits(expression, fPatterns[1 - fCurrent].Expression)) {
-        fCurrent = 1 - fCurrent;
-        fProgram = fPatterns[fCurrent].Ready;
-        fBacktrackerReady = false;
+    if (FPatterns[FCurrent].Program) {
+      if (SameUnits(expression, FPatterns[FCurrent].Expression)) return;
+      if (SameUnits(expression, FPatterns[1 - FCurrent].Expression)) {
+        FCurrent = 1 - FCurrent;
+        FProgram = FPatterns[FCurrent].Ready;
+        FBacktrackerReady = false;
         return;
       }
     }
@@ -78,7 +78,7 @@ public:
   }
 
   // A private copy of the text to search; unsets every slot.
-  std::u16string_view InputString() const { return {fInput.get(), fInputSize}; }
+  std::u16string_view InputString() const { return {FInput.get(), FInputSize}; }
   void SetInputString(std::u16string_view text);
 
   // SetInputString(text), then a search from position 1.
@@ -101,18 +101,18 @@ public:
   // Letters switch modifiers on, letters after a "-" switch them off; others stay. An unknown
   // letter raises 1010 and changes nothing.
   void SetModifierStr(std::string_view modifiers);
-  bool ModifierI() const { return fModifiers.I; }
-  bool ModifierR() const { return fModifiers.R; }
-  bool ModifierS() const { return fModifiers.S; }
-  bool ModifierG() const { return fModifiers.G; }
-  bool ModifierM() const { return fModifiers.M; }
-  bool ModifierX() const { return fModifiers.X; }
-  void SetModifierI(bool on) { SetModifier(fModifiers.I, on); }
-  void SetModifierR(bool on) { SetModifier(fModifiers.R, on); }
-  void SetModifierS(bool on) { SetModifier(fModifiers.S, on); }
-  void SetModifierG(bool on) { SetModifier(fModifiers.G, on); }
-  void SetModifierM(bool on) { SetModifier(fModifiers.M, on); }
-  void SetModifierX(bool on) { SetModifier(fModifiers.X, on); }
+  bool ModifierI() const { return FModifiers.I; }
+  bool ModifierR() const { return FModifiers.R; }
+  bool ModifierS() const { return FModifiers.S; }
+  bool ModifierG() const { return FModifiers.G; }
+  bool ModifierM() const { return FModifiers.M; }
+  bool ModifierX() const { return FModifiers.X; }
+  void SetModifierI(bool on) { SetModifier(FModifiers.I, on); }
+  void SetModifierR(bool on) { SetModifier(FModifiers.R, on); }
+  void SetModifierS(bool on) { SetModifier(FModifiers.S, on); }
+  void SetModifierG(bool on) { SetModifier(FModifiers.G, on); }
+  void SetModifierM(bool on) { SetModifier(FModifiers.M, on); }
+  void SetModifierX(bool on) { SetModifier(FModifiers.X, on); }
 
   // Space, TAB, LF, CR, FF: white space skipped by ModifierX.
   static std::u16string_view SpaceChars() { return u" \t\n\r\f"; }
@@ -120,23 +120,23 @@ public:
   static std::u16string_view LineSeparators() { return u"\r\n\v\f\u2028\u2029\u0085"; }
 
   // The code of the last error raised, 0 when none was.
-  int LastError() const { return fLastError; }
+  int LastError() const { return FLastError; }
   // The program the current pattern compiles to (compiling it now if needed), e.g.
   //   lit"<br>" open1 any*? close1 lit"&nbsp" end | regstart=<
   std::string Dump();
 
   // The message for an error code, without the position.
-  virtual std::string ErrorMsg(int error_code) const;
+  virtual std::string ErrorMsg(int errorCode) const;
 
 protected:
-  // Records the code and raises EMatcher; compile errors carry fCompilerErrorPos.
-  virtual void Error(int error_code);
+  // Records the code and raises EMatcher; compile errors carry FCompilerErrorPos.
+  virtual void Error(int errorCode);
 
 private:
   // Whether the current pattern has a program for the current modifiers.
   bool Compiled() const {
-    const TPattern& current = fPatterns[fCurrent];
-    return current.Program && current.ProgModifiers == fModifiers;
+    const TPattern& current = FPatterns[FCurrent];
+    return current.Program && current.ProgModifiers == FModifiers;
   }
   // SetExpression to a text that is neither the current pattern nor the one before it (or while
   // the current one has not compiled).
@@ -146,19 +146,20 @@ private:
     modifier = on;
     ForgetReadyPrograms();
   }
-  void ForgetReadyPrograms() { fProgram = fPatterns[0].Ready = fPatterns[1].Ready = nullptr; }
+  void ForgetReadyPrograms() { FProgram = FPatterns[0].Ready = FPatterns[1].Ready = nullptr; }
   void Compile();
-  // Compiles if needed and sets fProgram.
+  // Compiles if needed and sets FProgram.
   void SelectProgram();
   void ResetBacktracker();
   // Compiles if needed. Inline: it runs before every search, several times per page line.
   void PrepareSearch() {
-    if (fProgram == nullptr) SelectProgram();
-    if (!fInputAssigned) Error(mecNoInputString);
+    if (FProgram == nullptr) SelectProgram();
+    if (!FInputAssigned) Error(mecNoInputString);
   }
-  // The search from a 0-based offset; the slots must be unset on entry. opening_text, when given,
-  // holds the same units as the copy up to fInputLength: literal(.*?)literal is looked for there.
-  bool SearchFrom(size_t from, const char16_t* opening_text = nullptr);
+  // The search from a 0-based offset; the slots must be unset on entry. callerText, when given, is
+  // the caller's own text, which holds the same units as the private copy up to FInputLength: the
+  // literal scans of literal(.*?)literal read it instead of the copy.
+  bool SearchFrom(size_t from, const char16_t* callerText = nullptr);
 
   // The pattern and its program. Two are kept, the current one and the one before it, so that a
   // caller alternating between two patterns line by line does not parse each again at every
@@ -167,37 +168,37 @@ private:
     std::u16string Expression;
     std::unique_ptr<const matcher::TProgram> Program;  // absent until compiled
     matcher::TModifiers ProgModifiers;                 // what Program was compiled with
-    const matcher::TProgram* Ready = nullptr;  // Program, once known to be compiled for fModifiers
+    const matcher::TProgram* Ready = nullptr;  // Program, once known to be compiled for FModifiers
   };
-  TPattern fPatterns[2];
-  int fCurrent = 0;
-  matcher::TModifiers fModifiers;
-  // The current pattern's program when it is known to be compiled for fModifiers; null when that
+  TPattern FPatterns[2];
+  int FCurrent = 0;
+  matcher::TModifiers FModifiers;
+  // The current pattern's program when it is known to be compiled for FModifiers; null when that
   // is to be checked again (after a change of pattern or modifiers).
-  const matcher::TProgram* fProgram = nullptr;
+  const matcher::TProgram* FProgram = nullptr;
 
   // The input copy; a plain buffer because it is rewritten for every line of a page and a string's
   // assign costs more than the copy itself.
-  std::unique_ptr<char16_t[]> fInput;
-  size_t fInputCapacity = 0;
-  size_t fInputSize = 0;
+  std::unique_ptr<char16_t[]> FInput;
+  size_t FInputCapacity = 0;
+  size_t FInputSize = 0;
   // The searched length: up to the first U+0000, found while copying.
-  size_t fInputLength = 0;
-  bool fInputAssigned = false;
+  size_t FInputLength = 0;
+  bool FInputAssigned = false;
 
-  matcher::TBacktracker fBacktracker;
-  bool fBacktrackerReady = false;  // Reset for the current program and input
-  matcher::TSlots fSlots;
+  matcher::TBacktracker FBacktracker;
+  bool FBacktrackerReady = false;  // Reset for the current program and input
+  matcher::TSlots FSlots;
   // Whether a slot may be set: a failed search leaves every slot unset, so that most lines need
   // no clearing.
-  bool fSlotsSet = false;
+  bool FSlotsSet = false;
   void UnsetSlots() {
-    if (!fSlotsSet) return;
-    fSlots.Clear();
-    fSlotsSet = false;
+    if (!FSlotsSet) return;
+    FSlots.Clear();
+    FSlotsSet = false;
   }
-  int fLastError = 0;
-  int fCompilerErrorPos = 0;
+  int FLastError = 0;
+  int FCompilerErrorPos = 0;
 };
 
 }  // namespace brevak

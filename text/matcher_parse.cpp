@@ -40,34 +40,34 @@ struct TParseFailure {
 class TParser {
 public:
   TParser(std::u16string_view expression, const TModifiers& modifiers)
-      : fExpr(expression), fModifiers(modifiers) {}
+      : FExpr(expression), FModifiers(modifiers) {}
 
   TProgram Parse() {
     ParseBranch();
     if (AtEnd()) {
       Emit(TNodeKind::nkEnd);
-      fProgram.GroupCount = fGroups;
-      return std::move(fProgram);
+      FProgram.GroupCount = FGroups;
+      return std::move(FProgram);
     }
-    if (Peek() == u')') Fail(mecUnmatchedClose, fPos);
-    Fail(mecUnsupported, fPos);  // "|"
+    if (Peek() == u')') Fail(mecUnmatchedClose, FPos);
+    Fail(mecUnsupported, FPos);  // "|"
   }
 
 private:
   [[noreturn]] static void Fail(int code, size_t at) { throw TParseFailure{code, at}; }
 
-  bool AtEnd() const { return fPos >= fExpr.size(); }
-  char16_t Peek() const { return fExpr[fPos]; }
+  bool AtEnd() const { return FPos >= FExpr.size(); }
+  char16_t Peek() const { return FExpr[FPos]; }
   bool PeekIs(char16_t c) const { return !AtEnd() && Peek() == c; }
 
   // Extended syntax: white space and "#" comments up to the line's end are not part of the pattern.
   void SkipIgnorable() {
-    if (!fModifiers.X) return;
+    if (!FModifiers.X) return;
     while (!AtEnd()) {
       if (IsPatternSpace(Peek())) {
-        ++fPos;
+        ++FPos;
       } else if (Peek() == u'#') {
-        while (!AtEnd() && Peek() != u'\n' && Peek() != u'\r') ++fPos;
+        while (!AtEnd() && Peek() != u'\n' && Peek() != u'\r') ++FPos;
       } else {
         break;
       }
@@ -75,39 +75,39 @@ private:
   }
 
   TNode& Emit(TNodeKind kind) {
-    fProgram.Nodes.emplace_back();
-    fProgram.Nodes.back().Kind = kind;
-    return fProgram.Nodes.back();
+    FProgram.Nodes.emplace_back();
+    FProgram.Nodes.back().Kind = kind;
+    return FProgram.Nodes.back();
   }
 
   // A branch ends at the pattern's end, ")" or "|". Returns whether it can match the empty text.
   bool ParseBranch() {
-    bool can_be_empty = true;
+    bool canBeEmpty = true;
     for (;;) {
       SkipIgnorable();
-      if (AtEnd() || Peek() == u')' || Peek() == u'|') return can_be_empty;
-      if (!ParsePiece()) can_be_empty = false;
+      if (AtEnd() || Peek() == u')' || Peek() == u'|') return canBeEmpty;
+      if (!ParsePiece()) canBeEmpty = false;
     }
   }
 
   // Returns whether the piece can match the empty text.
   bool ParsePiece() {
-    const size_t at = fPos;
+    const size_t at = FPos;
     const char16_t c = Peek();
     switch (c) {
       case u'(':
         ParseGroup();
-        return fLastGroupCanBeEmpty;
+        return FLastGroupCanBeEmpty;
       case u'.':
-        ++fPos;
-        return ParseOneUnitAtom(fModifiers.S ? TNodeKind::nkAny : TNodeKind::nkAnyButSeparator, 0);
+        ++FPos;
+        return ParseOneUnitAtom(FModifiers.S ? TNodeKind::nkAny : TNodeKind::nkAnyButSeparator, 0);
       case u'\\':
-        if (fPos + 1 >= fExpr.size()) Fail(mecTrailingBackslash, at);
-        if (fExpr[fPos + 1] == u'd') {
-          fPos += 2;
+        if (FPos + 1 >= FExpr.size()) Fail(mecTrailingBackslash, at);
+        if (FExpr[FPos + 1] == u'd') {
+          FPos += 2;
           return ParseOneUnitAtom(TNodeKind::nkDigit, 0);
         }
-        if (!IsEscapable(fExpr[fPos + 1])) Fail(mecUnsupported, at);
+        if (!IsEscapable(FExpr[FPos + 1])) Fail(mecUnsupported, at);
         return ParseLiteralRun();
       case u'*':
       case u'+':
@@ -122,13 +122,13 @@ private:
   bool AtLiteral() const {
     if (AtEnd()) return false;
     if (Peek() == u'\\')
-      return fPos + 1 < fExpr.size() && fExpr[fPos + 1] != u'd' && IsEscapable(fExpr[fPos + 1]);
+      return FPos + 1 < FExpr.size() && FExpr[FPos + 1] != u'd' && IsEscapable(FExpr[FPos + 1]);
     return !IsSpecial(Peek());
   }
 
   char16_t ReadLiteral() {
-    if (Peek() == u'\\') ++fPos;
-    return fExpr[fPos++];
+    if (Peek() == u'\\') ++FPos;
+    return FExpr[FPos++];
   }
 
   // Literal characters up to the first non-literal; a repetition sign takes the last one alone.
@@ -152,7 +152,7 @@ private:
     if (run.empty()) return;
     TNode& node = Emit(TNodeKind::nkLiteral);
     node.Units = run;
-    if (fModifiers.I) {
+    if (FModifiers.I) {
       node.FoldCase = true;
       for (char16_t& u : node.Units) u = FoldCase(u);
     }
@@ -166,57 +166,57 @@ private:
       if (atom == TNodeKind::nkLiteral) node.Units.assign(1, literal);
       return false;
     }
-    const size_t at = fPos;
+    const size_t at = FPos;
     const char16_t sign = Peek();
     if (sign == u'{') Fail(mecUnsupported, at);
-    ++fPos;
+    ++FPos;
     TNode node;
     node.Kind = TNodeKind::nkRepeat;
     node.Atom = atom;
     node.Min = sign == u'+' ? 1 : 0;
     node.Max = sign == u'?' ? 1 : kUnbounded;
-    node.Greedy = fModifiers.G;
+    node.Greedy = FModifiers.G;
     if (PeekIs(u'?')) {
-      ++fPos;
+      ++FPos;
       node.Greedy = false;
     }
     SkipIgnorable();
-    if (!AtEnd() && IsRepetitionSign(Peek())) Fail(mecNestedRepeat, fPos);
+    if (!AtEnd() && IsRepetitionSign(Peek())) Fail(mecNestedRepeat, FPos);
     if (atom == TNodeKind::nkLiteral) {
-      node.FoldCase = fModifiers.I;
-      node.Units.assign(1, fModifiers.I ? FoldCase(literal) : literal);
+      node.FoldCase = FModifiers.I;
+      node.Units.assign(1, FModifiers.I ? FoldCase(literal) : literal);
     }
-    const bool can_be_empty = node.Min == 0;
-    fProgram.Nodes.push_back(std::move(node));
-    return can_be_empty;
+    const bool canBeEmpty = node.Min == 0;
+    FProgram.Nodes.push_back(std::move(node));
+    return canBeEmpty;
   }
 
   void ParseGroup() {
-    const size_t at = fPos;
-    ++fPos;
-    if (PeekIs(u'?')) Fail(mecUnsupported, fPos);  // (?: (?i) and the like
-    if (fGroups == kMaxGroups) Fail(mecTooManyGroups, at);
-    const int group = ++fGroups;
+    const size_t at = FPos;
+    ++FPos;
+    if (PeekIs(u'?')) Fail(mecUnsupported, FPos);  // (?: (?i) and the like
+    if (FGroups == kMaxGroups) Fail(mecTooManyGroups, at);
+    const int group = ++FGroups;
     Emit(TNodeKind::nkOpen).Group = group;
-    const bool can_be_empty = ParseBranch();
-    if (AtEnd()) Fail(mecMissingClose, fPos);
-    if (Peek() != u')') Fail(mecUnsupported, fPos);  // "|"
-    ++fPos;
+    const bool canBeEmpty = ParseBranch();
+    if (AtEnd()) Fail(mecMissingClose, FPos);
+    if (Peek() != u')') Fail(mecUnsupported, FPos);  // "|"
+    ++FPos;
     Emit(TNodeKind::nkClose).Group = group;
     SkipIgnorable();
     if (!AtEnd() && IsRepetitionSign(Peek())) {
       const char16_t sign = Peek();
-      Fail(can_be_empty && (sign == u'*' || sign == u'+') ? mecRepeatEmpty : mecUnsupported, fPos);
+      Fail(canBeEmpty && (sign == u'*' || sign == u'+') ? mecRepeatEmpty : mecUnsupported, FPos);
     }
-    fLastGroupCanBeEmpty = can_be_empty;
+    FLastGroupCanBeEmpty = canBeEmpty;
   }
 
-  std::u16string_view fExpr;
-  TModifiers fModifiers;
-  size_t fPos = 0;
-  int fGroups = 0;
-  bool fLastGroupCanBeEmpty = false;
-  TProgram fProgram;
+  std::u16string_view FExpr;
+  TModifiers FModifiers;
+  size_t FPos = 0;
+  int FGroups = 0;
+  bool FLastGroupCanBeEmpty = false;
+  TProgram FProgram;
 };
 
 bool IsMark(const TNode& node) {
@@ -294,7 +294,7 @@ void Analyse(TProgram& program) {
   const TNode& first = nodes.front();
   if (first.Kind == TNodeKind::nkLiteral && !first.FoldCase) {
     program.HasRegstart = true;
-    program.regstart = first.Units[0];
+    program.Regstart = first.Units[0];
   }
   const size_t lead = SkipMarks(nodes, 0);
   if (nodes[lead].Kind == TNodeKind::nkLiteral && !nodes[lead].FoldCase) {
@@ -308,8 +308,8 @@ void Analyse(TProgram& program) {
           (longest == nullptr || node.Units.size() >= longest->Units.size()))
         longest = &node;
     if (longest != nullptr && !longest->FoldCase) {
-      program.regmust = longest->Units;
-      program.MustFinder = TUnitFinder(program.regmust);
+      program.Regmust = longest->Units;
+      program.MustFinder = TUnitFinder(program.Regmust);
     }
   }
   for (size_t i = 0; i < nodes.size(); ++i) {

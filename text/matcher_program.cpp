@@ -108,15 +108,15 @@ std::string TProgram::Dump() const {
         break;
     }
   }
-  if (HasRegstart || reganch || !regmust.empty()) out += " |";
+  if (HasRegstart || Reganch || !Regmust.empty()) out += " |";
   if (HasRegstart) {
     out += " regstart=";
-    AppendUnits(out, std::u16string_view(&regstart, 1));
+    AppendUnits(out, std::u16string_view(&Regstart, 1));
   }
-  if (reganch) out += " reganch";
-  if (!regmust.empty()) {
+  if (Reganch) out += " reganch";
+  if (!Regmust.empty()) {
     out += " regmust=\"";
-    AppendUnits(out, regmust);
+    AppendUnits(out, Regmust);
     out += '"';
   }
   return out;

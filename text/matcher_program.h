@@ -80,9 +80,9 @@ struct TProgram {
   std::vector<TNode> Nodes;  // the last one is nkEnd
   int GroupCount = 0;
   bool HasRegstart = false;
-  char16_t regstart = 0;   // first unit of every match
-  bool reganch = false;    // match only at the start position (no anchors are compiled: never)
-  std::u16string regmust;  // a literal every match contains (empty: none); regmlen = its length
+  char16_t Regstart = 0;   // first unit of every match
+  bool Reganch = false;    // match only at the start position (no anchors are compiled: never)
+  std::u16string Regmust;  // a literal every match contains (empty: none); regmlen = its length
   TUnitFinder MustFinder;  // regmust prepared for scanning
   // The first node that consumes input, when it is an exactly compared literal: a match can only
   // start where that literal occurs.

@@ -41,49 +41,49 @@ void TBacktracker::TKnownFailure::Add(size_t lo, size_t hi) {
 }
 
 TBacktracker::TNodeMemo& TBacktracker::Memo(size_t node) {
-  TNodeMemo& memo = fMemo[node];
-  if (memo.Generation != fGeneration) memo = TNodeMemo{fGeneration, {}, {}};
+  TNodeMemo& memo = FMemo[node];
+  if (memo.Generation != FGeneration) memo = TNodeMemo{FGeneration, {}, {}};
   return memo;
 }
 
 const TBacktracker::TKnownFailure& TBacktracker::Failed(size_t node) const {
   static const TKnownFailure kNothingKnown;
-  return fMemo[node].Generation == fGeneration ? fMemo[node].Failed : kNothingKnown;
+  return FMemo[node].Generation == FGeneration ? FMemo[node].Failed : kNothingKnown;
 }
 
 bool TBacktracker::LiteralAt(const TNode& node, size_t pos) const {
   const std::u16string& units = node.Units;
-  if (units.size() > fInput.size() - pos) return false;
-  if (!node.FoldCase) return fInput.compare(pos, units.size(), units) == 0;
+  if (units.size() > FInput.size() - pos) return false;
+  if (!node.FoldCase) return FInput.compare(pos, units.size(), units) == 0;
   for (size_t k = 0; k < units.size(); ++k)
-    if (FoldCase(fInput[pos + k]) != units[k]) return false;
+    if (FoldCase(FInput[pos + k]) != units[k]) return false;
   return true;
 }
 
 // End of the run of units, from pos on, that the repetition's atom matches.
 size_t TBacktracker::RunEnd(size_t node, size_t pos) {
-  const TNode& repeat = fProgram->Nodes[node];
-  if (repeat.Atom == TNodeKind::nkAny) return fInput.size();
+  const TNode& repeat = FProgram->Nodes[node];
+  if (repeat.Atom == TNodeKind::nkAny) return FInput.size();
   TRun& run = Memo(node).Run;
   if (pos >= run.From && pos <= run.End) return run.End;
   size_t end = pos;
-  while (end < fInput.size() && AtomMatches(repeat.Atom, repeat, fInput[end])) ++end;
+  while (end < FInput.size() && AtomMatches(repeat.Atom, repeat, FInput[end])) ++end;
   run = TRun{pos, end};
   return end;
 }
 
 bool TBacktracker::FollowMayMatch(const TNode& repeat, size_t q) const {
   if (repeat.Follow < 0) return true;
-  const TNode& follow = fProgram->Nodes[static_cast<size_t>(repeat.Follow)];
+  const TNode& follow = FProgram->Nodes[static_cast<size_t>(repeat.Follow)];
   if (follow.Kind == TNodeKind::nkDigit)
-    return q < fInput.size() && fInput[q] >= u'0' && fInput[q] <= u'9';
+    return q < FInput.size() && FInput[q] >= u'0' && FInput[q] <= u'9';
   return LiteralAt(follow, q);
 }
 
 // The smallest stopping place in [from, high] that is not known to fail and where the following
 // node may match; kNone when there is none.
 size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
-  const TNode& repeat = fProgram->Nodes[node];
+  const TNode& repeat = FProgram->Nodes[node];
   const TKnownFailure& failed = Failed(node);
   size_t q = from;
   while (q <= high) {
@@ -95,12 +95,12 @@ size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
     const size_t limit =
         failed.Lo <= failed.Hi && failed.Lo > q ? std::min(high, failed.Lo - 1) : high;
     if (repeat.Follow < 0) return q;
-    const TNode& follow = fProgram->Nodes[static_cast<size_t>(repeat.Follow)];
+    const TNode& follow = FProgram->Nodes[static_cast<size_t>(repeat.Follow)];
     if (follow.Kind == TNodeKind::nkDigit) {
-      for (; q <= limit && q < fInput.size(); ++q)
-        if (fInput[q] >= u'0' && fInput[q] <= u'9') return q;
+      for (; q <= limit && q < FInput.size(); ++q)
+        if (FInput[q] >= u'0' && FInput[q] <= u'9') return q;
     } else {
-      const std::u16string_view window = fInput.substr(q, limit - q + follow.Units.size());
+      const std::u16string_view window = FInput.substr(q, limit - q + follow.Units.size());
       const size_t found = follow.Finder.Find(window);
       if (found != std::u16string_view::npos) return q + found;
     }
@@ -112,7 +112,7 @@ size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
 // The largest stopping place in [low, from] that is not known to fail and where the following node
 // may match; kNone when there is none.
 size_t TBacktracker::LastPlace(size_t node, size_t from, size_t low) const {
-  const TNode& repeat = fProgram->Nodes[node];
+  const TNode& repeat = FProgram->Nodes[node];
   const TKnownFailure& failed = Failed(node);
   size_t q = from;
   for (;;) {
@@ -128,15 +128,15 @@ size_t TBacktracker::LastPlace(size_t node, size_t from, size_t low) const {
 }
 
 size_t TBacktracker::NextPlace(const TChoice& choice) const {
-  if (fProgram->Nodes[choice.Node].Greedy)
+  if (FProgram->Nodes[choice.Node].Greedy)
     return choice.At == choice.Low ? kNone : LastPlace(choice.Node, choice.At - 1, choice.Low);
   return choice.At == choice.High ? kNone : FirstPlace(choice.Node, choice.At + 1, choice.High);
 }
 
 bool TBacktracker::Attempt(size_t start, TSlots& slots) {
-  const std::vector<TNode>& nodes = fProgram->Nodes;
-  fChoices.clear();  // slots come in unset
-  fTrail.clear();
+  const std::vector<TNode>& nodes = FProgram->Nodes;
+  FChoices.clear();  // slots come in unset
+  FTrail.clear();
   size_t pos = start;
   size_t i = 0;
   for (;;) {
@@ -144,13 +144,13 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
     bool matched = true;
     switch (node.Kind) {
       case TNodeKind::nkLiteral:
-        matched = (i == fVerifiedNode && pos == fVerifiedAt) || LiteralAt(node, pos);
+        matched = (i == FVerifiedNode && pos == FVerifiedAt) || LiteralAt(node, pos);
         if (matched) pos += node.Units.size();
         break;
       case TNodeKind::nkAny:
       case TNodeKind::nkAnyButSeparator:
       case TNodeKind::nkDigit:
-        matched = pos < fInput.size() && AtomMatches(node.Kind, node, fInput[pos]);
+        matched = pos < FInput.size() && AtomMatches(node.Kind, node, FInput[pos]);
         if (matched) ++pos;
         break;
       case TNodeKind::nkOpen:
@@ -158,7 +158,7 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
         int32_t& slot = node.Kind == TNodeKind::nkOpen
                             ? slots.Start[static_cast<size_t>(node.Group)]
                             : slots.End[static_cast<size_t>(node.Group)];
-        if (!fChoices.empty()) fTrail.push_back(TSlotChange{&slot, slot});
+        if (!FChoices.empty()) FTrail.push_back(TSlotChange{&slot, slot});
         slot = static_cast<int32_t>(pos);
         break;
       }
@@ -177,8 +177,8 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
           matched = false;
           break;
         }
-        fChoices.push_back(TChoice{i, low, high, q, fTrail.size()});
-        Verified(node, q);
+        FChoices.push_back(TChoice{i, low, high, q, FTrail.size()});
+        NoteFollowingLiteralAt(node, q);
         pos = q;
         break;
       }
@@ -193,23 +193,23 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
     }
     // Backtrack to the latest repetition that has another place to take.
     for (;;) {
-      if (fChoices.empty()) {
+      if (FChoices.empty()) {
         slots.Clear();
         return false;
       }
-      TChoice& choice = fChoices.back();
+      TChoice& choice = FChoices.back();
       const size_t q = NextPlace(choice);
       if (q != kNone) {
         choice.At = q;
-        Verified(nodes[choice.Node], q);
-        for (; fTrail.size() > choice.Trail; fTrail.pop_back())
-          *fTrail.back().Slot = fTrail.back().Before;
+        NoteFollowingLiteralAt(nodes[choice.Node], q);
+        for (; FTrail.size() > choice.Trail; FTrail.pop_back())
+          *FTrail.back().Slot = FTrail.back().Before;
         pos = q;
         i = choice.Node + 1;
         break;
       }
       Memo(choice.Node).Failed.Add(choice.Low, choice.High);
-      fChoices.pop_back();
+      FChoices.pop_back();
     }
   }
 }
@@ -261,25 +261,25 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
 }
 
 bool TBacktracker::Search(size_t from, TSlots& slots) {
-  const TProgram& program = *fProgram;
-  if (from > fInput.size()) return false;
-  if (!program.regmust.empty() &&
-      program.MustFinder.Find(fInput.substr(from)) == std::u16string_view::npos)
+  const TProgram& program = *FProgram;
+  if (from > FInput.size()) return false;
+  if (!program.Regmust.empty() &&
+      program.MustFinder.Find(FInput.substr(from)) == std::u16string_view::npos)
     return false;
-  if (program.reganch) return Attempt(from, slots);
+  if (program.Reganch) return Attempt(from, slots);
   if (program.StartLiteral >= 0) {
     // A match can only start where the leading literal occurs.
     const TUnitFinder& lead = program.Nodes[static_cast<size_t>(program.StartLiteral)].Finder;
     for (size_t q = from;;) {
-      const size_t found = lead.Find(fInput.substr(q));
+      const size_t found = lead.Find(FInput.substr(q));
       if (found == std::u16string_view::npos) return false;
-      fVerifiedNode = static_cast<size_t>(program.StartLiteral);
-      fVerifiedAt = q + found;
+      FVerifiedNode = static_cast<size_t>(program.StartLiteral);
+      FVerifiedAt = q + found;
       if (Attempt(q + found, slots)) return true;
       q += found + 1;
     }
   }
-  for (size_t q = from; q <= fInput.size(); ++q)
+  for (size_t q = from; q <= FInput.size(); ++q)
     if (Attempt(q, slots)) return true;
   return false;
 }

@@ -37,11 +37,11 @@ public:
   // Prepares a search of program over input and forgets what earlier searches learned. Both must
   // stay unchanged and alive until the next Reset.
   void Reset(const TProgram& program, std::u16string_view input) {
-    fProgram = &program;
-    fInput = input;
-    if (fMemo.size() < program.Nodes.size()) fMemo.resize(program.Nodes.size());
-    ++fGeneration;
-    fVerifiedNode = kNoNode;
+    FProgram = &program;
+    FInput = input;
+    if (FMemo.size() < program.Nodes.size()) FMemo.resize(program.Nodes.size());
+    ++FGeneration;
+    FVerifiedNode = kNoNode;
   }
 
   // Leftmost match that starts at offset from (0 .. input length) or later; on success fills slots.
@@ -66,7 +66,7 @@ private:
     size_t Node;
     size_t Low, High;  // the stopping places the repetition may take
     size_t At;         // the one being tried
-    size_t Trail;      // fTrail's size when the repetition was reached
+    size_t Trail;      // FTrail's size when the repetition was reached
   };
   // A slot written by a group mark and the value it had before, so that backtracking can put the
   // slots back as they were at a choice point.
@@ -83,8 +83,8 @@ private:
   size_t LastPlace(size_t node, size_t from, size_t low) const;    // greedy order
   size_t NextPlace(const TChoice& choice) const;
 
-  const TProgram* fProgram = nullptr;
-  std::u16string_view fInput;
+  const TProgram* FProgram = nullptr;
+  std::u16string_view FInput;
   // What was learned per node, valid while its Generation is the current one: a new search input
   // starts a new generation instead of clearing every entry.
   struct TNodeMemo {
@@ -95,20 +95,21 @@ private:
   TNodeMemo& Memo(size_t node);
   const TKnownFailure& Failed(size_t node) const;
 
-  std::vector<TNodeMemo> fMemo;
-  uint64_t fGeneration = 0;
-  std::vector<TChoice> fChoices;
-  std::vector<TSlotChange> fTrail;
+  std::vector<TNodeMemo> FMemo;
+  uint64_t FGeneration = 0;
+  std::vector<TChoice> FChoices;
+  std::vector<TSlotChange> FTrail;
   // A literal node already seen to match at a place (found there by a scan ahead), so that the
   // match does not compare it again when it gets there.
   static constexpr size_t kNoNode = static_cast<size_t>(-1);
-  size_t fVerifiedNode = kNoNode;
-  size_t fVerifiedAt = 0;
-  void Verified(const TNode& repeat, size_t q) {
+  size_t FVerifiedNode = kNoNode;
+  size_t FVerifiedAt = 0;
+  // A scan ahead found the literal that follows repeat at q: the match need not compare it there.
+  void NoteFollowingLiteralAt(const TNode& repeat, size_t q) {
     if (repeat.Follow >= 0 &&
-        fProgram->Nodes[static_cast<size_t>(repeat.Follow)].Kind == TNodeKind::nkLiteral) {
-      fVerifiedNode = static_cast<size_t>(repeat.Follow);
-      fVerifiedAt = q;
+        FProgram->Nodes[static_cast<size_t>(repeat.Follow)].Kind == TNodeKind::nkLiteral) {
+      FVerifiedNode = static_cast<size_t>(repeat.Follow);
+      FVerifiedAt = q;
     }
   }
 };

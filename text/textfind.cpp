@@ -151,18 +151,18 @@ size_t FindPortable(const char16_t* hay, size_t n, const char16_t* needle, size_
 }  // namespace
 
 TUnitFinder::TUnitFinder(std::u16string_view needle)
-    : fNeedle(needle), fPaddedNeedle(fNeedle + std::u16string(kFindPadding, u'\0')) {
-  if (needle.size() >= 2) ChooseAnchors(needle, fAnchor1, fAnchor2);
+    : FNeedle(needle), FPaddedNeedle(FNeedle + std::u16string(kFindPadding, u'\0')) {
+  if (needle.size() >= 2) ChooseAnchors(needle, FAnchor1, FAnchor2);
   if (needle.empty()) return;
 #if defined(__x86_64__)
   if (needle.size() >= 2) {
-    fFind = HasAvx2() ? &avx2::FindAnchored<true> : &sse2::FindAnchored<true>;
-    fFindPadded = HasAvx2() ? &avx2::FindAnchoredPadded : &sse2::FindAnchoredPadded;
+    FFind = HasAvx2() ? &avx2::FindAnchored<true> : &sse2::FindAnchored<true>;
+    FFindPadded = HasAvx2() ? &avx2::FindAnchoredPadded : &sse2::FindAnchoredPadded;
   } else {
-    fFind = fFindPadded = HasAvx2() ? &FindOneUnit<avx2::FindOne> : &FindOneUnit<sse2::FindOne>;
+    FFind = FFindPadded = HasAvx2() ? &FindOneUnit<avx2::FindOne> : &FindOneUnit<sse2::FindOne>;
   }
 #else
-  fFind = fFindPadded = &FindPortable;
+  FFind = FFindPadded = &FindPortable;
 #endif
 }
 

@@ -51,28 +51,28 @@ class TUnitFinder {
 public:
   TUnitFinder() = default;
   explicit TUnitFinder(std::u16string_view needle);
-  const std::u16string& Needle() const { return fNeedle; }
+  const std::u16string& Needle() const { return FNeedle; }
   size_t Find(std::u16string_view haystack) const {
-    return fFind(haystack.data(), haystack.size(), fPaddedNeedle.data(), fNeedle.size(), fAnchor1,
-                 fAnchor2);
+    return FFind(haystack.data(), haystack.size(), FPaddedNeedle.data(), FNeedle.size(), FAnchor1,
+                 FAnchor2);
   }
   // Find, for a haystack followed by kFindPadding readable units (of any value): no unit-by-unit
   // loop at its end.
   size_t FindPadded(std::u16string_view haystack) const {
-    return fFindPadded(haystack.data(), haystack.size(), fPaddedNeedle.data(), fNeedle.size(),
-                       fAnchor1, fAnchor2);
+    return FFindPadded(haystack.data(), haystack.size(), FPaddedNeedle.data(), FNeedle.size(),
+                       FAnchor1, FAnchor2);
   }
 
 private:
-  std::u16string fNeedle;
-  std::u16string fPaddedNeedle;  // fNeedle and kFindPadding units U+0000, for whole-vector loads
+  std::u16string FNeedle;
+  std::u16string FPaddedNeedle;  // FNeedle and kFindPadding units U+0000, for whole-vector loads
   // The two units compared first, by their offsets in the needle: the two that are rarest in
   // markup and text, so that few places pass that test and need the full comparison.
-  size_t fAnchor1 = 0, fAnchor2 = 0;
+  size_t FAnchor1 = 0, FAnchor2 = 0;
   // The search loop for this needle and processor: (haystack, its size, needle, its size, anchors).
   using TFind = size_t (*)(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t);
-  TFind fFind = &FindEmpty;
-  TFind fFindPadded = &FindEmpty;
+  TFind FFind = &FindEmpty;
+  TFind FFindPadded = &FindEmpty;
   static size_t FindEmpty(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t) {
     return 0;
   }

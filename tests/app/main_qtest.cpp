@@ -27,18 +27,18 @@ namespace {
 // Counts the paint events a widget receives.
 class TPaintCounter : public QObject {
 public:
-  int count = 0;
+  int Count = 0;
 
 protected:
   bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++count;
+    if (event->type() == QEvent::Paint) ++Count;
     return false;
   }
 };
 
 struct TShownError {
-  QString caption;
-  QString text;
+  QString Caption;
+  QString Text;
 };
 
 bool IsNavyish(QRgb c) { return qRed(c) < 80 && qGreen(c) < 80 && qBlue(c) > 90; }
@@ -57,21 +57,21 @@ class TMainWindowTest : public QObject {
   Q_OBJECT
 
 private:
-  std::unique_ptr<QTemporaryDir> dir;
-  std::vector<TShownError> errors;
+  std::unique_ptr<QTemporaryDir> FDir;
+  std::vector<TShownError> FErrors;
 
-  QString FilePath(const char* name) const { return dir->filePath(QString::fromLatin1(name)); }
+  QString FilePath(const char* name) const { return FDir->filePath(QString::fromLatin1(name)); }
 
 private slots:
   void initTestCase() { LoadProgramFonts(); }
 
   void init() {
-    dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(dir->isValid());
-    brevak::SetExeDirForTesting(dir->path().toStdString());
-    errors.clear();
+    FDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(FDir->isValid());
+    brevak::SetExeDirForTesting(FDir->path().toStdString());
+    FErrors.clear();
     SetErrorPresenter([this](const QString& caption, const QString& text) {
-      errors.push_back({caption, text});
+      FErrors.push_back({caption, text});
     });
   }
 
@@ -271,12 +271,12 @@ private slots:
     TPaintCounter counter;
     form.ProgressBar->installEventFilter(&counter);
     form.SetPercent(5);
-    QCOMPARE(counter.count, 1);  // drawn at once, not at the next pass of the message loop
+    QCOMPARE(counter.Count, 1);  // drawn at once, not at the next pass of the message loop
     form.SetPercent(5);
     form.SetPercent(65541);  // 5 again, in 16 bits
-    QCOMPARE(counter.count, 1);
+    QCOMPARE(counter.Count, 1);
     form.SetPercent(6);
-    QCOMPARE(counter.count, 2);
+    QCOMPARE(counter.Count, 2);
   }
 
   void startUp() {
@@ -326,7 +326,7 @@ private slots:
     QCOMPARE(again.frameGeometry().topLeft(), where);
     QVERIFY(again.geometry().topLeft() != where);  // the frame, not the client area, is placed
     QCOMPARE(again.size(), QSize(319, 166));
-    QVERIFY(errors.empty());
+    QVERIFY(FErrors.empty());
   }
 
   // The same on a real X server with a window manager, where a window that is not on screen yet
@@ -430,14 +430,14 @@ private slots:
         throw brevak::Exception("Cannot create file \"/x/brevak.ini\". Permission denied");
     };
     QTest::mouseClick(form.btnRCPW, Qt::LeftButton);
-    QCOMPARE(errors.size(), std::size_t(1));
-    QCOMPARE(errors[0].caption, ApplicationTitle());
-    QCOMPARE(errors[0].text,
+    QCOMPARE(FErrors.size(), std::size_t(1));
+    QCOMPARE(FErrors[0].Caption, ApplicationTitle());
+    QCOMPARE(FErrors[0].Text,
              QStringLiteral("Cannot create file \"/x/brevak.ini\". Permission denied."));
     QVERIFY(form.isVisible());
     QTest::mouseClick(form.btnRCPW, Qt::LeftButton);  // still usable
     QCOMPARE(runs, 2);
-    QCOMPARE(errors.size(), std::size_t(1));
+    QCOMPARE(FErrors.size(), std::size_t(1));
   }
 };
 

@@ -23,14 +23,14 @@ class TfrmTest : public TForm {
 // screen at 96 pixels per inch, not on screen during its first show.
 class TFakeWindowLayer : public TWindowLayer {
 public:
-  TWindowPlacement placement = Initial();
-  QRect bounds{50, 60, 325, 195};
-  bool visible = false;
-  bool iconic = false;
-  int screenWidth = 1920;
-  int screenHeight = 1080;
-  int ppi = 96;
-  std::vector<TWindowPlacement> applied;
+  TWindowPlacement Placement = Initial();
+  QRect Bounds{50, 60, 325, 195};
+  bool Visible = false;
+  bool Iconic = false;
+  int ScreenWidth = 1920;
+  int ScreenHeight = 1080;
+  int Ppi = 96;
+  std::vector<TWindowPlacement> Applied;
 
   static TWindowPlacement Initial() {
     TWindowPlacement p;
@@ -40,27 +40,27 @@ public:
   }
 
   TWindowPlacement GetWindowPlacement(QWidget*) override {
-    TWindowPlacement p = placement;
+    TWindowPlacement p = Placement;
     p.showCmd = SW_SHOWNORMAL;
-    p.rcNormalPosition = {bounds.left(), bounds.top(), bounds.left() + bounds.width(),
-                          bounds.top() + bounds.height()};
+    p.rcNormalPosition = {Bounds.left(), Bounds.top(), Bounds.left() + Bounds.width(),
+                          Bounds.top() + Bounds.height()};
     return p;
   }
   void SetWindowPlacement(QWidget*, const TWindowPlacement& p) override {
-    applied.push_back(p);
-    placement = p;
-    bounds.moveTo(p.rcNormalPosition.Left, p.rcNormalPosition.Top);
+    Applied.push_back(p);
+    Placement = p;
+    Bounds.moveTo(p.rcNormalPosition.Left, p.rcNormalPosition.Top);
   }
-  bool IsWindowVisible(QWidget*) override { return visible; }
-  bool IsIconic(QWidget*) override { return iconic; }
+  bool IsWindowVisible(QWidget*) override { return Visible; }
+  bool IsIconic(QWidget*) override { return Iconic; }
   bool HandleAllocated(QWidget*) override { return true; }
-  QRect WindowBounds(QWidget*) override { return bounds; }
+  QRect WindowBounds(QWidget*) override { return Bounds; }
   int GetSystemMetrics(TSystemMetric metric) override {
     switch (metric) {
       case SM_CXSCREEN:
-        return screenWidth;
+        return ScreenWidth;
       case SM_CYSCREEN:
-        return screenHeight;
+        return ScreenHeight;
       case SM_CXBORDER:
       case SM_CYBORDER:
         return 1;
@@ -68,7 +68,7 @@ public:
         return 5;
     }
   }
-  int PixelsPerInch() override { return ppi; }
+  int PixelsPerInch() override { return Ppi; }
 };
 
 QByteArray ReadFile(const QString& path) {
@@ -88,53 +88,54 @@ class TPlacementTest : public QObject {
   Q_OBJECT
 
 private:
-  std::unique_ptr<QTemporaryDir> dir;
-  QString ini;
-  TFakeWindowLayer layer;
-  std::unique_ptr<TfrmTest> form;
-  TFormStorage* store = nullptr;
-  QStringList errors;
-  QStringList calls;  // the window's own handlers, in the order they ran
+  std::unique_ptr<QTemporaryDir> FDir;
+  QString FIni;
+  TFakeWindowLayer FLayer;
+  std::unique_ptr<TfrmTest> FForm;
+  TFormStorage* FStore = nullptr;
+  QStringList FErrors;
+  QStringList FCalls;  // the window's own handlers, in the order they ran
 
   // A window with its own show handler (recording where the window is when it runs), then the
   // store hooked on it, as the main window is built.
   void CreateForm() {
-    form = std::make_unique<TfrmTest>();
-    form->OnShow = [this] {
-      calls << QStringLiteral("FormShow at %1,%2").arg(layer.bounds.left()).arg(layer.bounds.top());
+    FForm = std::make_unique<TfrmTest>();
+    FForm->OnShow = [this] {
+      FCalls
+          << QStringLiteral("FormShow at %1,%2").arg(FLayer.Bounds.left()).arg(FLayer.Bounds.top());
     };
-    store = new TFormStorage(form.get(), &layer);
-    store->Options = fpPosition;
-    store->IniFileName = ini.toStdString();
+    FStore = new TFormStorage(FForm.get(), &FLayer);
+    FStore->Options = fpPosition;
+    FStore->IniFileName = FIni.toStdString();
   }
 
   std::string Key(const char* key) {
-    return brevak::ReadProfileString(ini.toStdString(), "TfrmTest", key, "<none>");
+    return brevak::ReadProfileString(FIni.toStdString(), "TfrmTest", key, "<none>");
   }
 
 private slots:
   void init() {
-    dir = std::make_unique<QTemporaryDir>();
-    ini = dir->filePath(QStringLiteral("prog.ini"));
-    layer = TFakeWindowLayer();
-    errors.clear();
-    calls.clear();
-    SetErrorPresenter([this](const QString&, const QString& text) { errors << text; });
+    FDir = std::make_unique<QTemporaryDir>();
+    FIni = FDir->filePath(QStringLiteral("prog.ini"));
+    FLayer = TFakeWindowLayer();
+    FErrors.clear();
+    FCalls.clear();
+    SetErrorPresenter([this](const QString&, const QString& text) { FErrors << text; });
     CreateForm();
   }
 
   void cleanup() {
-    form.reset();
+    FForm.reset();
     SetErrorPresenter(nullptr);
   }
 
   void firstStartThenClose() {
-    QCOMPARE(store->Section(), std::string("TfrmTest"));
-    form->show();
-    QVERIFY(!QFile::exists(ini));  // the restore writes nothing
-    QVERIFY(store->FRestored);
-    layer.visible = true;
-    QVERIFY(form->close());
+    QCOMPARE(FStore->Section(), std::string("TfrmTest"));
+    FForm->show();
+    QVERIFY(!QFile::exists(FIni));  // the restore writes nothing
+    QVERIFY(FStore->FRestored);
+    FLayer.Visible = true;
+    QVERIFY(FForm->close());
     const QByteArray expected =
         "[TfrmTest]\r\n"
         "FormVersion=0\r\n"
@@ -146,11 +147,11 @@ private slots:
         "NormPos(1920x1080)=50,60,375,255\r\n"
         "NormPos=50,60,375,255\r\n"
         "Visible=0\r\n";
-    QCOMPARE(ReadFile(ini), expected);
-    QVERIFY(store->FSaved);
-    form.reset();  // a save completed: destroying the window writes nothing more
-    QCOMPARE(ReadFile(ini), expected);
-    QVERIFY(errors.isEmpty());
+    QCOMPARE(ReadFile(FIni), expected);
+    QVERIFY(FStore->FSaved);
+    FForm.reset();  // a save completed: destroying the window writes nothing more
+    QCOMPARE(ReadFile(FIni), expected);
+    QVERIFY(FErrors.isEmpty());
   }
 
   void restore_data() {
@@ -187,143 +188,143 @@ private slots:
     QFETCH(QByteArray, section);
     QFETCH(bool, applied);
     QFETCH(QPoint, topLeft);
-    WriteFile(ini, "[TfrmTest]\r\n" + section + "\r\n");
-    form->show();
-    QVERIFY(store->FRestored);
+    WriteFile(FIni, "[TfrmTest]\r\n" + section + "\r\n");
+    FForm->show();
+    QVERIFY(FStore->FRestored);
     // The stored position is in place when the window's own show handler runs.
-    QCOMPARE(calls,
+    QCOMPARE(FCalls,
              QStringList{QStringLiteral("FormShow at %1,%2").arg(topLeft.x()).arg(topLeft.y())});
     // One application for the stored position, one for the maximized position, always.
-    QCOMPARE(int(layer.applied.size()), applied ? 2 : 1);
+    QCOMPARE(int(FLayer.Applied.size()), applied ? 2 : 1);
     if (applied) {
-      const TRect r = layer.applied[0].rcNormalPosition;
+      const TRect r = FLayer.Applied[0].rcNormalPosition;
       QCOMPARE(QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top),
-               QRect(topLeft, QSize(325, 195)));         // the window keeps its own size
-      QCOMPARE(layer.applied[0].showCmd, int(SW_HIDE));  // not on screen yet: stays hidden
+               QRect(topLeft, QSize(325, 195)));          // the window keeps its own size
+      QCOMPARE(FLayer.Applied[0].showCmd, int(SW_HIDE));  // not on screen yet: stays hidden
     }
-    const TWindowPlacement last = layer.applied.back();
+    const TWindowPlacement last = FLayer.Applied.back();
     QCOMPARE(last.ptMaxPosition.x, -1);
     QCOMPARE(last.ptMaxPosition.y, -1);
     QCOMPARE(last.showCmd, int(SW_HIDE));
-    QVERIFY(errors.isEmpty());
+    QVERIFY(FErrors.isEmpty());
   }
 
   void minMaxPosRead() {
-    WriteFile(ini, "[TfrmTest]\r\nMinMaxPos=1,2,3,4\r\nFlags=0x2\r\n");
-    form->show();
-    QCOMPARE(layer.applied[0].ptMinPosition.x, 1);
-    QCOMPARE(layer.applied[0].ptMinPosition.y, 2);
-    QCOMPARE(layer.applied[0].ptMaxPosition.x, 3);
-    QCOMPARE(layer.applied[0].ptMaxPosition.y, 4);
-    QCOMPARE(layer.applied[0].flags, 2);
+    WriteFile(FIni, "[TfrmTest]\r\nMinMaxPos=1,2,3,4\r\nFlags=0x2\r\n");
+    FForm->show();
+    QCOMPARE(FLayer.Applied[0].ptMinPosition.x, 1);
+    QCOMPARE(FLayer.Applied[0].ptMinPosition.y, 2);
+    QCOMPARE(FLayer.Applied[0].ptMaxPosition.x, 3);
+    QCOMPARE(FLayer.Applied[0].ptMaxPosition.y, 4);
+    QCOMPARE(FLayer.Applied[0].flags, 2);
   }
 
   void negativeVersionStillWritesOnClose() {
-    WriteFile(ini, "[TfrmTest]\r\nFormVersion=-1\r\nNormPos=100,200\r\n");
-    form->show();
-    layer.visible = true;
-    QVERIFY(form->close());
+    WriteFile(FIni, "[TfrmTest]\r\nFormVersion=-1\r\nNormPos=100,200\r\n");
+    FForm->show();
+    FLayer.Visible = true;
+    QVERIFY(FForm->close());
     QCOMPARE(Key("FormVersion"), std::string("0"));
     QCOMPARE(Key("NormPos"), std::string("50,60,375,255"));
   }
 
   void minimizedIsWrittenAsShowCmd2() {
-    form->show();
-    layer.visible = true;
-    layer.iconic = true;
-    QVERIFY(form->close());
+    FForm->show();
+    FLayer.Visible = true;
+    FLayer.Iconic = true;
+    QVERIFY(FForm->close());
     QCOMPARE(Key("ShowCmd"), std::string("2"));
   }
 
   void otherContentKept() {
-    WriteFile(ini, "[Other]\r\nx=1\r\n[TfrmTest]\r\nNote=mine\r\n");
-    form->show();
-    QVERIFY(form->close());
-    QCOMPARE(brevak::ReadProfileString(ini.toStdString(), "Other", "x", ""), std::string("1"));
+    WriteFile(FIni, "[Other]\r\nx=1\r\n[TfrmTest]\r\nNote=mine\r\n");
+    FForm->show();
+    QVERIFY(FForm->close());
+    QCOMPARE(brevak::ReadProfileString(FIni.toStdString(), "Other", "x", ""), std::string("1"));
     QCOMPARE(Key("Note"), std::string("mine"));
     QCOMPARE(Key("Visible"), std::string("0"));
   }
 
   void neverRestoredNeverWrites() {
-    QVERIFY(form->close());  // closed without ever being shown
-    form.reset();
-    QVERIFY(!QFile::exists(ini));
+    QVERIFY(FForm->close());  // closed without ever being shown
+    FForm.reset();
+    QVERIFY(!QFile::exists(FIni));
   }
 
   void windowsOwnCloseQueryComesFirst() {
-    form->OnCloseQuery = nullptr;  // the store's handler is in place; chain a refusing one
-    delete store;
-    form->OnCloseQuery = [this](bool& CanClose) {
-      calls << QStringLiteral("FormCloseQuery");
-      CanClose = false;
+    FForm->OnCloseQuery = nullptr;  // the store's handler is in place; chain a refusing one
+    delete FStore;
+    FForm->OnCloseQuery = [this](bool& canClose) {
+      FCalls << QStringLiteral("FormCloseQuery");
+      canClose = false;
     };
-    store = new TFormStorage(form.get(), &layer);
-    store->IniFileName = ini.toStdString();
-    form->show();
-    QVERIFY(!form->close());
-    QCOMPARE(calls.last(), QStringLiteral("FormCloseQuery"));
-    QVERIFY(!QFile::exists(ini));  // closing was refused: nothing saved
+    FStore = new TFormStorage(FForm.get(), &FLayer);
+    FStore->IniFileName = FIni.toStdString();
+    FForm->show();
+    QVERIFY(!FForm->close());
+    QCOMPARE(FCalls.last(), QStringLiteral("FormCloseQuery"));
+    QVERIFY(!QFile::exists(FIni));  // closing was refused: nothing saved
   }
 
   void handlersGivenBackWhenTheStoreGoes() {
-    delete store;
-    store = nullptr;
-    form->show();
-    QVERIFY(layer.applied.empty());
-    QCOMPARE(calls, QStringList{QStringLiteral("FormShow at 50,60")});
-    QVERIFY(form->close());
-    QVERIFY(!QFile::exists(ini));
+    delete FStore;
+    FStore = nullptr;
+    FForm->show();
+    QVERIFY(FLayer.Applied.empty());
+    QCOMPARE(FCalls, QStringList{QStringLiteral("FormShow at 50,60")});
+    QVERIFY(FForm->close());
+    QVERIFY(!QFile::exists(FIni));
   }
 
   void inactiveStoreDoesNothing() {
-    store->Active = false;
-    WriteFile(ini, "[TfrmTest]\r\nNormPos=100,200\r\n");
-    form->show();
-    QVERIFY(layer.applied.empty());
-    QVERIFY(form->close());
-    form.reset();
-    QCOMPARE(ReadFile(ini), QByteArray("[TfrmTest]\r\nNormPos=100,200\r\n"));
+    FStore->Active = false;
+    WriteFile(FIni, "[TfrmTest]\r\nNormPos=100,200\r\n");
+    FForm->show();
+    QVERIFY(FLayer.Applied.empty());
+    QVERIFY(FForm->close());
+    FForm.reset();
+    QCOMPARE(ReadFile(FIni), QByteArray("[TfrmTest]\r\nNormPos=100,200\r\n"));
   }
 
   // A path under a regular file can be written by nobody, root included.
   void failedWriteIsReportedAndTheWindowCloses() {
-    const QString blocker = dir->filePath(QStringLiteral("blocker"));
+    const QString blocker = FDir->filePath(QStringLiteral("blocker"));
     WriteFile(blocker, "");
     const QString path = blocker + QStringLiteral("/prog.ini");
-    store->IniFileName = path.toStdString();
-    form->show();
-    layer.visible = true;
-    QVERIFY(form->close());
-    QCOMPARE(errors, QStringList{QStringLiteral("Unable to write to ") + path + u'.'});
-    QVERIFY(!store->FSaved);
+    FStore->IniFileName = path.toStdString();
+    FForm->show();
+    FLayer.Visible = true;
+    QVERIFY(FForm->close());
+    QCOMPARE(FErrors, QStringList{QStringLiteral("Unable to write to ") + path + u'.'});
+    QVERIFY(!FStore->FSaved);
     // The folder becomes writable; the save on destroy runs again and says so in "Visible".
     QVERIFY(QFile::remove(blocker));
     QVERIFY(QDir().mkdir(blocker));
-    form.reset();
+    FForm.reset();
     QCOMPARE(brevak::ReadProfileString(path.toStdString(), "TfrmTest", "Visible", ""),
              std::string("1"));
     QCOMPARE(brevak::ReadProfileString(path.toStdString(), "TfrmTest", "FormVersion", ""),
              std::string("0"));
-    QCOMPARE(errors.size(), 1);
+    QCOMPARE(FErrors.size(), 1);
   }
 
   void destroyRetryFailsToo() {
-    const QString blocker = dir->filePath(QStringLiteral("blocker"));
+    const QString blocker = FDir->filePath(QStringLiteral("blocker"));
     WriteFile(blocker, "");
-    store->IniFileName = (blocker + QStringLiteral("/prog.ini")).toStdString();
-    form->show();
-    QVERIFY(form->close());
-    form.reset();
-    QCOMPARE(errors.size(), 2);
+    FStore->IniFileName = (blocker + QStringLiteral("/prog.ini")).toStdString();
+    FForm->show();
+    QVERIFY(FForm->close());
+    FForm.reset();
+    QCOMPARE(FErrors.size(), 2);
   }
 
   void integersOutsideASave() {
-    QCOMPARE(store->ReadInteger("FormVersion", 7), 7);
-    store->WriteInteger("FormVersion", -5);
-    QCOMPARE(store->ReadInteger("FormVersion", 7), -5);
+    QCOMPARE(FStore->ReadInteger("FormVersion", 7), 7);
+    FStore->WriteInteger("FormVersion", -5);
+    QCOMPARE(FStore->ReadInteger("FormVersion", 7), -5);
     QCOMPARE(Key("FormVersion"), std::string("-5"));
-    store->IniSection = "Elsewhere";
-    QCOMPARE(store->ReadInteger("FormVersion", 7), 7);
+    FStore->IniSection = "Elsewhere";
+    QCOMPARE(FStore->ReadInteger("FormVersion", 7), 7);
   }
 };
 

@@ -17,8 +17,8 @@ TEST(CodePage, EveryByteDecodesAndEncodesBack) {
 
 TEST(CodePage, ChosenCharacters) {
   struct Case {
-    unsigned char byte;
-    char16_t unit;
+    unsigned char Byte;
+    char16_t Unit;
   };
   const Case kCases[] = {
       {0x41, u'A'},      {0x0D, u'\r'}, {0x80, u'\u0402'},  // Ђ
@@ -30,9 +30,9 @@ TEST(CodePage, ChosenCharacters) {
       {0xFF, u'\u044F'},  // я
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(c.byte);
-    EXPECT_EQ(kAnsiToUnicode[c.byte], c.unit);
-    EXPECT_EQ(AnsiByteOf(c.unit), c.byte);
+    SCOPED_TRACE(c.Byte);
+    EXPECT_EQ(kAnsiToUnicode[c.Byte], c.Unit);
+    EXPECT_EQ(AnsiByteOf(c.Unit), c.Byte);
   }
 }
 

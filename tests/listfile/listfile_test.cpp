@@ -69,7 +69,7 @@ TEST_F(ListFile, RunsAppendTheirSectionsInOrder) {
 
 TEST_F(ListFile, AFileFromElsewhereKeepsItsEncodingAndGetsCrLf) {
   struct Case {
-    std::string before, after;
+    std::string Before, After;
   };
   const Case kCases[] = {
       {"[RCWC]\nA1A=RCWC\rB1B=RCWC", "[RCWC]\r\nA1A=RCWC\r\nB1B=RCWC\r\n[RRC]\r\n"},
@@ -81,10 +81,10 @@ TEST_F(ListFile, AFileFromElsewhereKeepsItsEncodingAndGetsCrLf) {
        std::string("\xFF\xFEx\0\r\0\n\0[\0R\0R\0C\0]\0\r\0\n\0", 22)},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(testing::PrintToString(c.before));
-    WriteBytes(Path(), c.before);
+    SCOPED_TRACE(testing::PrintToString(c.Before));
+    WriteBytes(Path(), c.Before);
     Run({u"[RRC]"});
-    EXPECT_EQ(ReadBytes(Path()), c.after);
+    EXPECT_EQ(ReadBytes(Path()), c.After);
   }
 }
 

@@ -32,7 +32,7 @@ TEST(ProfileRead, KeysAndDefaults) {
   std::string path = dir.Path("prog.ini");
   WriteBytes(path, kProg);
   struct Case {
-    std::string file, section, key, value;
+    std::string File, Section, Key, Value;
   };
   const Case kCases[] = {
       // Found, with blanks dropped and names in any case
@@ -47,8 +47,8 @@ TEST(ProfileRead, KeysAndDefaults) {
       {dir.Dir(), "TfrmMain", "FormVersion", "def"},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(c.section + "/" + c.key);
-    EXPECT_EQ(ReadProfileString(c.file, c.section, c.key, "def"), c.value);
+    SCOPED_TRACE(c.Section + "/" + c.Key);
+    EXPECT_EQ(ReadProfileString(c.File, c.Section, c.Key, "def"), c.Value);
   }
 }
 

@@ -46,9 +46,9 @@ Lines WalkBytes(std::string_view bytes) {
 
 TEST(StringListLoad, BytesToLines) {
   struct Case {
-    std::string_view bytes;
-    Lines lines;
-    TEncoding encoding;
+    std::string_view Bytes;
+    Lines Expected;
+    TEncoding Encoding;
   };
   using enum TEncoding;
   const Case kCases[] = {
@@ -93,12 +93,12 @@ TEST(StringListLoad, BytesToLines) {
       {std::string_view("\xFF\xFE\0\0a\0b\0", 8), {}, encUTF16LE},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
+    SCOPED_TRACE(testing::PrintToString(std::string(c.Bytes)));
     TStringList list;
-    LoadBytes(list, c.bytes);
-    EXPECT_EQ(LinesOf(list), c.lines);
-    EXPECT_EQ(list.Encoding(), c.encoding);
-    EXPECT_EQ(WalkBytes(c.bytes), c.lines);
+    LoadBytes(list, c.Bytes);
+    EXPECT_EQ(LinesOf(list), c.Expected);
+    EXPECT_EQ(list.Encoding(), c.Encoding);
+    EXPECT_EQ(WalkBytes(c.Bytes), c.Expected);
   }
 }
 
@@ -163,9 +163,9 @@ TEST(StringListLoad, StreamIsReadFromItsPositionAndLeftAtItsEnd) {
 TEST(StringListSave, LinesToBytes) {
   struct Case {
     std::string_view
-        loaded;  // what the list was loaded from, to set its encoding; null: never loaded
-    Lines added;
-    std::string_view bytes;
+        Loaded;  // what the list was loaded from, to set its encoding; null: never loaded
+    Lines Added;
+    std::string_view Bytes;
   };
   const Case kCases[] = {
       // Never loaded: the ANSI code page, no signature
@@ -191,11 +191,11 @@ TEST(StringListSave, LinesToBytes) {
       {"\xFE\xFF", {u"a"}, std::string_view("\xFE\xFF\0a\0\r\0\n", 8)},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(c.loaded)));
+    SCOPED_TRACE(testing::PrintToString(std::string(c.Loaded)));
     TStringList list;
-    if (c.loaded.data() != nullptr) LoadBytes(list, c.loaded);
-    for (const std::u16string& line : c.added) list.Add(line);
-    EXPECT_EQ(list.SaveToBytes(), c.bytes);
+    if (c.Loaded.data() != nullptr) LoadBytes(list, c.Loaded);
+    for (const std::u16string& line : c.Added) list.Add(line);
+    EXPECT_EQ(list.SaveToBytes(), c.Bytes);
   }
 }
 
@@ -206,8 +206,8 @@ TEST(StringListSave, LongTextsAcrossPieces) {
   std::string utf8Line = std::string(65535, 'a') + "\xF0\x9F\x98\x80";
   for (int i = 0; i < 70000; ++i) utf8Line += "\xD0\x90";
   struct Case {
-    std::string_view loaded;
-    std::string bytes;
+    std::string_view Loaded;
+    std::string Bytes;
   };
   const Case kCases[] = {
       {"x", "x\r\n" + std::string(65535, 'a') + "?" + std::string(70000, '\xC0') + "\r\n"},
@@ -215,13 +215,13 @@ TEST(StringListSave, LongTextsAcrossPieces) {
   };
   for (const Case& c : kCases) {
     TStringList list;
-    LoadBytes(list, c.loaded);
+    LoadBytes(list, c.Loaded);
     list.Add(line);
-    EXPECT_TRUE(list.SaveToBytes() == c.bytes);
+    EXPECT_TRUE(list.SaveToBytes() == c.Bytes);
     // Loaded back, the line goes out again as it came in: through the run of the loaded buffer.
     TStringList again;
-    LoadBytes(again, c.bytes);
-    EXPECT_TRUE(again.SaveToBytes() == c.bytes);
+    LoadBytes(again, c.Bytes);
+    EXPECT_TRUE(again.SaveToBytes() == c.Bytes);
   }
 }
 

@@ -17,8 +17,8 @@ std::optional<std::u16string> DecodeStrict(std::string_view bytes) {
 
 TEST(Utf8, StrictDecoding) {
   struct Case {
-    std::string_view bytes;
-    std::optional<std::u16string> text;
+    std::string_view Bytes;
+    std::optional<std::u16string> Text;
   };
   const Case kCases[] = {
       // Valid
@@ -49,8 +49,8 @@ TEST(Utf8, StrictDecoding) {
       {"\xFF", std::nullopt},
   };
   for (const Case& c : kCases) {
-    SCOPED_TRACE(testing::PrintToString(std::string(c.bytes)));
-    EXPECT_EQ(DecodeStrict(c.bytes), c.text);
+    SCOPED_TRACE(testing::PrintToString(std::string(c.Bytes)));
+    EXPECT_EQ(DecodeStrict(c.Bytes), c.Text);
   }
 }
 

@@ -25,9 +25,9 @@ void ConnectTo(TBlockSocket& sock, TScriptedServer& server, const std::string& h
 
 TEST(BlockSocket, RecvStringLineEnds) {
   struct Case {
-    std::vector<std::string> packets;
-    std::vector<std::string> lines;
-    std::string rest;  // what a following counted read of its size returns
+    std::vector<std::string> Packets;
+    std::vector<std::string> Lines;
+    std::string Rest;  // what a following counted read of its size returns
   } cases[] = {
       // One packet
       {{"a\r\nb\r\n"}, {"a", "b"}, ""},
@@ -48,17 +48,17 @@ TEST(BlockSocket, RecvStringLineEnds) {
       {{"a\r\n\r", "body"}, {"a", ""}, "body"},
   };
   for (const Case& c : cases) {
-    TScriptedServer server(Packets(c.packets), false, false);
+    TScriptedServer server(Packets(c.Packets), false, false);
     TBlockSocket sock;
     sock.ConvertLineEnd = true;
     ConnectTo(sock, server);
-    std::string label = ::testing::PrintToString(c.packets);
-    for (const std::string& expected : c.lines) {
+    std::string label = ::testing::PrintToString(c.Packets);
+    for (const std::string& expected : c.Lines) {
       EXPECT_EQ(sock.RecvString(kTimeout), expected) << label;
       EXPECT_EQ(sock.LastError(), 0) << label;
     }
-    if (!c.rest.empty()) {
-      EXPECT_EQ(sock.RecvBufferStr(static_cast<int64_t>(c.rest.size()), kTimeout), c.rest) << label;
+    if (!c.Rest.empty()) {
+      EXPECT_EQ(sock.RecvBufferStr(static_cast<int64_t>(c.Rest.size()), kTimeout), c.Rest) << label;
     }
     // Then the server's close.
     EXPECT_EQ(sock.RecvString(kTimeout), "") << label;

@@ -9,9 +9,9 @@ namespace {
 
 TEST(HTTPResponse, DecodeStatus) {
   struct Case {
-    const char* line;
-    int code;
-    const char* reason;
+    const char* Line;
+    int Code;
+    const char* Reason;
   } cases[] = {
       {"HTTP/1.1 200 OK", 200, "OK"},     {"HTTP/1.0 404 Not Found", 404, "Not Found"},
       {"HTTP/1.1 200", 200, ""},          {"HTTP/1.1   301   Moved  ", 301, "Moved"},
@@ -22,16 +22,16 @@ TEST(HTTPResponse, DecodeStatus) {
   for (const Case& c : cases) {
     int code = -1;
     std::string reason = "stale";
-    DecodeStatus(c.line, code, reason);
-    EXPECT_EQ(code, c.code) << c.line;
-    EXPECT_EQ(reason, c.reason) << c.line;
+    DecodeStatus(c.Line, code, reason);
+    EXPECT_EQ(code, c.Code) << c.Line;
+    EXPECT_EQ(reason, c.Reason) << c.Line;
   }
 }
 
 TEST(HTTPResponse, JoinHeaderLines) {
   struct Case {
-    std::vector<std::string> raw;
-    std::vector<std::string> joined;
+    std::vector<std::string> Raw;
+    std::vector<std::string> Joined;
   } cases[] = {
       {{"A: 1", "B: 2", ""}, {"A: 1", "B: 2", ""}},
       {{"A: 1", " more", "\tand more ", "B: 2", ""}, {"A: 1 more and more", "B: 2", ""}},
@@ -42,16 +42,16 @@ TEST(HTTPResponse, JoinHeaderLines) {
       {{" lone", ""}, {" lone", ""}},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(JoinHeaderLines(c.raw), c.joined) << ::testing::PrintToString(c.raw);
+    EXPECT_EQ(JoinHeaderLines(c.Raw), c.Joined) << ::testing::PrintToString(c.Raw);
 }
 
 TEST(HTTPResponse, ApplyHeaderLines) {
   struct Case {
-    std::vector<std::string> lines;
-    int64_t length;
-    TTransferEncoding mode;
-    bool close;
-    const char* mime;
+    std::vector<std::string> Lines;
+    int64_t Length;
+    TTransferEncoding Mode;
+    bool Close;
+    const char* Mime;
   } cases[] = {
       {{}, -1, TE_UNKNOWN, false, "text/html"},
       {{"Content-Length: 12"}, 12, TE_IDENTITY, false, "text/html"},
@@ -77,20 +77,20 @@ TEST(HTTPResponse, ApplyHeaderLines) {
   };
   for (const Case& c : cases) {
     TResponseFraming framing;
-    for (const std::string& line : c.lines) ApplyHeaderLine(line, framing);
-    std::string label = ::testing::PrintToString(c.lines);
-    EXPECT_EQ(framing.ContentLength, c.length) << label;
-    EXPECT_EQ(framing.Mode, c.mode) << label;
-    EXPECT_EQ(framing.Close, c.close) << label;
-    EXPECT_EQ(framing.MimeType, c.mime) << label;
+    for (const std::string& line : c.Lines) ApplyHeaderLine(line, framing);
+    std::string label = ::testing::PrintToString(c.Lines);
+    EXPECT_EQ(framing.ContentLength, c.Length) << label;
+    EXPECT_EQ(framing.Mode, c.Mode) << label;
+    EXPECT_EQ(framing.Close, c.Close) << label;
+    EXPECT_EQ(framing.MimeType, c.Mime) << label;
   }
 }
 
 TEST(HTTPResponse, ParseChunkSize) {
   struct Case {
-    const char* line;
-    bool fits;
-    int64_t size;
+    const char* Line;
+    bool Fits;
+    int64_t Size;
   } cases[] = {
       {"5", true, 5},
       {"1a", true, 26},
@@ -111,9 +111,9 @@ TEST(HTTPResponse, ParseChunkSize) {
   };
   for (const Case& c : cases) {
     int64_t size = -1;
-    EXPECT_EQ(ParseChunkSize(c.line, size), c.fits) << c.line;
-    if (c.fits) {
-      EXPECT_EQ(size, c.size) << c.line;
+    EXPECT_EQ(ParseChunkSize(c.Line, size), c.Fits) << c.Line;
+    if (c.Fits) {
+      EXPECT_EQ(size, c.Size) << c.Line;
     }
   }
 }

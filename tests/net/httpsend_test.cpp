@@ -26,9 +26,9 @@ using test::TScriptedServer;
 
 TEST(HTTPSendRequest, GetHeadIsExactlyTheSixLines) {
   struct Case {
-    const char* url;
-    const char* fixture;
-    const char* connectedTo;
+    const char* Url;
+    const char* Fixture;
+    const char* ConnectedTo;
   } cases[] = {
       {"http://example.org/members.html#close", "request_http.txt", "example.org 80"},
       {"https://example.org/list/callsign-all.txt", "request_https.txt", "example.org 443"},
@@ -38,9 +38,9 @@ TEST(HTTPSendRequest, GetHeadIsExactlyTheSixLines) {
     TFakeSocket& fake = *sock;
     fake.Packets = {"HTTP/1.0 200 OK\r\n\r\n"};
     THTTPSend http(std::move(sock));
-    EXPECT_TRUE(http.HTTPMethod("GET", c.url)) << c.url;
-    EXPECT_EQ(fake.Sent, test::Fixture(c.fixture)) << c.url;
-    EXPECT_EQ(fake.ConnectedTo, c.connectedTo);
+    EXPECT_TRUE(http.HTTPMethod("GET", c.Url)) << c.Url;
+    EXPECT_EQ(fake.Sent, test::Fixture(c.Fixture)) << c.Url;
+    EXPECT_EQ(fake.ConnectedTo, c.ConnectedTo);
   }
 }
 
@@ -58,13 +58,13 @@ TEST(HTTPSendRequest, RealServerSeesTheHeadWithPort) {
 
 TEST(HTTPSendRequest, SplitUrl) {
   struct Case {
-    const char* url;
-    const char* scheme;
-    const char* user;
-    const char* password;
-    const char* host;
-    const char* port;
-    const char* target;
+    const char* Url;
+    const char* Scheme;
+    const char* User;
+    const char* Password;
+    const char* Host;
+    const char* Port;
+    const char* Target;
   } cases[] = {
       {"http://a.org/p0101.htm", "http", "", "", "a.org", "80", "/p0101.htm"},
       {"https://a.org/list", "https", "", "", "a.org", "443", "/list"},
@@ -82,13 +82,13 @@ TEST(HTTPSendRequest, SplitUrl) {
       {"", "http", "", "", "localhost", "80", "/"},
   };
   for (const Case& c : cases) {
-    TUrlParts p = SplitUrl(c.url);
-    EXPECT_EQ(p.Scheme, c.scheme) << c.url;
-    EXPECT_EQ(p.User, c.user) << c.url;
-    EXPECT_EQ(p.Password, c.password) << c.url;
-    EXPECT_EQ(p.Host, c.host) << c.url;
-    EXPECT_EQ(p.Port, c.port) << c.url;
-    EXPECT_EQ(p.Target, c.target) << c.url;
+    TUrlParts p = SplitUrl(c.Url);
+    EXPECT_EQ(p.Scheme, c.Scheme) << c.Url;
+    EXPECT_EQ(p.User, c.User) << c.Url;
+    EXPECT_EQ(p.Password, c.Password) << c.Url;
+    EXPECT_EQ(p.Host, c.Host) << c.Url;
+    EXPECT_EQ(p.Port, c.Port) << c.Url;
+    EXPECT_EQ(p.Target, c.Target) << c.Url;
   }
 }
 
@@ -110,13 +110,13 @@ TEST(HTTPSendRequest, OptionalHeaderLines) {
 // ---- Responses over real packets ----
 
 struct ResponseCase {
-  const char* name;
-  std::vector<std::string> packets;
-  bool hold;  // the server keeps the connection open (silent) after the packets
-  bool ok;
-  int code;
-  const char* reason;
-  std::string document;
+  const char* Name;
+  std::vector<std::string> Packets;
+  bool Hold;  // the server keeps the connection open (silent) after the packets
+  bool Ok;
+  int Code;
+  const char* Reason;
+  std::string Document;
 };
 
 const ResponseCase kResponses[] = {
@@ -297,23 +297,23 @@ const ResponseCase kResponses[] = {
 
 TEST(HTTPSendResponse, Table) {
   for (const ResponseCase& c : kResponses) {
-    std::vector<test::TStep> script = Packets(c.packets);
-    if (c.hold) script.back() = Hold(3000);
+    std::vector<test::TStep> script = Packets(c.Packets);
+    if (c.Hold) script.back() = Hold(3000);
     TScriptedServer server(script);
     THTTPSend http;
     http.Timeout = 300;
     auto start = std::chrono::steady_clock::now();
     bool ok = http.HTTPMethod("GET", server.Url("/x"));
-    EXPECT_LT(test::SecondsSince(start), 2.0) << c.name;
-    EXPECT_EQ(ok, c.ok) << c.name << ": " << http.ErrorCause();
-    EXPECT_EQ(http.ResultCode(), c.code) << c.name;
-    EXPECT_EQ(http.ResultString(), c.reason) << c.name;
-    if (c.ok) {
-      EXPECT_EQ(http.Document().Bytes(), c.document) << c.name;
-      EXPECT_EQ(http.Document().Position(), 0u) << c.name;
-      EXPECT_TRUE(http.ErrorCause().empty()) << c.name;
+    EXPECT_LT(test::SecondsSince(start), 2.0) << c.Name;
+    EXPECT_EQ(ok, c.Ok) << c.Name << ": " << http.ErrorCause();
+    EXPECT_EQ(http.ResultCode(), c.Code) << c.Name;
+    EXPECT_EQ(http.ResultString(), c.Reason) << c.Name;
+    if (c.Ok) {
+      EXPECT_EQ(http.Document().Bytes(), c.Document) << c.Name;
+      EXPECT_EQ(http.Document().Position(), 0u) << c.Name;
+      EXPECT_TRUE(http.ErrorCause().empty()) << c.Name;
     } else {
-      EXPECT_FALSE(http.ErrorCause().empty()) << c.name;
+      EXPECT_FALSE(http.ErrorCause().empty()) << c.Name;
     }
   }
 }
@@ -353,11 +353,11 @@ TEST(HTTPSendResponse, DownloadSizeIsTheLastChunk) {
 
 TEST(HTTPSendFailure, Causes) {
   struct Case {
-    const char* name;
-    int connectError;
-    int handshakeError;
-    std::vector<std::string> packets;
-    const char* cause;
+    const char* Name;
+    int ConnectError;
+    int HandshakeError;
+    std::vector<std::string> Packets;
+    const char* Cause;
   } cases[] = {
       {"resolve", WSAHOST_NOT_FOUND, 0, {}, "host not found"},
       {"refused", WSAECONNREFUSED, 0, {}, "connection refused"},
@@ -384,12 +384,12 @@ TEST(HTTPSendFailure, Causes) {
   };
   for (const Case& c : cases) {
     auto sock = std::make_unique<TFakeSocket>();
-    sock->ConnectError = c.connectError;
-    sock->HandshakeError = c.handshakeError;
-    sock->Packets = c.packets;
+    sock->ConnectError = c.ConnectError;
+    sock->HandshakeError = c.HandshakeError;
+    sock->Packets = c.Packets;
     THTTPSend http(std::move(sock));
-    EXPECT_FALSE(http.HTTPMethod("GET", "http://h/")) << c.name;
-    EXPECT_EQ(http.ErrorCause(), c.cause) << c.name;
+    EXPECT_FALSE(http.HTTPMethod("GET", "http://h/")) << c.Name;
+    EXPECT_EQ(http.ErrorCause(), c.Cause) << c.Name;
   }
 }
 
@@ -425,10 +425,10 @@ TEST(HTTPSendFailure, ConnectingIsBoundedByTimeout) {
 // A server that never stops sending must not fill memory: the limits end the fetch.
 TEST(HTTPSendFailure, EndlessResponsesAreCut) {
   struct Case {
-    const char* name;
-    std::string head;
-    std::string filler;
-    const char* cause;
+    const char* Name;
+    std::string Head;
+    std::string Filler;
+    const char* Cause;
   } cases[] = {
       {"body until close", "HTTP/1.0 200 OK\r\n\r\n", std::string(65536, 'b'),
        "response body too large"},
@@ -442,18 +442,18 @@ TEST(HTTPSendFailure, EndlessResponsesAreCut) {
   };
   for (const Case& c : cases) {
     auto sock = std::make_unique<TFakeSocket>();
-    sock->Packets = {c.head};
-    std::string filler = c.filler;
-    while (filler.size() < 4096) filler += c.filler;
+    sock->Packets = {c.Head};
+    std::string filler = c.Filler;
+    while (filler.size() < 4096) filler += c.Filler;
     sock->More = [filler](std::string& next) {
       next = filler;
       return true;
     };
     THTTPSend http(std::move(sock));
     http.MaxBodySize = 4 << 20;
-    EXPECT_FALSE(http.HTTPMethod("GET", "http://h/")) << c.name;
-    EXPECT_EQ(http.ErrorCause(), c.cause) << c.name;
-    EXPECT_LE(http.Document().Size(), 4u << 20) << c.name;
+    EXPECT_FALSE(http.HTTPMethod("GET", "http://h/")) << c.Name;
+    EXPECT_EQ(http.ErrorCause(), c.Cause) << c.Name;
+    EXPECT_LE(http.Document().Size(), 4u << 20) << c.Name;
   }
 }
 

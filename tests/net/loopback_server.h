@@ -19,9 +19,9 @@
 namespace brevak::test {
 
 struct TStep {
-  enum Kind { Send, Pause, Close, Hold } kind;
-  std::string bytes;  // Send
-  int ms = 0;         // Pause; Hold: the longest it keeps the connection open silently
+  enum Kind { Send, Pause, Close, Hold } Kind;
+  std::string Bytes;  // Send
+  int Ms = 0;         // Pause; Hold: the longest it keeps the connection open silently
 };
 inline TStep Send(std::string bytes) { return {TStep::Send, std::move(bytes), 0}; }
 inline TStep Pause(int ms) { return {TStep::Pause, {}, ms}; }
@@ -137,22 +137,22 @@ private:
       FRequest.append(buffer, static_cast<std::size_t>(n));
     }
     for (const TStep& step : FScript) {
-      switch (step.kind) {
+      switch (step.Kind) {
         case TStep::Send: {
           std::size_t sent = 0;
-          while (sent < step.bytes.size()) {
-            ssize_t n = send(fd, step.bytes.data() + sent, step.bytes.size() - sent, MSG_NOSIGNAL);
+          while (sent < step.Bytes.size()) {
+            ssize_t n = send(fd, step.Bytes.data() + sent, step.Bytes.size() - sent, MSG_NOSIGNAL);
             if (n <= 0) break;
             sent += static_cast<std::size_t>(n);
           }
           break;
         }
         case TStep::Pause:
-          std::this_thread::sleep_for(std::chrono::milliseconds(step.ms));
+          std::this_thread::sleep_for(std::chrono::milliseconds(step.Ms));
           break;
         case TStep::Hold: {
           // Silent until the client closes or the time is up.
-          auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(step.ms);
+          auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(step.Ms);
           while (!FStop && std::chrono::steady_clock::now() < end) {
             if (WaitReadable(fd, 20) && recv(fd, buffer, sizeof buffer, 0) <= 0) break;
           }

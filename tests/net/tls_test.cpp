@@ -133,21 +133,21 @@ TEST_F(TLS, BodyUntilCloseWithAndWithoutCloseNotify) {
 
 TEST_F(TLS, CountedAndChunkedBodies) {
   struct Case {
-    const char* response;
-    const char* body;
+    const char* Response;
+    const char* Body;
   } cases[] = {
       {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello", "hello"},
       {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n2\r\nde\r\n0\r\n\r\n",
        "abcde"},
   };
   for (const Case& c : cases) {
-    TTLSServer server(FDir, c.response, true);
+    TTLSServer server(FDir, c.Response, true);
     THTTPSend http;
     http.Timeout = 1000;
     // By address: the certificate names "localhost", which is not examined.
     ASSERT_TRUE(http.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(server.Port()) + "/"))
         << http.ErrorCause();
-    EXPECT_EQ(http.Document().Bytes(), c.body);
+    EXPECT_EQ(http.Document().Bytes(), c.Body);
   }
 }
 

@@ -48,19 +48,19 @@ public:
     if (!dotall) pcre2_set_newline(context, PCRE2_NEWLINE_ANY);
     int error = 0;
     PCRE2_SIZE offset = 0;
-    fCode = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+    FCode = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
                           (dotall ? PCRE2_DOTALL : 0u) | (ungreedy ? PCRE2_UNGREEDY : 0u), &error,
                           &offset, context);
     pcre2_compile_context_free(context);
-    if (fCode != nullptr) fData = pcre2_match_data_create_from_pattern(fCode, nullptr);
+    if (FCode != nullptr) FData = pcre2_match_data_create_from_pattern(FCode, nullptr);
   }
   ~TPcre() {
-    pcre2_match_data_free(fData);
-    pcre2_code_free(fCode);
+    pcre2_match_data_free(FData);
+    pcre2_code_free(FCode);
   }
   TPcre(const TPcre&) = delete;
   TPcre& operator=(const TPcre&) = delete;
-  bool Compiled() const { return fCode != nullptr; }
+  bool Compiled() const { return FCode != nullptr; }
 
   // Exec from the start, then the next search from the end of each match (one further after an
   // empty match), as ExecNext does.
@@ -69,10 +69,10 @@ public:
     TMatchList list;
     size_t from = 0;
     while (from <= input.size()) {
-      const int rc = pcre2_match(fCode, reinterpret_cast<PCRE2_SPTR>(input.data()), input.size(),
-                                 from, 0, fData, nullptr);
+      const int rc = pcre2_match(FCode, reinterpret_cast<PCRE2_SPTR>(input.data()), input.size(),
+                                 from, 0, FData, nullptr);
       if (rc < 0) break;
-      const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(fData);
+      const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(FData);
       std::vector<int> slots;
       for (int n = 0; n <= groups; ++n) {
         const bool set = n < rc && ovector[2 * n] != PCRE2_UNSET;
@@ -86,8 +86,8 @@ public:
   }
 
 private:
-  pcre2_code* fCode = nullptr;
-  pcre2_match_data* fData = nullptr;
+  pcre2_code* FCode = nullptr;
+  pcre2_match_data* FData = nullptr;
 };
 
 TMatchList MatcherSequence(TMatcher& m, std::u16string_view line, int groups) {
@@ -105,7 +105,7 @@ TMatchList MatcherSequence(TMatcher& m, std::u16string_view line, int groups) {
 }
 
 struct TSourcePattern {
-  std::u16string_view pattern, opening, closing;
+  std::u16string_view Pattern, Opening, Closing;
 };
 
 const TSourcePattern kSourcePatterns[] = {
@@ -130,7 +130,7 @@ std::vector<std::u16string> CommonPieces() {
       u"<BR>", u"<TD ALIGN=CENTER>", u"</A>", u"<td>", u"</td>", u"\u0416"};
   // clang-format on
   for (const TSourcePattern& p : kSourcePatterns) {
-    for (const std::u16string_view literal : {p.opening, p.closing})
+    for (const std::u16string_view literal : {p.Opening, p.Closing})
       for (size_t n = 1; n <= literal.size(); ++n) pieces.emplace_back(literal.substr(0, n));
   }
   return pieces;
@@ -139,15 +139,15 @@ std::vector<std::u16string> CommonPieces() {
 TEST(MatcherPcre, SourcePatternsOnGeneratedLines) {
   std::mt19937 random(Seed());
   const std::vector<std::u16string> common = CommonPieces();
-  const int lines_per_pattern = 5000 * Rounds();
+  const int linesPerPattern = 5000 * Rounds();
   for (const TSourcePattern& p : kSourcePatterns) {
-    TPcre pcre(p.pattern, /*dotall=*/true, /*ungreedy=*/false);
+    TPcre pcre(p.Pattern, /*dotall=*/true, /*ungreedy=*/false);
     ASSERT_TRUE(pcre.Compiled());
     TMatcher m;
-    m.SetExpression(p.pattern);
+    m.SetExpression(p.Pattern);
     // The pattern's own literals come up often, so that most lines hold several of them.
-    const std::u16string_view own[] = {p.opening, p.closing, p.closing, u"7"};
-    for (int line_no = 0; line_no < lines_per_pattern; ++line_no) {
+    const std::u16string_view own[] = {p.Opening, p.Closing, p.Closing, u"7"};
+    for (int lineNo = 0; lineNo < linesPerPattern; ++lineNo) {
       std::u16string line;
       const int pieces = static_cast<int>(random() % 24);
       for (int k = 0; k < pieces; ++k) {
@@ -157,7 +157,7 @@ TEST(MatcherPcre, SourcePatternsOnGeneratedLines) {
           line += common[random() % common.size()];
       }
       ASSERT_EQ(MatcherSequence(m, line, 1), pcre.Sequence(line, 1))
-          << Show(p.pattern) << " on " << Show(line);
+          << Show(p.Pattern) << " on " << Show(line);
     }
   }
 }
@@ -227,7 +227,7 @@ TEST(MatcherPcre, LazyChains) {
   for (int n = 0; n < patterns; ++n) {
     std::u16string pattern;
     int groups = 0, open = 0;
-    const auto maybe_group = [&] {
+    const auto maybeGroup = [&] {
       if (random() % 4 == 0 && groups < 14) {
         pattern += u'(';
         ++groups;
@@ -237,15 +237,15 @@ TEST(MatcherPcre, LazyChains) {
         --open;
       }
     };
-    if (random() % 8 == 0) maybe_group();
+    if (random() % 8 == 0) maybeGroup();
     if (random() % 3 != 0) pattern += literals[random() % 6];
     for (int k = 0, steps = 1 + static_cast<int>(random() % 3); k < steps; ++k) {
-      maybe_group();
+      maybeGroup();
       pattern += stars[random() % std::size(stars)];
-      maybe_group();
+      maybeGroup();
       pattern += literals[random() % std::size(literals)];
     }
-    maybe_group();
+    maybeGroup();
     for (; open > 0; --open) pattern += u')';
     TMatcher m;
     m.SetExpression(pattern);

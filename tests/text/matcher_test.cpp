@@ -28,8 +28,8 @@ constexpr std::u16string_view kRrcLink = patterns::kRRCLink;
 constexpr std::u16string_view kRrcBreak = patterns::kRRCPiece;
 
 struct DumpCase {
-  std::u16string_view pattern;
-  const char* program;
+  std::u16string_view Pattern;
+  const char* Program;
 };
 
 TEST(MatcherCompile, Programs) {
@@ -60,16 +60,16 @@ TEST(MatcherCompile, Programs) {
   };
   for (const auto& c : kCases) {
     TMatcher m;
-    m.SetExpression(c.pattern);
-    EXPECT_EQ(m.Dump(), c.program) << Show(c.pattern);
+    m.SetExpression(c.Pattern);
+    EXPECT_EQ(m.Dump(), c.Program) << Show(c.Pattern);
   }
 }
 
 TEST(MatcherCompile, ModifiersChangeTheProgram) {
   struct Case {
-    const char* modifiers;
-    std::u16string_view pattern;
-    const char* program;
+    const char* Modifiers;
+    std::u16string_view Pattern;
+    const char* Program;
   };
   const Case kCases[] = {
       {"-s", u"a.b", "lit\"a\" anybutsep lit\"b\" end | regstart=a"},
@@ -81,16 +81,16 @@ TEST(MatcherCompile, ModifiersChangeTheProgram) {
   };
   for (const auto& c : kCases) {
     TMatcher m;
-    m.SetModifierStr(c.modifiers);
-    m.SetExpression(c.pattern);
-    EXPECT_EQ(m.Dump(), c.program) << c.modifiers << " " << Show(c.pattern);
+    m.SetModifierStr(c.Modifiers);
+    m.SetExpression(c.Pattern);
+    EXPECT_EQ(m.Dump(), c.Program) << c.Modifiers << " " << Show(c.Pattern);
   }
 }
 
 struct CompileErrorCase {
-  std::u16string_view pattern;
-  int code;
-  int pos;
+  std::u16string_view Pattern;
+  int Code;
+  int Pos;
 };
 
 TEST(MatcherCompile, Errors) {
@@ -125,15 +125,15 @@ TEST(MatcherCompile, Errors) {
   };
   for (const auto& c : kCases) {
     TMatcher m;
-    m.SetExpression(c.pattern);
+    m.SetExpression(c.Pattern);
     try {
       m.Exec(u"ab");
-      ADD_FAILURE() << "no error for " << Show(c.pattern);
+      ADD_FAILURE() << "no error for " << Show(c.Pattern);
     } catch (const EMatcher& e) {
-      EXPECT_EQ(e.ErrorCode, c.code) << Show(c.pattern);
-      EXPECT_EQ(e.CompilerErrorPos, c.pos) << Show(c.pattern);
-      EXPECT_EQ(e.what(), m.ErrorMsg(c.code) + " (pos " + std::to_string(c.pos) + ")");
-      EXPECT_EQ(m.LastError(), c.code);
+      EXPECT_EQ(e.ErrorCode, c.Code) << Show(c.Pattern);
+      EXPECT_EQ(e.CompilerErrorPos, c.Pos) << Show(c.Pattern);
+      EXPECT_EQ(e.what(), m.ErrorMsg(c.Code) + " (pos " + std::to_string(c.Pos) + ")");
+      EXPECT_EQ(m.LastError(), c.Code);
     }
   }
 }
@@ -151,28 +151,28 @@ TEST(MatcherCompile, FourteenGroupsCompile) {
 // One search with Exec, then ExecNext until it gives false. Each expected match is its 1-based
 // position, Match[0] and Match[1].
 struct Found {
-  int pos;
-  std::u16string_view whole, group;
+  int Pos;
+  std::u16string_view Whole, Group;
 };
 struct SearchCase {
-  std::u16string_view pattern;
-  std::u16string_view line;
-  std::vector<Found> matches;
+  std::u16string_view Pattern;
+  std::u16string_view Line;
+  std::vector<Found> Matches;
 };
 
 void ExpectSearch(const SearchCase& c) {
   TMatcher m;
-  m.SetExpression(c.pattern);
-  bool found = m.Exec(c.line);
-  for (const Found& expected : c.matches) {
-    ASSERT_TRUE(found) << Show(c.pattern) << " on " << Show(c.line);
-    EXPECT_EQ(m.MatchPos(0), expected.pos) << Show(c.pattern) << " on " << Show(c.line);
-    EXPECT_EQ(m.Match(0), expected.whole) << Show(c.pattern) << " on " << Show(c.line);
-    EXPECT_EQ(m.MatchLen(0), static_cast<int>(expected.whole.size()));
-    EXPECT_EQ(m.Match(1), expected.group) << Show(c.pattern) << " on " << Show(c.line);
+  m.SetExpression(c.Pattern);
+  bool found = m.Exec(c.Line);
+  for (const Found& expected : c.Matches) {
+    ASSERT_TRUE(found) << Show(c.Pattern) << " on " << Show(c.Line);
+    EXPECT_EQ(m.MatchPos(0), expected.Pos) << Show(c.Pattern) << " on " << Show(c.Line);
+    EXPECT_EQ(m.Match(0), expected.Whole) << Show(c.Pattern) << " on " << Show(c.Line);
+    EXPECT_EQ(m.MatchLen(0), static_cast<int>(expected.Whole.size()));
+    EXPECT_EQ(m.Match(1), expected.Group) << Show(c.Pattern) << " on " << Show(c.Line);
     found = m.ExecNext();
   }
-  EXPECT_FALSE(found) << Show(c.pattern) << " on " << Show(c.line);
+  EXPECT_FALSE(found) << Show(c.Pattern) << " on " << Show(c.Line);
   EXPECT_EQ(m.Match(0), u"");
   EXPECT_EQ(m.MatchPos(0), -1);
   EXPECT_EQ(m.MatchLen(1), -1);
@@ -354,9 +354,9 @@ TEST(MatcherModifiers, ChangeRecompilesBeforeTheNextSearch) {
 
 TEST(MatcherErrors, CallingOrder) {
   struct Case {
-    void (*call)(TMatcher&);
-    int code;
-    const char* message;
+    void (*Call)(TMatcher&);
+    int Code;
+    const char* Message;
   };
   const Case kCases[] = {
       {[](TMatcher& m) { m.Exec(u"x"); }, 1003, "TMatcher(exec): Not Assigned Expression Property"},
@@ -399,13 +399,13 @@ TEST(MatcherErrors, CallingOrder) {
   for (const auto& c : kCases) {
     TMatcher m;
     try {
-      c.call(m);
-      ADD_FAILURE() << "no error " << c.code;
+      c.Call(m);
+      ADD_FAILURE() << "no error " << c.Code;
     } catch (const EMatcher& e) {
-      EXPECT_EQ(e.ErrorCode, c.code);
+      EXPECT_EQ(e.ErrorCode, c.Code);
       EXPECT_EQ(e.CompilerErrorPos, 0);
-      EXPECT_STREQ(e.what(), c.message);
-      EXPECT_EQ(m.LastError(), c.code);
+      EXPECT_STREQ(e.what(), c.Message);
+      EXPECT_EQ(m.LastError(), c.Code);
     }
   }
 }

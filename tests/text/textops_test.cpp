@@ -16,8 +16,8 @@ std::string Show(std::u16string_view text) {
 }
 
 struct PosCase {
-  std::u16string_view piece, text;
-  int32_t expected;
+  std::u16string_view Piece, Text;
+  int32_t Expected;
 };
 
 TEST(TextPos, Table) {
@@ -40,14 +40,14 @@ TEST(TextPos, Table) {
       {std::u16string_view(u"\0b", 2), std::u16string_view(u"a\0b", 3), 2},
   };
   for (const auto& c : kCases)
-    EXPECT_EQ(TextPos(c.piece, c.text), c.expected) << Show(c.piece) << " in " << Show(c.text);
+    EXPECT_EQ(TextPos(c.Piece, c.Text), c.Expected) << Show(c.Piece) << " in " << Show(c.Text);
 }
 
 // A text, an index and a count, and the text that results.
 struct RangeCase {
-  std::u16string_view text;
-  int32_t index, count;
-  std::u16string_view expected;
+  std::u16string_view Text;
+  int32_t Index, Count;
+  std::u16string_view Expected;
 };
 
 TEST(TextCopy, Table) {
@@ -73,17 +73,17 @@ TEST(TextCopy, Table) {
       {u"", 0, INT32_MAX, u""},
   };
   for (const auto& c : kCases)
-    EXPECT_EQ(TextCopy(c.text, c.index, c.count), c.expected)
-        << Show(c.text) << " " << c.index << " " << c.count;
+    EXPECT_EQ(TextCopy(c.Text, c.Index, c.Count), c.Expected)
+        << Show(c.Text) << " " << c.Index << " " << c.Count;
 }
 
 TEST(TextCopy, AfterFirstDotIdiom) {
-  auto after_dot = [](std::u16string_view t) {
+  auto afterDot = [](std::u16string_view t) {
     return TextCopy(t, TextPos(u".", t) + 1, static_cast<int32_t>(t.size()) - TextPos(u".", t));
   };
-  EXPECT_EQ(after_dot(u"abc"), u"abc");
-  EXPECT_EQ(after_dot(u"abc."), u"");
-  EXPECT_EQ(after_dot(u"ab.cd.e"), u"cd.e");
+  EXPECT_EQ(afterDot(u"abc"), u"abc");
+  EXPECT_EQ(afterDot(u"abc."), u"");
+  EXPECT_EQ(afterDot(u"ab.cd.e"), u"cd.e");
 }
 
 TEST(TextDelete, Table) {
@@ -107,9 +107,9 @@ TEST(TextDelete, Table) {
       {u"", 0, 0, u""},
   };
   for (const auto& c : kCases) {
-    std::u16string s(c.text);
-    TextDelete(s, c.index, c.count);
-    EXPECT_EQ(s, c.expected) << Show(c.text) << " " << c.index << " " << c.count;
+    std::u16string s(c.Text);
+    TextDelete(s, c.Index, c.Count);
+    EXPECT_EQ(s, c.Expected) << Show(c.Text) << " " << c.Index << " " << c.Count;
   }
 }
 
@@ -164,8 +164,8 @@ TEST(TextEquals, Table) {
 TEST(Join, IsConcatenation) { EXPECT_EQ(std::u16string(u"UA1AAA") + u"=" + u"ex", u"UA1AAA=ex"); }
 
 struct WordStep {
-  std::u16string_view word;
-  int32_t position;
+  std::u16string_view Word;
+  int32_t Position;
 };
 
 void ExpectWords(std::u16string_view line, int32_t start, std::initializer_list<WordStep> steps) {
@@ -175,8 +175,8 @@ void ExpectWords(std::u16string_view line, int32_t start, std::initializer_list<
   for (const auto& step : steps) {
     ReadWord(line, position, word);
     ++call;
-    EXPECT_EQ(word, step.word) << Show(line) << " call " << call;
-    EXPECT_EQ(position, step.position) << Show(line) << " call " << call;
+    EXPECT_EQ(word, step.Word) << Show(line) << " call " << call;
+    EXPECT_EQ(position, step.Position) << Show(line) << " call " << call;
   }
 }
 
