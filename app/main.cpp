@@ -10,7 +10,7 @@
 #include "app/placement.h"
 #include "app/progressbar.h"
 #include "app/skin.h"
-#include "base/exepath.h"
+#include "base/paths.h"
 #include "listfile/listfile.h"
 
 TfrmMain* frmMain = nullptr;
@@ -117,7 +117,7 @@ void TfrmMain::CreateComponents() {
 void TfrmMain::FormCreate() {
   ProgressBar->SetPercent(0);
   brevak::DeleteListFile();  // a failure is silent: the first run then appends to the old file
-  FormStorage1->IniFileName = brevak::ExeDir() + "prog.ini";
+  FormStorage1->IniFileName = brevak::PlacementFilePath();
 }
 
 void TfrmMain::FormShow() {

@@ -3,12 +3,12 @@
 
 #include <unistd.h>
 
-#include "base/exepath.h"
+#include "base/paths.h"
 #include "listfile/fileio.h"
 
 namespace brevak {
 
-std::string ListFileName() { return ExeDir() + "brevak.ini"; }
+std::string ListFileName() { return ListFilePath(); }
 
 void DeleteListFile() {
   std::string path = ListFileName();

@@ -8,7 +8,7 @@
 
 namespace brevak {
 
-// ExeDir() followed by "brevak.ini", worked out afresh on every call.
+// The list file's full path (ListFilePath), worked out afresh on every call.
 std::string ListFileName();
 
 // Deletes the list file if there is one. A failure is ignored: the file then stays and grows from

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "base/exception.h"
-#include "base/exepath.h"
+#include "base/paths.h"
 #include "listfile/profile.h"
 #include "text/matcher.h"
 
@@ -84,7 +84,7 @@ const TSourceInfo& SourceInfo(TSourceId id) {
 }
 
 std::string SourceHost(const TSourceInfo& info) {
-  std::string path = ExeDir() + "sources.ini";
+  std::string path = SourcesFilePath();
   std::string host = ReadProfileString(path, "Hosts", info.Name, "");
   if (host.empty()) return info.DefaultHost;
   if (!IsHostValue(host))
