@@ -1,16 +1,13 @@
+// Reading and writing stored integers and cutting position texts into words. Tested by
+// tests/app/placementrules_qtest.cpp.
 #include "app/placementrules.h"
 
 #include <cstdint>
 #include <limits>
 
-namespace {
+#include "base/hexdigit.h"
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+namespace {
 
 // Reads digits[from..] in base 10 or 16 as a magnitude; false for no digits, any other character,
 // or a magnitude beyond limit.
@@ -19,7 +16,7 @@ bool ReadMagnitude(const std::string& digits, std::size_t from, int base, std::i
   if (from >= digits.size()) return false;
   magnitude = 0;
   for (std::size_t i = from; i < digits.size(); ++i) {
-    const int d = HexDigit(digits[i]);
+    const int d = brevak::HexDigitValue(digits[i]);
     if (d < 0 || d >= base) return false;
     magnitude = magnitude * base + d;
     if (magnitude > limit) return false;

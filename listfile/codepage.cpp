@@ -9,6 +9,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "listfile/utf.h"
+
 namespace brevak {
 
 // clang-format off
@@ -68,9 +70,6 @@ const TUnicodeToAnsi& UnicodeToAnsi() {
   static const std::unique_ptr<TUnicodeToAnsi> table = BuildUnicodeToAnsi();
   return *table;
 }
-
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 
 }  // namespace
 

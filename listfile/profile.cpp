@@ -14,7 +14,6 @@
 namespace brevak {
 namespace {
 
-constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
 // A value read is cut to what a buffer of 2048 units holds with its terminating NUL.
 constexpr std::size_t kMaxValueUnits = 2047;
 
@@ -91,7 +90,7 @@ std::string CutToMaxUnits(std::string value) {
   if (units.size() <= kMaxValueUnits) return value;
   units.resize(kMaxValueUnits);
   // Half a surrogate pair is no character.
-  if (units.back() >= 0xD800 && units.back() <= 0xDBFF) units.pop_back();
+  if (IsHighSurrogate(units.back())) units.pop_back();
   return Utf8Encode(units);
 }
 

@@ -14,7 +14,6 @@
 namespace brevak {
 namespace {
 
-constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LESignature = "\xFF\xFE";
 constexpr std::string_view kUtf16BESignature = "\xFE\xFF";
 // What a save writes after every line.
@@ -224,7 +223,7 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
     while (!s.empty()) {
       std::size_t take = std::min(room, s.size());
       // A surrogate pair stays in one piece, so that it is encoded as one character.
-      if (take < s.size() && s[take - 1] >= 0xD800 && s[take - 1] <= 0xDBFF) --take;
+      if (take < s.size() && IsHighSurrogate(s[take - 1])) --take;
       if (take > 0) {
         out = encode(s.substr(0, take), out);
         room -= take;

@@ -89,9 +89,6 @@ char16_t* Utf8DecodeLoop(std::string_view bytes, char16_t* out, TInvalid invalid
   return out;
 }
 
-bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
 }  // namespace
 
 char16_t* Utf8DecodeStrictTo(std::string_view bytes, char16_t* out) {

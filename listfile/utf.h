@@ -6,6 +6,13 @@
 
 namespace brevak {
 
+// The three bytes a UTF-8 file may open with to say it is UTF-8.
+constexpr std::string_view kUtf8Signature = "\xEF\xBB\xBF";
+
+// The halves of a surrogate pair: a character above U+FFFF takes a high unit, then a low one.
+constexpr bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
 // Strict UTF-8: decodes bytes to out, which has room for bytes.size() units, and returns the end
 // of what was written; nullptr when the bytes hold any invalid sequence (a stray continuation
 // byte, a cut-off sequence, an overlong form, a surrogate, a value above U+10FFFF).

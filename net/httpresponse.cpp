@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <new>
 
+#include "base/hexdigit.h"
 #include "base/hugepages.h"
 #include "net/blocksocket.h"
 #include "net/httptext.h"
@@ -77,15 +78,8 @@ bool ParseChunkSize(const std::string& line, int64_t& size) {
   if (text.empty()) return true;
   uint64_t value = 0;
   for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return true;  // not hexadecimal: counts as 0
+    const int digit = HexDigitValue(c);
+    if (digit < 0) return true;  // not hexadecimal: counts as 0
     if (value > (uint64_t(INT64_MAX) >> 4)) return false;
     value = value << 4 | static_cast<uint64_t>(digit);
   }

@@ -6,6 +6,7 @@
 #include <exception>
 #include <new>
 
+#include "base/hexdigit.h"
 #include "net/blocksocket.h"
 #include "net/httpresponse.h"
 #include "net/httptext.h"
@@ -17,19 +18,13 @@ using http::Upper;
 
 namespace {
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Each "%" followed by two hexadecimal digits becomes that byte.
 std::string PercentDecode(std::string_view s) {
   std::string r;
   for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] == '%' && i + 2 < s.size() && HexValue(s[i + 1]) >= 0 && HexValue(s[i + 2]) >= 0) {
-      r += static_cast<char>(HexValue(s[i + 1]) * 16 + HexValue(s[i + 2]));
+    if (s[i] == '%' && i + 2 < s.size() && HexDigitValue(s[i + 1]) >= 0 &&
+        HexDigitValue(s[i + 2]) >= 0) {
+      r += static_cast<char>(HexDigitValue(s[i + 1]) * 16 + HexDigitValue(s[i + 2]));
       i += 2;
     } else {
       r += s[i];
