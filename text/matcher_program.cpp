@@ -108,12 +108,11 @@ std::string TProgram::Dump() const {
         break;
     }
   }
-  if (HasRegstart || Reganch || !Regmust.empty()) out += " |";
+  if (HasRegstart || !Regmust.empty()) out += " |";
   if (HasRegstart) {
     out += " regstart=";
     AppendUnits(out, std::u16string_view(&Regstart, 1));
   }
-  if (Reganch) out += " reganch";
   if (!Regmust.empty()) {
     out += " regmust=\"";
     AppendUnits(out, Regmust);

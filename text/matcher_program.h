@@ -1,5 +1,5 @@
 // The compiled form of a matcher pattern: a straight sequence of nodes ending in an end node, and
-// what the analysis learned about every possible match (regstart, reganch, regmust). The parser
+// what the analysis learned about every possible match (regstart, regmust). The parser
 // (matcher_parse.cpp) builds it, the backtracker (matcher_search.cpp) runs it.
 // Tested by tests/text/matcher_test.cpp (through Dump()).
 #pragma once
@@ -81,7 +81,6 @@ struct TProgram {
   int GroupCount = 0;
   bool HasRegstart = false;
   char16_t Regstart = 0;   // first unit of every match
-  bool Reganch = false;    // match only at the start position (no anchors are compiled: never)
   std::u16string Regmust;  // a literal every match contains (empty: none); regmlen = its length
   TUnitFinder MustFinder;  // regmust prepared for scanning
   // The first node that consumes input, when it is an exactly compared literal: a match can only

@@ -266,7 +266,6 @@ bool TBacktracker::Search(size_t from, TSlots& slots) {
   if (!program.Regmust.empty() &&
       program.MustFinder.Find(FInput.substr(from)) == std::u16string_view::npos)
     return false;
-  if (program.Reganch) return Attempt(from, slots);
   if (program.StartLiteral >= 0) {
     // A match can only start where the leading literal occurs.
     const TUnitFinder& lead = program.Nodes[static_cast<size_t>(program.StartLiteral)].Finder;
