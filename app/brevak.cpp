@@ -1,5 +1,6 @@
 // Start-up: the TLS binding, the application, the program's fonts, the main window, the message
-// loop; the TLS binding is released when the window has closed.
+// loop; the TLS binding is released when the window has closed. Run by scripts/demo; the parts
+// it starts are tested by tests/app/main_qtest.cpp.
 #include <QApplication>
 
 #include "app/fonts.h"

@@ -1,3 +1,5 @@
+// The default error box shown for an error that leaves an event handler. Tested by
+// tests/app/errorbox_qtest.cpp.
 #include "app/errorbox.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// Loading the program's typeface at start-up. Tested by tests/app/main_qtest.cpp.
 #include "app/fonts.h"
 
 #include <QFile>

@@ -1,3 +1,5 @@
+// TForm's replaceable show, close-query and destroy handlers. Tested by
+// tests/app/placement_qtest.cpp.
 #include "app/form.h"
 
 #include <QCloseEvent>

@@ -1,3 +1,5 @@
+// TfrmMain: the buttons, the import run of each and the host the run reports to. Tested by
+// tests/app/main_qtest.cpp and tests/app/import_e2e_qtest.cpp.
 #include "app/main.h"
 
 #include <QCoreApplication>

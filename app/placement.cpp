@@ -1,3 +1,5 @@
+// The placement store: reading and writing the window's position. Tested by
+// tests/app/placement_qtest.cpp.
 #include "app/placement.h"
 
 #include <cstdio>

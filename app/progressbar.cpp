@@ -1,3 +1,4 @@
+// Painting the progress bar. Tested by tests/app/main_qtest.cpp.
 #include "app/progressbar.h"
 
 #include <QLinearGradient>

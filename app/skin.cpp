@@ -1,3 +1,4 @@
+// Applying and removing the skin. Tested by tests/app/main_qtest.cpp.
 #include "app/skin.h"
 
 #include <QApplication>

@@ -1,3 +1,5 @@
+// QtWindowLayer: the window layer on Qt's own window calls. Tested by
+// tests/app/placement_qtest.cpp.
 #include "app/windowlayer.h"
 
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 // Feeds arbitrary response bytes through THTTPSend's response parsing on a socket without a
 // network. The input is cut into packets at 0xFF bytes, so that line ends and chunk framing also
-// fall across packet edges. Found crashes go to tests/net/httpfuzz_test.cpp as regressions.
+// fall across packet edges. Found crashes go to tests/net/httpresponse_test.cpp as regressions.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -11,7 +11,7 @@ TEST(ARCK, CallsignsBetweenLineBreakAndNbsp) {
   ExpectCases(
       TSourceId::ARCK,
       {
-          // Worked example of the member page
+          // A typical stretch of the member page
           {u"<br>R0AAB&nbsp;Ivan<br>R0AAC&nbsp;Petr", {u"R0AAB=ARCK", u"R0AAC=ARCK"}},
           {u"<br>CALL&nbsp;NAME", {}},
           {u"<b>Chairman<br></b><span class=\"t3\"><b>R0AAD&nbsp;Oleg</b></span>", {u"R0AAD=ARCK"}},

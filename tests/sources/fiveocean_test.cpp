@@ -11,7 +11,7 @@ TEST(FiveOcean, LinkTexts) {
   ExpectCases(
       TSourceId::FiveOcean,
       {
-          // Worked example of the callbook page
+          // A typical stretch of the callbook page
           {u"<td><a href=/callbook/r0aaa.html target=\"_blank\">R0AAA</a></td>",
            {u"R0AAA=5 Ocean"}},
           {u"<td><a href=/callbook/r0aab.html style=\"color:navy;\">R0AAB, R0AAC</a></td>",

@@ -10,7 +10,7 @@ using testing::RuleOutput;
 using Lines = std::vector<std::u16string>;
 
 TEST(KDR, CarriesTheNumberFromLineToLine) {
-  // Worked example of the member page
+  // A typical stretch of the member page
   EXPECT_EQ(RuleOutput(TSourceId::KDR,
                        {
                            u"<tr><td><b>No. #0123. </b><a href=/member/r0aaa "

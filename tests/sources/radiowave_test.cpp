@@ -11,7 +11,7 @@ TEST(RadioWave, FirstColumnLinkTexts) {
   ExpectCases(
       TSourceId::RadioWave,
       {
-          // Worked example of the membership page
+          // A typical stretch of the membership page
           {u"<tr><td class=\"col1\"><a href=\"/membership/?call=R0AAA\">R0AAA</a></td><td "
            u"class=\"col1\">"
            u"<a href=\"/membership/?call=R0AAB\">R0AAB</a></td></tr>",

@@ -10,7 +10,7 @@ using testing::ExpectCases;
 TEST(RCPW, FirstCentredCellWithADigit) {
   ExpectCases(TSourceId::RCPW,
               {
-                  // Worked example of the member page
+                  // A typical stretch of the member page
                   {u"<tr><td align=center>R0AAA</td><td>Ivan</td></tr>", {u"R0AAA=RCPW"}},
                   {u"<tr><td align=center>R0AAB<br>(since 2015)</td></tr>", {u"R0AAB=RCPW"}},
                   {u"<tr><td align=center>12.03.2016, Tver</td></tr>", {}},

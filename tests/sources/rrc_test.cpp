@@ -13,7 +13,7 @@ TEST(RRC, LinksFirstThenPlainPieces) {
   ExpectCases(
       TSourceId::RRC,
       {
-          // Worked example of the member list
+          // A typical stretch of the member list
           {u"<p><a href=\"members.asp?ORDER=1\">Sort by Callsign</a></p><table><tr><td valign=top> "
            u"<a href=\"info.asp?c=R0AAA\">R0AAA</a><br> R0AAB<br></td><td valign=top> "
            u"R0AAC<br></td></tr></table>",

@@ -180,7 +180,7 @@ void ExpectWords(std::u16string_view line, int32_t start, std::initializer_list<
   }
 }
 
-TEST(ReadWord, WorkedExample) {
+TEST(ReadWord, WalksAWholeLineWordByWord) {
   ExpectWords(u"  12 ex  UA1AAA", 1,
               {{u"12", 5}, {u"ex", 8}, {u"UA1AAA", 16}, {u"", 16}, {u"", 16}});
 }
