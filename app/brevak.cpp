@@ -5,9 +5,11 @@
 
 #include "app/fonts.h"
 #include "app/main.h"
+#include "base/paths.h"
 #include "net/sslinterface.h"
 
 int main(int argc, char* argv[]) {
+  brevak::ResolveProgramPaths();
   brevak::InitSSLInterface();
   int result = 0;
   {
