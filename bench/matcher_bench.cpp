@@ -13,13 +13,29 @@
 // recursive and quadratic on the adversarial line, so it only gets the 4 K one there, and PCRE2
 // without JIT, quadratic as well, stops at 64 K. Every engine's match count is checked against
 // TMatcher's. Run: build/bench/matcher_bench [--benchmark_filter=Page/].
+//
+// matcher_bench --table [repetitions] prints instead one table per measure, page shapes as rows and
+// the nine patterns as columns, each pattern on a page of each shape (10 M units):
+//  - rows:      the source's own page, the pattern used as the source uses it;
+//  - short:     one cell per line, 20 to 40 units, a match on most lines;
+//  - sparse:    several cells per line, the opening literal frequent, the closing literal (or the
+//               digit) missing from most cells;
+//  - cyrillic:  names and text in Cyrillic around the cells;
+//  - minified:  the source's page as two very long lines, every match taken.
+// Measured: TMatcher, PCRE2-16 JIT, and the limit of a two-literal pattern (TLimit: a vector scan
+// for the opening literal, then for the closing one, nothing else), each on the whole page, in
+// turn, thread CPU time, the median of the repetitions (default 5). Printed: TMatcher's speed as a
+// ratio to PCRE2-JIT's and as a share of the limit's. Targets: ratio >= 1.2 and share >= 0.7.
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <benchmark/benchmark.h>
+#include <immintrin.h>
 #include <pcre2.h>
+#include <time.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <regex>
 #include <string>
@@ -311,6 +327,322 @@ private:
   std::vector<bool> FEvery;
 };
 
+// ---- The limit of a two-literal pattern
+
+// A scan for a run of units, written for this benchmark alone and kept apart from the matcher's
+// own (bench/limitfind.inc, compiled once per instruction set): places where two units of the
+// needle match are found a vector at a time (16 units with AVX2, else 8 with SSE2), then compared
+// whole. The two are the needle's rarest units on the very page searched, counted before timing.
+namespace sse2 {
+struct V {
+  using T = __m128i;
+  static constexpr size_t kUnits = 8;
+  static T Set1(char16_t u) { return _mm_set1_epi16(static_cast<short>(u)); }
+  static T Load(const char16_t* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
+  static T Eq(T a, T b) { return _mm_cmpeq_epi16(a, b); }
+  static T And(T a, T b) { return _mm_and_si128(a, b); }
+  static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm_movemask_epi8(a)); }
+};
+#include "limitfind.inc"
+}  // namespace sse2
+
+#pragma GCC push_options
+#pragma GCC target("avx2")
+namespace avx2 {
+struct V {
+  using T = __m256i;
+  static constexpr size_t kUnits = 16;
+  static T Set1(char16_t u) { return _mm256_set1_epi16(static_cast<short>(u)); }
+  static T Load(const char16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
+  static T Eq(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
+  static T And(T a, T b) { return _mm256_and_si256(a, b); }
+  static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm256_movemask_epi8(a)); }
+};
+#include "limitfind.inc"
+}  // namespace avx2
+#pragma GCC pop_options
+
+const bool kLimitAvx2 = __builtin_cpu_supports("avx2") != 0;
+
+// A needle and its two rarest units on the page.
+struct TLimitNeedle {
+  std::u16string_view Units;
+  size_t A1 = 0, A2 = 0;
+  TLimitNeedle(std::u16string_view units, const std::vector<size_t>& counts) : Units(units) {
+    for (size_t k = 0; k < units.size(); ++k)
+      if (counts[units[k]] < counts[units[A1]]) A1 = k;
+    A2 = A1 == 0 && units.size() > 1 ? 1 : 0;
+    for (size_t k = 0; k < units.size(); ++k)
+      if (k != A1 && counts[units[k]] < counts[units[A2]]) A2 = k;
+  }
+  size_t Find(std::u16string_view hay, size_t from) const {
+    const size_t n = hay.size() - from;
+    const size_t found = kLimitAvx2 && n >= 16 + Units.size()
+                             ? avx2::LimitFind(hay.data() + from, n, Units, A1, A2)
+                             : sse2::LimitFind(hay.data() + from, n, Units, A1, A2);
+    return found == std::u16string_view::npos ? found : from + found;
+  }
+};
+
+std::vector<size_t> UnitCounts(const std::vector<std::u16string>& lines) {
+  std::vector<size_t> counts(0x10000);
+  for (const auto& line : lines)
+    for (const char16_t unit : line) ++counts[unit];
+  return counts;
+}
+
+// The opening literal (empty when the pattern has none), then the closing one after it: one match.
+// Every match: the same again from the end of the last. A digit the pattern asks for is not looked
+// for, so the limit finds more matches than the pattern on such a page.
+class TLimit {
+public:
+  TLimit(std::u16string_view opening, std::u16string_view closing, bool everyMatch,
+         const std::vector<std::u16string>& page)
+      : FCounts(UnitCounts(page)),
+        FOpening(opening, FCounts),
+        FClosing(closing, FCounts),
+        FEvery(everyMatch) {}
+  size_t Run(const std::vector<std::u16string>& lines) const {
+    size_t found = 0;
+    for (const auto& line : lines) {
+      for (size_t from = 0;;) {
+        size_t open = from;
+        if (!FOpening.Units.empty()) {
+          open = FOpening.Find(line, from);
+          if (open == std::u16string_view::npos) break;
+          open += FOpening.Units.size();
+        }
+        const size_t close = FClosing.Find(line, open);
+        if (close == std::u16string_view::npos) break;
+        ++found;
+        if (!FEvery) break;
+        from = close + FClosing.Units.size();
+      }
+    }
+    return found;
+  }
+
+private:
+  std::vector<size_t> FCounts;
+  TLimitNeedle FOpening, FClosing;
+  bool FEvery;
+};
+
+// ---- Page shapes, for the table
+
+// Each of the nine patterns with the literals around its group, for the shapes made from them.
+struct TShapePattern {
+  const char* Name;
+  const char* Source;
+  TUse Use;
+  std::u16string_view Opening, Closing;  // Opening empty: the pattern has none
+  bool Digit;                            // the group must hold a digit
+};
+
+const TShapePattern kShapePatterns[] = {
+    {"5Ocean-A", "5Ocean", {patterns::kFiveOceanBlankLink, false}, u"_blank\">", u"</a>", false},
+    {"5Ocean-B", "5Ocean", {patterns::kFiveOceanStyledLink, false}, u";\">", u"</a>", false},
+    {"ARCK", "ARCK", {patterns::kARCKCall, true}, u"<br>", u"&nbsp", false},
+    {"KDR-number", "KDR", {patterns::kKDRNumber, false}, u"<b>", u"<a href=", false},
+    {"KDR-call", "KDR", {patterns::kKDRLink, false}, u"_blank\">", u"<a/>", false},
+    {"RadioWave",
+     "RadioWave",
+     {patterns::kRadioWaveCell, true},
+     u"<td class=\"col1\"",
+     u"</a>",
+     false},
+    {"RCPW", "RCPW", {patterns::kRCPWCell, false}, u"<td align=center>", u"</td>", true},
+    {"RRC-link", "RRC", {patterns::kRRCLink, true}, u"<a href", u"</a>", false},
+    {"RRC-piece", "RRC", {patterns::kRRCPiece, true}, u"", u"<br>", false},
+};
+
+const char* const kShapeNames[] = {"rows", "short", "sparse", "cyrillic", "minified"};
+enum TShape { shRows, shShort, shSparse, shCyrillic, shMinified };
+
+class TShapeWriter {
+public:
+  TShapeWriter(const TShapePattern& pattern, uint32_t seed) : FPattern(pattern), FWriter(seed) {}
+
+  // The opening literal, what a cell of this kind holds after it, and the closing literal.
+  std::u16string Hit(std::u16string_view extra = {}) {
+    std::u16string cell(FPattern.Opening);
+    cell += Inner();
+    cell += extra;
+    cell += FPattern.Closing;
+    return cell;
+  }
+  // A cell the pattern does not match on its own: no closing literal, or no digit.
+  std::u16string Miss(std::u16string_view extra = {}) {
+    std::u16string cell(FPattern.Opening);
+    if (FPattern.Digit) {
+      cell += extra.empty() ? Widen(Town()) : std::u16string(extra);
+      cell += FPattern.Closing;
+    } else {
+      cell += Inner();
+      cell += extra;
+      cell += u"</span>";
+    }
+    return cell;
+  }
+  std::u16string ShortFiller() {
+    switch (FWriter.Pick(3)) {
+      case 0:
+        return u"<tr>";
+      case 1:
+        return u"</tr>";
+      default:
+        return Widen("<td>" + FWriter.Name() + "</td>");
+    }
+  }
+  std::u16string CyrillicName() {
+    static const std::u16string_view kNames[] = {u"Иванов Иван Петрович", u"Сидорова Мария",
+                                                 u"Пётр Щукин", u"Ёлкин Юрий Эдуардович",
+                                                 u"Жанна Хорошева"};
+    return std::u16string(kNames[FWriter.Pick(std::size(kNames))]);
+  }
+  std::u16string CyrillicText() {
+    return u"<p>Встреча членов клуба в первую субботу месяца, " + CyrillicName() +
+           u" проводит занятия для начинающих радиолюбителей; QSL через бюро.</p>";
+  }
+  std::string Town() {
+    static const char* kTowns[] = {"Tver", "Moskva", "Kazan", "Omsk", "Ryazan", "Tula"};
+    return kTowns[FWriter.Pick(std::size(kTowns))];
+  }
+  TPageWriter& Writer() { return FWriter; }
+
+private:
+  std::u16string Inner() {
+    const std::string call = FWriter.Call();
+    const char16_t last = FPattern.Opening.empty() ? u'>' : FPattern.Opening.back();
+    if (last == u'"') return Widen("><a href=\"/c/" + FWriter.Lower(call) + "\">" + call);
+    if (last >= u'a' && last <= u'z') return Widen("=\"/c/" + FWriter.Lower(call) + "\">" + call);
+    return Widen(call);
+  }
+
+  const TShapePattern& FPattern;
+  TPageWriter FWriter;
+};
+
+std::vector<std::u16string> MakeShapePage(TShape shape, const TShapePattern& pattern,
+                                          size_t units) {
+  if (shape == shRows || shape == shMinified) {
+    std::vector<std::u16string> lines = MakePage(pattern.Source, units);
+    if (shape == shRows) return lines;
+    std::vector<std::u16string> two(2);
+    for (size_t k = 0; k < lines.size(); ++k) two[2 * k / lines.size()] += lines[k];
+    return two;
+  }
+  TShapeWriter w(pattern, 4242);
+  std::vector<std::u16string> lines;
+  size_t total = 0;
+  while (total < units) {
+    std::u16string line;
+    const unsigned pick = w.Writer().Pick(20);
+    if (shape == shShort) {
+      line = pick < 15 ? u"<td>" + w.Hit() : pick < 17 ? u"<td>" + w.Miss() : w.ShortFiller();
+    } else if (shape == shSparse) {
+      if (pick < 6) {
+        line = Widen(w.Writer().Filler());
+      } else {
+        line = u"<tr>";
+        for (unsigned k = 0, n = 1 + w.Writer().Pick(6); k < n; ++k)
+          line += w.Writer().Pick(10) < 7 ? w.Miss() : w.Hit();
+        line += u"</tr>";
+      }
+    } else {  // shCyrillic
+      if (pick < 10)
+        line = u"<tr><td>" + w.CyrillicName() + u"</td>" + w.Hit(u" " + w.CyrillicName()) +
+               u"<td>Москва</td></tr>";
+      else if (pick < 14)
+        line = w.CyrillicText();
+      else
+        line = u"<tr>" + w.Miss(u"Санкт-Петербург") + u"<td>" + w.CyrillicName() + u"</td></tr>";
+    }
+    total += line.size() + 2;
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+double ThreadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+struct TCell {
+  double Ratio = 0, Share = 0;  // TMatcher's speed / PCRE2-JIT's, / the limit's
+  bool Agree = true;            // every engine found TMatcher's matches
+};
+
+TCell MeasureCell(TShape shape, const TShapePattern& pattern, int repetitions) {
+  const std::vector<std::u16string> lines = MakeShapePage(shape, pattern, 10u << 20);
+  TUse use = pattern.Use;
+  if (shape == shMinified) use.EveryMatch = true;
+  TPcreEngine pcre({use}, true);
+  const TLimit limit(pattern.Opening, pattern.Closing, use.EveryMatch, lines);
+  const size_t expected = RunMatcher({use}, lines);
+  TCell cell;
+  cell.Agree = pcre.Run(lines) == expected && pcre.Errors() == 0 &&
+               (pattern.Digit || limit.Run(lines) == expected);
+  // Passes per sample: enough for about 20 ms of TMatcher.
+  double t0 = ThreadSeconds();
+  benchmark::DoNotOptimize(RunMatcher({use}, lines));
+  const int passes = std::max(1, static_cast<int>(0.02 / std::max(ThreadSeconds() - t0, 1e-6)));
+  std::vector<double> matcher, jit, limits;
+  for (int r = 0; r < repetitions; ++r) {
+    const auto time = [&](auto&& run, std::vector<double>& samples) {
+      const double start = ThreadSeconds();
+      for (int k = 0; k < passes; ++k) benchmark::DoNotOptimize(run());
+      samples.push_back(ThreadSeconds() - start);
+    };
+    time([&] { return RunMatcher({use}, lines); }, matcher);
+    time([&] { return pcre.Run(lines); }, jit);
+    time([&] { return limit.Run(lines); }, limits);
+  }
+  const auto median = [](std::vector<double>& v) {
+    std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+  };
+  const double m = median(matcher);
+  cell.Ratio = median(jit) / m;
+  cell.Share = median(limits) / m;
+  return cell;
+}
+
+int PrintTable(int repetitions) {
+  constexpr size_t kShapes = std::size(kShapeNames), kPatterns = std::size(kShapePatterns);
+  TCell cells[kShapes][kPatterns];
+  for (size_t s = 0; s < kShapes; ++s)
+    for (size_t p = 0; p < kPatterns; ++p)
+      cells[s][p] = MeasureCell(static_cast<TShape>(s), kShapePatterns[p], repetitions);
+  int missed = 0, disagreed = 0;
+  for (const bool share : {false, true}) {
+    std::printf("\n%s (median of %d, thread CPU time)\n",
+                share ? "TMatcher as a share of the two-literal limit (target >= 0.70)"
+                      : "TMatcher speed / PCRE2-JIT speed (target >= 1.20)",
+                repetitions);
+    std::printf("%-9s", "shape");
+    for (const TShapePattern& pattern : kShapePatterns) std::printf(" %10s", pattern.Name);
+    std::printf("\n");
+    for (size_t s = 0; s < kShapes; ++s) {
+      std::printf("%-9s", kShapeNames[s]);
+      for (size_t p = 0; p < kPatterns; ++p) {
+        const TCell& cell = cells[s][p];
+        const double value = share ? cell.Share : cell.Ratio;
+        const bool met = value >= (share ? 0.7 : 1.2);
+        missed += met ? 0 : 1;
+        if (!share && !cell.Agree) ++disagreed;
+        std::printf(" %9.2f%s", value, !cell.Agree ? "!" : met ? " " : "*");
+      }
+      std::printf("\n");
+    }
+  }
+  std::printf("\n* below target: %d of %zu;  ! match counts differ: %d\n", missed,
+              2 * kShapes * kPatterns, disagreed);
+  return disagreed == 0 ? 0 : 1;
+}
+
 // ---- Registration
 
 enum class TEngine { teMatcher, tePcreJit, tePcre, teStdRegex };
@@ -448,6 +780,8 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "--table") == 0)
+    return PrintTable(argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5);
   RegisterAll();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
