@@ -56,9 +56,9 @@ TEnvLookup Env(std::map<std::string, std::string> vars) {
 TEST(ProgramPaths, AWritableFolderKeepsEveryFileBesideTheProgram) {
   TScratch s;
   std::string exe = s.Dir("bin");
-  TProgramPaths p = DecideProgramPaths(
-      exe, Env({{"HOME", s.Dir("home")}, {"XDG_DATA_HOME", s.Dir("data")},
-                {"XDG_CONFIG_HOME", s.Dir("config")}}));
+  TProgramPaths p = DecideProgramPaths(exe, Env({{"HOME", s.Dir("home")},
+                                                 {"XDG_DATA_HOME", s.Dir("data")},
+                                                 {"XDG_CONFIG_HOME", s.Dir("config")}}));
   EXPECT_TRUE(p.Portable);
   EXPECT_EQ(p.DataDir, exe);
   EXPECT_EQ(p.ConfigDir, exe);
@@ -77,10 +77,15 @@ TEST(ProgramPaths, AFolderThatRefusesFilesSendsThemToTheXdgFolders) {
     std::string Data, Config;
   } cases[] = {
       {"variables set",
-       {{"HOME", home}, {"XDG_DATA_HOME", s.Dir("d")}, {"XDG_CONFIG_HOME", s.Dir("c").substr(0, s.Dir("c").size() - 1)}},
+       {{"HOME", home},
+        {"XDG_DATA_HOME", s.Dir("d")},
+        {"XDG_CONFIG_HOME", s.Dir("c").substr(0, s.Dir("c").size() - 1)}},
        s.Dir("d") + "brevak/",
        s.Dir("c") + "brevak/"},
-      {"variables unset", {{"HOME", home}}, home + ".local/share/brevak/", home + ".config/brevak/"},
+      {"variables unset",
+       {{"HOME", home}},
+       home + ".local/share/brevak/",
+       home + ".config/brevak/"},
       {"relative values are ignored",
        {{"HOME", home}, {"XDG_DATA_HOME", "d"}, {"XDG_CONFIG_HOME", "./c"}},
        home + ".local/share/brevak/",
@@ -152,7 +157,8 @@ TEST(ProgramPaths, XdgConfigDirsDefaultsToEtcXdg) {
   TScratch s;
   TProgramPaths p = DecideProgramPaths("/proc/", Env({{"HOME", s.Dir("home")}}));
   std::string etc = "/etc/xdg/brevak/sources.ini";
-  EXPECT_EQ(p.SourcesFile, fs::is_regular_file(etc) ? etc : s.Dir("home") + ".config/brevak/sources.ini");
+  EXPECT_EQ(p.SourcesFile,
+            fs::is_regular_file(etc) ? etc : s.Dir("home") + ".config/brevak/sources.ini");
 }
 
 // The start-up resolution: the folders made with mode 0700, every path answered from them, and
