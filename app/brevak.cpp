@@ -1,19 +1,44 @@
-// Start-up: the TLS binding, the application, the program's fonts, the main window, the message
-// loop; the TLS binding is released when the window has closed. Run by scripts/demo; the parts
-// it starts are tested by tests/app/main_qtest.cpp.
+// Start-up: the command line first, with no display needed; then either the imports it asks for,
+// or the window: the TLS binding, the application, the program's fonts, the main window, the
+// message loop; the TLS binding is released when the window has closed.
 #include <QApplication>
+#include <QCoreApplication>
+#include <QIcon>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/commandline.h"
 #include "app/fonts.h"
 #include "app/main.h"
 #include "base/paths.h"
 #include "net/sslinterface.h"
 
-int main(int argc, char* argv[]) {
+namespace {
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? value : "";
+}
+
+int RunWindow(int argc, char* argv[]) {
+  std::string missing = MissingDisplay(Environment);
+  if (!missing.empty()) {
+    std::fprintf(stderr,
+                 "brevak: cannot open the window: %s. To import without a window, run "
+                 "brevak --import SOURCE[,SOURCE...] (see brevak --help).\n",
+                 missing.c_str());
+    return kExitFailed;
+  }
   brevak::ResolveProgramPaths();
   brevak::InitSSLInterface();
   int result = 0;
   {
     QApplication application(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(brevak::kDesktopId));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/brevak/icon.png")));
     LoadProgramFonts();
     TfrmMain window;
     frmMain = &window;
@@ -23,4 +48,32 @@ int main(int argc, char* argv[]) {
   }
   brevak::DestroySSLInterface();
   return result;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QCoreApplication::setApplicationName(QStringLiteral("brevak"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(BREVAK_VERSION));
+  TCommandLine line;
+  {
+    // Reads the arguments as the locale encodes them; gone before a window's application exists.
+    QCoreApplication parsing(argc, argv);
+    line = ParseCommandLine(QCoreApplication::arguments());
+  }
+  switch (line.Action) {
+    case TStartAction::saExit:
+      std::fputs(line.Text.c_str(), line.ToStandardError ? stderr : stdout);
+      return line.ExitStatus;
+    case TStartAction::saImport: {
+      brevak::ResolveProgramPaths();
+      brevak::InitSSLInterface();
+      int status = RunImports(line.Sources, stderr, isatty(STDERR_FILENO) == 1);
+      brevak::DestroySSLInterface();
+      return status;
+    }
+    case TStartAction::saWindow:
+      break;
+  }
+  return RunWindow(argc, argv);
 }

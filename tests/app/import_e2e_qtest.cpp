@@ -1,7 +1,7 @@
-// Whole import runs as the user makes them: the real window, its buttons pressed, the real HTTP
-// client against a loopback web server (scripts/demo-data/serve.py) and `openssl s_server` for the
-// HTTPS source, both serving the demo's documents, and the bytes of "brevak.ini" compared with
-// expected files.
+// Whole import runs as the user makes them: the real window, its buttons pressed, or the program
+// itself run with --import and no display; the real HTTP client against a loopback web server
+// (scripts/demo-data/serve.py) and `openssl s_server` for the HTTPS source, both serving the demo's
+// documents, and the bytes of "brevak.ini" compared with expected files.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -95,6 +95,33 @@ private:
 
   static void Press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
+  struct TRun {
+    int Status = -1;
+    QByteArray Out, Err;
+  };
+  // The built program, copied beside this test's sources.ini so that its files live there, run
+  // with arguments and no display at all.
+  TRun RunProgram(const QStringList& arguments, QProcessEnvironment env = {}) {
+    const QString copy = FExeDir->filePath("brevak");
+    if (!QFile::exists(copy)) {
+      const QString built = QString::fromLocal8Bit(qgetenv("BREVAK_BINARY_DIR")) + "/brevak";
+      if (!QFile::copy(built, copy)) qWarning("cannot copy %s", qPrintable(built));
+    }
+    if (env.isEmpty()) {
+      env = QProcessEnvironment::systemEnvironment();
+      for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    }
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(copy, arguments);
+    TRun run;
+    if (!program.waitForFinished(60000)) return run;
+    run.Status = program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -2;
+    run.Out = program.readAllStandardOutput();
+    run.Err = program.readAllStandardError();
+    return run;
+  }
+
 private slots:
   void initTestCase() {
     QVERIFY(FServerDir.isValid());
@@ -178,6 +205,74 @@ private slots:
     QCOMPARE(FErrors, QStringList{});
     QCOMPARE(ReadFile(ListFile()), ReadFile(Fixture("expected/" + expected)));
     QCOMPARE(form.ProgressBar->Percent(), 100);
+  }
+
+  // The names in the buttons' order, in any case: the same bytes as pressing them, over an old
+  // list file that goes first, with nothing on stderr when it is no terminal.
+  void commandLineImportsAsTheButtonsDo() {
+    WriteFile(ListFile(), "[Old]\r\nR0OLD=Old\r\n");
+    TRun run = RunProgram(
+        {"--import", "hamlog,SRR,kdr,AGB,ARCK,RCWC, 5 ocean,RRC,RCPW", "--import", "RadioWave"});
+    QCOMPARE(run.Err, QByteArray());
+    QCOMPARE(run.Status, 0);
+    QCOMPARE(ReadFile(ListFile()), ReadFile(Fixture("expected/every-button.ini")));
+  }
+
+  void commandLineExitStatuses_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("listFile");  // after the run, over "[Old]\r\n"
+    QTest::addColumn<QByteArray>("stdOut");    // how the output starts
+    QTest::addColumn<QByteArray>("stdErr");    // how the errors start
+    const QByteArray rcwc = "[RCWC]\r\nR0AAA=RCWC\r\nR0AAH=RCWC\r\n R0AAJ=RCWC\r\nR0AAK=RCWC\r\n";
+    QTest::newRow("a failed import, the next still runs")
+        << QStringList{"--import", "SRR,RCWC"} << 1 << rcwc << QByteArray()
+        << QByteArray("Could not fetch \"SRR\" from http://");
+    QTest::newRow("an unknown name")
+        << QStringList{"--import", "KDR,Nope"} << 2 << QByteArray("[Old]\r\n") << QByteArray()
+        << QByteArray("brevak: unknown source \"Nope\"");
+    QTest::newRow("an unknown option")
+        << QStringList{"--imprt", "KDR"} << 2 << QByteArray("[Old]\r\n") << QByteArray()
+        << QByteArray("brevak: Unknown option 'imprt'.");
+    QTest::newRow("a stray argument") << QStringList{"KDR"} << 2 << QByteArray("[Old]\r\n")
+                                      << QByteArray() << QByteArray("brevak: unexpected argument");
+    QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("[Old]\r\n")
+                               << QByteArray("brevak ") << QByteArray();
+    QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("[Old]\r\n")
+                            << QByteArray("Usage: ") << QByteArray();
+    QTest::newRow("the window without a display")
+        << QStringList{} << 1 << QByteArray("[Old]\r\n") << QByteArray()
+        << QByteArray("brevak: cannot open the window: no display");
+  }
+
+  void commandLineExitStatuses() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, listFile);
+    QFETCH(QByteArray, stdOut);
+    QFETCH(QByteArray, stdErr);
+    WriteHosts("127.0.0.1:" + QString::number(ClosedPort()));
+    WriteFile(ListFile(), "[Old]\r\n");
+    TRun run = RunProgram(arguments);
+    QVERIFY2(run.Out.startsWith(stdOut), run.Out.constData());
+    QVERIFY2(stdErr.isEmpty() ? run.Err.isEmpty() : run.Err.startsWith(stdErr),
+             run.Err.constData());
+    QCOMPARE(run.Status, status);
+    QCOMPARE(ReadFile(ListFile()), listFile);
+  }
+
+  // A display that is named but has no server: one line that says so, not Qt's abort.
+  void windowOnADeadDisplayExitsWithOneLine() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QT_QPA_PLATFORM");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert("DISPLAY", ":4711");
+    TRun run = RunProgram({}, env);
+    QCOMPARE(run.Status, 1);
+    QVERIFY2(run.Err.startsWith("brevak: cannot open the window: no X server answers on display "
+                                ":4711. To import without a window, run brevak --import"),
+             run.Err.constData());
+    QCOMPARE(run.Err.count('\n'), 1);
   }
 
   void failedFetchFirstLeavesAnEmptyFileAndTellsWhy() {
