@@ -11,6 +11,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 runs=${RUNS:-7}
+"$root/scripts/deps" bench
 
 cmake --build "$build" -j 2 --target import_bench >/dev/null
 bench=$build/bench/import_bench
