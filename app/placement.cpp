@@ -7,6 +7,7 @@
 #include "app/errorbox.h"
 #include "app/placementrules.h"
 #include "base/exception.h"
+#include "listfile/fileio.h"
 #include "listfile/profile.h"
 
 // The profile file of one save or restore: the file's path and the store's section.
@@ -162,6 +163,7 @@ TWindowPlacement TFormPlacement::CurrentPlacement() {
 
 void TFormPlacement::RestoreFormPlacement() {
   FSaved = false;
+  brevak::RefuseNonRegularFile(IniFileName);
   {
     TOpenIni open(*this);
     if (ReadInteger("FormVersion", 0) >= Version && (Options & (fpState | fpPosition)) != 0)

@@ -1,10 +1,11 @@
 // Closing the main window: the placement store writes the window's position to prog.ini, which
 // is what a close costs beyond Qt's own work. The file lies in a fresh folder beside the
 // benchmark binary, so that every replace and flush reaches the real disk.
+#include <QApplication>
+
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
-#include <QApplication>
 #include <filesystem>
 #include <string>
 

@@ -43,7 +43,7 @@ struct TFiles {
   std::string Document = MakeDocument();
   std::string In = "/tmp/brevak-bench-" + std::to_string(getpid()) + "-in.txt";
   std::string Out = "/tmp/brevak-bench-" + std::to_string(getpid()) + "-out.txt";
-  TFiles() { WriteWholeFile(In, Document, nullptr); }
+  TFiles() { WriteWholeFile(In, Document); }
   ~TFiles() {
     std::remove(In.c_str());
     std::remove(Out.c_str());
@@ -111,7 +111,7 @@ void BM_ReadAndWriteFileOnly(benchmark::State& state) {
   for (auto _ : state) {
     TBytes bytes;
     ReadWholeFile(gFiles->In, bytes);
-    WriteWholeFile(gFiles->Out, bytes.View(), nullptr);
+    WriteWholeFile(gFiles->Out, bytes.View());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * gFiles->Document.size()));
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,16 +13,17 @@
 
 namespace brevak {
 
-// "Cannot open file "%s". %s"
+// "Cannot open file "%s". %s"; err is an errno value or a NotRegularFileError.
 class EFOpenError : public Exception {
 public:
   EFOpenError(const std::string& path, int err);
 };
 
-// "Cannot create file "%s". %s"
+// "Cannot create file "%s". %s". With folderRefused the text names the folder, which would not
+// take a new file while the file itself could not be written in its place either.
 class EFCreateError : public Exception {
 public:
-  EFCreateError(const std::string& path, int err);
+  EFCreateError(const std::string& path, int err, bool folderRefused = false);
 };
 
 // "Cannot write file "%s". %s": the file was created but the bytes did not all reach it.
@@ -36,7 +38,22 @@ std::string FullPath(const std::string& path);
 // The system's text for an errno value, such as "No such file or directory".
 std::string SystemErrorText(int err);
 
-// A regular file (or a link to one) exists at path; a directory does not count.
+// Reads and replacements refuse a path that holds no regular file before they could wait on a
+// named pipe forever or read a device: a folder with EISDIR, whose system text already says what
+// it is, anything else with an error below zero (the negated file-type bits of its mode), which
+// FileErrorText describes. Returns that error for a path whose st_mode is mode, or 0 for a
+// regular file.
+int NotRegularFileError(unsigned mode);
+// SystemErrorText for an errno value; for a refusal, what the path holds instead of a file.
+std::string FileErrorText(int err);
+
+// Raises EFOpenError, naming path and what it holds, when path holds something other than a
+// regular file (a folder, a named pipe, a device); an absent path passes. A load asks this first
+// so that such a path is shown as the mistake it is rather than read as an empty file.
+void RefuseNonRegularFile(const std::string& path);
+
+// A regular file (or a link to one) exists at path; a directory, a named pipe or a device does
+// not count.
 bool FileExists(const std::string& path);
 
 // Whether this process may write the existing file at path. The permission bits count also for
@@ -58,7 +75,8 @@ public:
   TFileReader(const TFileReader&) = delete;
   TFileReader& operator=(const TFileReader&) = delete;
 
-  // Returns 0, or the errno of the failure.
+  // Returns 0, or the errno of the failure, or the refusal of what is not a regular file. Never
+  // waits on a named pipe that has no writer.
   int Open(const std::string& path);
   // The file's size when it was opened; it may grow or shrink while it is read.
   std::size_t SizeHint() const { return FSizeHint; }
@@ -72,7 +90,8 @@ private:
 };
 
 // A file written from its start, piece by piece. Finish completes it; a writer destroyed before
-// Finish leaves an emptied file (Create) or the old file untouched (CreateReplacement).
+// Finish leaves an emptied file (Create) or the old file untouched (CreateReplacement, except
+// when it writes in place).
 class TFileWriter {
 public:
   TFileWriter() = default;
@@ -86,16 +105,28 @@ public:
   // path holds either the old file or the complete new one: the bytes go to a temporary file in
   // the same folder, which Finish flushes to the disk and renames over path. A file already at
   // path keeps its permission bits and owner. A file that its permission bits do not let this
-  // process write (MayWriteFile) is refused with EACCES. Returns 0, or the errno of the failure.
+  // process write (MayWriteFile) is refused with EACCES; a path that holds no regular file, with
+  // its refusal. Temporaries that crashed saves of path left behind go first
+  // (RemoveStaleTemporaries).
+  // A folder that refuses the temporary file while the file itself may be written gets the file
+  // written in place instead: the one case that gives up the all-or-nothing replace, so that a
+  // file kept in a folder the user may not change still saves. Overwriting without emptying the
+  // file first keeps the old bytes under a list that only grew, should the write stop halfway.
+  // Returns 0, or the errno of the failure; FolderRefused() then tells whether the folder refused.
   int CreateReplacement(const std::string& path);
   // Returns 0, or the errno of the failure.
   int Write(std::string_view bytes);
   // Returns 0, or the errno of the failure (for a replacement the old file is then unchanged).
   int Finish();
 
+  // CreateReplacement failed because the folder would not take the temporary file.
+  bool FolderRefused() const { return FFolderRefused; }
+
 private:
   int FFd = -1;
   bool FReplacement = false;
+  bool FInPlace = false;
+  bool FFolderRefused = false;
   std::size_t FWritten = 0;  // bytes written so far
   std::size_t FFlushed = 0;  // bytes whose write to the disk has been started
   std::string FTarget;
@@ -109,12 +140,42 @@ private:
 // Reads the whole file into bytes. Returns 0, or the errno of the failure (bytes unchanged).
 int ReadWholeFile(const std::string& path, TBytes& bytes);
 
-// Creates the file, or empties it, and writes bytes. Returns 0, or the errno of the failure; a
-// failure to open sets *opened to false, a later one to true.
-int WriteWholeFile(const std::string& path, std::string_view bytes, bool* opened);
+// How SaveFile starts the file: created or emptied (TFileWriter::Create), or replaced whole
+// (TFileWriter::CreateReplacement).
+enum class TSaveMode { smCreate, smReplace };
+
+// How a save ended: Err is 0, or the errno of the failure.
+struct TSaveResult {
+  int Err = 0;
+  bool Started = false;        // the file was created before the failure (a write failed)
+  bool FolderRefused = false;  // see TFileWriter::FolderRefused
+};
+
+// Hands the bytes of a file to write piece by piece; returns 0, or the first non-zero value that
+// write returned.
+using TWriteFn = std::function<int(std::string_view)>;
+using TProduceFn = std::function<int(const TWriteFn& write)>;
+
+// Every save: starts the file at path as mode says, writes what produce hands out and finishes it.
+TSaveResult SaveFile(const std::string& path, TSaveMode mode, const TProduceFn& produce);
+
+// Raises the failure of a save of path: EFCreateError, or EWriteError for a file created and then
+// not written whole when writeErrors says so.
+[[noreturn]] void RaiseSaveError(const std::string& path, const TSaveResult& result,
+                                 bool writeErrors);
+
+// Creates the file, or empties it, and writes bytes. Returns 0, or the errno of the failure.
+int WriteWholeFile(const std::string& path, std::string_view bytes);
 
 // Replaces the file at path by one holding bytes, as TFileWriter::CreateReplacement describes.
 // Returns 0, or the errno of the failure (the old file unchanged).
 int ReplaceWholeFile(const std::string& path, std::string_view bytes);
+
+// Removes what a save of path killed halfway left behind: regular files named
+// "<file name>.tmp<pid>-<n>" beside path (and beside the file a link at path points to) whose
+// process is gone or is not this program. Files of a running copy of the program are left
+// alone, and so are this process's own unless ownToo says that no save of this process runs.
+// Nothing else in the folder is touched; failures are ignored.
+void RemoveStaleTemporaries(const std::string& path, bool ownToo);
 
 }  // namespace brevak

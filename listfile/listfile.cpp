@@ -10,25 +10,30 @@ namespace brevak {
 
 std::string ListFileName() { return ListFilePath(); }
 
+void RemoveStaleTemporaries() {
+  RemoveStaleTemporaries(ListFilePath(), true);
+  RemoveStaleTemporaries(PlacementFilePath(), true);
+}
+
 void DeleteListFile() {
   std::string path = ListFileName();
   // The folder's permissions, not the file's, decide whether unlink works; a file marked
-  // read-only is meant to stay, so its bits are asked first.
+  // read-only is meant to stay, so its bits are asked first. What is no regular file is not
+  // the program's to delete: the first load names it instead.
   if (FileExists(path) && MayWriteFile(path)) unlink(path.c_str());
 }
 
 void LoadListFile(TStringList& list) {
   std::string path = ListFileName();
+  RefuseNonRegularFile(path);
   if (FileExists(path)) list.LoadFromFile(path, TInvalidUTF8::iuRefuse);
 }
 
 void SaveListFile(const TStringList& list) {
   std::string path = ListFileName();
-  TFileWriter file;
-  int err = file.CreateReplacement(path);
-  if (err == 0) err = list.WriteTo([&file](std::string_view piece) { return file.Write(piece); });
-  if (err == 0) err = file.Finish();
-  if (err != 0) throw EFCreateError(path, err);
+  TSaveResult result = SaveFile(path, TSaveMode::smReplace,
+                                [&list](const TWriteFn& write) { return list.WriteTo(write); });
+  if (result.Err != 0) RaiseSaveError(path, result, false);
 }
 
 }  // namespace brevak

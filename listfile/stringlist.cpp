@@ -296,11 +296,9 @@ std::string TStringList::SaveToBytes() const {
 }
 
 void TStringList::SaveToFile(const std::string& path) const {
-  TFileWriter file;
-  if (int err = file.Create(path)) throw EFCreateError(path, err);
-  int err = WriteTo([&file](std::string_view piece) { return file.Write(piece); });
-  if (err == 0) err = file.Finish();
-  if (err != 0) throw EWriteError(path, err);
+  TSaveResult result =
+      SaveFile(path, TSaveMode::smCreate, [this](const TWriteFn& write) { return WriteTo(write); });
+  if (result.Err != 0) RaiseSaveError(path, result, true);
 }
 
 }  // namespace brevak

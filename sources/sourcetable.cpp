@@ -6,6 +6,7 @@
 
 #include "base/exception.h"
 #include "base/paths.h"
+#include "listfile/fileio.h"
 #include "listfile/profile.h"
 #include "text/matcher.h"
 
@@ -85,6 +86,7 @@ const TSourceInfo& SourceInfo(TSourceId id) {
 
 std::string SourceHost(const TSourceInfo& info) {
   std::string path = SourcesFilePath();
+  RefuseNonRegularFile(path);
   std::string host = ReadProfileString(path, "Hosts", info.Name, "");
   if (host.empty()) return info.DefaultHost;
   if (!IsHostValue(host))

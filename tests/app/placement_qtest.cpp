@@ -2,6 +2,7 @@
 // applies from it, and how it rides on the window's show, close-query and destroy events.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -316,6 +317,19 @@ private slots:
     QVERIFY(FForm->close());
     FForm.reset();
     QCOMPARE(FErrors.size(), 2);
+  }
+
+  // A folder in the profile file's place is named at the restore and never written over.
+  void aFolderInPlaceOfTheFileIsReported() {
+    QVERIFY(QDir().mkdir(FIni));
+    FForm->show();
+    QCOMPARE(FErrors,
+             QStringList{QStringLiteral("Cannot open file \"") + FIni + "\". Is a directory."});
+    QVERIFY(!FStore->FRestored);
+    QVERIFY(FForm->close());
+    FForm.reset();
+    QCOMPARE(FErrors.size(), 1);
+    QVERIFY(QFileInfo(FIni).isDir());
   }
 
   void integersOutsideASave() {

@@ -1,9 +1,13 @@
 #include "listfile/listfile.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "base/exepath.h"
@@ -15,6 +19,8 @@ namespace {
 
 using testing_support::ModeOf;
 using testing_support::ReadBytes;
+using testing_support::RunInChild;
+using testing_support::RunningAsRoot;
 using testing_support::TTempDir;
 using testing_support::WriteBytes;
 
@@ -37,6 +43,7 @@ protected:
     for (const auto& entry : std::filesystem::directory_iterator(FDir.Dir())) {
       names.push_back(entry.path().filename().string());
     }
+    std::sort(names.begin(), names.end());
     return names;
   }
 
@@ -157,6 +164,193 @@ TEST_F(ListFile, InvalidUtf8AfterTheSignatureIsRefused) {
   }
   EXPECT_EQ(list.Count(), 0);
   EXPECT_EQ(ReadBytes(Path()), kBytes);
+}
+
+// A pid that no process has: a child that has ended and been waited for.
+pid_t GonePid() {
+  pid_t pid = fork();
+  if (pid == 0) _exit(0);
+  waitpid(pid, nullptr, 0);
+  return pid;
+}
+
+// A process of another program, alive until killed; returned once it runs that program.
+pid_t SleepingOtherProgram() {
+  pid_t pid = fork();
+  if (pid == 0) {
+    execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  for (int i = 0; i < 500 && ReadBytes("/proc/" + std::to_string(pid) + "/comm") != "sleep\n"; ++i)
+    usleep(10000);
+  return pid;
+}
+
+// The process is killed in the middle of writing the new list: the old file stays whole beside
+// the temporary file of the save, and the next start clears that away.
+TEST_F(ListFile, ASaveKilledHalfwayLeavesTheOldFileAndTheNextStartClearsItsTemporary) {
+  const std::string kOld = "[SRR]\r\nR1A=SRR Member\r\n";
+  WriteBytes(Path(), kOld);
+  pid_t child = fork();
+  if (child == 0) {
+    // The write that would take the file past 64 KiB signals the process, which then dies as a
+    // SIGKILL leaves it: no handler, no clean-up.
+    signal(SIGXFSZ, [](int) { raise(SIGKILL); });
+    rlimit limit{1 << 16, 1 << 16};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    TStringList list;
+    LoadListFile(list);
+    for (int i = 0; i < 20000; ++i) list.Add(u"UA1AAA=AGB \u21161 and a line long enough");
+    SaveListFile(list);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+  EXPECT_EQ(ReadBytes(Path()), kOld);
+  std::vector<std::string> names = FolderNames();
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0], "brevak.ini");
+  EXPECT_TRUE(names[1].starts_with("brevak.ini.tmp" + std::to_string(child) + "-")) << names[1];
+  EXPECT_EQ(std::filesystem::file_size(FDir.Path(names[1])), 1u << 16);
+
+  RemoveStaleTemporaries();
+  DeleteListFile();
+  EXPECT_TRUE(FolderNames().empty());
+}
+
+// Only regular files of the temporary pattern go, and only those whose process is gone or is
+// another program's: a running copy of this program may be in the middle of its save.
+TEST_F(ListFile, StaleTemporariesGoAndEverythingElseStays) {
+  const std::string gone = std::to_string(GonePid());
+  pid_t copy = fork();  // the same executable: a running copy
+  if (copy == 0) {
+    pause();
+    _exit(0);
+  }
+  pid_t other = SleepingOtherProgram();
+  const std::string self = std::to_string(getpid());
+  const std::vector<std::string> kStale = {
+      "brevak.ini.tmp" + gone + "-0",
+      "prog.ini.tmp" + gone + "-12",
+      "brevak.ini.tmp" + std::to_string(other) + "-0",
+  };
+  const std::vector<std::string> kKept = {
+      "brevak.ini.tmp" + std::to_string(copy) + "-0",
+      "brevak.ini.tmp" + gone,
+      "brevak.ini.tmp" + gone + "-",
+      "brevak.ini.tmpx-0",
+      "brevak.ini.tmp-0",
+      "sources.ini.tmp" + gone + "-0",
+      "xbrevak.ini.tmp" + gone + "-0",
+      "brevak.ini",
+      "prog.ini.tmp" + gone + "-1.bak",
+  };
+  for (const std::string& name : kStale) WriteBytes(FDir.Path(name), "half");
+  for (const std::string& name : kKept) WriteBytes(FDir.Path(name), "keep");
+  std::filesystem::create_directory(FDir.Path("prog.ini.tmp" + gone + "-2"));
+  // A save clears what it finds beside its own file, but not this process's own temporaries,
+  // which another save of this process may be writing.
+  WriteBytes(FDir.Path("brevak.ini.tmp" + self + "-999"), "own");
+  TStringList list;
+  list.Add(u"[SRR]");
+  SaveListFile(list);
+  EXPECT_FALSE(FileExists(FDir.Path(kStale[0])));
+  EXPECT_TRUE(FileExists(FDir.Path(kStale[1])));  // prog.ini's: not this save's file
+  EXPECT_TRUE(FileExists(FDir.Path("brevak.ini.tmp" + self + "-999")));
+
+  RemoveStaleTemporaries();  // at start-up, when this process has no save under way
+  kill(copy, SIGKILL);
+  kill(other, SIGKILL);
+  waitpid(copy, nullptr, 0);
+  waitpid(other, nullptr, 0);
+  std::vector<std::string> expected = kKept;
+  expected.push_back("prog.ini.tmp" + gone + "-2");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FolderNames(), expected);
+}
+
+// A path that holds no regular file is named with what it holds, and start-up does not delete
+// it. Opening a named pipe must not wait for a writer that never comes.
+TEST_F(ListFile, APathThatHoldsNoFileIsRefusedAtLoad) {
+  struct Case {
+    const char* What;
+    std::function<void(const std::string&)> Make;
+    std::string Text;
+  };
+  const Case kCases[] = {
+      {"fifo", [](const std::string& p) { mkfifo(p.c_str(), 0666); },
+       "It is a named pipe (FIFO), not a regular file"},
+      {"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
+       "Is a directory"},
+      {"device", [](const std::string& p) { symlink("/dev/zero", p.c_str()); },
+       "It is a character device, not a regular file"},
+  };
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.What);
+    std::filesystem::remove_all(Path());
+    c.Make(Path());
+    DeleteListFile();
+    ASSERT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(Path())));
+    alarm(10);  // a load that waits dies here rather than at the run's time limit
+    TStringList list;
+    try {
+      LoadListFile(list);
+      ADD_FAILURE() << "loaded";
+    } catch (const EFOpenError& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + Path() + "\". " + c.Text);
+    }
+    TBytes bytes;
+    EXPECT_NE(ReadWholeFile(Path(), bytes), 0);
+    alarm(0);
+  }
+}
+
+// A folder that will not take the temporary file while the file itself may be written: the file
+// is written in place (same inode, same permissions), shorter or longer than before. Without a
+// file to write, the message names the folder as what refused.
+TEST_F(ListFile, AFolderThatRefusesNewFilesGetsItsFileWrittenInPlace) {
+  WriteBytes(Path(), "[SRR]\r\nR1A=SRR Member\r\nR2A=SRR Member\r\n");
+  chmod(Path().c_str(), 0666);
+  chmod(FDir.Dir().c_str(), 0555);
+  struct stat before {};
+  stat(Path().c_str(), &before);
+  int status = RunInChild(
+      [] {
+        TStringList list;
+        list.Add(u"[RRC]");
+        SaveListFile(list);
+        TStringList longer;
+        LoadListFile(longer);
+        longer.Add(u"R3A=RRC Member");
+        longer.Add(u"R4A=RRC Member and a longer line than any before");
+        SaveListFile(longer);
+        return 0;
+      },
+      true);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadBytes(Path()),
+            "[RRC]\r\nR3A=RRC Member\r\nR4A=RRC Member and a longer line than any before\r\n");
+  struct stat after {};
+  stat(Path().c_str(), &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(ModeOf(Path()), 0666u);
+  EXPECT_EQ(FolderNames(), std::vector<std::string>{"brevak.ini"});
+
+  ASSERT_EQ(unlink(Path().c_str()), 0);
+  const std::string expected = "Cannot create file \"" + Path() + "\". The folder \"" + FDir.Dir() +
+                               "\" does not take new files: Permission denied";
+  status = RunInChild(
+      [&expected] {
+        try {
+          SaveListFile(TStringList());
+        } catch (const EFCreateError& e) {
+          return std::string(e.what()) == expected ? 0 : 1;
+        }
+        return 2;
+      },
+      true);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ namespace {
 
 using testing_support::ModeOf;
 using testing_support::ReadBytes;
+using testing_support::RunInChild;
 using testing_support::RunningAsRoot;
 using testing_support::TTempDir;
 using testing_support::WriteBytes;
@@ -141,6 +142,19 @@ TEST(ProfileWrite, FailsWhereItCannotWrite) {
   // What could not be read back is refused.
   EXPECT_FALSE(WriteProfileString(dir.Path("x.ini"), "TfrmMain", "Flags", "0\r\n[Evil]"));
   EXPECT_FALSE(WriteProfileString(dir.Path("x.ini"), "TfrmMain", "a=b", "0"));
+}
+
+// A profile file that may be written in a folder that takes no new file is written in place.
+TEST(ProfileWrite, WritesInPlaceInAFolderThatTakesNoNewFile) {
+  TTempDir dir;
+  std::string path = dir.Path("prog.ini");
+  WriteBytes(path, "[TfrmMain]\r\nFlags=1\r\n");
+  chmod(path.c_str(), 0666);
+  chmod(dir.Dir().c_str(), 0555);
+  int status = RunInChild(
+      [&path] { return WriteProfileString(path, "TfrmMain", "Flags", "0") ? 0 : 1; }, true);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadBytes(path), "[TfrmMain]\r\nFlags=0\r\n");
 }
 
 TEST(ProfileWrite, FailsInAReadOnlyFolder) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -53,5 +54,20 @@ inline unsigned ModeOf(const std::string& path) {
 }
 
 inline bool RunningAsRoot() { return geteuid() == 0; }
+
+// Runs body in a forked child and returns the child's wait status; body's result is its exit
+// status. Under the superuser the child first becomes the unprivileged user 65534, so that
+// permission bits bind it (the folders it works in must let others enter them).
+template <typename TBody>
+int RunInChild(TBody body, bool unprivileged = false) {
+  pid_t pid = fork();
+  if (pid == 0) {
+    if (unprivileged && RunningAsRoot() && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(125);
+    _exit(body());
+  }
+  int status = 0;
+  if (pid > 0) waitpid(pid, &status, 0);
+  return status;
+}
 
 }  // namespace brevak::testing_support

@@ -4,6 +4,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 
@@ -76,6 +77,20 @@ TEST_F(SourceRun, RefusesAHostThatWouldChangeTheRequest) {
     EXPECT_TRUE(fetch.Urls.empty()) << bad;
     EXPECT_FALSE(fs::exists(ListFile())) << bad;
   }
+}
+
+// A named pipe in the hosts file's place would hold the run forever; it is named and refused
+// before anything is fetched or saved.
+TEST_F(SourceRun, RefusesAHostsFileThatIsNoFile) {
+  const fs::path path = FDir / "sources.ini";
+  ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
+  TFakeFetch fetch;
+  TFakeHost host;
+  EXPECT_THAT([&] { ImportSourceWithFetch(TSourceId::SRR, host, fetch.Fn()); },
+              ::testing::ThrowsMessage<Exception>(
+                  HasSubstr("\"" + path.string() + "\". It is a named pipe (FIFO)")));
+  EXPECT_TRUE(fetch.Urls.empty());
+  EXPECT_FALSE(fs::exists(ListFile()));
 }
 
 TEST_F(SourceRun, SectionsFollowEachOtherInTheOrderPressed) {
