@@ -10,7 +10,9 @@
 #include "listfile/fileio.h"
 #include "listfile/profile.h"
 
-// The profile file of one save or restore: the file's path and the store's section.
+// The profile file of one save or restore: the file's path and the store's section. The keys a
+// save writes are gathered and written together by Flush, so that a close replaces and flushes
+// the file once rather than once per key; the file ends with the same bytes.
 class TFormPlacement::TIniFile {
 public:
   TIniFile(std::string path, std::string section)
@@ -19,14 +21,23 @@ public:
   std::string ReadString(const std::string& ident, const std::string& def) const {
     return brevak::ReadProfileString(FPath, FSection, ident, def);
   }
-  void WriteString(const std::string& ident, const std::string& value) const {
-    if (!brevak::WriteProfileString(FPath, FSection, ident, value))
+  void WriteString(const std::string& ident, const std::string& value) {
+    FPending.emplace_back(ident, value);
+  }
+  // Writes the gathered keys. Raises brevak::Exception "Unable to write to <path>" when the file
+  // cannot be written; nothing of the save is then written.
+  void Flush() {
+    if (FPending.empty()) return;
+    brevak::TProfileEntries entries = std::move(FPending);
+    FPending.clear();
+    if (!brevak::WriteProfileStrings(FPath, FSection, entries))
       throw brevak::Exception("Unable to write to " + FPath);
   }
 
 private:
   std::string FPath;
   std::string FSection;
+  brevak::TProfileEntries FPending;
 };
 
 // Opens the store's profile file for one save or restore and closes it on every way out.
@@ -123,10 +134,13 @@ std::string TFormPlacement::ReadString(const std::string& ident, const std::stri
 }
 
 void TFormPlacement::WriteString(const std::string& ident, const std::string& value) {
-  if (FIniFile)
+  if (FIniFile) {
     FIniFile->WriteString(ident, value);
-  else
-    TIniFile(IniFileName, Section()).WriteString(ident, value);
+    return;
+  }
+  TIniFile file(IniFileName, Section());
+  file.WriteString(ident, value);
+  file.Flush();
 }
 
 int TFormPlacement::ReadInteger(const std::string& ident, int defaultValue) {
@@ -239,6 +253,7 @@ void TFormPlacement::SaveFormPlacement() {
   WriteInteger("FormVersion", Version);
   if ((Options & (fpState | fpPosition)) != 0) WritePlacement();
   WriteString("Visible", FDestroying ? "1" : "0");
+  FIniFile->Flush();
   FSaved = true;
 }
 

@@ -35,8 +35,9 @@ public:
   // Reads the stored position and applies it to the owner. Raises brevak::Exception when the file
   // cannot be used.
   void RestoreFormPlacement();
-  // Writes the owner's placement; never before a restore has run (while Active). Raises
-  // brevak::Exception "Unable to write to <path>" at the first key that cannot be written.
+  // Writes the owner's placement, every key in one replace of the file; never before a restore
+  // has run (while Active). Raises brevak::Exception "Unable to write to <path>" when the file
+  // cannot be written.
   void SaveFormPlacement();
 
   // One integer key of the section; without an open profile file, one is opened for the call.

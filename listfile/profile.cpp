@@ -1,5 +1,5 @@
-// Profile files, read and written whole. A write rebuilds the file from its lines with the one
-// key changed and replaces it in one step (listfile/fileio.h), so that a crash leaves the old file
+// Profile files, read and written whole. A write rebuilds the file from its lines with its keys
+// changed and replaces it in one step (listfile/fileio.h), so that a crash leaves the old file
 // or the new one, never half of either. Tested by tests/listfile/profile_test.cpp.
 #include "listfile/profile.h"
 
@@ -96,38 +96,12 @@ std::string CutToMaxUnits(std::string value) {
 
 bool HasLineEnd(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
-}  // namespace
-
-std::string ReadProfileString(const std::string& path, const std::string& section,
-                              const std::string& key, const std::string& def) {
-  TBytes bytes;
-  if (ReadWholeFile(path, bytes) != 0) return CutToMaxUnits(def);
-  TProfile profile = ParseProfile(bytes.View());
-  if (auto range = FindSection(profile, section)) {
-    for (std::size_t i = range->first; i < range->second; ++i) {
-      std::string_view k, v;
-      if (SplitEntry(profile.Lines[i], k, v) && SameName(k, TrimBlanks(key))) {
-        return CutToMaxUnits(std::string(v));
-      }
-    }
-  }
-  return CutToMaxUnits(def);
-}
-
-bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
-                        const std::string& value) {
-  // What could not be read back as written is not written.
-  if (path.empty() || HasLineEnd(section) || HasLineEnd(key) || HasLineEnd(value) ||
-      section.find(']') != std::string::npos || key.find('=') != std::string::npos ||
-      TrimBlanks(key).empty() || SectionOf(key)) {
-    return false;
-  }
-  TBytes bytes;
-  if (int err = ReadWholeFile(path, bytes); err != 0 && err != ENOENT) return false;
-  TProfile profile = ParseProfile(bytes.View());
+// Sets key in section, adding the section at the end and the key after the section's last line
+// that is not blank when they are absent.
+void SetEntry(TProfile& profile, const std::string& section, const std::string& key,
+              const std::string& value) {
   std::vector<std::string>& lines = profile.Lines;
   std::string entry = key + "=" + value;
-
   if (auto range = FindSection(profile, section)) {
     auto [first, last] = *range;
     std::optional<std::size_t> found;
@@ -148,10 +122,49 @@ bool WriteProfileString(const std::string& path, const std::string& section, con
     lines.push_back("[" + section + "]");
     lines.push_back(entry);
   }
+}
+
+}  // namespace
+
+std::string ReadProfileString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& def) {
+  TBytes bytes;
+  if (ReadWholeFile(path, bytes) != 0) return CutToMaxUnits(def);
+  TProfile profile = ParseProfile(bytes.View());
+  if (auto range = FindSection(profile, section)) {
+    for (std::size_t i = range->first; i < range->second; ++i) {
+      std::string_view k, v;
+      if (SplitEntry(profile.Lines[i], k, v) && SameName(k, TrimBlanks(key))) {
+        return CutToMaxUnits(std::string(v));
+      }
+    }
+  }
+  return CutToMaxUnits(def);
+}
+
+bool WriteProfileStrings(const std::string& path, const std::string& section,
+                         const TProfileEntries& entries) {
+  // What could not be read back as written is not written.
+  if (path.empty() || HasLineEnd(section) || section.find(']') != std::string::npos) return false;
+  for (const auto& [key, value] : entries) {
+    if (HasLineEnd(key) || HasLineEnd(value) || key.find('=') != std::string::npos ||
+        TrimBlanks(key).empty() || SectionOf(key)) {
+      return false;
+    }
+  }
+  TBytes bytes;
+  if (int err = ReadWholeFile(path, bytes); err != 0 && err != ENOENT) return false;
+  TProfile profile = ParseProfile(bytes.View());
+  for (const auto& [key, value] : entries) SetEntry(profile, section, key, value);
 
   std::string out = profile.Signature ? std::string(kUtf8Signature) : std::string();
-  for (const std::string& line : lines) out += line + "\r\n";
+  for (const std::string& line : profile.Lines) out += line + "\r\n";
   return ReplaceWholeFile(path, out) == 0;
+}
+
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
+  return WriteProfileStrings(path, section, {{key, value}});
 }
 
 }  // namespace brevak

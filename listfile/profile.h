@@ -4,6 +4,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace brevak {
 
@@ -18,5 +20,12 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
 // cannot be written (the caller raises "Unable to write to %s").
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
+
+using TProfileEntries = std::vector<std::pair<std::string, std::string>>;
+
+// Sets every key of entries, in order, in one replace of the file: the file ends as the same
+// WriteProfileString calls would leave it. Nothing is written when one of them could not be.
+bool WriteProfileStrings(const std::string& path, const std::string& section,
+                         const TProfileEntries& entries);
 
 }  // namespace brevak

@@ -6,6 +6,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <memory>
 #include <vector>
 
@@ -317,6 +320,30 @@ private slots:
     QVERIFY(FForm->close());
     FForm.reset();
     QCOMPARE(FErrors.size(), 2);
+  }
+
+  // A close replaces the file once, whatever the number of keys: the folder sees one new file
+  // moved into place.
+  void aCloseWritesTheFileOnce() {
+    FForm->show();
+    FLayer.Visible = true;
+    const int watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QVERIFY(watch >= 0);
+    QVERIFY(inotify_add_watch(watch, QFile::encodeName(FDir->path()).constData(),
+                              IN_MOVED_TO | IN_CLOSE_WRITE) >= 0);
+    QVERIFY(FForm->close());
+    alignas(inotify_event) char events[16384];
+    const ssize_t got = read(watch, events, sizeof events);
+    close(watch);
+    int moves = 0;
+    for (ssize_t at = 0; at < got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+      if ((event->mask & IN_MOVED_TO) != 0 && QByteArray(event->name) == "prog.ini") ++moves;
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+    }
+    QCOMPARE(moves, 1);
+    QCOMPARE(Key("NormPos"), std::string("50,60,375,255"));
+    QCOMPARE(Key("Visible"), std::string("0"));
   }
 
   // A folder in the profile file's place is named at the restore and never written over.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "listfile/fileio.h"
 #include "listfile/tempdir.h"
 
 namespace brevak {
@@ -142,6 +143,34 @@ TEST(ProfileWrite, FailsWhereItCannotWrite) {
   // What could not be read back is refused.
   EXPECT_FALSE(WriteProfileString(dir.Path("x.ini"), "TfrmMain", "Flags", "0\r\n[Evil]"));
   EXPECT_FALSE(WriteProfileString(dir.Path("x.ini"), "TfrmMain", "a=b", "0"));
+}
+
+// Several keys in one write leave the bytes that writing them one by one leaves.
+TEST(ProfileWrite, KeysWrittenTogetherGiveTheBytesOfKeysWrittenOneByOne) {
+  const TProfileEntries kEntries = {
+      {"FormVersion", "0"},   {"Flags", "0"},
+      {"ShowCmd", "1"},       {"MinMaxPos(1920x1080)", "-1,-1,-1,-1"},
+      {"NORMPOS", "1,2,3,4"}, {"Visible", "0"},
+  };
+  const std::string kStarts[] = {"", kProg, "\xEF\xBB\xBF[TfrmMain]\nVisible=1",
+                                 "[TfrmMain]\r\n\r\n"};
+  for (const std::string& start : kStarts) {
+    SCOPED_TRACE(testing::PrintToString(start));
+    TTempDir dir;
+    std::string together = dir.Path("together.ini"), oneByOne = dir.Path("one.ini");
+    if (!start.empty()) {
+      WriteBytes(together, start);
+      WriteBytes(oneByOne, start);
+    }
+    ASSERT_TRUE(WriteProfileStrings(together, "TfrmMain", kEntries));
+    for (const auto& [key, value] : kEntries)
+      ASSERT_TRUE(WriteProfileString(oneByOne, "TfrmMain", key, value));
+    EXPECT_EQ(ReadBytes(together), ReadBytes(oneByOne));
+  }
+  // One key that could not be read back keeps every key out.
+  TTempDir dir;
+  EXPECT_FALSE(WriteProfileStrings(dir.Path("x.ini"), "S", {{"a", "1"}, {"b", "2\n[Evil]"}}));
+  EXPECT_FALSE(FileExists(dir.Path("x.ini")));
 }
 
 // A profile file that may be written in a folder that takes no new file is written in place.
