@@ -86,25 +86,29 @@ TBlockSocket::~TBlockSocket() { RawClose(); }
 void TBlockSocket::SetError(int code, std::string desc) {
   FLastError = code;
   FLastErrorDesc = std::move(desc);
+  FPeerReset = false;
 }
 
-void TBlockSocket::SetSystemError(int err) { SetError(MapErrno(err), std::strerror(err)); }
+void TBlockSocket::SetSystemError(int err) {
+  SetError(MapErrno(err), std::strerror(err));
+  FPeerReset = err == ECONNRESET;
+}
 
 bool TBlockSocket::WaitFor(short events, int timeout) {
-  pollfd p{FSocket, events, 0};
-  int r;
-  do {
-    r = poll(&p, 1, timeout);
-  } while (r < 0 && errno == EINTR);
-  if (r == 0) {
-    SetError(WSAETIMEDOUT, "timed out");
-    return false;
+  switch (WaitSocket(FSocket, events, timeout, WaitHook)) {
+    case TWaitResult::wrReady:
+      return true;
+    case TWaitResult::wrTimedOut:
+      SetError(WSAETIMEDOUT, "timed out");
+      return false;
+    case TWaitResult::wrStopped:
+      SetError(WSAECANCELLED, "stopped");
+      return false;
+    case TWaitResult::wrFailed:
+      SetSystemError(errno);
+      return false;
   }
-  if (r < 0) {
-    SetSystemError(errno);
-    return false;
-  }
-  return true;
+  return false;
 }
 
 void TBlockSocket::Connect(const std::string& host, const std::string& port) {
@@ -238,12 +242,9 @@ int TBlockSocket::WaitingData() { return RawWaitingData(); }
 
 bool TBlockSocket::CanRead(int timeout) {
   if (FSocket < 0) return false;
-  pollfd p{FSocket, POLLIN, 0};
-  int r;
-  do {
-    r = poll(&p, 1, timeout);
-  } while (r < 0 && errno == EINTR);
-  return r > 0;
+  FLastWait = WaitSocket(FSocket, POLLIN, timeout, WaitHook);
+  FLastWaitErrno = errno;
+  return FLastWait == TWaitResult::wrReady;
 }
 
 std::string TBlockSocket::TakeBuffer() {
@@ -253,34 +254,37 @@ std::string TBlockSocket::TakeBuffer() {
 }
 
 bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
-  int waiting = WaitingData();
-  if (waiting == 0) {
-    if (!CanRead(FRecvTimeout)) {
-      if (IsOpen())
-        SetError(WSAETIMEDOUT, "timed out");
-      else
-        SetError(WSAENOTCONN, "not connected");
-      return false;
-    }
-    waiting = WaitingData();
-    if (waiting == 0) {
-      SetError(WSAECONNRESET, "connection closed by the peer");
-      return false;
-    }
-  }
-  std::size_t start = out.size();
-  std::size_t count = std::min(static_cast<std::size_t>(waiting), max);
-  out.resize(start + count);
-  int got = RecvBuffer(out.data() + start, static_cast<int>(count));
-  out.resize(start + (got > 0 ? static_cast<std::size_t>(got) : 0));
-  if (FLastError != 0) {
-    out.resize(start);
+  if (!IsOpen()) {
+    SetError(WSAENOTCONN, "not connected");
     return false;
   }
+  // Nothing waiting: wait for an arrival (or the peer's close or reset, which the read below
+  // tells apart).
+  if (WaitingData() == 0) {
+    FLastWait = TWaitResult::wrTimedOut;
+    if (!CanRead(FRecvTimeout)) {
+      if (FLastWait == TWaitResult::wrStopped)
+        SetError(WSAECANCELLED, "stopped");
+      else if (FLastWait == TWaitResult::wrFailed)
+        SetSystemError(FLastWaitErrno);
+      else
+        SetError(WSAETIMEDOUT, "timed out");
+      return false;
+    }
+  }
+  if (!FScratch) FScratch = std::make_unique<char[]>(kMaxWaiting);
+  std::size_t count = std::min<std::size_t>(max, kMaxWaiting);
+  int got = RecvBuffer(FScratch.get(), static_cast<int>(count));
+  if (got <= 0 || FLastError != 0) {
+    if (FLastError == 0) SetError(WSAECONNRESET, "connection closed by the peer");
+    return false;
+  }
+  std::string_view piece(FScratch.get(), static_cast<std::size_t>(got));
   // Drops the byte that completes a line end split across packets.
-  if (out.size() > start && ((FLastCR && out[start] == '\n') || (FLastLF && out[start] == '\r')))
-    out.erase(start, 1);
+  if ((FLastCR && piece.front() == '\n') || (FLastLF && piece.front() == '\r'))
+    piece.remove_prefix(1);
   FLastCR = FLastLF = false;
+  out.append(piece);
   return true;
 }
 
@@ -428,7 +432,7 @@ void TBlockSocket::RawClose() {
 
 void TBlockSocket::CloseSocket() { RawClose(); }
 
-TTCPBlockSocket::TTCPBlockSocket() : FSSL(NewSSLPlugin()) {}
+TTCPBlockSocket::TTCPBlockSocket() : FSSL(NewSSLPlugin()) { FSSL->WaitHook = &WaitHook; }
 
 TTCPBlockSocket::~TTCPBlockSocket() { TTCPBlockSocket::CloseSocket(); }
 
@@ -437,25 +441,33 @@ void TTCPBlockSocket::CloseSocket() {
   RawClose();
 }
 
+void TTCPBlockSocket::TakeSSLError(int result) {
+  // The peer's close-notify (or its TCP close, which counts the same) ends the stream as a TCP
+  // close would; so does a reset, which the HTTP layer names as such.
+  if (result == 0) {
+    SetError(WSAECONNRESET, "connection closed by the peer");
+  } else if (FSSL->TimedOut()) {
+    SetError(WSAETIMEDOUT, FSSL->LastErrorDesc);
+  } else if (FSSL->Stopped()) {
+    SetError(WSAECANCELLED, FSSL->LastErrorDesc);
+  } else if (FSSL->PeerReset()) {
+    SetSystemError(ECONNRESET);
+  } else {
+    SetError(WSASYSNOTREADY, FSSL->LastErrorDesc);
+  }
+}
+
 int TTCPBlockSocket::SendBuffer(const char* buffer, int length) {
   if (!FSSL->SSLEnabled) return TBlockSocket::SendBuffer(buffer, length);
   int r = FSSL->SendBuffer(buffer, length, ConnectionTimeout);
-  if (r < 0)
-    SetError(FSSL->TimedOut() ? WSAETIMEDOUT : WSASYSNOTREADY, FSSL->LastErrorDesc);
-  else if (r == 0)
-    SetError(WSAECONNRESET, "connection closed by the peer");
+  if (r <= 0) TakeSSLError(r);
   return r;
 }
 
 int TTCPBlockSocket::RecvBuffer(char* buffer, int length) {
   if (!FSSL->SSLEnabled) return TBlockSocket::RecvBuffer(buffer, length);
   int r = FSSL->RecvBuffer(buffer, length, FRecvTimeout);
-  // The peer's close-notify (or its TCP close, which counts the same) ends the stream as a TCP
-  // close would.
-  if (r < 0)
-    SetError(FSSL->TimedOut() ? WSAETIMEDOUT : WSASYSNOTREADY, FSSL->LastErrorDesc);
-  else if (r == 0)
-    SetError(WSAECONNRESET, "connection closed by the peer");
+  if (r <= 0) TakeSSLError(r);
   return r;
 }
 
@@ -470,7 +482,7 @@ int TTCPBlockSocket::WaitingData() {
 bool TTCPBlockSocket::SSLDoConnect() {
   ResetLastError();
   if (FSSL->Connect(FSocket, ConnectionTimeout)) return true;
-  SetError(WSASYSNOTREADY, FSSL->LastErrorDesc);
+  SetError(FSSL->Stopped() ? WSAECANCELLED : WSASYSNOTREADY, FSSL->LastErrorDesc);
   return false;
 }
 

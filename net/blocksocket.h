@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "base/memorystream.h"
+#include "net/socketwait.h"
 
 namespace brevak {
 
@@ -27,6 +28,7 @@ inline constexpr int WSAECONNREFUSED = 10061;
 inline constexpr int WSAEHOSTUNREACH = 10065;
 inline constexpr int WSAENOTCONN = 10057;
 inline constexpr int WSAHOST_NOT_FOUND = 11001;
+inline constexpr int WSAECANCELLED = 10103;  // the wait hook said stop
 // NOLINTEND(readability-identifier-naming)
 
 enum TSocketFamily { SF_Any, SF_IP4, SF_IP6 };
@@ -67,6 +69,9 @@ public:
 
   void ResetLastError() { SetError(0, ""); }
   int LastError() const { return FLastError; }
+  // Whether the last error was the peer resetting the connection (LastError WSAECONNRESET), as
+  // opposed to closing it in order.
+  bool PeerReset() const { return FPeerReset; }
   const std::string& LastErrorDesc() const { return FLastErrorDesc; }
   virtual bool IsOpen() const { return FSocket >= 0; }
 
@@ -77,6 +82,9 @@ public:
   bool PreferIP4 = true;
   TSocketFamily Family = SF_Any;
   int ConnectionTimeout = 0;  // ms for connecting, sending and the TLS handshake; 0: no limit
+  // Runs between the slices of every wait (connecting, the TLS handshake, sending, receiving);
+  // false stops the wait with LastError WSAECANCELLED. Empty: each wait is one poll.
+  TWaitHook WaitHook;
   // Bytes received but not yet consumed; every read takes from here first.
   std::string_view LineBuffer() const { return std::string_view(FBuffer).substr(FBufferPos); }
 
@@ -85,7 +93,8 @@ protected:
   // Records errno (as left by a failed system call) under the layer's numbers.
   void SetSystemError(int err);
   // Waits until the socket is readable (events POLLIN) or writable (POLLOUT), at most timeout ms
-  // (negative: no limit). False on time-out (LastError WSAETIMEDOUT) or a poll failure.
+  // (negative: no limit), through WaitHook. False on time-out (LastError WSAETIMEDOUT), a stop by
+  // the hook (WSAECANCELLED) or a poll failure.
   bool WaitFor(short events, int timeout);
   // The raw socket operations underneath the TLS channel.
   int RawWaitingData();
@@ -111,6 +120,12 @@ protected:
   int FRecvTimeout = 0;  // the limit of the read in progress
   bool FLastCR = false;  // the last line ended with a lone CR
   bool FLastLF = false;  // ... with a lone LF
+  bool FPeerReset = false;
+  TWaitResult FLastWait = TWaitResult::wrReady;  // how the last CanRead ended
+  int FLastWaitErrno = 0;
+  // Where packets are received before they are appended: a fixed buffer, so that no destination
+  // is zero-filled before each read.
+  std::unique_ptr<char[]> FScratch;
 };
 
 // The HTTP client's socket: a TBlockSocket whose sends and receives pass through the TLS plug-in
@@ -131,6 +146,10 @@ public:
   TCustomSSL& SSL() { return *FSSL; }
 
 private:
+  // Records the plug-in's failure (result 0: the peer closed; below 0: an error) under the
+  // layer's numbers.
+  void TakeSSLError(int result);
+
   std::unique_ptr<TCustomSSL> FSSL;
 };
 

@@ -30,6 +30,9 @@ void ReserveBody(std::string& bytes, std::size_t total) {
   AdviseHugePages(bytes.data(), total);
 }
 
+// 1xx answers before the real one; 101 (switching protocols) is final, and never asked for here.
+bool IsInterim(int code) { return code >= 100 && code < 200 && code != 101; }
+
 }  // namespace
 
 void DecodeStatus(const std::string& line, int& code, std::string& reason) {
@@ -96,6 +99,12 @@ THTTPResponseReader::THTTPResponseReader(TBlockSocket& sock, int timeout, int64_
       FDocument(document),
       FHeaders(headers) {}
 
+uint64_t THTTPResponseReader::Remaining(uint64_t framing) const {
+  uint64_t cap = FMaxBody > 0 ? static_cast<uint64_t>(FMaxBody) : 0;
+  uint64_t used = FDocument.Size() + framing;
+  return used < cap ? cap - used : 0;
+}
+
 void THTTPResponseReader::Fail(std::string cause) {
   FState = RS_FAILED;
   FailCause = std::move(cause);
@@ -144,13 +153,19 @@ void THTTPResponseReader::ReadStatus() {
     if (StartsWith(Upper(line), "HTTP/")) {
       FHeaders.push_back(line);
       DecodeStatus(line, ResultCode, ResultString);
+      // An interim answer's own header lines (103 Early Hints has some) go with it.
+      if (IsInterim(ResultCode)) {
+        do {
+          if (!ReadHeadLine(line)) return;
+        } while (!line.empty());
+      }
     } else {
       // No status line: what came is already the body (an HTTP/0.9 style answer).
       FDocument.Write(line);
       FDocument.Write("\r\n");
       ResultCode = 0;
     }
-  } while (ResultCode == 100);
+  } while (IsInterim(ResultCode));
   FState = FHeaders.empty() ? RS_BODY : RS_HEADERS;
 }
 
@@ -194,8 +209,7 @@ void THTTPResponseReader::ReadUntilClose() {
   for (;;) {
     std::string packet = FSock.RecvPacket(FTimeout);
     if (FSock.LastError() != 0) break;
-    if (static_cast<int64_t>(FDocument.Size() + packet.size()) > FMaxBody)
-      return Fail(kBodyTooLarge);
+    if (packet.size() > Remaining(0)) return Fail(kBodyTooLarge);
     FDocument.Write(packet);
   }
   if (FSock.LastError() != WSAECONNRESET) return Fail();
@@ -208,7 +222,7 @@ void THTTPResponseReader::ReadCounted(int64_t size) {
     FState = RS_DONE;
     return;
   }
-  if (static_cast<int64_t>(FDocument.Size()) + size > FMaxBody) return Fail(kBodyTooLarge);
+  if (static_cast<uint64_t>(size) > Remaining(0)) return Fail(kBodyTooLarge);
   DownloadSize = size;
   ReserveBody(FDocument.Bytes(), FDocument.Size() + static_cast<std::size_t>(size));
   FSock.RecvStreamSize(FDocument, FTimeout, size);
@@ -219,21 +233,21 @@ void THTTPResponseReader::ReadCounted(int64_t size) {
 void THTTPResponseReader::ReadChunked() {
   // Chunk-size lines and the empty lines between chunks count against the body budget too, so
   // that a server sending framing without end is stopped like one sending an endless body.
-  int64_t framing = 0;
+  uint64_t framing = 0;
   for (;;) {
     std::string line;
     do {
       line = ReadLimitedLine();
       if (FSock.LastError() != 0)
         return Fail(FSock.LastError() == WSAEMSGSIZE ? "malformed chunked body" : "");
-      framing += static_cast<int64_t>(line.size()) + 1;
-      if (static_cast<int64_t>(FDocument.Size()) + framing > FMaxBody) return Fail(kBodyTooLarge);
+      if (line.size() + 1 > Remaining(framing)) return Fail(kBodyTooLarge);
+      framing += line.size() + 1;
     } while (line.empty());
     int64_t size;
     if (!ParseChunkSize(line, size)) return Fail("chunk size too large");
     if (size == 0) break;
-    if (static_cast<int64_t>(FDocument.Size()) + framing + size > FMaxBody)
-      return Fail(kBodyTooLarge);
+    // The size is the server's number: it is only ever compared, never added to.
+    if (static_cast<uint64_t>(size) > Remaining(framing)) return Fail(kBodyTooLarge);
     DownloadSize = size;
     FSock.RecvStreamSize(FDocument, FTimeout, size);
     if (FSock.LastError() != 0) return Fail();

@@ -70,6 +70,8 @@ private:
   // One line of at most MaxHeadSize bytes (longer: LastError WSAEMSGSIZE).
   std::string ReadLimitedLine();
   void Fail(std::string cause = {});
+  // Body bytes still allowed after the document and framing bytes read so far (0 when none).
+  uint64_t Remaining(uint64_t framing) const;
 
   TBlockSocket& FSock;
   int FTimeout;

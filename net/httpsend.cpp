@@ -158,7 +158,10 @@ std::string THTTPSend::SocketCause(TSocketStage stage) const {
     case WSAETIMEDOUT:
       return "timed out";
     case WSAECONNRESET:
-      return "connection closed by the server";
+      return sock.PeerReset() ? "connection reset by the server"
+                              : "connection closed by the server";
+    case WSAECANCELLED:
+      return "stopped";
     case WSAENOBUFS:
       return "out of memory";
     case WSASYSNOTREADY:
@@ -172,6 +175,7 @@ std::string THTTPSend::SocketCause(TSocketStage stage) const {
 }
 
 bool THTTPSend::Fail(std::string cause) {
+  FStopped = FSock->LastError() == WSAECANCELLED;
   FErrorCause = std::move(cause);
   FAliveHost.clear();
   FAlivePort.clear();
@@ -191,6 +195,8 @@ bool THTTPSend::HTTPMethod(const std::string& method, const std::string& url) {
 
 bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) {
   FErrorCause.clear();
+  FStopped = false;
+  FSock->WaitHook = WaitHook;
   FResultCode = 500;
   FResultString.clear();
   FDownloadSize = 0;
@@ -251,6 +257,16 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
   }
   StoreCookies();
   return true;
+}
+
+std::string THTTPSend::Header(std::string_view name) const {
+  std::string prefix = Upper(name) + ":";
+  // The first entry is the status line, the last the block's empty line.
+  for (std::size_t i = 1; i < FHeaders.size(); ++i) {
+    if (http::StartsWith(Upper(std::string_view(FHeaders[i]).substr(0, prefix.size())), prefix))
+      return std::string(http::Trim(std::string_view(FHeaders[i]).substr(prefix.size())));
+  }
+  return {};
 }
 
 void THTTPSend::StoreCookies() {

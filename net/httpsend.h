@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/memorystream.h"
@@ -58,6 +60,10 @@ public:
   int64_t DownloadSize() const { return FDownloadSize; }
   // After a false result: a human-readable cause (UTF-8), e.g. "connection refused"; else empty.
   const std::string& ErrorCause() const { return FErrorCause; }
+  // After a false result: whether WaitHook stopped the request.
+  bool Stopped() const { return FStopped; }
+  // The trimmed value of the response's first header line named name (any case); "" when none.
+  std::string Header(std::string_view name) const;
   const std::string& TargetHost() const { return FTargetHost; }
   const std::string& TargetPort() const { return FTargetPort; }
   TTCPBlockSocket& Sock() { return *FSock; }
@@ -68,6 +74,9 @@ public:
   bool KeepAlive = true;
   int KeepAliveTimeout = 300;  // seconds, written in the Keep-Alive header
   int Timeout = 90000;         // ms: each wait for data, connecting, the TLS handshake
+  // Runs between the short slices of every wait of the request; false stops it (the connection
+  // is closed, HTTPMethod returns false and Stopped() is true). Empty: nothing runs.
+  std::function<bool()> WaitHook;
   bool AddPortNumberToHost = true;
   bool Status100 = false;
   std::string MimeType = "text/html";  // after a response: its Content-Type
@@ -104,6 +113,7 @@ private:
   std::string FResultString;
   int64_t FDownloadSize = 0;
   std::string FErrorCause;
+  bool FStopped = false;
   std::string FTargetHost;
   std::string FTargetPort;
   std::string FAliveHost;  // host and port of the connection left open, empty when none

@@ -17,7 +17,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Milliseconds left until deadline for poll: -1 without a limit, never below 0.
+// Milliseconds left until deadline: -1 without a limit, never below 0.
 int Remaining(bool limited, Clock::time_point deadline) {
   if (!limited) return -1;
   auto left =
@@ -54,6 +54,12 @@ void TSSLOpenSSL::TakeError(const char* what) {
   }
   ERR_clear_error();
   SetError(code != 0 ? static_cast<int>(ERR_GET_REASON(code)) : -1, std::string(what) + text);
+  FPeerReset = code == 0 && sysErr == ECONNRESET;
+}
+
+void TSSLOpenSSL::ClearError() {
+  FTimedOut = FStopped = FPeerReset = false;
+  SetError(0, "");
 }
 
 bool TSSLOpenSSL::Prepare() {
@@ -79,27 +85,29 @@ bool TSSLOpenSSL::Prepare() {
   return true;
 }
 
-bool TSSLOpenSSL::WaitSocket(int code, int timeout) {
-  pollfd p{FFd, static_cast<short>(code == SSL_ERROR_WANT_WRITE ? POLLOUT : POLLIN), 0};
-  int r;
-  do {
-    r = poll(&p, 1, timeout);
-  } while (r < 0 && errno == EINTR);
-  if (r == 0) {
-    FTimedOut = true;
-    SetError(-1, "timed out");
-    return false;
+bool TSSLOpenSSL::WaitForSocket(int code, int timeout) {
+  short events = static_cast<short>(code == SSL_ERROR_WANT_WRITE ? POLLOUT : POLLIN);
+  static const TWaitHook kNoHook;
+  switch (WaitSocket(FFd, events, timeout, WaitHook ? *WaitHook : kNoHook)) {
+    case TWaitResult::wrReady:
+      return true;
+    case TWaitResult::wrTimedOut:
+      FTimedOut = true;
+      SetError(-1, "timed out");
+      return false;
+    case TWaitResult::wrStopped:
+      FStopped = true;
+      SetError(-1, "stopped");
+      return false;
+    case TWaitResult::wrFailed:
+      SetError(-1, std::strerror(errno));
+      return false;
   }
-  if (r < 0) {
-    SetError(-1, std::strerror(errno));
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool TSSLOpenSSL::Connect(int fd, int timeout) {
-  FTimedOut = false;
-  SetError(0, "");
+  ClearError();
   if (fd < 0) {
     SetError(-1, "socket not connected");
     return false;
@@ -122,7 +130,7 @@ bool TSSLOpenSSL::Connect(int fd, int timeout) {
     if (r == 1) break;
     int code = SSL_get_error(FSsl, r);
     if (code == SSL_ERROR_WANT_READ || code == SSL_ERROR_WANT_WRITE) {
-      if (!WaitSocket(code, Remaining(limited, deadline))) return false;
+      if (!WaitForSocket(code, Remaining(limited, deadline))) return false;
       continue;
     }
     TakeError("");
@@ -140,7 +148,7 @@ int TSSLOpenSSL::Transfer(const std::function<int()>& call, int timeout) {
     if (code == SSL_ERROR_NONE) return r;
     if (code == SSL_ERROR_ZERO_RETURN) return 0;
     if (code == SSL_ERROR_WANT_READ || code == SSL_ERROR_WANT_WRITE) {
-      if (!WaitSocket(code, timeout > 0 ? timeout : -1)) return -1;
+      if (!WaitForSocket(code, timeout > 0 ? timeout : -1)) return -1;
       continue;
     }
     TakeError("");
@@ -149,16 +157,14 @@ int TSSLOpenSSL::Transfer(const std::function<int()>& call, int timeout) {
 }
 
 int TSSLOpenSSL::SendBuffer(const char* buffer, int length, int timeout) {
-  FTimedOut = false;
-  SetError(0, "");
+  ClearError();
   if (!FSsl) return TCustomSSL::SendBuffer(buffer, length, timeout);
   ERR_clear_error();
   return Transfer([&] { return SSL_write(FSsl, buffer, length); }, timeout);
 }
 
 int TSSLOpenSSL::RecvBuffer(char* buffer, int length, int timeout) {
-  FTimedOut = false;
-  SetError(0, "");
+  ClearError();
   if (!FSsl) return TCustomSSL::RecvBuffer(buffer, length, timeout);
   ERR_clear_error();
   return Transfer([&] { return SSL_read(FSsl, buffer, length); }, timeout);

@@ -30,8 +30,10 @@ private:
   void Release();
   // Reads the first queued OpenSSL error into LastError/LastErrorDesc and clears the queue.
   void TakeError(const char* what);
+  // Clears the outcome of the last operation.
+  void ClearError();
   // Waits for the socket as SSL_get_error code asks (want read / want write).
-  bool WaitSocket(int code, int timeout);
+  bool WaitForSocket(int code, int timeout);
   // Repeats an SSL_read or SSL_write call while the library waits for the socket: the count, 0 when
   // the peer closed the TLS connection, -1 on an error or time-out.
   int Transfer(const std::function<int()>& call, int timeout);

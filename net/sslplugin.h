@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "net/socketwait.h"
+
 namespace brevak {
 
 class TCustomSSL {
@@ -29,17 +31,25 @@ public:
   virtual int WaitingData() { return 0; }
 
   bool TimedOut() const { return FTimedOut; }
+  // The last failure was a stop by WaitHook.
+  bool Stopped() const { return FStopped; }
+  // The last failure was the peer resetting the TCP connection.
+  bool PeerReset() const { return FPeerReset; }
 
   bool SSLEnabled = false;
   std::string Ciphers;
   bool VerifyCert = false;
   std::string SNIHost;
+  // The owning socket's hook, run between the slices of every wait; null: none.
+  const TWaitHook* WaitHook = nullptr;
   int LastError = 0;
   std::string LastErrorDesc;
 
 protected:
   void SetError(int code, std::string desc);
   bool FTimedOut = false;
+  bool FStopped = false;
+  bool FPeerReset = false;
 };
 
 class TSSLNone : public TCustomSSL {

@@ -19,7 +19,7 @@
 namespace brevak::test {
 
 struct TStep {
-  enum Kind { Send, Pause, Close, Hold } Kind;
+  enum Kind { Send, Pause, Close, Hold, Reset } Kind;
   std::string Bytes;  // Send
   int Ms = 0;         // Pause; Hold: the longest it keeps the connection open silently
 };
@@ -27,6 +27,8 @@ inline TStep Send(std::string bytes) { return {TStep::Send, std::move(bytes), 0}
 inline TStep Pause(int ms) { return {TStep::Pause, {}, ms}; }
 inline TStep Close() { return {TStep::Close, {}, 0}; }
 inline TStep Hold(int ms) { return {TStep::Hold, {}, ms}; }
+// Ends the connection with a TCP reset instead of an orderly close.
+inline TStep Reset() { return {TStep::Reset, {}, 0}; }
 
 // Splits bytes into one Send per piece, with a pause between, so that each arrives as a packet.
 inline std::vector<TStep> Packets(const std::vector<std::string>& pieces, int pauseMs = 15) {
@@ -162,6 +164,13 @@ private:
           close(fd);
           fd = -1;
           break;
+        case TStep::Reset: {
+          linger hard{1, 0};
+          setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+          close(fd);
+          fd = -1;
+          break;
+        }
       }
       if (fd < 0) break;
     }

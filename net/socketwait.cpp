@@ -1,0 +1,32 @@
+// The sliced socket wait. Tested by tests/net/blocksocket_test.cpp.
+#include "net/socketwait.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+
+namespace brevak {
+
+TWaitResult WaitSocket(int fd, short events, int timeout, const TWaitHook& hook) {
+  using Clock = std::chrono::steady_clock;
+  const bool limited = timeout >= 0;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
+  for (;;) {
+    long long left = -1;
+    if (limited)
+      left = std::max<long long>(
+          0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+    int slice = static_cast<int>(left);
+    if (hook) slice = left < 0 ? kWaitSliceMs : static_cast<int>(std::min<long long>(left, kWaitSliceMs));
+    pollfd p{fd, events, 0};
+    int r = poll(&p, 1, slice);
+    if (r > 0) return TWaitResult::wrReady;
+    if (r < 0 && errno != EINTR) return TWaitResult::wrFailed;
+    if (r == 0 && limited && Clock::now() >= deadline) return TWaitResult::wrTimedOut;
+    if (hook && !hook()) return TWaitResult::wrStopped;
+  }
+}
+
+}  // namespace brevak
