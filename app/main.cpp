@@ -138,6 +138,11 @@ void TfrmMain::SetPercent(int v) { ProgressBar->SetPercent(v); }
 
 void TfrmMain::ProcessMessages() { QCoreApplication::processEvents(); }
 
+bool TfrmMain::KeepWaiting() {
+  QCoreApplication::processEvents();
+  return !FCloseWhenDone;
+}
+
 void TfrmMain::ImportOnClick(brevak::TSourceId source) {
   if (FRunning) return;
   FRunning = true;
@@ -145,6 +150,8 @@ void TfrmMain::ImportOnClick(brevak::TSourceId source) {
   bool failed = false;
   try {
     ImportRun(source, *this);
+  } catch (const brevak::EFetchStopped&) {
+    // The user closed the window while the fetch waited: nothing to tell.
   } catch (const std::exception& e) {
     failed = true;
     error = e.what();

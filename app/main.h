@@ -40,6 +40,7 @@ public:
   // applied afresh to the window now on screen.
   void FormShow();
   // While an import run is in progress the window stays open; it closes when the run has saved.
+  // A close while the run's fetch waits for the network stops the fetch, so the run ends at once.
   void FormCloseQuery(bool& canClose);
 
   // Whether a button's import run is in progress.
@@ -53,6 +54,8 @@ public:
   // What an import run asks of the window.
   void SetPercent(int v) override;
   void ProcessMessages() override;
+  // While the fetch waits: the window repaints, moves and shows hints; a close stops the fetch.
+  bool KeepWaiting() override;
 
 public slots:
   void btnHamlogClick();

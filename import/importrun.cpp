@@ -15,6 +15,23 @@ namespace {
 // more than 21 million lines does not wrap around into a negative value.
 int PercentOf(std::int64_t i, std::int64_t d) { return static_cast<int>(i * 100 / d); }
 
+// A server's text as a message may show it: control characters dropped, at most 200 bytes (cut at
+// a character boundary).
+std::string Printable(std::string_view text) {
+  constexpr std::size_t kMax = 200;
+  std::string out;
+  for (char c : text) {
+    auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || u == 0x7F) continue;
+    if (out.size() >= kMax && (u & 0xC0) != 0x80) {
+      out += "...";
+      break;
+    }
+    out += c;
+  }
+  return out;
+}
+
 // The middle of a run: fetch, header and body in the source's order, the line loop and the bar.
 // Returns false when the fetch failed, with its cause. The lines are decoded as the loop reaches
 // them, from the body's bytes, which are kept until the loop ends.
@@ -58,15 +75,34 @@ int OnceAfterPercent(int n) {
   return PercentOf(n, n - 1);
 }
 
-bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause) {
+std::string StatusCause(int code, std::string_view reason, std::string_view location) {
+  if (code == 0 || (code >= 200 && code <= 299)) return {};
+  std::string cause = "the server answered " + std::to_string(code);
+  if (!reason.empty()) cause += " " + Printable(reason);
+  const bool redirect = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
+  if (redirect && !location.empty())
+    cause += " (the list is now at " + Printable(location) + "); update sources.ini";
+  return cause;
+}
+
+bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::string& cause,
+                      const std::function<bool()>& keepWaiting) {
   THTTPSend http;
+  http.WaitHook = keepWaiting;
   if (!http.HTTPMethod("GET", url)) {
+    if (http.Stopped()) throw EFetchStopped();
     cause = http.ErrorCause();
     return false;
   }
+  cause = StatusCause(http.ResultCode(), http.ResultString(), http.Header("Location"));
+  if (!cause.empty()) return false;
   document = std::move(http.Document());
   document.SetPosition(0);
   return true;
+}
+
+bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause) {
+  return HTTPFetchWaiting(url, document, cause, nullptr);
 }
 
 void RunImportFrame(const TImportSettings& s, TLineRule& rule, TImportHost& host,

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/exception.h"
 #include "base/memorystream.h"
 
 namespace brevak {
@@ -23,6 +24,17 @@ public:
   virtual void SetPercent(int v) = 0;
   // Dispatches pending window messages (clicks included) and returns.
   virtual void ProcessMessages() = 0;
+  // Called again and again while the fetch waits for the network: a window dispatches its pending
+  // messages here so that it repaints and can be moved; false stops the fetch (the user closed
+  // the window). A host without messages just lets the fetch go on.
+  virtual bool KeepWaiting() { return true; }
+};
+
+// Raised by a fetch that KeepWaiting stopped. The run ends as after a failed fetch (the list file
+// saved unchanged); there is nothing to tell the user, who asked for it.
+class EFetchStopped : public Exception {
+public:
+  EFetchStopped() : Exception("stopped") {}
 };
 
 // The one GET of a run. Called once per run with the full URL; on success returns true with the
@@ -31,8 +43,19 @@ public:
 using TFetchFn =
     std::function<bool(const std::string& url, TMemoryStream& document, std::string& cause)>;
 
-// The real fetch: a fresh THTTPSend with its default settings, one HTTPMethod("GET", url).
+// The real fetch: a fresh THTTPSend with its default settings, one HTTPMethod("GET", url). Only a
+// 2xx answer (or one without a status line) is the document; any other status fails the fetch
+// with a cause naming it (see StatusCause).
 bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause);
+// The same with keepWaiting run between the slices of every network wait; when it returns false
+// the fetch stops and raises EFetchStopped.
+bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::string& cause,
+                      const std::function<bool()>& keepWaiting);
+
+// Why a complete answer with this status is not the document, in the words that follow "Could not
+// fetch ...: "; empty for 2xx and for an answer without a status line (code 0). reason and
+// location are the server's own text (Location only matters for redirects).
+std::string StatusCause(int code, std::string_view reason, std::string_view location);
 
 // A source's per-line extraction step. One object lives for one run, so a rule may carry values
 // from line to line of that run and no further. What a rule searches with, it is given when it is

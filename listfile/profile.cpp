@@ -142,6 +142,21 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
   return CutToMaxUnits(def);
 }
 
+int ReadProfileKeys(const std::string& path, const std::string& section,
+                    std::vector<std::string>& keys) {
+  keys.clear();
+  TBytes bytes;
+  if (int err = ReadWholeFile(path, bytes)) return err;
+  TProfile profile = ParseProfile(bytes.View());
+  if (auto range = FindSection(profile, section)) {
+    for (std::size_t i = range->first; i < range->second; ++i) {
+      std::string_view k, v;
+      if (SplitEntry(profile.Lines[i], k, v)) keys.emplace_back(k);
+    }
+  }
+  return 0;
+}
+
 bool WriteProfileStrings(const std::string& path, const std::string& section,
                          const TProfileEntries& entries) {
   // What could not be read back as written is not written.

@@ -15,6 +15,11 @@ namespace brevak {
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& def);
 
+// The keys of section in the file at path, in file order. Returns 0, or the errno of the failure to
+// read the file (ENOENT when it is absent: no keys).
+int ReadProfileKeys(const std::string& path, const std::string& section,
+                    std::vector<std::string>& keys);
+
 // Sets key in section of the file at path, creating file, section and key as needed and leaving
 // every other line as it was. The file is complete on disk when this returns true; false when it
 // cannot be written (the caller raises "Unable to write to %s").

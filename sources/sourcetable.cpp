@@ -1,8 +1,13 @@
 // The table of the ten sources, their hosts from "sources.ini", and the import of one source.
 #include "sources/sourcetable.h"
 
+#include <algorithm>
 #include <cassert>
+#include <cerrno>
+#include <cstring>
 #include <optional>
+#include <string_view>
+#include <vector>
 
 #include "base/exception.h"
 #include "base/paths.h"
@@ -74,6 +79,62 @@ bool IsHostValue(const std::string& v) {
   return colon > 0 && !port.empty() && port.find_first_not_of("0123456789") == std::string::npos;
 }
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Edits (insert, delete, replace, swap of neighbours) between two names, ASCII case ignored.
+std::size_t NameDistance(std::string_view a, std::string_view b) {
+  std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+  for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+  for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    for (std::size_t j = 1; j <= b.size(); ++j) {
+      std::size_t cost = LowerAscii(a[i - 1]) == LowerAscii(b[j - 1]) ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + cost});
+      if (i > 1 && j > 1 && LowerAscii(a[i - 1]) == LowerAscii(b[j - 2]) &&
+          LowerAscii(a[i - 2]) == LowerAscii(b[j - 1]))
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
+  }
+  return d[a.size()][b.size()];
+}
+
+// Keys match source names as profile keys do: ASCII case ignored.
+bool IsSourceName(std::string_view key) {
+  for (const TSourceInfo& info : kSources)
+    if (NameDistance(key, info.Name) == 0) return true;
+  return false;
+}
+
+// The keys of [Hosts]; a sources.ini that exists but cannot be read is an error, an absent one
+// has none.
+std::vector<std::string> HostKeys(const std::string& path) {
+  std::vector<std::string> keys;
+  int err = ReadProfileKeys(path, "Hosts", keys);
+  if (err != 0 && err != ENOENT)
+    throw Exception("Cannot read file \"" + path + "\". " + std::strerror(err));
+  return keys;
+}
+
+// Why a fetch of a source without a configured host failed: nothing was set, and where to set it.
+std::string NoHostMessage(const TSourceInfo& info) {
+  std::string path = SourcesFilePath();
+  std::string message = std::string("No host is set for \"") + info.Name + "\": add " + info.Name +
+                        "=HOST[:PORT] under [Hosts] in " + path;
+  // A key that names no source but is a slip away from this one was most likely meant for it.
+  constexpr std::size_t kNearEdits = 2;
+  std::vector<std::string> near;
+  for (const std::string& key : HostKeys(path))
+    if (key.size() < 64 && !IsSourceName(key) && NameDistance(key, info.Name) <= kNearEdits)
+      near.push_back(key);
+  if (!near.empty()) {
+    message += " (";
+    for (std::size_t i = 0; i < near.size(); ++i) message += (i ? ", \"" : "\"") + near[i] + "\"";
+    message += near.size() == 1 ? " in sources.ini is no source's name)"
+                                : " in sources.ini are no source's names)";
+  }
+  return message;
+}
+
 }  // namespace
 
 const TSourceInfo* SourceTable() { return kSources; }
@@ -87,6 +148,7 @@ const TSourceInfo& SourceInfo(TSourceId id) {
 std::string SourceHost(const TSourceInfo& info) {
   std::string path = SourcesFilePath();
   RefuseNonRegularFile(path);
+  HostKeys(path);  // refuses a file that exists but cannot be read
   std::string host = ReadProfileString(path, "Hosts", info.Name, "");
   if (host.empty()) return info.DefaultHost;
   if (!IsHostValue(host))
@@ -117,11 +179,32 @@ void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& 
   std::optional<TMatcher> matcher;
   if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
   std::unique_ptr<TLineRule> rule = info.MakeRule(matcher ? &*matcher : nullptr);
-  RunImportFrame(settings, *rule, host, fetch);
+  if (SourceHost(info) != info.DefaultHost) {
+    RunImportFrame(settings, *rule, host, fetch);
+    return;
+  }
+  // The built-in host never resolves: when its fetch fails, the user learns what to set instead
+  // of "host not found".
+  bool failed = false;
+  auto noted = [&](const std::string& url, TMemoryStream& document, std::string& cause) {
+    failed = !fetch(url, document, cause);
+    return !failed;
+  };
+  try {
+    RunImportFrame(settings, *rule, host, noted);
+  } catch (const EFetchStopped&) {
+    throw;
+  } catch (const Exception&) {
+    if (failed) throw Exception(NoHostMessage(info));
+    throw;
+  }
 }
 
 void ImportSourceOverHttp(TSourceId source, TImportHost& host) {
-  ImportSourceWithFetch(source, host, HTTPFetch);
+  ImportSourceWithFetch(
+      source, host, [&host](const std::string& url, TMemoryStream& document, std::string& cause) {
+        return HTTPFetchWaiting(url, document, cause, [&host] { return host.KeepWaiting(); });
+      });
 }
 
 }  // namespace brevak

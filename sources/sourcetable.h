@@ -55,10 +55,12 @@ std::string SourceUrl(const TSourceInfo& info);
 TImportSettings SourceSettings(const TSourceInfo& info);
 
 // Runs the import of one source with the fetch supplied by the caller (tests, benchmarks and the
-// command line's stand-ins): a matcher when the source searches, its rule, and the frame.
+// command line's stand-ins): a matcher when the source searches, its rule, and the frame. When the
+// source has no host in sources.ini and its fetch fails, the error says which key to set where.
 void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch);
 
-// Runs the import of one source with a real HTTP GET (HTTPFetch): what a button press does.
+// Runs the import of one source with a real HTTP GET: what a button press does. The host's
+// KeepWaiting runs while the fetch waits and may stop it (EFetchStopped).
 void ImportSourceOverHttp(TSourceId source, TImportHost& host);
 
 // The rules, one per source file.

@@ -1,5 +1,6 @@
 // The main window as the user meets it: layout, focus, the progress bar, start-up, and what the
 // window does around import runs (one at a time, closing waits, errors to the error box).
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -7,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -19,6 +21,7 @@
 #include "app/skin.h"
 #include "base/exception.h"
 #include "base/exepath.h"
+#include "net/loopback_server.h"
 
 using brevak::TSourceId;
 
@@ -61,6 +64,11 @@ private:
   std::vector<TShownError> FErrors;
 
   QString FilePath(const char* name) const { return FDir->filePath(QString::fromLatin1(name)); }
+  void PointSRRAt(int port) {
+    QFile ini(FilePath("sources.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(QByteArray("[Hosts]\r\nSRR=127.0.0.1:") + QByteArray::number(port) + "\r\n");
+  }
 
 private slots:
   void initTestCase() { LoadProgramFonts(); }
@@ -438,6 +446,66 @@ private slots:
     QTest::mouseClick(form.btnRCPW, Qt::LeftButton);  // still usable
     QCOMPARE(runs, 2);
     QCOMPARE(FErrors.size(), std::size_t(1));
+  }
+
+  // While a button's fetch waits for a slow loopback server the window keeps processing its
+  // events: timers fire and it repaints.
+  void eventsAreProcessedWhileTheFetchWaits() {
+    using namespace brevak::test;
+    TScriptedServer server(
+        {Pause(700), Send("HTTP/1.0 200 OK\r\n\r\nUA1AAA\r\nUA1AAB\r\n"), Close()});
+    PointSRRAt(server.Port());
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    TPaintCounter paints;
+    form.installEventFilter(&paints);
+    bool firedDuringTheRun = false;
+    int paintsBefore = -1;
+    bool repaintedDuringTheRun = false;
+    QTimer::singleShot(150, &form, [&] {
+      firedDuringTheRun = form.ImportRunning();
+      paintsBefore = paints.Count;
+      form.update();
+    });
+    QTimer::singleShot(400, &form, [&] {
+      repaintedDuringTheRun = form.ImportRunning() && paints.Count > paintsBefore;
+    });
+    QTest::mouseClick(form.btnSRR, Qt::LeftButton);
+    QVERIFY(firedDuringTheRun);
+    QVERIFY(repaintedDuringTheRun);
+    QVERIFY(FErrors.empty());
+    QFile list(FilePath("brevak.ini"));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QCOMPARE(list.readAll(), QByteArray("[SRR]\r\nUA1AAA=SRR Member\r\nUA1AAB=SRR Member\r\n"));
+  }
+
+  // A close during the wait ends the run at once, with no error box and the list file saved as
+  // after a failed fetch.
+  void aCloseDuringTheWaitEndsTheRunAtOnce() {
+    using namespace brevak::test;
+    TScriptedServer server({Hold(10000)});  // accepts and never answers
+    PointSRRAt(server.Port());
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QElapsedTimer sinceClose;
+    bool refused = false;
+    QTimer::singleShot(200, &form, [&] {
+      sinceClose.start();
+      refused = !form.close();
+    });
+    QTest::mouseClick(form.btnSRR, Qt::LeftButton);
+    const qint64 ms = sinceClose.elapsed();
+    QVERIFY(refused);                                      // the close waited for the run ...
+    QVERIFY2(ms < 2000, qPrintable(QString::number(ms)));  // ... which ended at once
+    QVERIFY(!form.isVisible());
+    QVERIFY(FErrors.empty());
+    QFile list(FilePath("brevak.ini"));
+    QVERIFY(list.exists());
+    QCOMPARE(list.size(), qint64(0));
+    QVERIFY(QFile::exists(FilePath("prog.ini")));
+    QVERIFY(server.Accepted());
   }
 };
 

@@ -62,7 +62,7 @@ private:
   int FLine = 0;
 };
 
-std::string Lines(int n) {
+inline std::string Lines(int n) {
   std::string body;
   for (int i = 0; i < n; ++i) body += "l" + std::to_string(i) + "\r\n";
   return body;

@@ -1,0 +1,130 @@
+// The real fetch of a run against a scripted loopback server: which answers are the document, what
+// the error says for the others, and a whole run that meets an error page.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "import/importrun.h"
+#include "import/runfixture.h"
+#include "net/loopback_server.h"
+
+namespace brevak {
+namespace {
+
+using namespace brevak::testing;
+using test::Close;
+using test::Hold;
+using test::Send;
+using test::TScriptedServer;
+
+TEST(StatusCause, NamesTheStatusAndWhereARedirectPoints) {
+  struct Case {
+    int Code;
+    const char* Reason;
+    const char* Location;
+    const char* Cause;
+  } cases[] = {
+      {200, "OK", "", ""},
+      {204, "No Content", "", ""},
+      {299, "", "", ""},
+      {0, "", "", ""},  // no status line: the answer is the body
+      {404, "Not Found", "", "the server answered 404 Not Found"},
+      {500, "", "", "the server answered 500"},
+      {199, "Odd", "", "the server answered 199 Odd"},
+      {300, "Multiple Choices", "http://x/", "the server answered 300 Multiple Choices"},
+      {301, "Moved Permanently", "http://new.example.org/list.csv",
+       "the server answered 301 Moved Permanently (the list is now at "
+       "http://new.example.org/list.csv); update sources.ini"},
+      {302, "Found", "/elsewhere",
+       "the server answered 302 Found (the list is now at /elsewhere); update sources.ini"},
+      {303, "See Other", "/a", "the server answered 303 See Other (the list is now at /a); update "
+                               "sources.ini"},
+      {307, "Temporary Redirect", "/b",
+       "the server answered 307 Temporary Redirect (the list is now at /b); update sources.ini"},
+      {308, "Permanent Redirect", "/c",
+       "the server answered 308 Permanent Redirect (the list is now at /c); update sources.ini"},
+      {301, "Moved Permanently", "", "the server answered 301 Moved Permanently"},
+      {304, "Not Modified", "/d", "the server answered 304 Not Modified"},
+      // The server's text is shown without control characters.
+      {404, "Not\x1b[31m Found\r", "", "the server answered 404 Not[31m Found"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(StatusCause(c.Code, c.Reason, c.Location), c.Cause) << c.Code << " " << c.Reason;
+  // A long text from the server is cut.
+  std::string cause = StatusCause(404, std::string(10000, 'x'), "");
+  EXPECT_LT(cause.size(), 300u);
+  EXPECT_TRUE(cause.ends_with("...")) << cause;
+}
+
+TEST(HTTPFetch, OnlyA2xxAnswerIsTheDocument) {
+  struct Case {
+    const char* Name;
+    std::string Response;
+    bool Ok;
+    const char* CauseOrDocument;
+  } cases[] = {
+      {"200", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok", true, "ok"},
+      {"no status line", "R1ABC;x\r\n", true, "R1ABC;x\r\n"},
+      {"100 then 200", "HTTP/1.1 100 Continue\r\n\r\nHTTP/1.0 200 OK\r\n\r\nyes", true, "yes"},
+      {"404", "HTTP/1.0 404 Not Found\r\n\r\n<html><body><h1>404 Not Found</h1></body></html>",
+       false, "the server answered 404 Not Found"},
+      {"301",
+       "HTTP/1.1 301 Moved Permanently\r\nLocation: https://srr.example.org/new.csv\r\n"
+       "Content-Length: 5\r\n\r\nmoved",
+       false,
+       "the server answered 301 Moved Permanently (the list is now at "
+       "https://srr.example.org/new.csv); update sources.ini"},
+  };
+  for (const Case& c : cases) {
+    TScriptedServer server({Send(c.Response), Close()});
+    TMemoryStream document;
+    std::string cause;
+    bool ok = HTTPFetch(server.Url("/list"), document, cause);
+    EXPECT_EQ(ok, c.Ok) << c.Name << ": " << cause;
+    EXPECT_EQ(ok ? document.Bytes() : cause, c.CauseOrDocument) << c.Name;
+    EXPECT_TRUE(server.Accepted()) << c.Name;
+  }
+}
+
+using HTTPFetchRun = TRunFixture;
+
+// The error page is not imported: the file stays as it was, and the error names the status.
+TEST_F(HTTPFetchRun, AnErrorPageFailsTheRunAndLeavesTheFileAlone) {
+  const std::string before = "[AGB]\r\nEW1AA=AGB \xb9\x31\x32\r\n";
+  WriteFile(ListFile(), before);
+  TScriptedServer server(
+      {Send("HTTP/1.0 404 Not Found\r\n\r\n<html><body><h1>404 Not Found</h1></body></html>"),
+       Close()});
+  TImportSettings s = Settings(THeaderPlacement::hpBeforeBody, TProgressMode::pmPerLine);
+  s.Url = server.Url("/list");
+  TFakeHost host;
+  TTestRule rule;
+  EXPECT_THAT([&] { RunImportFrame(s, rule, host, HTTPFetch); },
+              ::testing::ThrowsMessage<Exception>(::testing::StrEq(
+                  "Could not fetch \"Test\" from " + s.Url + ": the server answered 404 Not Found")));
+  EXPECT_EQ(ReadListFile(), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(FDir), fs::directory_iterator()), 1);
+}
+
+// A host that stops the wait ends the fetch at once; the run saves the file as after a failed
+// fetch and reports the stop, not an error.
+TEST_F(HTTPFetchRun, AStoppedWaitEndsTheRunQuickly) {
+  WriteFile(ListFile(), "[Old]\r\n");
+  TScriptedServer server({Hold(5000)});
+  TImportSettings s = Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmOnceAfter);
+  s.Url = server.Url("/list");
+  int waits = 0;
+  auto fetch = [&](const std::string& url, TMemoryStream& document, std::string& cause) {
+    return HTTPFetchWaiting(url, document, cause, [&] { return ++waits < 4; });
+  };
+  TFakeHost host;
+  TTestRule rule;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_THROW(RunImportFrame(s, rule, host, fetch), EFetchStopped);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_LT(seconds, 1.0);
+  EXPECT_EQ(waits, 4);
+  EXPECT_EQ(ReadListFile(), "[Old]\r\n");
+}
+
+}  // namespace
+}  // namespace brevak

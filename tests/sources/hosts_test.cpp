@@ -1,0 +1,81 @@
+// What a run says when a source has no host: which key to add where, a misspelt key that was
+// probably meant, and a sources.ini that cannot be read.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "base/paths.h"
+#include "import/runfixture.h"
+#include "sources/sourcetable.h"
+
+namespace brevak {
+namespace {
+
+using namespace brevak::testing;
+using SourceHosts = TRunFixture;
+
+std::string RunError(TSourceId id, bool fetchFails = true) {
+  TFakeFetch fetch;
+  fetch.Fails = fetchFails;
+  TFakeHost host;
+  try {
+    ImportSourceWithFetch(id, host, fetch.Fn());
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return {};
+}
+
+TEST_F(SourceHosts, ABuiltInHostSaysWhatToSetAndWhere) {
+  struct Case {
+    const char* Ini;  // nullptr: no sources.ini
+    TSourceId Id;
+    const char* Hint;  // what follows the path
+  } cases[] = {
+      {nullptr, TSourceId::FiveOcean, ""},
+      {"[Hosts]\r\nSRR=srr.example.org\r\n", TSourceId::Hamlog, ""},
+      {"[Hosts]\r\nRCWP=rcpw.example.org\r\n", TSourceId::RCPW,
+       " (\"RCWP\" in sources.ini is no source's name)"},
+      {"[Hosts]\r\nRDXC=a\r\nrrc2=b\r\nZZZZZZ=c\r\n", TSourceId::RRC,
+       " (\"RDXC\", \"rrc2\" in sources.ini are no source's names)"},
+      // A key of another source is no slip, however close its name.
+      {"[Hosts]\r\nRCWC=rcwc.example.org\r\n", TSourceId::RCPW, ""},
+      // An empty value sets nothing.
+      {"[Hosts]\r\nAGB=\r\n", TSourceId::AGB, ""},
+  };
+  for (const Case& c : cases) {
+    fs::remove(FDir / "sources.ini");
+    if (c.Ini) WriteFile(FDir / "sources.ini", c.Ini);
+    const std::string name = SourceInfo(c.Id).Name;
+    EXPECT_EQ(RunError(c.Id), "No host is set for \"" + name + "\": add " + name +
+                                  "=HOST[:PORT] under [Hosts] in " + SourcesFilePath() + c.Hint)
+        << name;
+    // Saved as after any failed fetch: an empty list file.
+    EXPECT_EQ(ReadListFile(), "") << name;
+  }
+}
+
+TEST_F(SourceHosts, AConfiguredHostKeepsTheFetchError) {
+  WriteFile(FDir / "sources.ini", "[Hosts]\r\nSRR=srr.example.org\r\n");
+  EXPECT_EQ(RunError(TSourceId::SRR),
+            "Could not fetch \"SRR\" from "
+            "http://srr.example.org/wp-content/uploads/2017/08/srr_qslbureau.csv: host not found");
+}
+
+TEST_F(SourceHosts, AnUnreadableSourcesIniIsAnError) {
+  // A folder in its place, and (for a user whom permissions bind) a file nobody may read.
+  fs::create_directory(FDir / "sources.ini");
+  std::string error = RunError(TSourceId::SRR, false);
+  EXPECT_THAT(error, ::testing::HasSubstr(SourcesFilePath()));
+  EXPECT_FALSE(fs::exists(ListFile()));
+  fs::remove(FDir / "sources.ini");
+  if (geteuid() == 0) return;
+  WriteFile(FDir / "sources.ini", "[Hosts]\r\nSRR=srr.example.org\r\n");
+  fs::permissions(FDir / "sources.ini", fs::perms::none);
+  EXPECT_EQ(RunError(TSourceId::SRR, false),
+            "Cannot read file \"" + SourcesFilePath() + "\". Permission denied");
+  EXPECT_FALSE(fs::exists(ListFile()));
+}
+
+}  // namespace
+}  // namespace brevak
