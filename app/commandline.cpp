@@ -55,8 +55,8 @@ bool Answers(const std::string& path, bool abstract) {
   addr.sun_family = AF_UNIX;
   if (path.size() + 2 > sizeof addr.sun_path) return false;
   std::memcpy(addr.sun_path + (abstract ? 1 : 0), path.data(), path.size());
-  socklen_t len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() +
-                                         (abstract ? 1 : 0));
+  socklen_t len =
+      static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + path.size() + (abstract ? 1 : 0));
   int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return false;
   bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), len) == 0;
@@ -115,9 +115,9 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
   }
   if (parser.isSet(version)) {
     result.Action = TStartAction::saExit;
-    result.Text = (QCoreApplication::applicationName() + " " +
-                   QCoreApplication::applicationVersion() + "\n")
-                      .toStdString();
+    result.Text =
+        (QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion() + "\n")
+            .toStdString();
     return result;
   }
   if (parser.isSet(import)) {

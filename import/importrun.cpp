@@ -2,11 +2,13 @@
 #include "import/importrun.h"
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "base/exception.h"
 #include "listfile/listfile.h"
 #include "listfile/stringlist.h"
 #include "net/httpsend.h"
+#include "net/proxy.h"
 
 namespace brevak {
 namespace {
@@ -89,12 +91,23 @@ bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::stri
                       const std::function<bool()>& keepWaiting) {
   THTTPSend http;
   http.WaitHook = keepWaiting;
+  TProxySetting proxy;
+  if (!ProxyForUrl(url, std::getenv, proxy, cause)) return false;
+  if (!proxy.Host.empty()) {
+    http.ProxyHost = proxy.Host;
+    http.ProxyPort = proxy.Port;
+    http.ProxyUser = proxy.User;
+    http.ProxyPass = proxy.Password;
+  }
   if (!http.HTTPMethod("GET", url)) {
     if (http.Stopped()) throw EFetchStopped();
     cause = http.ErrorCause();
     return false;
   }
   cause = StatusCause(http.ResultCode(), http.ResultString(), http.Header("Location"));
+  // Through a proxy, its own refusal is not the server's answer.
+  if (!proxy.Host.empty() && http.ResultCode() == 407)
+    cause = "proxy answered " + cause.substr(std::string_view("the server answered ").size());
   if (!cause.empty()) return false;
   document = std::move(http.Document());
   document.SetPosition(0);

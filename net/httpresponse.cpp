@@ -121,6 +121,16 @@ bool THTTPResponseReader::Read(const std::string& method) {
   return FState == RS_DONE;
 }
 
+bool THTTPResponseReader::ReadHead() {
+  try {
+    ReadStatus();
+    if (FState == RS_HEADERS) ReadHeaders();
+  } catch (const std::bad_alloc&) {
+    Fail("out of memory");
+  }
+  return FState == RS_BODY;
+}
+
 std::string THTTPResponseReader::ReadLimitedLine() {
   // The line limit keeps a server that never ends a line from filling memory.
   int saved = FSock.MaxLineLength;

@@ -46,6 +46,9 @@ public:
 
   // Reads the whole response to a request made with method. True when it was read to its end.
   bool Read(const std::string& method);
+  // Reads the status line and the header block only (a proxy's answer to CONNECT). True when both
+  // were read; ResultCode is 0 when the first line was no status line.
+  bool ReadHead();
 
   TResponseState State() const { return FState; }
   int ResultCode = 500;

@@ -105,17 +105,30 @@ THTTPSend::~THTTPSend() {
   if (FSock) FSock->CloseSocket();
 }
 
+namespace {
+
+// host:port, an IPv6 literal in brackets; the port left off when it is "80" and not always wanted.
+std::string Authority(const std::string& host, const std::string& port, bool alwaysPort) {
+  std::string r = host.find(':') != std::string::npos ? "[" + host + "]" : host;
+  if (alwaysPort || port != "80") r += ":" + port;
+  return r;
+}
+
+}  // namespace
+
 std::string THTTPSend::ComposeHead(const std::string& method, const TUrlParts& url,
-                                   std::size_t bodySize) const {
+                                   std::size_t bodySize, bool absoluteTarget) const {
   std::vector<std::string> lines;
   std::string target = url.Target == "/*" ? "*" : url.Target;
+  // A proxy is asked for the whole URL.
+  if (absoluteTarget) target = "http://" + Authority(url.Host, url.Port, false) + url.Target;
   std::string requestLine = Upper(method) + " " + target;
   if (Protocol != "0.9") requestLine += " HTTP/" + Protocol;
   lines.push_back(requestLine);
 
-  std::string host = url.Host.find(':') != std::string::npos ? "[" + url.Host + "]" : url.Host;
-  if (AddPortNumberToHost && url.Port != "80") host += ":" + url.Port;
-  lines.push_back("Host: " + host);
+  lines.push_back("Host: " + Authority(url.Host, AddPortNumberToHost ? url.Port : "80", false));
+  if (absoluteTarget && !ProxyUser.empty())
+    lines.push_back("Proxy-Authorization: Basic " + Base64(ProxyUser + ":" + ProxyPass));
 
   std::string user = url.User.empty() ? UserName : url.User;
   std::string password = url.User.empty() ? Password : url.Password;
@@ -205,20 +218,27 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
   FTargetPort = parts.Port;
 
   // A request body is whatever Document holds at the call.
-  std::string body = FDocument.Bytes();
-  std::string head = ComposeHead(method, parts, body.size());
+  std::string body = std::move(FDocument.Bytes());
+  FDocument.Clear();
+  const bool tls = Upper(parts.Scheme) == "HTTPS";
+  const bool viaProxy = !ProxyHost.empty();
+  std::string head = ComposeHead(method, parts, body.size(), viaProxy && !tls);
 
   // Connect, or reuse a connection to the same place that the server has left quiet.
-  bool reuse =
-      FSock->IsOpen() && FAliveHost == parts.Host && FAlivePort == parts.Port && !FSock->CanRead(0);
+  bool reuse = !viaProxy && FSock->IsOpen() && FAliveHost == parts.Host &&
+               FAlivePort == parts.Port && !FSock->CanRead(0);
   if (!reuse) {
     FSock->CloseSocket();
     FAliveHost.clear();
     FAlivePort.clear();
     FSock->ConnectionTimeout = Timeout;
-    FSock->Connect(parts.Host, parts.Port);
-    if (FSock->LastError() != 0) return Fail(SocketCause(TSocketStage::ssTransfer));
-    if (Upper(parts.Scheme) == "HTTPS") {
+    FSock->Connect(viaProxy ? ProxyHost : parts.Host, viaProxy ? ProxyPort : parts.Port);
+    if (FSock->LastError() != 0) {
+      std::string cause = SocketCause(TSocketStage::ssTransfer);
+      return Fail(viaProxy ? ProxyCause(cause) : cause);
+    }
+    if (viaProxy && tls && !OpenTunnel(parts)) return false;
+    if (tls) {
       FSock->SSL().SNIHost = parts.Host;
       bool ok = FSock->SSLDoConnect();
       FSock->SSL().SNIHost.clear();
@@ -267,6 +287,39 @@ std::string THTTPSend::Header(std::string_view name) const {
       return std::string(http::Trim(std::string_view(FHeaders[i]).substr(prefix.size())));
   }
   return {};
+}
+
+std::string THTTPSend::ProxyCause(const std::string& cause) const {
+  std::string proxy = "proxy " + Authority(ProxyHost, ProxyPort, true);
+  if (FSock->LastError() == WSAECONNREFUSED) return proxy + " refused the connection";
+  return proxy + ": " + cause;
+}
+
+bool THTTPSend::OpenTunnel(const TUrlParts& url) {
+  std::string authority = Authority(url.Host, url.Port, true);
+  std::string head = "CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n";
+  if (!ProxyUser.empty())
+    head += "Proxy-Authorization: Basic " + Base64(ProxyUser + ":" + ProxyPass) + "\r\n";
+  if (!UserAgent.empty()) head += "User-Agent: " + UserAgent + "\r\n";
+  head += "\r\n";
+  FSock->SendString(head);
+  if (FSock->LastError() != 0) return Fail(ProxyCause(SocketCause(TSocketStage::ssTransfer)));
+
+  // The proxy's answer has a head only; after a 2xx the connection carries the origin's TLS.
+  TMemoryStream none;
+  std::vector<std::string> headers;
+  THTTPResponseReader reader(*FSock, Timeout, 0, none, headers);
+  if (!reader.ReadHead())
+    return Fail(ProxyCause(reader.FailCause.empty() ? SocketCause(TSocketStage::ssTransfer)
+                                                    : reader.FailCause));
+  if (reader.ResultCode == 0) return Fail(ProxyCause("no HTTP answer to CONNECT"));
+  if (reader.ResultCode < 200 || reader.ResultCode > 299) {
+    std::string status = std::to_string(reader.ResultCode);
+    if (!reader.ResultString.empty()) status += " " + reader.ResultString;
+    return Fail("proxy answered " + status);
+  }
+  if (!FSock->LineBuffer().empty()) return Fail(ProxyCause("data before the TLS handshake"));
+  return true;
 }
 
 void THTTPSend::StoreCookies() {

@@ -85,8 +85,12 @@ public:
   std::vector<std::string> Cookies;  // name=value
   std::string UserName;
   std::string Password;
+  // An HTTP proxy for the request; empty: straight to the URL's host. An https URL goes through
+  // a CONNECT tunnel. ProxyUser (and ProxyPass) add Proxy-Authorization: Basic.
   std::string ProxyHost;
   std::string ProxyPort = "8080";
+  std::string ProxyUser;
+  std::string ProxyPass;
   std::string IPInterface = "0.0.0.0";
 
   // Largest response body accepted; a larger one makes HTTPMethod fail.
@@ -95,8 +99,14 @@ public:
 private:
   bool DoHTTPMethod(const std::string& method, const std::string& url);
   // The request head: request line, header lines, empty line, each ending in CR LF.
-  std::string ComposeHead(const std::string& method, const TUrlParts& url,
-                          std::size_t bodySize) const;
+  // absoluteTarget: the request goes to an HTTP proxy, which is asked for the whole URL.
+  std::string ComposeHead(const std::string& method, const TUrlParts& url, std::size_t bodySize,
+                          bool absoluteTarget) const;
+  // Through the proxy, a tunnel to the URL's host and port (CONNECT): false (after Fail) unless
+  // the proxy answered 2xx.
+  bool OpenTunnel(const TUrlParts& url);
+  // A failure on the way to the proxy, named as the proxy's.
+  std::string ProxyCause(const std::string& cause) const;
   // What the socket was doing when it failed: a TLS failure reads differently at the handshake.
   enum class TSocketStage { ssHandshake, ssTransfer };
   // The socket's last error in words.

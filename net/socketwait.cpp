@@ -12,14 +12,17 @@ namespace brevak {
 TWaitResult WaitSocket(int fd, short events, int timeout, const TWaitHook& hook) {
   using Clock = std::chrono::steady_clock;
   const bool limited = timeout >= 0;
-  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
+  const Clock::time_point deadline =
+      Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
   for (;;) {
     long long left = -1;
     if (limited)
       left = std::max<long long>(
-          0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+          0,
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
     int slice = static_cast<int>(left);
-    if (hook) slice = left < 0 ? kWaitSliceMs : static_cast<int>(std::min<long long>(left, kWaitSliceMs));
+    if (hook)
+      slice = left < 0 ? kWaitSliceMs : static_cast<int>(std::min<long long>(left, kWaitSliceMs));
     pollfd p{fd, events, 0};
     int r = poll(&p, 1, slice);
     if (r > 0) return TWaitResult::wrReady;

@@ -27,7 +27,8 @@ private slots:
       host.SetPercent(50);
       host.SetPercent(133);
     };
-    int status = RunImports({TSourceId::KDR, TSourceId::SRR, TSourceId::FiveOcean}, err, true, import);
+    int status =
+        RunImports({TSourceId::KDR, TSourceId::SRR, TSourceId::FiveOcean}, err, true, import);
     brevak::SetExeDirForTesting("");
     QCOMPARE(status, kExitFailed);
     QCOMPARE(ran, (QVector<TSourceId>{TSourceId::KDR, TSourceId::SRR, TSourceId::FiveOcean}));
@@ -38,8 +39,8 @@ private slots:
     const QByteArray half = "[###############...............]";
     const QByteArray full = "[##############################]";
     QCOMPARE(text, "\rKDR " + half + " 50%\rKDR " + full + " 133%\n" +
-                       "Could not fetch \"SRR\": refused.\n" + "\r5 Ocean " + half + " 50%\r5 Ocean " +
-                       full + " 133%\n");
+                       "Could not fetch \"SRR\": refused.\n" + "\r5 Ocean " + half +
+                       " 50%\r5 Ocean " + full + " 133%\n");
   }
 
   void noProgressWhenNotAskedAndSuccessIsZero() {
@@ -59,7 +60,8 @@ private slots:
   void missingDisplay_data() {
     QTest::addColumn<QStringList>("environment");  // NAME=value
     QTest::addColumn<QString>("reason");
-    QTest::newRow("nothing") << QStringList{} << "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+    QTest::newRow("nothing") << QStringList{}
+                             << "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
     QTest::newRow("a chosen platform") << QStringList{"QT_QPA_PLATFORM=offscreen"} << "";
     QTest::newRow("a dead local display")
         << QStringList{"DISPLAY=:4711.0"} << "no X server answers on display :4711.0";

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "import/importrun.h"
 #include "import/runfixture.h"
 #include "net/loopback_server.h"
@@ -36,8 +38,9 @@ TEST(StatusCause, NamesTheStatusAndWhereARedirectPoints) {
        "http://new.example.org/list.csv); update sources.ini"},
       {302, "Found", "/elsewhere",
        "the server answered 302 Found (the list is now at /elsewhere); update sources.ini"},
-      {303, "See Other", "/a", "the server answered 303 See Other (the list is now at /a); update "
-                               "sources.ini"},
+      {303, "See Other", "/a",
+       "the server answered 303 See Other (the list is now at /a); update "
+       "sources.ini"},
       {307, "Temporary Redirect", "/b",
        "the server answered 307 Temporary Redirect (the list is now at /b); update sources.ini"},
       {308, "Permanent Redirect", "/c",
@@ -85,6 +88,30 @@ TEST(HTTPFetch, OnlyA2xxAnswerIsTheDocument) {
   }
 }
 
+// http_proxy from the environment carries the fetch; the proxy's own refusal is named as its.
+TEST(HTTPFetch, GoesThroughTheProxyTheEnvironmentNames) {
+  struct Case {
+    std::string Answer;
+    bool Ok;
+    const char* CauseOrDocument;
+  } cases[] = {
+      {"HTTP/1.0 200 OK\r\n\r\nR1ABC\r\n", true, "R1ABC\r\n"},
+      {"HTTP/1.0 407 Proxy Authentication Required\r\n\r\n", false,
+       "proxy answered 407 Proxy Authentication Required"},
+  };
+  for (const Case& c : cases) {
+    TScriptedServer proxy({Send(c.Answer), Close()});
+    setenv("http_proxy", ("http://127.0.0.1:" + std::to_string(proxy.Port())).c_str(), 1);
+    TMemoryStream document;
+    std::string cause;
+    bool ok = HTTPFetch("http://srr.example.org/list.csv", document, cause);
+    unsetenv("http_proxy");
+    EXPECT_EQ(ok, c.Ok) << cause;
+    EXPECT_EQ(ok ? document.Bytes() : cause, c.CauseOrDocument);
+    EXPECT_TRUE(proxy.Request().starts_with("GET http://srr.example.org/list.csv HTTP/1.0\r\n"));
+  }
+}
+
 using HTTPFetchRun = TRunFixture;
 
 // The error page is not imported: the file stays as it was, and the error names the status.
@@ -98,9 +125,10 @@ TEST_F(HTTPFetchRun, AnErrorPageFailsTheRunAndLeavesTheFileAlone) {
   s.Url = server.Url("/list");
   TFakeHost host;
   TTestRule rule;
-  EXPECT_THAT([&] { RunImportFrame(s, rule, host, HTTPFetch); },
-              ::testing::ThrowsMessage<Exception>(::testing::StrEq(
-                  "Could not fetch \"Test\" from " + s.Url + ": the server answered 404 Not Found")));
+  EXPECT_THAT(
+      [&] { RunImportFrame(s, rule, host, HTTPFetch); },
+      ::testing::ThrowsMessage<Exception>(::testing::StrEq(
+          "Could not fetch \"Test\" from " + s.Url + ": the server answered 404 Not Found")));
   EXPECT_EQ(ReadListFile(), before);
   EXPECT_EQ(std::distance(fs::directory_iterator(FDir), fs::directory_iterator()), 1);
 }

@@ -48,38 +48,70 @@ protected:
 std::string TLS::FDir;
 bool TLS::FHaveCerts = false;
 
+// A loopback listener that serves one connection on a thread of its own; Serve is what a server
+// does with it. Request() is the request it recorded, once it is done.
+class TOneConnection {
+public:
+  virtual ~TOneConnection() { Stop(); }
+  int Port() const { return FPort; }
+  std::string Request() {
+    Join();
+    return FRequest;
+  }
+
+protected:
+  // Called at the end of a subclass's constructor.
+  void Start() {
+    FListen = test::BindLoopback(FPort, false, 1);
+    FThread = std::thread([this] {
+      pollfd p{FListen, POLLIN, 0};
+      if (poll(&p, 1, 5000) <= 0) return;
+      int fd = accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) Serve(fd);
+    });
+  }
+  // Called at the start of a subclass's destructor, before its members go.
+  void Stop() {
+    Join();
+    if (FListen >= 0) close(FListen);
+    FListen = -1;
+  }
+  void Join() {
+    if (FThread.joinable()) FThread.join();
+  }
+  // Serves the accepted connection and closes it.
+  virtual void Serve(int fd) = 0;
+
+  std::string FRequest;
+
+private:
+  int FListen = -1;
+  int FPort = 0;
+  std::thread FThread;
+};
+
 // One TLS connection: handshake, read the request head, send the response, then close-notify
 // (or not) and close TCP.
-class TTLSServer {
+class TTLSServer : public TOneConnection {
 public:
   TTLSServer(const std::string& dir, std::string response, bool closeNotify)
       : FResponse(std::move(response)), FCloseNotify(closeNotify) {
     FCtx = SSL_CTX_new(TLS_server_method());
     SSL_CTX_use_certificate_file(FCtx, (dir + "/localhost.crt").c_str(), SSL_FILETYPE_PEM);
     SSL_CTX_use_PrivateKey_file(FCtx, (dir + "/localhost.key").c_str(), SSL_FILETYPE_PEM);
-    FListen = test::BindLoopback(FPort, false, 1);
-    FThread = std::thread([this] { Run(); });
+    Start();
   }
-  ~TTLSServer() {
-    if (FThread.joinable()) FThread.join();
-    close(FListen);
+  ~TTLSServer() override {
+    Stop();
     SSL_CTX_free(FCtx);
   }
-  int Port() const { return FPort; }
   std::string ServerName() {
-    if (FThread.joinable()) FThread.join();
+    Join();
     return FServerName;
-  }
-  std::string Request() {
-    if (FThread.joinable()) FThread.join();
-    return FRequest;
   }
 
 private:
-  void Run() {
-    pollfd p{FListen, POLLIN, 0};
-    if (poll(&p, 1, 5000) <= 0) return;
-    int fd = accept4(FListen, nullptr, nullptr, SOCK_CLOEXEC);
+  void Serve(int fd) override {
     timeval limit{3, 0};
     setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
     SSL* ssl = SSL_new(FCtx);
@@ -104,11 +136,7 @@ private:
   std::string FResponse;
   bool FCloseNotify;
   SSL_CTX* FCtx = nullptr;
-  int FListen = -1;
-  int FPort = 0;
   std::string FServerName;
-  std::string FRequest;
-  std::thread FThread;
 };
 
 TEST_F(TLS, BodyUntilCloseWithAndWithoutCloseNotify) {
@@ -176,6 +204,69 @@ TEST_F(TLS, OpenSSLServerHostingTwoNames) {
       byAddress.HTTPMethod("GET", "https://127.0.0.1:" + std::to_string(port) + "/page.txt"));
   EXPECT_EQ(byAddress.ErrorCause().rfind("TLS handshake failed: ", 0), 0u)
       << byAddress.ErrorCause();
+}
+
+// A proxy that answers CONNECT with 200 and then relays bytes both ways to a loopback port.
+class TTunnelProxy : public TOneConnection {
+public:
+  explicit TTunnelProxy(int targetPort) : FTarget(targetPort) { Start(); }
+  ~TTunnelProxy() override { Stop(); }
+
+private:
+  void Serve(int client) override {
+    char buffer[16384];
+    while (FRequest.find("\r\n\r\n") == std::string::npos) {
+      pollfd c{client, POLLIN, 0};
+      if (poll(&c, 1, 3000) <= 0) break;
+      ssize_t n = recv(client, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      FRequest.append(buffer, static_cast<std::size_t>(n));
+    }
+    const std::string answer = "HTTP/1.1 200 Connection established\r\n\r\n";
+    send(client, answer.data(), answer.size(), MSG_NOSIGNAL);
+    int origin = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a = test::LoopbackAddress(FTarget);
+    if (connect(origin, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+      for (;;) {
+        pollfd both[2] = {{client, POLLIN, 0}, {origin, POLLIN, 0}};
+        if (poll(both, 2, 3000) <= 0) break;
+        int from = both[0].revents ? client : origin;
+        int to = from == client ? origin : client;
+        ssize_t n = recv(from, buffer, sizeof buffer, 0);
+        if (n <= 0 || send(to, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL) != n) break;
+      }
+    }
+    close(origin);
+    close(client);
+  }
+
+  int FTarget;
+};
+
+// HTTPS through a proxy: CONNECT to the origin's name and port, then the handshake with the
+// origin (which is asked for by name) through the tunnel.
+TEST_F(TLS, ThroughAProxyTunnel) {
+  TTLSServer server(FDir, "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello", true);
+  TTunnelProxy proxy(server.Port());
+  THTTPSend http;
+  http.Timeout = 2000;
+  http.ProxyHost = "127.0.0.1";
+  http.ProxyPort = std::to_string(proxy.Port());
+  http.ProxyUser = "u";
+  http.ProxyPass = "p";
+  ASSERT_TRUE(http.HTTPMethod("GET", "https://hamlog.example.org/list/callsign-all.txt"))
+      << http.ErrorCause();
+  EXPECT_EQ(http.Document().Bytes(), "hello");
+  const std::string agent = "User-Agent: Mozilla/4.0 (compatible; Brevak)\r\n";
+  EXPECT_EQ(proxy.Request(),
+            "CONNECT hamlog.example.org:443 HTTP/1.1\r\nHost: hamlog.example.org:443\r\n"
+            "Proxy-Authorization: Basic dTpw\r\n" +
+                agent + "\r\n");
+  EXPECT_EQ(server.ServerName(), "hamlog.example.org");
+  EXPECT_EQ(server.Request(),
+            "GET /list/callsign-all.txt HTTP/1.0\r\nHost: hamlog.example.org:443\r\n"
+            "Keep-Alive: 300\r\nConnection: keep-alive\r\n" +
+                agent + "\r\n");
 }
 
 TEST_F(TLS, HandshakeIsBoundedByTimeout) {
