@@ -115,7 +115,7 @@ void TBlockSocket::Connect(const std::string& host, const std::string& port) {
   ResetLastError();
   RawClose();
   ClearBuffer();
-  FLastCR = FLastLF = false;
+  FLastCR = FLastLF = FLastReadFull = false;
 
   TSocketFamily family = Family;
   if (family == SF_Any) {
@@ -259,8 +259,9 @@ bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
     return false;
   }
   // Nothing waiting: wait for an arrival (or the peer's close or reset, which the read below
-  // tells apart).
-  if (WaitingData() == 0) {
+  // tells apart). After a read that filled the buffer more is most likely waiting, so the read
+  // is tried at once; it still waits by itself when nothing is there.
+  if (!FLastReadFull && WaitingData() == 0) {
     FLastWait = TWaitResult::wrTimedOut;
     if (!CanRead(FRecvTimeout)) {
       if (FLastWait == TWaitResult::wrStopped)
@@ -275,6 +276,7 @@ bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
   if (!FScratch) FScratch = std::make_unique<char[]>(kMaxWaiting);
   std::size_t count = std::min<std::size_t>(max, kMaxWaiting);
   int got = RecvBuffer(FScratch.get(), static_cast<int>(count));
+  FLastReadFull = got == static_cast<int>(count);
   if (got <= 0 || FLastError != 0) {
     if (FLastError == 0) SetError(WSAECONNRESET, "connection closed by the peer");
     return false;

@@ -123,6 +123,7 @@ protected:
   bool FPeerReset = false;
   TWaitResult FLastWait = TWaitResult::wrReady;  // how the last CanRead ended
   int FLastWaitErrno = 0;
+  bool FLastReadFull = false;  // the last read filled what it asked for
   // Where packets are received before they are appended: a fixed buffer, so that no destination
   // is zero-filled before each read.
   std::unique_ptr<char[]> FScratch;
