@@ -216,10 +216,23 @@ void THTTPResponseReader::ReadBody(const std::string& method) {
 }
 
 void THTTPResponseReader::ReadUntilClose() {
+  // The buffer grows by doubling from a size that doubles up to the cap exactly, so that its last
+  // growth is from half the cap to the cap: a body stopped at the cap then peaks at the cap, not
+  // at nearly twice it (a doubling from just below the cap, with the old buffer still held).
+  if (FMaxBody > 0) {
+    auto start = static_cast<uint64_t>(FMaxBody);
+    while (start > 65536) start = (start + 1) / 2;
+    if (FDocument.Bytes().capacity() < start) FDocument.Bytes().reserve(start);
+  }
   for (;;) {
     std::string packet = FSock.RecvPacket(FTimeout);
     if (FSock.LastError() != 0) break;
     if (packet.size() > Remaining(0)) return Fail(kBodyTooLarge);
+    std::string& bytes = FDocument.Bytes();
+    if (bytes.size() + packet.size() > bytes.capacity())
+      bytes.reserve(static_cast<std::size_t>(
+          std::min<uint64_t>(std::max(bytes.capacity() * 2, bytes.size() + packet.size()),
+                             static_cast<uint64_t>(FMaxBody))));
     FDocument.Write(packet);
   }
   if (FSock.LastError() != WSAECONNRESET) return Fail();

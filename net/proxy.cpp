@@ -52,8 +52,8 @@ bool NoProxyCovers(std::string_view list, const std::string& host) {
     if (entry.size() > 2 && entry.front() == '[' && entry.back() == ']')
       entry = entry.substr(1, entry.size() - 2);
     if (entry.empty()) continue;
-    if (h == entry || (h.size() > entry.size() && h.ends_with(entry) &&
-                       h[h.size() - entry.size() - 1] == '.'))
+    if (h == entry ||
+        (h.size() > entry.size() && h.ends_with(entry) && h[h.size() - entry.size() - 1] == '.'))
       return true;
   }
   return false;

@@ -30,8 +30,13 @@ TEST(ProxyForUrl, ReadsTheEnvironmentAsCurlDoes) {
   } cases[] = {
       {"none set", {}, "http://a.org/x", "", "", "", ""},
       {"http", {{"http_proxy", "http://p.lan:3128"}}, "http://a.org/x", "p.lan", "3128", "", ""},
-      {"http_proxy is not for https", {{"http_proxy", "p.lan:3128"}}, "https://a.org/", "", "",
-       "", ""},
+      {"http_proxy is not for https",
+       {{"http_proxy", "p.lan:3128"}},
+       "https://a.org/",
+       "",
+       "",
+       "",
+       ""},
       {"https", {{"https_proxy", "p.lan:3129/"}}, "https://a.org/", "p.lan", "3129", "", ""},
       {"lower case first",
        {{"http_proxy", "low:1"}, {"HTTP_PROXY", "up:2"}},
@@ -40,8 +45,13 @@ TEST(ProxyForUrl, ReadsTheEnvironmentAsCurlDoes) {
        "1",
        "",
        ""},
-      {"upper case when lower is unset", {{"HTTP_PROXY", "up:2"}}, "http://a.org/", "up", "2",
-       "", ""},
+      {"upper case when lower is unset",
+       {{"HTTP_PROXY", "up:2"}},
+       "http://a.org/",
+       "up",
+       "2",
+       "",
+       ""},
       {"upper case when lower is empty",
        {{"http_proxy", ""}, {"HTTP_PROXY", "up:2"}},
        "http://a.org/",
@@ -57,17 +67,41 @@ TEST(ProxyForUrl, ReadsTheEnvironmentAsCurlDoes) {
        "8080",
        "us@r",
        "p:ss"},
-      {"IPv6 proxy", {{"http_proxy", "http://[::2]:3128"}}, "http://a.org/", "::2", "3128", "",
+      {"IPv6 proxy", {{"http_proxy", "http://[::2]:3128"}}, "http://a.org/", "::2", "3128", "", ""},
+      {"no_proxy names the host",
+       {{"http_proxy", "p:1"}, {"no_proxy", "b.org, a.org"}},
+       "http://a.org/",
+       "",
+       "",
+       "",
        ""},
-      {"no_proxy names the host", {{"http_proxy", "p:1"}, {"no_proxy", "b.org, a.org"}},
-       "http://a.org/", "", "", "", ""},
-      {"no_proxy suffix", {{"http_proxy", "p:1"}, {"no_proxy", "example.org"}},
-       "http://srr.Example.ORG/", "", "", "", ""},
-      {"no_proxy leading dot", {{"http_proxy", "p:1"}, {"no_proxy", ".example.org"}},
-       "http://srr.example.org/", "", "", "", ""},
-      {"no_proxy is no substring match", {{"http_proxy", "p:1"}, {"no_proxy", "ample.org"}},
-       "http://example.org/", "p", "1", "", ""},
-      {"no_proxy star", {{"http_proxy", "p:1"}, {"NO_PROXY", "*"}}, "http://a.org/", "", "", "",
+      {"no_proxy suffix",
+       {{"http_proxy", "p:1"}, {"no_proxy", "example.org"}},
+       "http://srr.Example.ORG/",
+       "",
+       "",
+       "",
+       ""},
+      {"no_proxy leading dot",
+       {{"http_proxy", "p:1"}, {"no_proxy", ".example.org"}},
+       "http://srr.example.org/",
+       "",
+       "",
+       "",
+       ""},
+      {"no_proxy is no substring match",
+       {{"http_proxy", "p:1"}, {"no_proxy", "ample.org"}},
+       "http://example.org/",
+       "p",
+       "1",
+       "",
+       ""},
+      {"no_proxy star",
+       {{"http_proxy", "p:1"}, {"NO_PROXY", "*"}},
+       "http://a.org/",
+       "",
+       "",
+       "",
        ""},
       {"loopback by name", {{"http_proxy", "p:1"}}, "http://localhost:8080/", "", "", "", ""},
       {"loopback IPv4", {{"http_proxy", "p:1"}}, "http://127.0.0.9/", "", "", "", ""},
@@ -164,9 +198,10 @@ TEST(Proxy, FailuresNameTheProxy) {
       cause.replace(p, 1, std::to_string(proxy.Port()));
     EXPECT_EQ(http.ErrorCause(), cause) << c.Name;
     if (std::string(c.Url).starts_with("https"))
-      EXPECT_EQ(proxy.Request(), "CONNECT hamlog.example.org:443 HTTP/1.1\r\n"
-                                 "Host: hamlog.example.org:443\r\n" +
-                                     kAgent + "\r\n")
+      EXPECT_EQ(proxy.Request(),
+                "CONNECT hamlog.example.org:443 HTTP/1.1\r\n"
+                "Host: hamlog.example.org:443\r\n" +
+                    kAgent + "\r\n")
           << c.Name;
   }
   // Nobody listens at the proxy's port.
@@ -174,7 +209,8 @@ TEST(Proxy, FailuresNameTheProxy) {
   THTTPSend http;
   UseProxy(http, port);
   EXPECT_FALSE(http.HTTPMethod("GET", "http://srr.example.org/"));
-  EXPECT_EQ(http.ErrorCause(), "proxy 127.0.0.1:" + std::to_string(port) + " refused the connection");
+  EXPECT_EQ(http.ErrorCause(),
+            "proxy 127.0.0.1:" + std::to_string(port) + " refused the connection");
 }
 
 }  // namespace
