@@ -14,8 +14,9 @@
 // without JIT, quadratic as well, stops at 64 K. Every engine's match count is checked against
 // TMatcher's. Run: build/bench/matcher_bench [--benchmark_filter=Page/].
 //
-// matcher_bench --table [repetitions] prints instead one table per measure, page shapes as rows and
-// the nine patterns as columns, each pattern on a page of each shape (10 M units):
+// matcher_bench --table [repetitions [shape/pattern]] prints instead one table per measure, page
+// shapes as rows and the nine patterns as columns, each pattern on a page of each shape (10 M
+// units):
 //  - rows:      the source's own page, the pattern used as the source uses it;
 //  - short:     one cell per line, 20 to 40 units, a match on most lines;
 //  - sparse:    several cells per line, the opening literal frequent, the closing literal (or the
@@ -610,12 +611,15 @@ TCell MeasureCell(TShape shape, const TShapePattern& pattern, int repetitions) {
   return cell;
 }
 
-int PrintTable(int repetitions) {
+// only: measure only the cells whose "shape/pattern" name contains it (the others print as 0).
+int PrintTable(int repetitions, std::string_view only) {
   constexpr size_t kShapes = std::size(kShapeNames), kPatterns = std::size(kShapePatterns);
   TCell cells[kShapes][kPatterns];
   for (size_t s = 0; s < kShapes; ++s)
     for (size_t p = 0; p < kPatterns; ++p)
-      cells[s][p] = MeasureCell(static_cast<TShape>(s), kShapePatterns[p], repetitions);
+      if ((std::string(kShapeNames[s]) + "/" + kShapePatterns[p].Name).find(only) !=
+          std::string::npos)
+        cells[s][p] = MeasureCell(static_cast<TShape>(s), kShapePatterns[p], repetitions);
   int missed = 0, disagreed = 0;
   for (const bool share : {false, true}) {
     std::printf("\n%s (median of %d, thread CPU time)\n",
@@ -781,7 +785,7 @@ void RegisterAll() {
 
 int main(int argc, char** argv) {
   if (argc >= 2 && std::strcmp(argv[1], "--table") == 0)
-    return PrintTable(argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5);
+    return PrintTable(argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5, argc >= 4 ? argv[3] : "");
   RegisterAll();
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -103,23 +103,33 @@ void TMatcher::ChangeExpression(std::u16string_view expression) {
   FBacktrackerReady = false;
 }
 
-void TMatcher::SetInputString(std::u16string_view text) { AssignInput(text); }
+void TMatcher::SetInputString(std::u16string_view text) {
+  FCopy.assign(text);
+  UseText(FCopy.data(), FCopy.size());
+}
 
 // Inline in Exec: it runs for every line of a page, most often for a line with no match.
-[[gnu::always_inline]] inline void TMatcher::AssignInput(std::u16string_view text) {
-  if (text.size() > FInputCapacity) {
-    FInputCapacity = std::max(text.size(), 2 * FInputCapacity);
-    // Padded for the literal scans, which read whole vectors past the searched text.
-    FInput = std::make_unique_for_overwrite<char16_t[]>(FInputCapacity + kFindPadding);
-    std::fill_n(FInput.get() + FInputCapacity, kFindPadding, u'\0');
-  }
-  const size_t nul = CopyUnitsFindZero(FInput.get(), text.data(), text.size());
-  FInputSize = text.size();
-  // Positions are handed out as int: a text is searched up to INT_MAX - 1 units at most.
-  FInputLength = std::min(std::min(nul, FInputSize), size_t{INT_MAX - 1});
+[[gnu::always_inline]] inline void TMatcher::UseText(const char16_t* text, size_t size) {
+  FText = text;
+  FInputSize = size;
+  FInputLength = std::min(size, size_t{INT_MAX - 1});
+  FZeroFree = 0;
+  FLengthKnown = false;
   FInputAssigned = true;
   FBacktrackerReady = false;
   UnsetSlots();
+}
+
+void TMatcher::FindLength(size_t end) {
+  end = std::min(end, FInputLength);
+  const size_t zero = FindUnit({FText + FZeroFree, end - FZeroFree}, u'\0');
+  if (zero != std::u16string_view::npos) {
+    FInputLength = FZeroFree + zero;
+    FLengthKnown = true;
+  } else if (end == FInputLength) {
+    FLengthKnown = true;
+  }
+  FZeroFree = zero != std::u16string_view::npos ? FInputLength : end;
 }
 
 void TMatcher::SelectProgram() {
@@ -148,12 +158,9 @@ std::string TMatcher::Dump() {
 }
 
 bool TMatcher::Exec(std::u16string_view text) {
-  AssignInput(text);
+  UseText(text.data(), text.size());
   PrepareSearch();
-  // The literals are looked for in the caller's text, which holds the same units as the copy just
-  // written: a scan of the copy right after the copy's stores waits for them (its loads straddle
-  // them), a scan of the caller's text does not.
-  return SearchFrom(0, text.data());
+  return SearchFrom(0);
 }
 
 bool TMatcher::ExecNext() {
@@ -173,41 +180,49 @@ bool TMatcher::ExecPos(int offset) {
 }
 
 void TMatcher::ResetBacktracker() {
+  if (!FLengthKnown) FindLength();
   FBacktracker.Reset(*FProgram, InputString().substr(0, FInputLength));
   FBacktrackerReady = true;
 }
 
-[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from, const char16_t* callerText) {
+[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from) {
   if (from > FInputLength) return false;
   const matcher::TProgram& program = *FProgram;
+  const std::u16string_view text(FText, FInputLength);
   bool found;
   if (program.PairGroup != 0) {
-    // literal(.*?)literal: the first opening literal, then the first closing literal after it.
-    const matcher::TChainStep& opening = program.Chain[0];
-    const matcher::TChainStep& closing = program.Chain[2];
-    const char16_t* input = FInput.get();
-    const size_t lead = callerText != nullptr
-                            ? opening.Finder.Find({callerText + from, FInputLength - from})
-                            : opening.Finder.FindPadded({input + from, FInputLength - from});
-    if (lead == std::u16string_view::npos) return false;
-    const size_t open = from + lead + opening.Length;
-    const size_t close = callerText != nullptr
-                             ? closing.Finder.Find({callerText + open, FInputLength - open})
-                             : closing.Finder.FindPadded({input + open, FInputLength - open});
+    // literal(.*?)literal: the first opening literal, then the first closing literal after it;
+    // (.*?)literal: the first closing literal.
+    size_t start = from, open = from;
+    if (program.PairLead) {
+      const matcher::TChainStep& opening = program.Chain[0];
+      const size_t lead = opening.Finder.Find({FText + from, FInputLength - from});
+      if (lead == std::u16string_view::npos) return false;
+      start = from + lead;
+      open = start + opening.Length;
+    }
+    const matcher::TChainStep* closing = &program.Chain[program.PairLead ? 2 : 1];
+    const size_t close = closing->Finder.Find({FText + open, FInputLength - open});
     if (close == std::u16string_view::npos) return false;
+    const size_t end = open + close + closing[1].Length;
+    if (!NoZeroBefore(end)) return false;
     const auto group = static_cast<size_t>(program.PairGroup);
-    FSlots.Start[0] = static_cast<int32_t>(from + lead);
+    FSlots.Start[0] = static_cast<int32_t>(start);
     FSlots.Start[group] = static_cast<int32_t>(open);
     FSlots.End[group] = static_cast<int32_t>(open + close);
-    FSlots.End[0] = static_cast<int32_t>(open + close + program.Chain[3].Length);
+    FSlots.End[0] = static_cast<int32_t>(end);
     found = true;
   } else if (program.LazyChain) {
-    found = matcher::ChainSearch(program, InputString().substr(0, FInputLength), from, FSlots);
+    found = matcher::ChainSearch(program, text, from, FSlots);
+    if (found && !NoZeroBefore(static_cast<size_t>(FSlots.End[0]))) {
+      FSlots.Clear();
+      found = false;
+    }
   } else {
     if (!FBacktrackerReady) ResetBacktracker();
     found = FBacktracker.Search(from, FSlots);
   }
-  FSlotsSet = found;
+  FSlotsSet = found ? static_cast<size_t>(program.GroupCount) + 1 : 0;
   return found;
 }
 

@@ -77,11 +77,13 @@ public:
     ChangeExpression(expression);
   }
 
-  // A private copy of the text to search; unsets every slot.
-  std::u16string_view InputString() const { return {FInput.get(), FInputSize}; }
+  // The text searched: a private copy of text; unsets every slot.
+  std::u16string_view InputString() const { return {FText, FInputSize}; }
   void SetInputString(std::u16string_view text);
 
-  // SetInputString(text), then a search from position 1.
+  // A search of the caller's own text from position 1, without a private copy: text must stay
+  // alive and unchanged while this search's match is read (Match, InputString) and while ExecNext
+  // and ExecPos search on in it, that is until the next Exec or SetInputString. Unsets every slot.
   bool Exec(std::u16string_view text);
   // A search from just after the last match (one further when it was empty). Raises 1007 when
   // there is no last match.
@@ -141,7 +143,6 @@ private:
   // SetExpression to a text that is neither the current pattern nor the one before it (or while
   // the current one has not compiled).
   void ChangeExpression(std::u16string_view expression);
-  void AssignInput(std::u16string_view text);
   void SetModifier(bool& modifier, bool on) {
     modifier = on;
     ForgetReadyPrograms();
@@ -156,10 +157,24 @@ private:
     if (FProgram == nullptr) SelectProgram();
     if (!FInputAssigned) Error(mecNoInputString);
   }
-  // The search from a 0-based offset; the slots must be unset on entry. callerText, when given, is
-  // the caller's own text, which holds the same units as the private copy up to FInputLength: the
-  // literal scans of literal(.*?)literal read it instead of the copy.
-  bool SearchFrom(size_t from, const char16_t* callerText = nullptr);
+  // The search from a 0-based offset; the slots must be unset on entry.
+  bool SearchFrom(size_t from);
+  // Sets the text searched (the caller's, or the private copy) and forgets the last search.
+  void UseText(const char16_t* text, size_t size);
+  // Whether the searched text holds no U+0000 before offset end (so that a match found up to end
+  // in the whole text is a match of the searched text), learning on the way where it ends.
+  bool NoZeroBefore(size_t end) {
+    if (end <= FZeroFree) return true;
+    if (FLengthKnown) return false;
+    if (!HasZeroUnit(FText + FZeroFree, end - FZeroFree)) {
+      FZeroFree = end;
+      return true;
+    }
+    FindLength(end);
+    return end <= FZeroFree;
+  }
+  // Looks for the first U+0000 from FZeroFree up to end (to FInputLength when end is npos).
+  void FindLength(size_t end = std::u16string_view::npos);
 
   // The pattern and its program. Two are kept, the current one and the one before it, so that a
   // caller alternating between two patterns line by line does not parse each again at every
@@ -177,25 +192,35 @@ private:
   // is to be checked again (after a change of pattern or modifiers).
   const matcher::TProgram* FProgram = nullptr;
 
-  // The input copy; a plain buffer because it is rewritten for every line of a page and a string's
-  // assign costs more than the copy itself.
-  std::unique_ptr<char16_t[]> FInput;
-  size_t FInputCapacity = 0;
+  // The text searched, FInputSize units: the caller's (Exec) or FCopy (SetInputString).
+  const char16_t* FText = nullptr;
   size_t FInputSize = 0;
-  // The searched length: up to the first U+0000, found while copying.
+  std::u16string FCopy;
+  // The searched length: up to the first U+0000 (and INT_MAX - 1 at most, as positions are handed
+  // out as int). A line is not scanned for U+0000 before its search: until FLengthKnown,
+  // FInputLength is only a bound, and the units before FZeroFree are known to hold none. A match
+  // of the text up to the bound is one of the searched text when it ends by the first U+0000, and
+  // when it does not, no match does (every search form that takes the bound finds matches left
+  // to right, each later one ending no earlier).
   size_t FInputLength = 0;
+  size_t FZeroFree = 0;
+  bool FLengthKnown = false;
   bool FInputAssigned = false;
 
   matcher::TBacktracker FBacktracker;
   bool FBacktrackerReady = false;  // Reset for the current program and input
   matcher::TSlots FSlots;
-  // Whether a slot may be set: a failed search leaves every slot unset, so that most lines need
-  // no clearing.
-  bool FSlotsSet = false;
+  // How many slots from 0 on the last match may have set (its program's groups and slot 0); none
+  // after a failed search, which leaves every slot unset, so that most lines need no clearing.
+  size_t FSlotsSet = 0;
   void UnsetSlots() {
-    if (!FSlotsSet) return;
-    FSlots.Clear();
-    FSlotsSet = false;
+    if (FSlotsSet == 0) return;
+    if (FSlotsSet <= 2) {  // the whole match and one group: most patterns
+      FSlots.Start[0] = FSlots.End[0] = FSlots.Start[1] = FSlots.End[1] = -1;
+    } else {
+      FSlots.Clear();
+    }
+    FSlotsSet = 0;
   }
   int FLastError = 0;
   int FCompilerErrorPos = 0;

@@ -328,8 +328,14 @@ void Analyse(TProgram& program) {
   if (chain.size() == 5 && chain[0].Kind == TChainStep::ckLead &&
       chain[1].Kind == TChainStep::ckOpen && chain[1].Length == 0 &&
       chain[2].Kind == TChainStep::ckFind && chain[2].Length == 0 &&
-      chain[3].Kind == TChainStep::ckClose && chain[3].Group == chain[1].Group)
+      chain[3].Kind == TChainStep::ckClose && chain[3].Group == chain[1].Group) {
     program.PairGroup = chain[1].Group;
+    program.PairLead = true;
+  }
+  if (chain.size() == 4 && chain[0].Kind == TChainStep::ckOpen && chain[0].Length == 0 &&
+      chain[1].Kind == TChainStep::ckFind && chain[1].Length == 0 &&
+      chain[2].Kind == TChainStep::ckClose && chain[2].Group == chain[0].Group)
+    program.PairGroup = chain[0].Group;
 }
 
 }  // namespace

@@ -221,7 +221,7 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
   for (const TChainStep* step = program.Chain.data();; ++step) {
     switch (step->Kind) {
       case TChainStep::ckLead: {  // always the first step: no slot is set yet
-        const size_t found = step->Finder.FindPadded(input.substr(pos));
+        const size_t found = step->Finder.Find(input.substr(pos));
         if (found == kNotFound) return false;
         start = pos + found;
         pos = start;
@@ -231,13 +231,20 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
       case TChainStep::ckFindDigit: {
         size_t found;
         if (step->Kind == TChainStep::ckFind) {
-          found = step->Finder.FindPadded(input.substr(pos));
-          if (found != kNotFound) found += pos;
+          found = step->Finder.Find(input.substr(pos));
         } else {
-          found = pos;
-          while (found < input.size() && (input[found] < u'0' || input[found] > u'9')) ++found;
-          if (found == input.size()) found = kNotFound;
+          // The digit of a callsign is its second or third unit: a few places before a scan.
+          const size_t near = std::min(input.size() - pos, size_t{4});
+          found = 0;
+          while (found < near && (input[pos + found] < u'0' || input[pos + found] > u'9')) ++found;
+          if (found == 4) {
+            found = FindDigit(input.substr(pos + 4));
+            if (found != kNotFound) found += 4;
+          } else if (found == near) {
+            found = kNotFound;
+          }
         }
+        if (found != kNotFound) found += pos;
         if (found == kNotFound) {
           slots.Clear();
           return false;

@@ -29,7 +29,6 @@ struct TSlots {
 // node matches: what comes after a star starts with a star or is the end, so it succeeds from a
 // place whenever it succeeds from a later one, and a later stopping place can never rescue a match
 // the first one lost. For the same reason a failed attempt means that every later start fails too.
-// The input must be followed by kFindPadding readable units.
 bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from, TSlots& slots);
 
 class TBacktracker {

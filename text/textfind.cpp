@@ -49,6 +49,8 @@ struct V {
   static T Eq(T a, T b) { return _mm_cmpeq_epi16(a, b); }
   static T And(T a, T b) { return _mm_and_si128(a, b); }
   static T Or(T a, T b) { return _mm_or_si128(a, b); }
+  static T Sub(T a, T b) { return _mm_sub_epi16(a, b); }
+  static T SubsU(T a, T b) { return _mm_subs_epu16(a, b); }
   static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm_movemask_epi8(a)); }
 };
 #include "text/textfind_simd.inc"
@@ -70,6 +72,8 @@ struct V {
   static T Eq(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
   static T And(T a, T b) { return _mm256_and_si256(a, b); }
   static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+  static T Sub(T a, T b) { return _mm256_sub_epi16(a, b); }
+  static T SubsU(T a, T b) { return _mm256_subs_epu16(a, b); }
   static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm256_movemask_epi8(a)); }
 };
 #include "text/textfind_simd.inc"
@@ -89,18 +93,28 @@ const bool kHasAvx2 = [] {
 
 bool HasAvx2() { return kHasAvx2; }
 
+// The AVX2 loops for texts of at least one vector of 16 units, the SSE2 ones (8 units) for shorter
+// ones: a page line's rest after an opening literal is often shorter than 16 units, and there the
+// SSE2 loop still takes it in one or two vectors.
+bool Wide(size_t units) { return HasAvx2() && units >= avx2::V::kUnits; }
+
+template <bool kPaddedNeedle>
+size_t FindAnchoredAny(const char16_t* hay, size_t n, const char16_t* needle, size_t m,
+                       size_t anchor1, size_t anchor2) {
+  if (m > n) return kNotFound;
+  return Wide(n - m + 1) ? avx2::FindAnchored<kPaddedNeedle>(hay, n, needle, m, anchor1, anchor2)
+                         : sse2::FindAnchored<kPaddedNeedle>(hay, n, needle, m, anchor1, anchor2);
+}
+
 #endif
 
 size_t FindAnchored(std::u16string_view haystack, std::u16string_view needle, size_t anchor1,
                     size_t anchor2) {
-  if (needle.size() > haystack.size()) return kNotFound;
 #if defined(__x86_64__)
-  if (HasAvx2())
-    return avx2::FindAnchored(haystack.data(), haystack.size(), needle.data(), needle.size(),
-                              anchor1, anchor2);
-  return sse2::FindAnchored(haystack.data(), haystack.size(), needle.data(), needle.size(), anchor1,
-                            anchor2);
+  return FindAnchoredAny<false>(haystack.data(), haystack.size(), needle.data(), needle.size(),
+                                anchor1, anchor2);
 #else
+  if (needle.size() > haystack.size()) return kNotFound;
   return haystack.find(needle);
 #endif
 }
@@ -109,20 +123,19 @@ size_t FindAnchored(std::u16string_view haystack, std::u16string_view needle, si
 
 size_t FindUnit(std::u16string_view haystack, char16_t unit) {
 #if defined(__x86_64__)
-  if (HasAvx2()) return avx2::FindOne(haystack.data(), haystack.size(), unit);
+  if (Wide(haystack.size())) return avx2::FindOne(haystack.data(), haystack.size(), unit);
   return sse2::FindOne(haystack.data(), haystack.size(), unit);
 #else
   return haystack.find(unit);
 #endif
 }
 
-size_t CopyUnitsFindZero(char16_t* dst, const char16_t* src, size_t n) {
+size_t FindDigit(std::u16string_view haystack) {
 #if defined(__x86_64__)
-  if (HasAvx2()) return avx2::CopyFindZero(dst, src, n);
-  return sse2::CopyFindZero(dst, src, n);
+  if (Wide(haystack.size())) return avx2::FindDigit(haystack.data(), haystack.size());
+  return sse2::FindDigit(haystack.data(), haystack.size());
 #else
-  if (n != 0) std::memcpy(dst, src, n * sizeof(char16_t));
-  return std::u16string_view(dst, n).find(u'\0');
+  return haystack.find_first_of(u"0123456789");
 #endif
 }
 
@@ -137,9 +150,8 @@ size_t FindUnits(std::u16string_view haystack, std::u16string_view needle) {
 namespace {
 
 #if defined(__x86_64__)
-template <size_t (*kFindOne)(const char16_t*, size_t, char16_t)>
 size_t FindOneUnit(const char16_t* hay, size_t n, const char16_t* needle, size_t, size_t, size_t) {
-  return kFindOne(hay, n, needle[0]);
+  return FindUnit({hay, n}, needle[0]);
 }
 #else
 size_t FindPortable(const char16_t* hay, size_t n, const char16_t* needle, size_t m, size_t,
@@ -151,18 +163,15 @@ size_t FindPortable(const char16_t* hay, size_t n, const char16_t* needle, size_
 }  // namespace
 
 TUnitFinder::TUnitFinder(std::u16string_view needle)
-    : FNeedle(needle), FPaddedNeedle(FNeedle + std::u16string(kFindPadding, u'\0')) {
+    : FNeedle(needle),
+      FPaddedNeedle(std::u16string(kFindPadding, u'\0') + FNeedle +
+                    std::u16string(kFindPadding, u'\0')) {
   if (needle.size() >= 2) ChooseAnchors(needle, FAnchor1, FAnchor2);
   if (needle.empty()) return;
 #if defined(__x86_64__)
-  if (needle.size() >= 2) {
-    FFind = HasAvx2() ? &avx2::FindAnchored<true> : &sse2::FindAnchored<true>;
-    FFindPadded = HasAvx2() ? &avx2::FindAnchoredPadded : &sse2::FindAnchoredPadded;
-  } else {
-    FFind = FFindPadded = HasAvx2() ? &FindOneUnit<avx2::FindOne> : &FindOneUnit<sse2::FindOne>;
-  }
+  FFind = needle.size() >= 2 ? &FindAnchoredAny<true> : &FindOneUnit;
 #else
-  FFind = FFindPadded = &FindPortable;
+  FFind = &FindPortable;
 #endif
 }
 

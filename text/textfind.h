@@ -19,9 +19,30 @@ size_t FindUnits(std::u16string_view haystack, std::u16string_view needle);
 // Offset of the first unit equal to unit, or npos.
 size_t FindUnit(std::u16string_view haystack, char16_t unit);
 
-// Copies n units from src to dst (which must not overlap) and gives the offset of the first U+0000
-// among them, or npos: one pass over the text for both.
-size_t CopyUnitsFindZero(char16_t* dst, const char16_t* src, size_t n);
+// Offset of the first unit "0" .. "9", or npos.
+size_t FindDigit(std::u16string_view haystack);
+
+// Whether the n units from p hold a U+0000: inline for the few units of a page line, the vector
+// search of FindUnit for more.
+inline bool HasZeroUnit(const char16_t* p, size_t n) {
+#if defined(__SSE2__)
+  if (n >= 8 && n <= 64) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i zeros =
+        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + n - 8)), zero);
+    for (size_t k = 0; k + 8 < n; k += 8)
+      zeros = _mm_or_si128(
+          zeros, _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + k)), zero));
+    return _mm_movemask_epi8(zeros) != 0;
+  }
+#endif
+  if (n < 8) {
+    for (size_t k = 0; k < n; ++k)
+      if (p[k] == 0) return true;
+    return false;
+  }
+  return FindUnit({p, n}, u'\0') != std::u16string_view::npos;
+}
 
 // Whether a and b hold the same units: a short text compared a vector at a time, inline.
 inline bool SameUnits(std::u16string_view a, std::u16string_view b) {
@@ -43,7 +64,8 @@ inline bool SameUnits(std::u16string_view a, std::u16string_view b) {
   return true;
 }
 
-// Readable units a haystack given to TUnitFinder::FindPadded must have after its end.
+// Units of U+0000 a TUnitFinder keeps before and after its needle, so that a short needle is
+// compared with a place in one vector.
 inline constexpr size_t kFindPadding = 16;
 
 // A needle prepared once for many searches (the matcher's literals): FindUnits without the set-up.
@@ -53,26 +75,20 @@ public:
   explicit TUnitFinder(std::u16string_view needle);
   const std::u16string& Needle() const { return FNeedle; }
   size_t Find(std::u16string_view haystack) const {
-    return FFind(haystack.data(), haystack.size(), FPaddedNeedle.data(), FNeedle.size(), FAnchor1,
-                 FAnchor2);
-  }
-  // Find, for a haystack followed by kFindPadding readable units (of any value): no unit-by-unit
-  // loop at its end.
-  size_t FindPadded(std::u16string_view haystack) const {
-    return FFindPadded(haystack.data(), haystack.size(), FPaddedNeedle.data(), FNeedle.size(),
-                       FAnchor1, FAnchor2);
+    return FFind(haystack.data(), haystack.size(), FPaddedNeedle.data() + kFindPadding,
+                 FNeedle.size(), FAnchor1, FAnchor2);
   }
 
 private:
   std::u16string FNeedle;
-  std::u16string FPaddedNeedle;  // FNeedle and kFindPadding units U+0000, for whole-vector loads
+  // FNeedle with kFindPadding units U+0000 before and after it, for whole-vector loads.
+  std::u16string FPaddedNeedle;
   // The two units compared first, by their offsets in the needle: the two that are rarest in
   // markup and text, so that few places pass that test and need the full comparison.
   size_t FAnchor1 = 0, FAnchor2 = 0;
   // The search loop for this needle and processor: (haystack, its size, needle, its size, anchors).
   using TFind = size_t (*)(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t);
   TFind FFind = &FindEmpty;
-  TFind FFindPadded = &FindEmpty;
   static size_t FindEmpty(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t) {
     return 0;
   }
