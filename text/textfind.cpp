@@ -6,6 +6,7 @@
 // and quotes are everywhere, almost every place is rejected before a unit-wise comparison.
 #include "text/textfind.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -23,10 +24,17 @@ constexpr size_t kNotFound = std::u16string_view::npos;
 // rare.
 constexpr std::u16string_view kCommonUnits = u" etaoinsrdhlcu<>=\"/mpf.gwybv,k;:-_'#&0123456789()";
 
-size_t Rarity(char16_t unit) {
-  const size_t rank = kCommonUnits.find(unit);
-  return rank == std::u16string_view::npos ? kCommonUnits.size() : rank;
-}
+// The rank of every ASCII unit in kCommonUnits, looked up rather than searched: TextPos chooses
+// the anchors of its needle at every call, several times per page line.
+constexpr std::array<uint8_t, 128> kAsciiRarity = [] {
+  std::array<uint8_t, 128> rarity{};
+  rarity.fill(static_cast<uint8_t>(kCommonUnits.size()));
+  for (size_t rank = 0; rank < kCommonUnits.size(); ++rank)
+    rarity[kCommonUnits[rank]] = static_cast<uint8_t>(rank);
+  return rarity;
+}();
+
+size_t Rarity(char16_t unit) { return unit < 128 ? kAsciiRarity[unit] : kCommonUnits.size(); }
 
 void ChooseAnchors(std::u16string_view needle, size_t& anchor1, size_t& anchor2) {
   anchor1 = 0;
