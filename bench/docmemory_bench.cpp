@@ -89,9 +89,9 @@ double PeakOfOneRun(const TShape& shape, TSourceId source, const fs::path& dir) 
     return -1;
   getsockname(listenFd, reinterpret_cast<sockaddr*>(&a), &len);
   port = ntohs(a.sin_port);
-  std::ofstream(dir / "sources.ini") << "[Hosts]\r\n"
-                                     << brevak::SourceInfo(source).Name << "=127.0.0.1:" << port
-                                     << "\r\n";
+  std::ofstream(dir / "sources.ini")
+      << "[Hosts]\r\n"
+      << brevak::SourceInfo(source).Name << "=127.0.0.1:" << port << "\r\n";
   fs::remove(dir / "brevak.ini");
 
   pid_t child = fork();
@@ -124,10 +124,10 @@ int main(int argc, char** argv) {
   fs::create_directories(dir);
   const std::string counted = "HTTP/1.0 200 OK\r\nContent-Length: ";
   const std::string open = "_blank\">";  // 5 Ocean's link pattern opens with this ...
-  const std::string close = "</a>";       // ... and closes with this
+  const std::string close = "</a>";      // ... and closes with this
   const TShape shapes[] = {
-      {"200 MB page of one line, no match",
-       counted + std::to_string(kPageBytes) + "\r\n\r\n", "", kPageBytes, false},
+      {"200 MB page of one line, no match", counted + std::to_string(kPageBytes) + "\r\n\r\n", "",
+       kPageBytes, false},
       {"200 MB page of one line, one match spanning it",
        counted + std::to_string(kPageBytes + open.size() + close.size()) + "\r\n\r\n" + open, close,
        kPageBytes, false},

@@ -467,6 +467,12 @@ private slots:
       firedDuringTheRun = form.ImportRunning();
       paintsBefore = paints.Count;
       form.update();
+      // Clicks on the nine other buttons while the fetch is stalled start nothing (their sources
+      // have no host: a run of any of them would end in an error box).
+      for (QPushButton* other :
+           {form.btnHamlog, form.btnKDR, form.btnAGB, form.btnARCK, form.btnRCWC, form.btn5Ocean,
+            form.btnRDXC, form.btnRCPW, form.btnRadioWave})
+        QTest::mouseClick(other, Qt::LeftButton);
     });
     QTimer::singleShot(400, &form, [&] {
       repaintedDuringTheRun = form.ImportRunning() && paints.Count > paintsBefore;
