@@ -258,6 +258,10 @@ bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
     SetError(WSAENOTCONN, "not connected");
     return false;
   }
+  if (!PaceWaitHook(WaitHook)) {
+    SetError(WSAECANCELLED, "stopped");
+    return false;
+  }
   // Nothing waiting: wait for an arrival (or the peer's close or reset, which the read below
   // tells apart). After a read that filled the buffer more is most likely waiting, so the read
   // is tried at once; it still waits by itself when nothing is there.

@@ -9,8 +9,27 @@
 
 namespace brevak {
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// When the hook last ran on this thread.
+thread_local Clock::time_point gLastHook;
+
+bool RunHook(const TWaitHook& hook) {
+  gLastHook = Clock::now();
+  return hook();
+}
+
+}  // namespace
+
+bool PaceWaitHook(const TWaitHook& hook) {
+  if (!hook || Clock::now() - gLastHook < std::chrono::milliseconds(kWaitSliceMs)) return true;
+  return RunHook(hook);
+}
+
 TWaitResult WaitSocket(int fd, short events, int timeout, const TWaitHook& hook) {
-  using Clock = std::chrono::steady_clock;
+  if (!PaceWaitHook(hook)) return TWaitResult::wrStopped;
   const bool limited = timeout >= 0;
   const Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
@@ -28,7 +47,7 @@ TWaitResult WaitSocket(int fd, short events, int timeout, const TWaitHook& hook)
     if (r > 0) return TWaitResult::wrReady;
     if (r < 0 && errno != EINTR) return TWaitResult::wrFailed;
     if (r == 0 && limited && Clock::now() >= deadline) return TWaitResult::wrTimedOut;
-    if (hook && !hook()) return TWaitResult::wrStopped;
+    if (hook && !RunHook(hook)) return TWaitResult::wrStopped;
   }
 }
 

@@ -17,8 +17,13 @@ inline constexpr int kWaitSliceMs = 50;
 
 // Waits until fd is ready for events (POLLIN, POLLOUT), at most timeout ms (negative: no limit).
 // With a hook the wait is cut into slices of at most kWaitSliceMs and the hook runs after each
-// slice that found the socket not ready. A signal only restarts the slice. wrFailed leaves errno
-// as poll left it.
+// slice that found the socket not ready, and on entry when it last ran kWaitSliceMs ago or more.
+// A signal only restarts the slice. wrFailed leaves errno as poll left it.
 TWaitResult WaitSocket(int fd, short events, int timeout, const TWaitHook& hook);
+
+// Runs hook when it last ran (on this thread) kWaitSliceMs ago or more, so that a transfer whose
+// data never makes it wait (a fast body, a steady trickle) still lets the hook run; true when
+// there is no hook, it did not run, or it said go on.
+bool PaceWaitHook(const TWaitHook& hook);
 
 }  // namespace brevak

@@ -222,5 +222,36 @@ TEST(HostileServer, TLSHandshakeWithWhatIsNoServerHello) {
   }
 }
 
+// A trickle never makes a wait run out, yet the hook still runs every slice or so, and its stop
+// ends the request.
+TEST(HostileServer, ATrickleStillLetsTheHookRunAndStop) {
+  std::vector<TStep> drip = {Send("HTTP/1.0 200 OK\r\n\r\n")};
+  for (int i = 0; i < 80; ++i) {
+    drip.push_back(Pause(10));
+    drip.push_back(Send("d"));
+  }
+  drip.push_back(Close());
+  for (bool stop : {false, true}) {
+    TScriptedServer server(drip);
+    THTTPSend http;
+    int calls = 0;
+    http.WaitHook = [&] { return !(++calls >= 3 && stop); };
+    auto start = std::chrono::steady_clock::now();
+    bool ok = http.HTTPMethod("GET", server.Url("/x"));
+    double seconds = test::SecondsSince(start);
+    if (stop) {
+      EXPECT_FALSE(ok);
+      EXPECT_TRUE(http.Stopped());
+      EXPECT_EQ(http.ErrorCause(), "stopped");
+      EXPECT_LT(seconds, 0.5);
+    } else {
+      ASSERT_TRUE(ok) << http.ErrorCause();
+      EXPECT_EQ(http.Document().Size(), 80u);
+      // About 0.8 s of drip: the hook ran at least every few slices.
+      EXPECT_GE(calls, 5) << seconds;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace brevak
