@@ -109,9 +109,8 @@ bool Wide(size_t units) { return HasAvx2() && units >= avx2::V::kUnits; }
 template <bool kPaddedNeedle>
 size_t FindAnchoredAny(const char16_t* hay, size_t n, const char16_t* needle, size_t m,
                        size_t anchor1, size_t anchor2) {
-  if (m > n) return kNotFound;
-  return Wide(n - m + 1) ? avx2::FindAnchored<kPaddedNeedle>(hay, n, needle, m, anchor1, anchor2)
-                         : sse2::FindAnchored<kPaddedNeedle>(hay, n, needle, m, anchor1, anchor2);
+  return HasAvx2() ? avx2::FindAnchored<kPaddedNeedle>(hay, n, needle, m, anchor1, anchor2)
+                   : sse2::FindAnchored<kPaddedNeedle>(hay, n, needle, m, anchor1, anchor2);
 }
 
 #endif
@@ -177,9 +176,16 @@ TUnitFinder::TUnitFinder(std::u16string_view needle)
   if (needle.size() >= 2) ChooseAnchors(needle, FAnchor1, FAnchor2);
   if (needle.empty()) return;
 #if defined(__x86_64__)
-  FFind = needle.size() >= 2 ? &FindAnchoredAny<true> : &FindOneUnit;
+  if (needle.size() < 2) {
+    FFind = FFindWide = &FindOneUnit;
+  } else {
+    // A text with fewer places than an AVX2 vector goes to the SSE2 loop, which still takes it
+    // in one or two vectors.
+    FFind = &sse2::FindAnchored<true>;
+    FFindWide = HasAvx2() ? &avx2::FindAnchored<true> : &sse2::FindAnchored<true>;
+  }
 #else
-  FFind = &FindPortable;
+  FFind = FFindWide = &FindPortable;
 #endif
 }
 

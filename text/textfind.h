@@ -75,8 +75,10 @@ public:
   explicit TUnitFinder(std::u16string_view needle);
   const std::u16string& Needle() const { return FNeedle; }
   size_t Find(std::u16string_view haystack) const {
-    return FFind(haystack.data(), haystack.size(), FPaddedNeedle.data() + kFindPadding,
-                 FNeedle.size(), FAnchor1, FAnchor2);
+    // The wide loop only where the text has a wide vector's worth of places.
+    const TFind find = haystack.size() >= FNeedle.size() + 15 ? FFindWide : FFind;
+    return find(haystack.data(), haystack.size(), FPaddedNeedle.data() + kFindPadding,
+                FNeedle.size(), FAnchor1, FAnchor2);
   }
 
 private:
@@ -88,7 +90,8 @@ private:
   size_t FAnchor1 = 0, FAnchor2 = 0;
   // The search loop for this needle and processor: (haystack, its size, needle, its size, anchors).
   using TFind = size_t (*)(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t);
-  TFind FFind = &FindEmpty;
+  TFind FFind = &FindEmpty;      // for texts of fewer than 16 places
+  TFind FFindWide = &FindEmpty;  // for the others
   static size_t FindEmpty(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t) {
     return 0;
   }
