@@ -192,7 +192,8 @@ void TMatcher::ResetBacktracker() {
   bool found;
   if (program.PairGroup != 0) {
     // literal(.*?)literal: the first opening literal, then the first closing literal after it;
-    // (.*?)literal: the first closing literal.
+    // (.*?)literal: the first closing literal; literal(.*?\d.*?)literal: the first opening
+    // literal, the first digit after it, the first closing literal after that.
     size_t start = from, open = from;
     if (program.PairLead) {
       const matcher::TChainStep& opening = program.Chain[0];
@@ -201,15 +202,23 @@ void TMatcher::ResetBacktracker() {
       start = from + lead;
       open = start + opening.Length;
     }
-    const matcher::TChainStep* closing = &program.Chain[program.PairLead ? 2 : 1];
-    const size_t close = closing->Finder.Find({FText + open, FInputLength - open});
-    if (close == std::u16string_view::npos) return false;
-    const size_t end = open + close + closing[1].Length;
+    size_t after = open;  // where the closing literal is looked for
+    if (program.PairDigit) {
+      const size_t digit = matcher::FindFirstDigit({FText + open, FInputLength - open});
+      if (digit == std::u16string_view::npos) return false;
+      after = open + digit + 1;
+    }
+    const matcher::TChainStep* closing =
+        &program.Chain[1 + (program.PairLead ? 1 : 0) + (program.PairDigit ? 1 : 0)];
+    const size_t rest = closing->Finder.Find({FText + after, FInputLength - after});
+    if (rest == std::u16string_view::npos) return false;
+    const size_t close = after + rest;
+    const size_t end = close + closing[1].Length;
     if (!NoZeroBefore(end)) return false;
     const auto group = static_cast<size_t>(program.PairGroup);
     FSlots.Start[0] = static_cast<int32_t>(start);
     FSlots.Start[group] = static_cast<int32_t>(open);
-    FSlots.End[group] = static_cast<int32_t>(open + close);
+    FSlots.End[group] = static_cast<int32_t>(close);
     FSlots.End[0] = static_cast<int32_t>(end);
     found = true;
   } else if (program.LazyChain) {

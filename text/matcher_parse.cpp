@@ -332,6 +332,14 @@ void Analyse(TProgram& program) {
     program.PairGroup = chain[1].Group;
     program.PairLead = true;
   }
+  if (chain.size() == 6 && chain[0].Kind == TChainStep::ckLead &&
+      chain[1].Kind == TChainStep::ckOpen && chain[1].Length == 0 &&
+      chain[2].Kind == TChainStep::ckFindDigit && chain[2].Length == 1 &&
+      chain[3].Kind == TChainStep::ckFind && chain[3].Length == 0 &&
+      chain[4].Kind == TChainStep::ckClose && chain[4].Group == chain[1].Group) {
+    program.PairGroup = chain[1].Group;
+    program.PairLead = program.PairDigit = true;
+  }
   if (chain.size() == 4 && chain[0].Kind == TChainStep::ckOpen && chain[0].Length == 0 &&
       chain[1].Kind == TChainStep::ckFind && chain[1].Length == 0 &&
       chain[2].Kind == TChainStep::ckClose && chain[2].Group == chain[0].Group)

@@ -91,12 +91,13 @@ struct TProgram {
   // leading literal. Such a program needs no backtracking: see ChainSearch.
   bool LazyChain = false;
   std::vector<TChainStep> Chain;  // the steps of a lazy chain; empty for other programs
-  // The group of a chain of the form literal(.*?)literal, the form of most source patterns, or
-  // (.*?)literal, which the search takes without walking the steps; 0 for other programs.
-  // PairLead: the chain starts with the literal (its steps: lead, open, find, close, end; else
-  // open, find, close, end).
+  // The group of a chain of the form literal(.*?)literal, the form of most source patterns,
+  // (.*?)literal or literal(.*?\d.*?)literal, which the search takes without walking the steps;
+  // 0 for other programs. PairLead: the chain starts with the literal; PairDigit: a digit comes
+  // between. The steps: [lead,] open, [find digit,] find, close, end.
   int PairGroup = 0;
   bool PairLead = false;
+  bool PairDigit = false;
 
   // One line naming every node and the analysis, e.g.
   //   lit"ab" open1 any*? close1 lit"</a>" end | regstart=a

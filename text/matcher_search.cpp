@@ -229,21 +229,8 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
       }
       case TChainStep::ckFind:
       case TChainStep::ckFindDigit: {
-        size_t found;
-        if (step->Kind == TChainStep::ckFind) {
-          found = step->Finder.Find(input.substr(pos));
-        } else {
-          // The digit of a callsign is its second or third unit: a few places before a scan.
-          const size_t near = std::min(input.size() - pos, size_t{4});
-          found = 0;
-          while (found < near && (input[pos + found] < u'0' || input[pos + found] > u'9')) ++found;
-          if (found == 4) {
-            found = FindDigit(input.substr(pos + 4));
-            if (found != kNotFound) found += 4;
-          } else if (found == near) {
-            found = kNotFound;
-          }
-        }
+        size_t found = step->Kind == TChainStep::ckFind ? step->Finder.Find(input.substr(pos))
+                                                        : FindFirstDigit(input.substr(pos));
         if (found != kNotFound) found += pos;
         if (found == kNotFound) {
           slots.Clear();

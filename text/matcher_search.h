@@ -3,6 +3,7 @@
 // Tested by tests/text/matcher_test.cpp and tests/text/matcher_pcre_test.cpp.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string_view>
@@ -30,6 +31,19 @@ struct TSlots {
 // place whenever it succeeds from a later one, and a later stopping place can never rescue a match
 // the first one lost. For the same reason a failed attempt means that every later start fails too.
 bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from, TSlots& slots);
+
+// Offset of the first unit "0" .. "9" in text, or npos. The digit a pattern looks for after an
+// opening literal is most often a callsign's second or third unit: a few places are looked at one
+// by one before a vector scan.
+inline size_t FindFirstDigit(std::u16string_view text) {
+  constexpr size_t kNear = 4;
+  const size_t near = std::min(text.size(), kNear);
+  for (size_t k = 0; k < near; ++k)
+    if (text[k] >= u'0' && text[k] <= u'9') return k;
+  if (near < kNear) return std::u16string_view::npos;
+  const size_t found = FindDigit(text.substr(kNear));
+  return found == std::u16string_view::npos ? found : found + kNear;
+}
 
 class TBacktracker {
 public:
