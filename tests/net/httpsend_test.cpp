@@ -445,8 +445,13 @@ TEST(HTTPSendFailure, EndlessResponsesAreCut) {
     sock->Packets = {c.Head};
     std::string filler = c.Filler;
     while (filler.size() < 4096) filler += c.Filler;
-    sock->More = [filler](std::string& next) {
+    // The peer stops at sixteen times the limit, so that a missing limit fails here at once
+    // instead of reading forever.
+    std::size_t sent = 0;
+    sock->More = [filler, &sent](std::string& next) {
+      if (sent >= std::size_t(64) << 20) return false;
       next = filler;
+      sent += filler.size();
       return true;
     };
     THTTPSend http(std::move(sock));
