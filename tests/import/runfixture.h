@@ -64,7 +64,7 @@ private:
 
 inline std::string Lines(int n) {
   std::string body;
-  for (int i = 0; i < n; ++i) body += "l" + std::to_string(i) + "\r\n";
+  for (int i = 0; i < n; ++i) body.append("l").append(std::to_string(i)).append("\r\n");
   return body;
 }
 

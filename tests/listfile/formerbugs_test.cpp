@@ -33,8 +33,8 @@ TEST(FormerBugs, SurrogatePairOnThePieceCutStaysWhole) {
     // the loaded line and its line end), so every place around the cut is tried.
     for (std::size_t before = 65530; before <= 65537; ++before) {
       const std::u16string line = std::u16string(before, u'a') + u"\U0001F600" + u"b";
-      const std::string expected = std::string(c.Loaded) + "\r\n" + std::string(before, 'a') +
-                                   c.Character + "b\r\n";
+      const std::string expected =
+          std::string(c.Loaded) + "\r\n" + std::string(before, 'a') + c.Character + "b\r\n";
       EXPECT_TRUE(Saved(c.Loaded, line) == expected) << c.Name << ", " << before << " units before";
     }
   }

@@ -130,8 +130,9 @@ TEST(SourceTable, RowsMatchTheirIds) {
   for (int i = 0; i < kSourceCount; ++i) {
     const TSourceInfo& row = SourceTable()[i];
     EXPECT_EQ(static_cast<int>(row.Id), i);
-    EXPECT_EQ(std::u16string(row.Header),
-              u"[" + std::u16string(row.Name, row.Name + std::strlen(row.Name)) + u"]");
+    std::u16string header = u"[";
+    header.append(row.Name, row.Name + std::strlen(row.Name)).append(u"]");
+    EXPECT_EQ(std::u16string(row.Header), header);
     EXPECT_EQ(std::string(row.Handler), std::string(row.Button) + "Click");
   }
 }
