@@ -1,0 +1,67 @@
+// libFuzzer target: loading a line list from arbitrary bytes in every encoding. Whatever the bytes,
+// the load must not crash, the walk of a fetched document must give the same lines as the list,
+// and saving the list and loading the saved bytes again must give the same lines in the same
+// encoding, saved as the same bytes. Run with tests/fuzz/run; an input that makes it fail becomes
+// a case of tests/listfile/formerbugs_test.cpp.
+//
+// Input layout: byte 0 picks the signature put before the rest (none, UTF-8, UTF-16 LE or BE), so
+// that every decoder is reached at once; the rest is the file's body.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "listfile/stringlist.h"
+
+namespace {
+
+using brevak::TMemoryStream;
+using brevak::TStringList;
+
+std::vector<std::u16string> LinesOf(const TStringList& list) {
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < list.Count(); ++i) lines.emplace_back(list.StringView(i));
+  return lines;
+}
+
+void Load(TStringList& list, std::string_view bytes) {
+  TMemoryStream stream;
+  stream.Write(bytes);
+  list.LoadFromStream(stream);
+}
+
+void Require(bool holds) {
+  if (!holds) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  static constexpr std::string_view kSignatures[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+  std::string bytes(kSignatures[data[0] % 4]);
+  bytes.append(reinterpret_cast<const char*>(data + 1), size - 1);
+
+  TStringList list;
+  Load(list, bytes);
+  const std::vector<std::u16string> lines = LinesOf(list);
+
+  TMemoryStream stream;
+  stream.Write(bytes);
+  brevak::TDocumentLines walk;
+  walk.LoadFromStream(stream);
+  Require(walk.Count() == list.Count());
+  std::u16string_view line;
+  for (const std::u16string& expected : lines) Require(walk.Next(line) && line == expected);
+  Require(!walk.Next(line));
+
+  const std::string saved = list.SaveToBytes();
+  TStringList again;
+  Load(again, saved);
+  Require(again.Encoding() == list.Encoding());
+  Require(LinesOf(again) == lines);
+  Require(again.SaveToBytes() == saved);
+  return 0;
+}
