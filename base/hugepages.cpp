@@ -10,9 +10,13 @@ namespace brevak {
 void AdviseHugePages(const void* data, std::size_t bytes) {
   constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
   if (bytes < 4 * kHuge) return;
-  auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-  auto end = (reinterpret_cast<std::uintptr_t>(data) + bytes) & ~(kHuge - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+  const auto address = reinterpret_cast<std::uintptr_t>(data);
+  const std::uintptr_t begin = (address + kHuge - 1) & ~(kHuge - 1);
+  const std::uintptr_t end = (address + bytes) & ~(kHuge - 1);
+  if (end <= begin) return;
+  // The first whole page reached from the buffer's own pointer, not made from a number.
+  char* first = const_cast<char*>(static_cast<const char*>(data)) + (begin - address);
+  madvise(first, end - begin, MADV_HUGEPAGE);
 }
 
 }  // namespace brevak

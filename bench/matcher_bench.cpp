@@ -160,8 +160,8 @@ public:
       std::string line = "<tr>";
       for (int i = 0, n = 1 + static_cast<int>(Pick(3)); i < n; ++i) {
         const std::string c = Call();
-        line += "<td class=\"col1\"><a href=\"/membership/?call=" + c + "\">" + c +
-                "</a></td><td class=\"col2\">" + Name() + "</td>";
+        line.append("<td class=\"col1\"><a href=\"/membership/?call=").append(c).append("\">");
+        line.append(c).append("</a></td><td class=\"col2\">").append(Name()).append("</td>");
       }
       return line + "</tr>";
     }
@@ -182,7 +182,7 @@ public:
     for (int i = 0, n = 10 + static_cast<int>(Pick(20)); i < n; ++i) {
       const std::string c = Call();
       if (Pick(3) == 0)
-        line += " <a href=\"info.asp?c=" + c + "\">" + c + "</a><br>";
+        line.append(" <a href=\"info.asp?c=").append(c).append("\">").append(c).append("</a><br>");
       else
         line += " " + c + "<br>";
       if (Pick(8) == 0) line += "</td><td valign=top>";
@@ -670,7 +670,7 @@ struct TInput {
 };
 
 // expected: TMatcher's match count for these uses on these lines.
-void Register(const std::string& name, std::vector<TUse> uses, TInput* input, TEngine engine,
+void Register(const std::string& name, const std::vector<TUse>& uses, TInput* input, TEngine engine,
               size_t expected) {
   const size_t bytes = UnitCount(input->Lines) * sizeof(char16_t);
   benchmark::RegisterBenchmark(

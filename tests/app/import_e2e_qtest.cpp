@@ -49,9 +49,11 @@ int ClosedPort() {
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t len = sizeof a;
-  bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  // Port 0 (nothing bound) would make the test fetch from whatever port the system picks later.
+  const bool bound = bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+                     getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0;
   close(fd);
+  if (!bound) qFatal("cannot bind a loopback port");
   return ntohs(a.sin_port);
 }
 

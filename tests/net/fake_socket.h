@@ -72,7 +72,8 @@ private:
     if (FIndex < Packets.size()) return true;
     std::string next;
     if (More && More(next)) {
-      Packets.assign(1, std::move(next));
+      Packets.clear();
+      Packets.push_back(std::move(next));
       FIndex = 0;
       FOffset = 0;
       return !Packets[0].empty() || Refill();

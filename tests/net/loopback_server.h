@@ -196,7 +196,8 @@ public:
     sockaddr_in a = LoopbackAddress(FPort);
     for (int i = 0; i < 3; ++i) {
       int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-      connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      // Non-blocking: the connect is left in progress (EINPROGRESS) to fill the backlog.
+      (void)connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
       FFillers.push_back(fd);
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -23,6 +23,7 @@ public:
   TChildProcess(const std::vector<std::string>& argv, const std::string& dir,
                 const std::string& log = "/dev/null") {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     FPid = fork();

@@ -24,6 +24,7 @@ inline std::vector<std::u16string> RuleOutput(TSourceId id,
   for (std::size_t i = static_cast<std::size_t>(info.FirstLine); i < lines.size(); ++i)
     rule->Apply(lines[i], listFile);
   std::vector<std::u16string> out;
+  out.reserve(static_cast<std::size_t>(listFile.Count()));
   for (int i = 0; i < listFile.Count(); ++i) out.push_back(listFile.Strings(i));
   return out;
 }

@@ -75,9 +75,10 @@ public:
       const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(FData);
       std::vector<int> slots;
       for (int n = 0; n <= groups; ++n) {
-        const bool set = n < rc && ovector[2 * n] != PCRE2_UNSET;
-        slots.push_back(set ? static_cast<int>(ovector[2 * n]) : -1);
-        slots.push_back(set ? static_cast<int>(ovector[2 * n + 1]) : -1);
+        const std::size_t at = 2 * static_cast<std::size_t>(n);
+        const bool set = n < rc && ovector[at] != PCRE2_UNSET;
+        slots.push_back(set ? static_cast<int>(ovector[at]) : -1);
+        slots.push_back(set ? static_cast<int>(ovector[at + 1]) : -1);
       }
       list.push_back(slots);
       from = ovector[1] + (ovector[0] == ovector[1] ? 1 : 0);
