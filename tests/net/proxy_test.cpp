@@ -197,12 +197,13 @@ TEST(Proxy, FailuresNameTheProxy) {
     if (auto p = cause.find('%'); p != std::string::npos)
       cause.replace(p, 1, std::to_string(proxy.Port()));
     EXPECT_EQ(http.ErrorCause(), cause) << c.Name;
-    if (std::string(c.Url).starts_with("https"))
+    if (std::string(c.Url).starts_with("https")) {
       EXPECT_EQ(proxy.Request(),
                 "CONNECT hamlog.example.org:443 HTTP/1.1\r\n"
                 "Host: hamlog.example.org:443\r\n" +
                     kAgent + "\r\n")
           << c.Name;
+    }
   }
   // Nobody listens at the proxy's port.
   int port = test::FreePort();
