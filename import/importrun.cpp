@@ -80,7 +80,9 @@ int OnceAfterPercent(int n) {
 std::string StatusCause(int code, std::string_view reason, std::string_view location) {
   if (code == 0 || (code >= 200 && code <= 299)) return {};
   std::string cause = "the server answered " + std::to_string(code);
-  if (!reason.empty()) cause += " " + Printable(reason);
+  // Appended piece by piece: GCC 12 at -O3 takes " " + std::string(...) for an overlapping copy
+  // (-Wrestrict) that cannot happen.
+  if (!reason.empty()) cause.append(" ").append(Printable(reason));
   const bool redirect = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
   if (redirect && !location.empty())
     cause += " (the list is now at " + Printable(location) + "); update sources.ini";

@@ -23,7 +23,7 @@ namespace fs = std::filesystem;
 // Records what the run does to the bar: "P<value>" for a new Percent, "M" for a message pump.
 class TFakeHost : public TImportHost {
 public:
-  void SetPercent(int v) override { Events.push_back("P" + std::to_string(v)); }
+  void SetPercent(int v) override { Events.push_back(std::string("P").append(std::to_string(v))); }
   void ProcessMessages() override { Events.push_back("M"); }
   std::vector<std::string> Events;
 };
