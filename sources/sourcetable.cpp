@@ -157,29 +157,42 @@ std::string SourceHost(const TSourceInfo& info) {
   return host;
 }
 
-std::string SourceUrl(const TSourceInfo& info) {
-  return std::string(info.Scheme) + "://" + SourceHost(info) + info.PathAndQuery;
+namespace {
+
+std::string UrlWithHost(const TSourceInfo& info, const std::string& host) {
+  return std::string(info.Scheme) + "://" + host + info.PathAndQuery;
 }
 
-TImportSettings SourceSettings(const TSourceInfo& info) {
+TImportSettings SettingsWithHost(const TSourceInfo& info, const std::string& host) {
   TImportSettings s;
   s.Name = info.Name;
   s.Header = info.Header;
-  s.Url = SourceUrl(info);
+  s.Url = UrlWithHost(info, host);
   s.HeaderPlacement = info.HeaderPlacement;
   s.FirstLine = info.FirstLine;
   s.Progress = info.Progress;
   return s;
 }
 
+}  // namespace
+
+std::string SourceUrl(const TSourceInfo& info) { return UrlWithHost(info, SourceHost(info)); }
+
+TImportSettings SourceSettings(const TSourceInfo& info) {
+  return SettingsWithHost(info, SourceHost(info));
+}
+
 void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch) {
   const TSourceInfo& info = SourceInfo(source);
-  TImportSettings settings = SourceSettings(info);
+  // sources.ini is read once per run: the host gives both the URL and the message for a source
+  // left on its built-in name.
+  const std::string hostName = SourceHost(info);
+  TImportSettings settings = SettingsWithHost(info, hostName);
   // The matcher lives as long as the run and goes with it; see TMatcherUse for its order.
   std::optional<TMatcher> matcher;
   if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
   std::unique_ptr<TLineRule> rule = info.MakeRule(matcher ? &*matcher : nullptr);
-  if (SourceHost(info) != info.DefaultHost) {
+  if (hostName != info.DefaultHost) {
     RunImportFrame(settings, *rule, host, fetch);
     return;
   }
