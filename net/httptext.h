@@ -1,5 +1,5 @@
-// Byte-string helpers of the HTTP client: ASCII upper-casing, trimming, the text before and after a
-// delimiter, and strict number reading. Tested through tests/net/httpresponse_test.cpp.
+// Byte-string helpers of the HTTP client: ASCII upper- and lower-casing, trimming, the text before
+// and after a delimiter, and strict number reading. Tested through tests/net/httpresponse_test.cpp.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,12 @@ inline std::string Upper(std::string_view s) {
   std::string r(s);
   for (char& c : r)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return r;
+}
+inline std::string Lower(std::string_view s) {
+  std::string r(s);
+  for (char& c : r)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return r;
 }
 

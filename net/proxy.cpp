@@ -9,18 +9,13 @@
 namespace brevak {
 namespace {
 
-std::string Lower(std::string_view s) {
-  std::string r(s);
-  for (char& c : r)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return r;
-}
+using http::Lower;
 
 // The first of the two spellings that is set and not empty.
 std::string Variable(const TEnvLookup& env, const char* lower, const char* upper) {
   for (const char* name : {lower, upper}) {
-    const char* value = env(name);
-    if (value && *value) return value;
+    std::string value = env(name);
+    if (!value.empty()) return value;
   }
   return {};
 }
