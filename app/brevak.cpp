@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/commandline.h"
 #include "app/fonts.h"
@@ -18,13 +17,8 @@
 
 namespace {
 
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-
 int RunWindow(int argc, char* argv[]) {
-  std::string missing = MissingDisplay(Environment);
+  std::string missing = MissingDisplay(brevak::ProcessEnvironment);
   if (!missing.empty()) {
     std::fprintf(stderr,
                  "brevak: cannot open the window: %s. To import without a window, run "

@@ -165,7 +165,7 @@ int RunImports(const std::vector<TSourceId>& sources, std::FILE* err, bool showP
   return status;
 }
 
-std::string MissingDisplay(const TEnvironment& env) {
+std::string MissingDisplay(const brevak::TEnvLookup& env) {
   if (!env("QT_QPA_PLATFORM").empty()) return {};
   std::string wayland = env("WAYLAND_DISPLAY");
   if (!wayland.empty()) {

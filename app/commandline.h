@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/environment.h"
 #include "sources/sourcetable.h"
 
 // Exit statuses.
@@ -50,5 +51,4 @@ std::string ProgressLine(const std::string& name, int v);
 // Why the window cannot open in this environment, or empty when there is a display to try:
 // nothing names one, or the local X display named has no server socket. A platform chosen with
 // QT_QPA_PLATFORM is trusted.
-using TEnvironment = std::function<std::string(const char* name)>;
-std::string MissingDisplay(const TEnvironment& env);
+std::string MissingDisplay(const brevak::TEnvLookup& env);

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <optional>
 #include <vector>
 
@@ -128,10 +127,7 @@ TProgramPaths DecideProgramPaths(const std::string& exeDir, const TEnvLookup& en
 }
 
 const TProgramPaths& ResolveProgramPaths() {
-  Resolved() = DecideProgramPaths(ExeDir(), [](const char* name) {
-    const char* value = std::getenv(name);
-    return std::string(value ? value : "");
-  });
+  Resolved() = DecideProgramPaths(ExeDir(), ProcessEnvironment);
   if (!Resolved()->Portable) {
     MakeFolders(Resolved()->DataDir);
     MakeFolders(Resolved()->ConfigDir);

@@ -13,6 +13,8 @@
 #include <functional>
 #include <string>
 
+#include "base/environment.h"
+
 namespace brevak {
 
 // The name the program's desktop entry, icon and metainfo carry.
@@ -31,9 +33,6 @@ struct TProgramPaths {
   std::string SourcesFile;  // the first sources.ini found, else where one would be read from
   bool Portable = true;     // DataDir and ConfigDir are the executable's folder
 };
-
-// The value of an environment variable, empty when it is not set.
-using TEnvLookup = std::function<std::string(const char* name)>;
 
 // Decides where the files live for a program in exeDir (ending in '/') under the environment env.
 // It creates no folder and leaves exeDir as it was (it probes it with a file it removes again).

@@ -2,7 +2,6 @@
 #include "import/importrun.h"
 
 #include <cstdint>
-#include <cstdlib>
 
 #include "base/exception.h"
 #include "listfile/listfile.h"
@@ -94,7 +93,7 @@ bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::stri
   THTTPSend http;
   http.WaitHook = keepWaiting;
   TProxySetting proxy;
-  if (!ProxyForUrl(url, std::getenv, proxy, cause)) return false;
+  if (!ProxyForUrl(url, ProcessEnvironment, proxy, cause)) return false;
   if (!proxy.Host.empty()) {
     http.ProxyHost = proxy.Host;
     http.ProxyPort = proxy.Port;

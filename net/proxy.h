@@ -2,13 +2,11 @@
 // Tested by tests/net/proxy_test.cpp.
 #pragma once
 
-#include <functional>
 #include <string>
 
-namespace brevak {
+#include "base/environment.h"
 
-// An environment variable's value, or null when it is not set.
-using TEnvLookup = std::function<const char*(const char*)>;
+namespace brevak {
 
 struct TProxySetting {
   std::string Host;  // empty: the request goes straight to the URL's host

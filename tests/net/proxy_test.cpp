@@ -109,9 +109,9 @@ TEST(ProxyForUrl, ReadsTheEnvironmentAsCurlDoes) {
       {"not loopback", {{"http_proxy", "p:1"}}, "http://127.example.org/", "p", "1", "", ""},
   };
   for (const Case& c : cases) {
-    auto env = [&](const char* name) -> const char* {
+    auto env = [&](const char* name) {
       auto it = c.Env.find(name);
-      return it == c.Env.end() ? nullptr : it->second.c_str();
+      return it == c.Env.end() ? std::string() : it->second;
     };
     TProxySetting proxy;
     std::string cause;
@@ -127,8 +127,8 @@ TEST(ProxyForUrl, ReadsTheEnvironmentAsCurlDoes) {
 
 TEST(ProxyForUrl, RefusesWhatItCannotUse) {
   for (const char* value : {"socks5://p:1080", "https://p:443", "http://:3128", "http://"}) {
-    auto env = [&](const char* name) -> const char* {
-      return std::string(name) == "http_proxy" ? value : nullptr;
+    auto env = [&](const char* name) {
+      return std::string(std::string(name) == "http_proxy" ? value : "");
     };
     TProxySetting proxy;
     std::string cause;
