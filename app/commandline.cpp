@@ -144,8 +144,7 @@ std::string ProgressLine(const std::string& name, int v) {
 
 int RunImports(const std::vector<TSourceId>& sources, std::FILE* err, bool showProgress,
                const TSourceImport& import) {
-  brevak::RemoveStaleTemporaries();  // as at every start of the window
-  brevak::DeleteListFile();  // as at every start of the window: a failure leaves the old file
+  brevak::ClearFilesAtStart();  // as at every start of the window: a failure leaves the old file
   int status = kExitOk;
   for (TSourceId source : sources) {
     std::string error;

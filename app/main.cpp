@@ -118,8 +118,7 @@ void TfrmMain::CreateComponents() {
 
 void TfrmMain::FormCreate() {
   ProgressBar->SetPercent(0);
-  brevak::RemoveStaleTemporaries();  // what saves killed halfway left, before anything is saved
-  brevak::DeleteListFile();  // a failure is silent: the first run then appends to the old file
+  brevak::ClearFilesAtStart();  // a failure is silent: the first run then appends to the old file
   FormStorage1->IniFileName = brevak::PlacementFilePath();
 }
 

@@ -23,6 +23,11 @@ void DeleteListFile() {
   if (FileExists(path) && MayWriteFile(path)) unlink(path.c_str());
 }
 
+void ClearFilesAtStart() {
+  RemoveStaleTemporaries();
+  DeleteListFile();
+}
+
 void LoadListFile(TStringList& list) {
   std::string path = ListFileName();
   RefuseNonRegularFile(path);

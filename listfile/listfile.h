@@ -20,6 +20,10 @@ void RemoveStaleTemporaries();
 // there on. A read-only file is not deleted.
 void DeleteListFile();
 
+// What every start of the program does before anything is saved, the window and the command line
+// alike: RemoveStaleTemporaries, then DeleteListFile.
+void ClearFilesAtStart();
+
 // Fills list (empty, at the start of a run) with the list file's lines if the file exists;
 // otherwise the list stays empty. Raises EFOpenError when the file cannot be read or the path
 // holds no regular file (a folder, a named pipe, a device), and
