@@ -235,10 +235,12 @@ void TMatcher::ResetBacktracker() {
   return found;
 }
 
-std::u16string TMatcher::Match(int n) const {
+std::u16string TMatcher::Match(int n) const { return std::u16string(MatchView(n)); }
+
+std::u16string_view TMatcher::MatchView(int n) const {
   if (MatchPos(n) < 0) return {};
-  return std::u16string(InputString().substr(
-      static_cast<size_t>(FSlots.Start[static_cast<size_t>(n)]), static_cast<size_t>(MatchLen(n))));
+  return InputString().substr(static_cast<size_t>(FSlots.Start[static_cast<size_t>(n)]),
+                              static_cast<size_t>(MatchLen(n)));
 }
 
 int TMatcher::MatchPos(int n) const {

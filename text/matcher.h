@@ -94,6 +94,10 @@ public:
   // Slot n of the last search: 0 the whole match, 1 .. 14 the groups. An unset slot or an n outside
   // 0 .. 14 gives the empty text and -1 for position and length.
   std::u16string Match(int n) const;
+  // Slot n as a view into the searched text (the caller's, after Exec), without a copy: valid while
+  // that text lives and unchanged, and until the next search or SetInputString. An unset slot
+  // gives the empty view.
+  std::u16string_view MatchView(int n) const;
   int MatchPos(int n) const;
   int MatchLen(int n) const;
 

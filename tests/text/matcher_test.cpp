@@ -170,9 +170,13 @@ void ExpectSearch(const SearchCase& c) {
     EXPECT_EQ(m.Match(0), expected.Whole) << Show(c.Pattern) << " on " << Show(c.Line);
     EXPECT_EQ(m.MatchLen(0), static_cast<int>(expected.Whole.size()));
     EXPECT_EQ(m.Match(1), expected.Group) << Show(c.Pattern) << " on " << Show(c.Line);
+    // the view is the caller's own units, not a copy
+    EXPECT_EQ(m.MatchView(0).data(), c.Line.data() + expected.Pos - 1) << Show(c.Pattern);
+    EXPECT_EQ(m.MatchView(0), expected.Whole) << Show(c.Pattern) << " on " << Show(c.Line);
     found = m.ExecNext();
   }
   EXPECT_FALSE(found) << Show(c.Pattern) << " on " << Show(c.Line);
+  EXPECT_TRUE(m.MatchView(0).empty());
   EXPECT_EQ(m.Match(0), u"");
   EXPECT_EQ(m.MatchPos(0), -1);
   EXPECT_EQ(m.MatchLen(1), -1);
