@@ -10,17 +10,17 @@ namespace {
 class TAGBRule : public TLineRule {
 public:
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    std::u16string number;
-    std::u16string callsign;
+    std::u16string_view number;
+    std::u16string_view callsign;
     int tab = TextPos(u"\t", line);
     if (tab > 0) {
       // Number: everything before the first tab, as it stands. Callsign: what follows the tab,
       // up to its first space; a second tab stays inside it.
-      number = TextCopy(line, 1, tab - 1);
-      std::u16string rest(line);
-      TextDelete(rest, 1, tab);
+      number = TextCopyView(line, 1, tab - 1);
+      std::u16string_view rest = line;
+      TextDeleteFirst(rest, tab);
       int space = TextPos(u" ", rest);
-      callsign = space > 0 ? TextCopy(rest, 1, space - 1) : rest;
+      callsign = space > 0 ? TextCopyView(rest, 1, space - 1) : rest;
     } else {
       // "12 UA1AAA", "12 ex UA1AAA", "12 or UA1AAA": the number, then the callsign, skipping one
       // "ex" or "or" (exactly those, lower case) between them.
@@ -30,8 +30,13 @@ public:
       if (TextEquals(callsign, u"ex") || TextEquals(callsign, u"or"))
         ReadWord(line, position, callsign);
     }
-    listFile.Add(callsign + SourceInfo(TSourceId::AGB).Suffix + number);
+    FSuffixAndNumber.assign(FSuffix).append(number);
+    listFile.Add(callsign, FSuffixAndNumber);
   }
+
+private:
+  std::u16string FSuffix = SourceInfo(TSourceId::AGB).Suffix;
+  std::u16string FSuffixAndNumber;  // kept from line to line for its room
 };
 
 }  // namespace

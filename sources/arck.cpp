@@ -16,22 +16,43 @@ class TARCKRule : public TSearchingRule {
 public:
   using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    ForEachMatch(patterns::kARCKCall, line, [&](std::u16string w) {
+    ForEachMatch(patterns::kARCKCall, line, [&](std::u16string_view w) {
       CutThrough(w, u">");
-      w = TextBefore(w, u"&nbsp");
+      w = TextBeforeView(w, u"&nbsp");
       if (TextEquals(w, u"CALL")) return;  // the table's heading
-      w = TextTrim(w) + FSuffix;
-      if (TextPos(kMarker, w) > 0) {
-        // Keep what follows the first "<b>": behind the marker, that is the callsign and suffix.
-        int length = static_cast<int>(w.size());
-        w = TextCopy(w, TextPos(u"<b>", w) + 3, length - kMarkerLength);
+      w = TextTrimView(w);
+      if (TextPos(kMarker, w) > 0 || FSuffixNearMarker) {
+        AddMarked(w, listFile);
+        return;
       }
-      listFile.Add(w);
+      listFile.Add(w, FSuffix);
     });
   }
 
 private:
+  // The marker is looked for in the callsign with its suffix. Where the suffix can hold no part
+  // of it (its own suffix cannot), the callsign alone is enough to know.
+  static bool NearMarker(std::u16string_view suffix) {
+    const std::u16string_view marker(kMarker, kMarkerLength);
+    if (TextPos(marker, suffix) > 0) return true;
+    for (std::size_t k = 1; k < marker.size(); ++k)
+      if (suffix.starts_with(marker.substr(k))) return true;
+    return false;
+  }
+
+  void AddMarked(std::u16string_view callsign, TStringList& listFile) const {
+    std::u16string w(callsign);
+    w += FSuffix;
+    if (TextPos(kMarker, w) > 0) {
+      // Keep what follows the first "<b>": behind the marker, that is the callsign and suffix.
+      int length = static_cast<int>(w.size());
+      w = TextCopy(w, TextPos(u"<b>", w) + 3, length - kMarkerLength);
+    }
+    listFile.Add(w);
+  }
+
   std::u16string FSuffix = SourceInfo(TSourceId::ARCK).Suffix;
+  bool FSuffixNearMarker = NearMarker(FSuffix);
 };
 
 }  // namespace

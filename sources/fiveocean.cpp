@@ -11,32 +11,38 @@ class TFiveOceanRule : public TSearchingRule {
 public:
   using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    std::u16string w;
+    std::u16string_view w;
     // Links that open in a new window: the text up to the first tag. An unusable text (empty, or
     // beginning with a tag) still appends a line, the empty one.
     if (FirstMatch(patterns::kFiveOceanBlankLink, line, w)) {
       w = LinkText(w);
-      if (!w.empty()) w = TextTrim(w) + FSuffix;
-      listFile.Add(w);
+      AddEntry(w, !w.empty(), listFile);
     }
     // Styled links: "CALL, CALL2" and "CALL ex OLDCALL" keep only the first callsign.
     if (FirstMatch(patterns::kFiveOceanStyledLink, line, w)) {
       w = LinkText(w);
-      if (!w.empty()) {
-        if (TextPos(u",", w) > 0) w = TextTrim(TextBefore(w, u","));
-        if (TextPos(u"ex", w) > 0) w = TextTrim(TextBefore(w, u"ex"));
-        w = TextTrim(w) + FSuffix;
+      const bool usable = !w.empty();  // what is left after the cuts below gets the suffix too
+      if (usable) {
+        if (TextPos(u",", w) > 0) w = TextTrimView(TextBeforeView(w, u","));
+        if (TextPos(u"ex", w) > 0) w = TextTrimView(TextBeforeView(w, u"ex"));
       }
-      listFile.Add(w);
+      AddEntry(w, usable, listFile);
     }
   }
 
 private:
   std::u16string FSuffix = SourceInfo(TSourceId::FiveOcean).Suffix;
   // The text after the match's first ">" and before the next "<".
-  static std::u16string LinkText(std::u16string w) {
+  static std::u16string_view LinkText(std::u16string_view w) {
     CutThrough(w, u">");
-    return TextBefore(w, u"<");
+    return TextBeforeView(w, u"<");
+  }
+  // A usable link's text trimmed, with the suffix; an unusable one as the empty line.
+  void AddEntry(std::u16string_view w, bool usable, TStringList& listFile) const {
+    if (usable)
+      listFile.Add(TextTrimView(w), FSuffix);
+    else
+      listFile.Add(u"");
   }
 };
 

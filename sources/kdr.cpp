@@ -12,25 +12,25 @@ class TKDRRule : public TSearchingRule {
 public:
   using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    std::u16string n;
+    std::u16string_view n;
     if (FirstMatch(patterns::kKDRNumber, line, n)) {
       // "<b>No. #0123. </b><a href=": the text after the "#" and before the first "<", less its
       // last two characters (". "). Without a "#" the text begins with "<b>" and n is empty.
       CutThrough(n, u"#");
       int p = TextPos(u"<", n);
-      FNumber = TextTrim(TextCopy(n, 1, p - 3));
+      FSuffixAndNumber.assign(FSuffix).append(TextTrimView(TextCopyView(n, 1, p - 3)));
     }
-    std::u16string w;
+    std::u16string_view w;
     if (FirstMatch(patterns::kKDRLink, line, w)) {
       CutThrough(w, u">");
-      w = TextBefore(w, u"<");
-      listFile.Add(TextTrim(w) + FSuffix + FNumber);
+      listFile.Add(TextTrimView(TextBeforeView(w, u"<")), FSuffixAndNumber);
     }
   }
 
 private:
   std::u16string FSuffix = SourceInfo(TSourceId::KDR).Suffix;
-  std::u16string FNumber;  // the number most recently found on the page
+  // The suffix, then the number most recently found on the page (none before the first).
+  std::u16string FSuffixAndNumber = FSuffix;
 };
 
 }  // namespace

@@ -11,15 +11,15 @@ class TRadioWaveRule : public TSearchingRule {
 public:
   using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    ForEachMatch(patterns::kRadioWaveCell, line, [&](std::u16string w) {
+    ForEachMatch(patterns::kRadioWaveCell, line, [&](std::u16string_view w) {
       // Past the link's "call=" and the ">" closing its tag; without "call=" the first four
       // characters go, and without "\">" the first one.
-      TextDelete(w, 1, TextPos(u"call=", w) + 4);
-      TextDelete(w, 1, TextPos(u"\">", w) + 1);
-      w = TextTrim(TextBefore(w, u"<"));
+      TextDeleteFirst(w, TextPos(u"call=", w) + 4);
+      TextDeleteFirst(w, TextPos(u"\">", w) + 1);
+      w = TextTrimView(TextBeforeView(w, u"<"));
       // The column's heading and listeners' rows are not members' callsigns.
       if (TextEquals(w, u"SWL") || TextEquals(w, u"Call")) return;
-      listFile.Add(w + FSuffix);
+      listFile.Add(w, FSuffix);
     });
   }
 

@@ -9,20 +9,20 @@ namespace {
 
 // A cell text longer than this (with its "</td>") is a date or a note, unless a "<br>" shows it
 // is a callsign with a remark below it.
-constexpr int kLengthLimit = 14;
+constexpr std::size_t kLengthLimit = 14;
 
 class TRCPWRule : public TSearchingRule {
 public:
   using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    std::u16string w;
+    std::u16string_view w;
     if (!FirstMatch(patterns::kRCPWCell, line, w)) return;
     if (TextPos(u"#", w) != 0) return;  // a link within the page, not a callsign
     CutThrough(w, u">");
-    if (static_cast<int>(w.size()) > kLengthLimit && TextPos(u"<br>", w) == 0) return;
-    w = TextTrim(TextBefore(w, u"<"));
+    if (w.size() > kLengthLimit && TextPos(u"<br>", w) == 0) return;
+    w = TextTrimView(TextBeforeView(w, u"<"));
     if (w.empty()) return;
-    listFile.Add(TextTrim(w) + FSuffix);
+    listFile.Add(w, FSuffix);
   }
 
 private:

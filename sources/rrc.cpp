@@ -14,27 +14,27 @@ public:
   void Apply(std::u16string_view line, TStringList& listFile) override {
     if (TextPos(u"Sort by Callsign", line) == 0) return;
     // The head of the line ends with the first "valign=top>": cut through "top" and one more.
-    std::u16string r(line);
-    TextDelete(r, 1, TextPos(u"top", line) + 3);
+    std::u16string_view r = line;
+    TextDeleteFirst(r, TextPos(u"top", line) + 3);
 
     // First the link texts ...
-    ForEachMatch(patterns::kRRCLink, r, [&](std::u16string w) {
+    ForEachMatch(patterns::kRRCLink, r, [&](std::u16string_view w) {
       CutThrough(w, u">");
-      AddUnlessEmpty(TextBefore(w, u"<"), listFile);
+      AddUnlessEmpty(TextBeforeView(w, u"<"), listFile);
     });
     // ... then the plain pieces, each ending in "<br>"; a piece holding a link was taken above.
-    ForEachMatch(patterns::kRRCPiece, r, [&](std::u16string w) {
+    ForEachMatch(patterns::kRRCPiece, r, [&](std::u16string_view w) {
       if (TextPos(u"<a href", w) != 0) return;
       // " CALL<br>" loses its leading blank; "</td><td valign=top> CALL<br>" its cell tags too.
       if (TextPos(u"valign=", w) > 0) CutThrough(w, u" ");
       CutThrough(w, u" ");
-      AddUnlessEmpty(TextBefore(w, u"<"), listFile);
+      AddUnlessEmpty(TextBeforeView(w, u"<"), listFile);
     });
   }
 
 private:
-  void AddUnlessEmpty(const std::u16string& w, TStringList& listFile) {
-    if (!w.empty()) listFile.Add(w + FSuffix);
+  void AddUnlessEmpty(std::u16string_view w, TStringList& listFile) const {
+    if (!w.empty()) listFile.Add(w, FSuffix);
   }
 
   std::u16string FSuffix = SourceInfo(TSourceId::RRC).Suffix;

@@ -11,32 +11,35 @@
 
 namespace brevak {
 
-// Deletes everything up to and including the first occurrence of piece; nothing when it is absent.
-inline void CutThrough(std::u16string& w, std::u16string_view piece) {
-  TextDelete(w, 1, TextPos(piece, w));
+// Drops everything up to and including the first occurrence of piece; nothing when it is absent.
+inline void CutThrough(std::u16string_view& w, std::u16string_view piece) {
+  TextDeleteFirst(w, TextPos(piece, w));
 }
 
-// A rule that searches with the matcher its run hands it. The matcher outlives the rule.
+// A rule that searches with the matcher its run hands it. The matcher outlives the rule. A match
+// is handed out as a view into the searched text, so that a rule copies only what it appends.
 class TSearchingRule : public TLineRule {
 public:
   explicit TSearchingRule(TMatcher& matcher) : FMatcher(matcher) {}
 
 protected:
-  // Searches pattern in text once from its start: true with the whole match in match0.
-  bool FirstMatch(std::u16string_view pattern, std::u16string_view text, std::u16string& match0) {
+  // Searches pattern in text once from its start: true with the whole match in match0, a view
+  // into text that is valid until the next search.
+  bool FirstMatch(std::u16string_view pattern, std::u16string_view text,
+                  std::u16string_view& match0) {
     FMatcher.SetExpression(pattern);
     if (!FMatcher.Exec(text)) return false;
-    match0 = FMatcher.Match(0);
+    match0 = FMatcher.MatchView(0);
     return true;
   }
 
-  // Calls onMatch with the whole text of every match of pattern in text, left to right, each
-  // search starting where the previous match ended.
+  // Calls onMatch with the whole text of every match of pattern in text (a view valid until
+  // onMatch returns), left to right, each search starting where the previous match ended.
   template <typename F>
   void ForEachMatch(std::u16string_view pattern, std::u16string_view text, F&& onMatch) {
     FMatcher.SetExpression(pattern);
     for (bool found = FMatcher.Exec(text); found; found = FMatcher.ExecNext())
-      onMatch(FMatcher.Match(0));
+      onMatch(FMatcher.MatchView(0));
   }
 
 private:

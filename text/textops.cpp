@@ -24,11 +24,15 @@ int32_t TextPos(std::u16string_view piece, std::u16string_view text) {
   return static_cast<int32_t>(found + 1);
 }
 
-std::u16string TextCopy(std::u16string_view text, int32_t index, int32_t count) {
+std::u16string_view TextCopyView(std::u16string_view text, int32_t index, int32_t count) {
   const int64_t length = Length(text);
   const int64_t start = index < 1 ? 0 : std::min<int64_t>(int64_t{index} - 1, length);
   const int64_t n = count < 0 ? 0 : std::min<int64_t>(count, length - start);
-  return std::u16string(text.substr(static_cast<size_t>(start), static_cast<size_t>(n)));
+  return text.substr(static_cast<size_t>(start), static_cast<size_t>(n));
+}
+
+std::u16string TextCopy(std::u16string_view text, int32_t index, int32_t count) {
+  return std::u16string(TextCopyView(text, index, count));
 }
 
 void TextDelete(std::u16string& text, int32_t index, int32_t count) {
@@ -36,6 +40,10 @@ void TextDelete(std::u16string& text, int32_t index, int32_t count) {
   if (index < 1 || index > length || count <= 0) return;
   const int64_t n = std::min<int64_t>(count, length - index + 1);
   text.erase(static_cast<size_t>(index - 1), static_cast<size_t>(n));
+}
+
+void TextDeleteFirst(std::u16string_view& text, int32_t count) {
+  if (count > 0) text.remove_prefix(std::min<size_t>(static_cast<size_t>(count), text.size()));
 }
 
 std::u16string_view TextTrimView(std::u16string_view text) {
@@ -49,14 +57,24 @@ std::u16string_view TextTrimView(std::u16string_view text) {
 
 std::u16string TextTrim(std::u16string_view text) { return std::u16string(TextTrimView(text)); }
 
+std::u16string_view TextBeforeView(std::u16string_view text, std::u16string_view delimiter) {
+  return TextCopyView(text, 1, TextPos(delimiter, text) - 1);
+}
+
 std::u16string TextBefore(std::u16string_view text, std::u16string_view delimiter) {
-  return TextCopy(text, 1, TextPos(delimiter, text) - 1);
+  return std::u16string(TextBeforeView(text, delimiter));
 }
 
 bool TextEquals(std::u16string_view a, std::u16string_view b) { return a == b; }
 
 void ReadWord(std::u16string_view line, int32_t& position, std::u16string& word) {
-  word.clear();
+  std::u16string_view view;
+  ReadWord(line, position, view);
+  word.assign(view);
+}
+
+void ReadWord(std::u16string_view line, int32_t& position, std::u16string_view& word) {
+  word = {};
   if (line.empty()) return;
   // A position can only be carried up to INT32_MAX, so a line longer than that is read as if it
   // ended one unit before.
@@ -66,7 +84,7 @@ void ReadWord(std::u16string_view line, int32_t& position, std::u16string& word)
   while (pos <= length && line[static_cast<size_t>(pos - 1)] == u' ') ++pos;
   const int64_t start = pos;
   while (pos <= length && line[static_cast<size_t>(pos - 1)] != u' ') ++pos;
-  word.assign(line.substr(static_cast<size_t>(start - 1), static_cast<size_t>(pos - start)));
+  word = line.substr(static_cast<size_t>(start - 1), static_cast<size_t>(pos - start));
   position = static_cast<int32_t>(pos);
 }
 

@@ -110,6 +110,12 @@ TEST(TextDelete, Table) {
     std::u16string s(c.Text);
     TextDelete(s, c.Index, c.Count);
     EXPECT_EQ(s, c.Expected) << Show(c.Text) << " " << c.Index << " " << c.Count;
+    if (c.Index == 1) {  // the view form keeps the same units, as the tail of the caller's
+      std::u16string_view v = c.Text;
+      TextDeleteFirst(v, c.Count);
+      EXPECT_EQ(v, c.Expected) << Show(c.Text) << " " << c.Count;
+      EXPECT_EQ(v.data() + v.size(), c.Text.data() + c.Text.size()) << Show(c.Text);
+    }
   }
 }
 
