@@ -1,42 +1,68 @@
 // A growable byte buffer with a read position: the HTTP client's Document, read by
 // TStringList::LoadFromStream from its position to its end.
+//
+// The room past the end is never filled before it is written, so the network layer receives
+// straight into it (Tail, then Extend). A large buffer lives in a mapping of its own, which grows
+// in place or by moving its pages, never by copying them. When a large buffer is let go, the
+// process keeps it (the largest one only) for the next large document: its pages are marked free
+// for the system to take back whenever memory runs short, and while it has not, the next document
+// is written into them without the cost of fresh pages. Tested by tests/net/memorystream_test.cpp.
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <string_view>
 
 namespace brevak {
 
 class TMemoryStream {
 public:
-  // Appends bytes at the end; the read position does not move.
-  void Write(std::string_view bytes) { FData.append(bytes); }
+  TMemoryStream() = default;
+  ~TMemoryStream();
+  TMemoryStream(TMemoryStream&& other) noexcept;
+  TMemoryStream& operator=(TMemoryStream&& other) noexcept;
+  TMemoryStream(const TMemoryStream&) = delete;
+  TMemoryStream& operator=(const TMemoryStream&) = delete;
+
+  // Appends bytes at the end; the read position does not move. Throws std::bad_alloc.
+  void Write(std::string_view bytes);
+  // Empties the buffer; its room is kept.
   void Clear() {
-    FData.clear();
+    FSize = 0;
     FPosition = 0;
   }
 
-  std::size_t Size() const { return FData.size(); }
+  std::size_t Size() const { return FSize; }
   std::size_t Position() const { return FPosition; }
   // A position past the end is held at the end.
-  void SetPosition(std::size_t position) {
-    FPosition = position < FData.size() ? position : FData.size();
-  }
+  void SetPosition(std::size_t position) { FPosition = position < FSize ? position : FSize; }
 
   // The bytes from the read position to the end; the position moves to the end.
   std::string_view ReadToEnd() {
-    std::string_view rest = std::string_view(FData).substr(FPosition);
-    FPosition = FData.size();
+    std::string_view rest = Bytes().substr(FPosition);
+    FPosition = FSize;
     return rest;
   }
 
-  const std::string& Bytes() const { return FData; }
-  std::string& Bytes() { return FData; }
+  std::string_view Bytes() const { return {FData, FSize}; }
+
+  // Room for total bytes in all (a smaller total changes nothing). Throws std::bad_alloc.
+  void Reserve(std::size_t total);
+  std::size_t Capacity() const { return FCapacity; }
+  // The room after the end: Capacity() - Size() bytes, not filled; Extend counts what was
+  // written there.
+  char* Tail() { return FData + FSize; }
+  void Extend(std::size_t count) { FSize += count; }
+  // Drops the bytes from size on (a size past the end changes nothing).
+  void Truncate(std::size_t size);
 
 private:
-  std::string FData;
+  void Release();
+
+  char* FData = nullptr;
+  std::size_t FSize = 0;
+  std::size_t FCapacity = 0;
   std::size_t FPosition = 0;
+  bool FMapped = false;  // FData is a mapping of its own (else from malloc)
 };
 
 }  // namespace brevak

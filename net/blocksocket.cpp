@@ -26,6 +26,8 @@ namespace brevak {
 namespace {
 
 constexpr int kMaxWaiting = 65536;
+// The most one read asks for when it has room for more.
+constexpr std::size_t kMaxRead = std::size_t(1) << 20;
 
 // A peer that goes away while we write must not end the process: writes report EPIPE instead.
 void IgnoreBrokenPipe() {
@@ -253,51 +255,64 @@ std::string TBlockSocket::TakeBuffer() {
   return rest;
 }
 
-bool TBlockSocket::ReadSome(std::string& out, std::size_t max) {
+std::size_t TBlockSocket::ReadSome(char* dest, std::size_t max) {
   if (!IsOpen()) {
     SetError(WSAENOTCONN, "not connected");
-    return false;
+    return 0;
   }
-  if (!PaceWaitHook(WaitHook)) {
-    SetError(WSAECANCELLED, "stopped");
-    return false;
-  }
-  // Nothing waiting: wait for an arrival (or the peer's close or reset, which the read below
-  // tells apart). After a read that filled the buffer more is most likely waiting, so the read
-  // is tried at once; it still waits by itself when nothing is there.
-  if (!FLastReadFull && WaitingData() == 0) {
-    FLastWait = TWaitResult::wrTimedOut;
-    if (!CanRead(FRecvTimeout)) {
-      if (FLastWait == TWaitResult::wrStopped)
-        SetError(WSAECANCELLED, "stopped");
-      else if (FLastWait == TWaitResult::wrFailed)
-        SetSystemError(FLastWaitErrno);
-      else
-        SetError(WSAETIMEDOUT, "timed out");
-      return false;
+  for (;;) {
+    if (!PaceWaitHook(WaitHook)) {
+      SetError(WSAECANCELLED, "stopped");
+      return 0;
     }
+    // Nothing waiting: wait for an arrival (or the peer's close or reset, which the read below
+    // tells apart). After a read that filled the buffer more is most likely waiting, so the read
+    // is tried at once; it still waits by itself when nothing is there.
+    if (!FLastReadFull && WaitingData() == 0) {
+      FLastWait = TWaitResult::wrTimedOut;
+      if (!CanRead(FRecvTimeout)) {
+        if (FLastWait == TWaitResult::wrStopped)
+          SetError(WSAECANCELLED, "stopped");
+        else if (FLastWait == TWaitResult::wrFailed)
+          SetSystemError(FLastWaitErrno);
+        else
+          SetError(WSAETIMEDOUT, "timed out");
+        return 0;
+      }
+    }
+    const std::size_t count = std::min<std::size_t>(max, kMaxRead);
+    const int got = RecvBuffer(dest, static_cast<int>(count));
+    FLastReadFull = got == static_cast<int>(count);
+    if (got <= 0 || FLastError != 0) {
+      if (FLastError == 0) SetError(WSAECONNRESET, "connection closed by the peer");
+      return 0;
+    }
+    auto n = static_cast<std::size_t>(got);
+    // Drops the byte that completes a line end split across packets.
+    const bool partner = (FLastCR && dest[0] == '\n') || (FLastLF && dest[0] == '\r');
+    FLastCR = FLastLF = false;
+    if (partner) std::memmove(dest, dest + 1, --n);
+    if (n > 0) return n;
   }
-  if (!FScratch) FScratch = std::make_unique<char[]>(kMaxWaiting);
-  std::size_t count = std::min<std::size_t>(max, kMaxWaiting);
-  int got = RecvBuffer(FScratch.get(), static_cast<int>(count));
-  FLastReadFull = got == static_cast<int>(count);
-  if (got <= 0 || FLastError != 0) {
-    if (FLastError == 0) SetError(WSAECONNRESET, "connection closed by the peer");
-    return false;
+}
+
+std::size_t TBlockSocket::RecvSome(char* dest, std::size_t max, int timeout) {
+  ResetLastError();
+  FRecvTimeout = timeout;
+  if (max == 0) return 0;
+  std::string_view pending = LineBuffer().substr(0, max);
+  if (!pending.empty()) {
+    std::memcpy(dest, pending.data(), pending.size());
+    FBufferPos += pending.size();
+    if (FBufferPos == FBuffer.size()) ClearBuffer();
+    return pending.size();
   }
-  std::string_view piece(FScratch.get(), static_cast<std::size_t>(got));
-  // Drops the byte that completes a line end split across packets.
-  if ((FLastCR && piece.front() == '\n') || (FLastLF && piece.front() == '\r'))
-    piece.remove_prefix(1);
-  FLastCR = FLastLF = false;
-  out.append(piece);
-  return true;
+  return ReadSome(dest, max);
 }
 
 std::string TBlockSocket::ReadPacket() {
-  std::string packet;
-  ReadSome(packet, kMaxWaiting);
-  return packet;
+  if (!FScratch) FScratch = std::make_unique<char[]>(kMaxWaiting);
+  return std::string(FScratch.get(), ReadSome(FScratch.get(), kMaxWaiting));
 }
 
 std::string TBlockSocket::RecvPacket(int timeout) {
@@ -399,26 +414,23 @@ std::string TBlockSocket::RecvBufferStr(int64_t length, int timeout) {
 
 void TBlockSocket::RecvStreamSize(TMemoryStream& stream, int timeout, int64_t size) {
   ResetLastError();
-  FRecvTimeout = timeout;
-  std::string& out = stream.Bytes();
+  const std::size_t start = stream.Size();
   try {
-    // Each piece is received straight into the stream; a piece cut short is taken back out.
-    while (size > 0) {
-      std::size_t piece = static_cast<std::size_t>(std::min<int64_t>(size, SendMaxChunk));
-      std::size_t start = out.size();
-      std::string_view pending = LineBuffer().substr(0, piece);
-      out.append(pending);
-      FBufferPos += pending.size();
-      if (FBufferPos == FBuffer.size()) ClearBuffer();
-      while (out.size() - start < piece) {
-        if (!ReadSome(out, piece - (out.size() - start))) {
-          out.resize(start);
-          return;
-        }
+    if (size <= 0) return;
+    stream.Reserve(start + static_cast<std::size_t>(size));
+    // Received straight into the stream's room, which is not filled before.
+    auto left = static_cast<std::size_t>(size);
+    while (left > 0) {
+      const std::size_t got = RecvSome(stream.Tail(), left, timeout);
+      if (got == 0) {
+        stream.Truncate(start);
+        return;
       }
-      size -= static_cast<int64_t>(piece);
+      stream.Extend(got);
+      left -= got;
     }
   } catch (const std::bad_alloc&) {
+    stream.Truncate(start);
     SetError(WSAENOBUFS, "out of memory");
   }
 }

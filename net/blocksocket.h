@@ -3,6 +3,7 @@
 // system's text for it in LastErrorDesc. Tested by tests/net/blocksocket_test.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -63,8 +64,12 @@ public:
   // Whether the socket is readable (data or the peer's close) within timeout ms.
   virtual bool CanRead(int timeout);
 
-  // Appends exactly size bytes to stream (the line buffer first), in pieces of SendMaxChunk.
-  // Stops at the first piece cut short, which is dropped; LastError tells why.
+  // At most max bytes into dest: from the line buffer when it holds any, else one read, waiting
+  // up to timeout ms for an arrival. 0 with LastError set on a time-out, the peer's close or an
+  // error.
+  std::size_t RecvSome(char* dest, std::size_t max, int timeout);
+  // Appends exactly size bytes to stream (the line buffer first), received straight into its
+  // room. Cut short, it leaves stream as it was; LastError tells why.
   void RecvStreamSize(TMemoryStream& stream, int timeout, int64_t size);
 
   void ResetLastError() { SetError(0, ""); }
@@ -99,10 +104,10 @@ protected:
   // The raw socket operations underneath the TLS channel.
   int RawWaitingData();
   void RawClose();
-  // Appends to out at most max of the bytes waiting, first waiting up to FRecvTimeout for an
-  // arrival when none are; drops the byte that completes a line end split across packets.
-  // False with LastError set (and out unchanged) on a time-out, the peer's close or an error.
-  bool ReadSome(std::string& out, std::size_t max);
+  // Reads at most max of the bytes waiting into dest, first waiting up to FRecvTimeout for an
+  // arrival when none are; drops the byte that completes a line end split across packets. The
+  // count read, or 0 with LastError set on a time-out, the peer's close or an error.
+  std::size_t ReadSome(char* dest, std::size_t max);
   // RecvPacket without the line buffer: waiting bytes, else the next arrival within FRecvTimeout.
   std::string ReadPacket();
   // Empties the line buffer and returns what it held.
@@ -124,8 +129,8 @@ protected:
   TWaitResult FLastWait = TWaitResult::wrReady;  // how the last CanRead ended
   int FLastWaitErrno = 0;
   bool FLastReadFull = false;  // the last read filled what it asked for
-  // Where packets are received before they are appended: a fixed buffer, so that no destination
-  // is zero-filled before each read.
+  // Where packets for lines and strings are received: a fixed buffer, so that no destination is
+  // zero-filled before each read.
   std::unique_ptr<char[]> FScratch;
 };
 

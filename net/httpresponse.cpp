@@ -7,7 +7,6 @@
 #include <new>
 
 #include "base/hexdigit.h"
-#include "base/hugepages.h"
 #include "net/blocksocket.h"
 #include "net/httptext.h"
 
@@ -22,13 +21,6 @@ using http::Upper;
 namespace {
 
 const char kBodyTooLarge[] = "response body too large";
-
-// Room for a counted body in one allocation, backed by huge pages when it is large: that saves
-// the kernel tens of thousands of page faults on a file of many megabytes.
-void ReserveBody(std::string& bytes, std::size_t total) {
-  bytes.reserve(total);
-  AdviseHugePages(bytes.data(), total);
-}
 
 // 1xx answers before the real one; 101 (switching protocols) is final, and never asked for here.
 bool IsInterim(int code) { return code >= 100 && code < 200 && code != 101; }
@@ -216,24 +208,31 @@ void THTTPResponseReader::ReadBody(const std::string& method) {
 }
 
 void THTTPResponseReader::ReadUntilClose() {
-  // The buffer grows by doubling from a size that doubles up to the cap exactly, so that its last
-  // growth is from half the cap to the cap: a body stopped at the cap then peaks at the cap, not
-  // at nearly twice it (a doubling from just below the cap, with the old buffer still held).
-  if (FMaxBody > 0) {
-    auto start = static_cast<uint64_t>(FMaxBody);
-    while (start > 65536) start = (start + 1) / 2;
-    if (FDocument.Bytes().capacity() < start) FDocument.Bytes().reserve(start);
-  }
+  // The room grows by doubling from a size that doubles up to the cap exactly, so that it never
+  // passes the cap; packets are received straight into it, never more than the cap allows.
+  std::size_t room = static_cast<std::size_t>(std::max<int64_t>(FMaxBody, 1));
+  while (room > 65536) room = (room + 1) / 2;
   for (;;) {
-    std::string packet = FSock.RecvPacket(FTimeout);
-    if (FSock.LastError() != 0) break;
-    if (packet.size() > Remaining(0)) return Fail(kBodyTooLarge);
-    std::string& bytes = FDocument.Bytes();
-    if (bytes.size() + packet.size() > bytes.capacity())
-      bytes.reserve(static_cast<std::size_t>(
-          std::min<uint64_t>(std::max(bytes.capacity() * 2, bytes.size() + packet.size()),
-                             static_cast<uint64_t>(FMaxBody))));
-    FDocument.Write(packet);
+    const uint64_t left = Remaining(0);
+    std::size_t got;
+    if (left == 0) {
+      // At the cap: one byte more is one too many; the close ends the body.
+      char probe;
+      got = FSock.RecvSome(&probe, 1, FTimeout);
+      if (got > 0) return Fail(kBodyTooLarge);
+    } else {
+      const std::size_t size = FDocument.Size();
+      if (size == FDocument.Capacity()) {
+        while (room <= size) room *= 2;
+        FDocument.Reserve(static_cast<std::size_t>(std::min<uint64_t>(room, size + left)));
+      }
+      got = FSock.RecvSome(
+          FDocument.Tail(),
+          static_cast<std::size_t>(std::min<uint64_t>(FDocument.Capacity() - size, left)),
+          FTimeout);
+      FDocument.Extend(got);
+    }
+    if (got == 0) break;
   }
   if (FSock.LastError() != WSAECONNRESET) return Fail();
   FSock.ResetLastError();
@@ -247,7 +246,6 @@ void THTTPResponseReader::ReadCounted(int64_t size) {
   }
   if (static_cast<uint64_t>(size) > Remaining(0)) return Fail(kBodyTooLarge);
   DownloadSize = size;
-  ReserveBody(FDocument.Bytes(), FDocument.Size() + static_cast<std::size_t>(size));
   FSock.RecvStreamSize(FDocument, FTimeout, size);
   if (FSock.LastError() != 0) return Fail();
   FState = RS_DONE;

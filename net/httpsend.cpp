@@ -220,7 +220,7 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
   FTargetPort = parts.Port;
 
   // A request body is whatever Document holds at the call.
-  std::string body = std::move(FDocument.Bytes());
+  std::string body(FDocument.Bytes());
   FDocument.Clear();
   const bool tls = Upper(parts.Scheme) == "HTTPS";
   const bool viaProxy = !ProxyHost.empty();
