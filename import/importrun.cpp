@@ -2,6 +2,7 @@
 #include "import/importrun.h"
 
 #include <cstdint>
+#include <utility>
 
 #include "base/exception.h"
 #include "listfile/listfile.h"
@@ -35,7 +36,8 @@ std::string Printable(std::string_view text) {
 
 // The middle of a run: fetch, header and body in the source's order, the line loop and the bar.
 // Returns false when the fetch failed, with its cause. The lines are decoded as the loop reaches
-// them, from the body's bytes, which are kept until the loop ends.
+// them, from the body's bytes, which go as soon as the last lines are decoded: the entries of a
+// long last line are then appended while its bytes are already free.
 bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host,
                   const TFetchFn& fetch, TMemoryStream& document, TDocumentLines& lines,
                   TStringList& listFile, std::string& cause) {
@@ -43,9 +45,9 @@ bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host,
   const std::size_t documentBytes = document.Size() - document.Position();
   if (s.HeaderPlacement == THeaderPlacement::hpBeforeBody) {
     listFile.Add(s.Header);
-    lines.LoadFromStream(document);
+    lines.LoadFromStream(std::move(document));
   } else {
-    lines.LoadFromStream(document);
+    lines.LoadFromStream(std::move(document));
     listFile.Add(s.Header);
   }
   const int n = lines.Count();

@@ -70,6 +70,9 @@ public:
   int Count() const { return FCount; }
   // Sets line to the next line, valid until the next call; false after the last line.
   bool Next(std::u16string_view& line);
+  // Whether the lines still to come are decoded already: the bytes are not read again and may
+  // go.
+  bool BytesRead() const { return FFinished; }
 
 private:
   // Back to the first line.

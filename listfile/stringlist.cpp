@@ -4,6 +4,7 @@
 #include "listfile/stringlist.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/hugepages.h"
 #include "listfile/codepage.h"
@@ -277,10 +278,20 @@ void TDocumentLines::LoadFromStream(TMemoryStream& stream) {
   FNext = 0;
 }
 
+void TDocumentLines::LoadFromStream(TMemoryStream&& stream) {
+  FOwn = std::move(stream);
+  LoadFromStream(FOwn);
+  if (!FAnsi) FOwn = TMemoryStream();
+}
+
 int TDocumentLines::Count() const { return FAnsi ? FAnsi->Count() : FDecoded.Count(); }
 
 bool TDocumentLines::Next(std::u16string_view& line) {
-  if (FAnsi) return FAnsi->Next(line);
+  if (FAnsi) {
+    bool found = FAnsi->Next(line);
+    if (FAnsi->BytesRead() && FOwn.Capacity() > 0) FOwn = TMemoryStream();
+    return found;
+  }
   if (FNext == FDecoded.Count()) return false;
   line = FDecoded.StringView(FNext++);
   return true;

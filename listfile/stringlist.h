@@ -105,6 +105,10 @@ public:
   // Takes the bytes from the stream's position to its end and counts their lines; the stream is
   // left at its end, and its bytes must stay unchanged while the lines are walked.
   void LoadFromStream(TMemoryStream& stream);
+  // The same with the stream itself handed over: its bytes are freed as soon as the walk no
+  // longer reads them (once the last lines are decoded, or at once for a document decoded whole),
+  // so that a long last line does not live beside the bytes it came from.
+  void LoadFromStream(TMemoryStream&& stream);
   int Count() const;
   // Sets line to the next line, valid until the next call; false after the last line.
   bool Next(std::u16string_view& line);
@@ -112,6 +116,7 @@ public:
 private:
   std::unique_ptr<TAnsiLineWalker> FAnsi;
   TStringList FDecoded;  // the lines of a document with a signature
+  TMemoryStream FOwn;    // a stream handed over, until its bytes are read
   int FNext = 0;
 };
 

@@ -32,6 +32,7 @@ TStringList* LoadBytes(TStringList& list, std::string_view bytes) {
 }
 
 // The lines of a document as an import run walks them; the count given up front must match.
+// A walk over a stream handed over, which frees the bytes on the way, must give the same lines.
 Lines WalkBytes(std::string_view bytes) {
   TMemoryStream stream;
   stream.Write(bytes);
@@ -41,6 +42,15 @@ Lines WalkBytes(std::string_view bytes) {
   for (std::u16string_view line; lines.Next(line);) walked.emplace_back(line);
   EXPECT_EQ(lines.Count(), static_cast<int>(walked.size()));
   EXPECT_EQ(stream.Position(), stream.Size());
+
+  TMemoryStream handed;
+  handed.Write(bytes);
+  TDocumentLines owning;
+  owning.LoadFromStream(std::move(handed));
+  Lines walkedOwning;
+  for (std::u16string_view line; owning.Next(line);) walkedOwning.emplace_back(line);
+  EXPECT_EQ(walkedOwning, walked);
+  EXPECT_EQ(owning.Count(), static_cast<int>(walked.size()));
   return walked;
 }
 
