@@ -1,7 +1,9 @@
 // Peak memory of one import run against a loopback server, per document shape: a 200 MB page of one
 // line (no match, and one match spanning it), and an endless body stopped at the 256 MiB cap. Each
 // run is a child process of its own, so its peak (ru_maxrss) is the run's alone; the server lives
-// in this process and makes the body as it sends it.
+// in this process and makes the body as it sends it. Beside the peak it reports how much of the
+// run's resident memory was lazily freed at its end: pages let go of but kept for a next document
+// (marked free for the system to take back at any time), which count as resident until taken.
 //   build/bench/docmemory_bench [repetitions]      (default 3)
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -77,16 +79,38 @@ public:
   void ProcessMessages() override {}
 };
 
-// The peak resident size of one run in a child, in MB; -1 when the child failed to run.
-double PeakOfOneRun(const TShape& shape, TSourceId source, const fs::path& dir) {
+// The resident pages of this process that are lazily freed, in KiB (0 when unknown).
+long LazyFreeKiB() {
+  std::ifstream rollup("/proc/self/smaps_rollup");
+  std::string key;
+  long kib = 0;
+  while (rollup >> key) {
+    if (key == "LazyFree:") {
+      rollup >> kib;
+      return kib;
+    }
+    rollup.ignore(1 << 20, '\n');
+  }
+  return 0;
+}
+
+struct TRunMemory {
+  double PeakMB = -1;      // -1 when the child failed to run
+  double LazyFreeMB = -1;  // at the end of the run
+};
+
+// The peak resident size of one run in a child, and what of it was lazily freed at its end.
+TRunMemory MemoryOfOneRun(const TShape& shape, TSourceId source, const fs::path& dir) {
   int port = 0;
   int listenFd = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t len = sizeof a;
-  if (bind(listenFd, reinterpret_cast<sockaddr*>(&a), len) != 0 || listen(listenFd, 1) != 0)
-    return -1;
+  int report[2];
+  if (bind(listenFd, reinterpret_cast<sockaddr*>(&a), len) != 0 || listen(listenFd, 1) != 0 ||
+      pipe(report) != 0)
+    return {};
   getsockname(listenFd, reinterpret_cast<sockaddr*>(&a), &len);
   port = ntohs(a.sin_port);
   std::ofstream(dir / "sources.ini")
@@ -97,6 +121,7 @@ double PeakOfOneRun(const TShape& shape, TSourceId source, const fs::path& dir) 
   pid_t child = fork();
   if (child == 0) {
     close(listenFd);
+    close(report[0]);
     brevak::SetExeDirForTesting(dir.string());
     TQuietHost host;
     try {
@@ -104,16 +129,27 @@ double PeakOfOneRun(const TShape& shape, TSourceId source, const fs::path& dir) 
     } catch (const std::exception& e) {
       std::fprintf(stderr, "  (%s)\n", e.what());
     }
-    _exit(0);
+    long lazy = LazyFreeKiB();
+    _exit(write(report[1], &lazy, sizeof lazy) == sizeof lazy ? 0 : 1);
   }
+  close(report[1]);
   std::thread server([&] { Serve(listenFd, shape); });
   int status = 0;
   rusage usage{};
+  long lazy = 0;
+  bool reported = read(report[0], &lazy, sizeof lazy) == sizeof lazy;
   wait4(child, &status, 0, &usage);
   server.join();
   close(listenFd);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return static_cast<double>(usage.ru_maxrss) / 1024.0;  // ru_maxrss is in KiB
+  close(report[0]);
+  if (!reported || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
+  // ru_maxrss is in KiB
+  return {static_cast<double>(usage.ru_maxrss) / 1024.0, static_cast<double>(lazy) / 1024.0};
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 }  // namespace
@@ -135,15 +171,18 @@ int main(int argc, char** argv) {
   };
   std::printf("Peak resident memory of one 5 Ocean import run (MB), %d runs each:\n", repetitions);
   for (const TShape& shape : shapes) {
-    std::vector<double> peaks;
-    for (int i = 0; i < repetitions; ++i)
-      peaks.push_back(PeakOfOneRun(shape, TSourceId::FiveOcean, dir));
-    std::sort(peaks.begin(), peaks.end());
-    std::printf("  %-48s min %7.1f  median %7.1f  max %7.1f", shape.Name, peaks.front(),
-                peaks[peaks.size() / 2], peaks.back());
-    if (!shape.Endless)
-      std::printf("   (%.2fx the document)", peaks[peaks.size() / 2] / (kPageBytes / 1048576.0));
-    std::printf("\n");
+    std::vector<double> peaks, lazy;
+    for (int i = 0; i < repetitions; ++i) {
+      TRunMemory run = MemoryOfOneRun(shape, TSourceId::FiveOcean, dir);
+      peaks.push_back(run.PeakMB);
+      lazy.push_back(run.LazyFreeMB);
+    }
+    const double peak = Median(peaks);
+    std::printf("  %-48s min %7.1f  median %7.1f  max %7.1f", shape.Name,
+                *std::min_element(peaks.begin(), peaks.end()), peak,
+                *std::max_element(peaks.begin(), peaks.end()));
+    if (!shape.Endless) std::printf("   (%.2fx the document)", peak / (kPageBytes / 1048576.0));
+    std::printf("   lazily freed at the end: %.1f\n", Median(lazy));
   }
   fs::remove_all(dir);
   return 0;
