@@ -7,18 +7,22 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <mutex>
 #include <new>
+#include <system_error>
 #include <thread>
+#include <utility>
 
 #include "net/sslplugin.h"
 
@@ -96,8 +100,10 @@ void TBlockSocket::SetSystemError(int err) {
   FPeerReset = err == ECONNRESET;
 }
 
-bool TBlockSocket::WaitFor(short events, int timeout) {
-  switch (WaitSocket(FSocket, events, timeout, WaitHook)) {
+bool TBlockSocket::WaitFor(short events, int timeout) { return WaitOn(FSocket, events, timeout); }
+
+bool TBlockSocket::WaitOn(int fd, short events, int timeout) {
+  switch (WaitSocket(fd, events, timeout, WaitHook)) {
     case TWaitResult::wrReady:
       return true;
     case TWaitResult::wrTimedOut:
@@ -113,17 +119,99 @@ bool TBlockSocket::WaitFor(short events, int timeout) {
   return false;
 }
 
+namespace {
+
+// One name lookup, run on a thread of its own so that its wait can be sliced like any other: the
+// thread and the waiting socket share it, and whichever lets go of it last frees it, so a lookup
+// the socket stopped waiting for finishes and cleans up by itself.
+struct TLookup {
+  TResolver Resolve;
+  std::string Host;
+  std::string Port;
+  int Families[2] = {AF_INET, AF_INET6};
+  int Tries = 0;
+  int Flags = 0;  // for the hints
+  addrinfo* Found = nullptr;
+  int Error = 0;
+  std::atomic<bool> Done{false};
+  int Ready = -1;  // an eventfd, readable once Done
+
+  TLookup() = default;
+  TLookup(const TLookup&) = delete;
+  TLookup& operator=(const TLookup&) = delete;
+  ~TLookup() {
+    if (Found) freeaddrinfo(Found);
+    if (Ready >= 0) close(Ready);
+  }
+
+  void Run() {
+    for (int i = 0; i < Tries && !Found; ++i) {
+      addrinfo hints{};
+      hints.ai_family = Families[i];
+      hints.ai_socktype = SOCK_STREAM;
+      hints.ai_protocol = IPPROTO_TCP;
+      hints.ai_flags = Flags;
+      Error = Resolve && Flags == 0 ? Resolve(Host, Port, hints, &Found)
+                                    : getaddrinfo(Host.c_str(), Port.c_str(), &hints, &Found);
+      if (Error != 0) Found = nullptr;
+    }
+    Done.store(true, std::memory_order_release);
+    const uint64_t one = 1;
+    while (Ready >= 0 && write(Ready, &one, sizeof one) < 0 && errno == EINTR) {}
+  }
+};
+
+}  // namespace
+
+addrinfo* TBlockSocket::Lookup(const std::string& host, const std::string& port,
+                               const int families[2], int tries, bool numeric) {
+  auto lookup = std::make_shared<TLookup>();
+  lookup->Resolve = Resolver;
+  lookup->Host = host;
+  lookup->Port = port;
+  lookup->Families[0] = families[0];
+  lookup->Families[1] = families[1];
+  lookup->Tries = tries;
+  if (numeric) {
+    // An address written out is read without asking anyone: no wait, no thread.
+    lookup->Flags = AI_NUMERICHOST;
+    lookup->Run();
+  } else {
+    lookup->Ready = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (lookup->Ready < 0) {
+      SetSystemError(errno);
+      return nullptr;
+    }
+    try {
+      std::thread([lookup] { lookup->Run(); }).detach();
+    } catch (const std::system_error& e) {
+      SetSystemError(e.code().value());
+      return nullptr;
+    }
+    // Stopped or out of time: the lookup goes on alone and frees what it finds.
+    if (!WaitOn(lookup->Ready, POLLIN, ConnectionTimeout > 0 ? ConnectionTimeout : -1))
+      return nullptr;
+  }
+  if (!lookup->Done.load(std::memory_order_acquire) || !lookup->Found) {
+    SetError(WSAHOST_NOT_FOUND, gai_strerror(lookup->Error));
+    return nullptr;
+  }
+  return std::exchange(lookup->Found, nullptr);
+}
+
 void TBlockSocket::Connect(const std::string& host, const std::string& port) {
   ResetLastError();
   RawClose();
   ClearBuffer();
   FLastCR = FLastLF = FLastReadFull = false;
 
+  const bool ip4Literal = IsIP4Literal(host);
+  const bool ip6Literal = !ip4Literal && host.find(':') != std::string::npos;
   TSocketFamily family = Family;
   if (family == SF_Any) {
-    if (IsIP4Literal(host))
+    if (ip4Literal)
       family = SF_IP4;
-    else if (host.find(':') != std::string::npos)
+    else if (ip6Literal)
       family = SF_IP6;
   }
   int order[2] = {AF_INET, AF_INET6};
@@ -136,20 +224,8 @@ void TBlockSocket::Connect(const std::string& host, const std::string& port) {
   } else if (!PreferIP4)
     std::swap(order[0], order[1]);
 
-  addrinfo* found = nullptr;
-  int gaiError = 0;
-  for (int i = 0; i < tries && !found; ++i) {
-    addrinfo hints{};
-    hints.ai_family = order[i];
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    gaiError = getaddrinfo(host.c_str(), port.c_str(), &hints, &found);
-    if (gaiError != 0) found = nullptr;
-  }
-  if (!found) {
-    SetError(WSAHOST_NOT_FOUND, gai_strerror(gaiError));
-    return;
-  }
+  addrinfo* found = Lookup(host, port, order, tries, ip4Literal || ip6Literal);
+  if (!found) return;
   FSocket = socket(found->ai_family, found->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK,
                    found->ai_protocol);
   if (FSocket < 0) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -12,9 +13,16 @@
 #include "base/memorystream.h"
 #include "net/socketwait.h"
 
+struct addrinfo;
+
 namespace brevak {
 
 class TCustomSSL;
+
+// Looks a host up as getaddrinfo does (same result, freed by freeaddrinfo; 0 or an EAI_ code).
+// Runs on a thread of its own, and may go on after the socket that asked is gone.
+using TResolver = std::function<int(const std::string& host, const std::string& port,
+                                    const addrinfo& hints, addrinfo** found)>;
 
 // The error numbers the socket layer records, by the names the socket API gives them. The HTTP
 // client tests the first three.
@@ -44,7 +52,8 @@ public:
   // Shuts down sending, discards what is waiting and closes. Harmless when not open.
   virtual void CloseSocket();
   // Resolves host (IPv4 first unless Family says otherwise; the first address only) and connects,
-  // waiting at most ConnectionTimeout ms (0: no limit of our own).
+  // waiting at most ConnectionTimeout ms for each (0: no limit of our own). The lookup runs on a
+  // thread of its own, so that its wait, too, is sliced for WaitHook and bounded.
   virtual void Connect(const std::string& host, const std::string& port);
   // Hands one piece to the network; the count sent, or -1 with LastError set.
   virtual int SendBuffer(const char* buffer, int length);
@@ -90,6 +99,8 @@ public:
   // Runs between the slices of every wait (connecting, the TLS handshake, sending, receiving);
   // false stops the wait with LastError WSAECANCELLED. Empty: each wait is one poll.
   TWaitHook WaitHook;
+  // How host names are looked up; empty: getaddrinfo.
+  TResolver Resolver;
   // Bytes received but not yet consumed; every read takes from here first.
   std::string_view LineBuffer() const { return std::string_view(FBuffer).substr(FBufferPos); }
 
@@ -101,6 +112,13 @@ protected:
   // (negative: no limit), through WaitHook. False on time-out (LastError WSAETIMEDOUT), a stop by
   // the hook (WSAECANCELLED) or a poll failure.
   bool WaitFor(short events, int timeout);
+  // The same wait on another descriptor.
+  bool WaitOn(int fd, short events, int timeout);
+  // The first address found for host and port, trying the families in turn; nullptr with
+  // LastError set when none is (or the wait for it was stopped or ran out of time). numeric: host
+  // is an address written out, read in place.
+  addrinfo* Lookup(const std::string& host, const std::string& port, const int families[2],
+                   int tries, bool numeric);
   // The raw socket operations underneath the TLS channel.
   int RawWaitingData();
   void RawClose();

@@ -3,8 +3,14 @@
 #include "net/httpsend.h"
 
 #include <gtest/gtest.h>
+#include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <thread>
 
 #include "fake_socket.h"
 #include "loopback_server.h"
@@ -420,6 +426,68 @@ TEST(HTTPSendFailure, ConnectingIsBoundedByTimeout) {
   if (ok || http.ErrorCause() != "timed out")
     GTEST_SKIP() << "this system accepted the connection anyway";
   EXPECT_LT(test::SecondsSince(start), 1.5);
+}
+
+// A name lookup that takes its time is waited for like any other wait: the hook runs while it
+// waits, its stop ends the request at once, Timeout bounds it, and the lookup left behind ends
+// and cleans up by itself.
+TEST(HTTPSendFailure, ASlowNameLookupIsWaitedForLikeAnyWait) {
+  struct TSlowLookup {
+    std::atomic<bool> Release{false};
+    std::atomic<int> Returned{0};
+  };
+  struct Case {
+    const char* Name;
+    int DelayMs;
+    int Timeout;
+    int StopAtCall;  // 0: the hook never says stop
+    const char* Cause;
+  } cases[] = {
+      {"waited for", 400, 5000, 0, ""},
+      {"stopped", 5000, 10000, 2, "stopped"},
+      {"out of time", 5000, 300, 0, "timed out"},
+  };
+  for (const Case& c : cases) {
+    // Only the lookup waited for to its end connects.
+    std::unique_ptr<TScriptedServer> server;
+    if (*c.Cause == 0)
+      server = std::make_unique<TScriptedServer>(std::vector<test::TStep>{
+          Send("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"), Close()});
+    const int serverPort = server ? server->Port() : 9;
+    auto lookup = std::make_shared<TSlowLookup>();
+    auto sock = std::make_unique<TTCPBlockSocket>();
+    sock->Resolver = [lookup, delay = c.DelayMs](const std::string& host, const std::string& port,
+                                                 const addrinfo& hints, addrinfo** found) {
+      for (int waited = 0; waited < delay && !lookup->Release; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      int result = getaddrinfo(host.c_str(), port.c_str(), &hints, found);
+      ++lookup->Returned;
+      return result;
+    };
+    THTTPSend http(std::move(sock));
+    http.Timeout = c.Timeout;
+    int calls = 0;
+    http.WaitHook = [&] { return ++calls != c.StopAtCall; };
+    auto start = std::chrono::steady_clock::now();
+    bool ok = http.HTTPMethod("GET", "http://localhost:" + std::to_string(serverPort) + "/");
+    double seconds = test::SecondsSince(start);
+    if (*c.Cause == 0) {
+      ASSERT_TRUE(ok) << http.ErrorCause();
+      EXPECT_EQ(http.Document().Bytes(), "ok");
+      EXPECT_GE(calls, 4) << "the hook ran during a 400 ms lookup";
+    } else {
+      EXPECT_FALSE(ok) << c.Name;
+      EXPECT_EQ(http.ErrorCause(), c.Cause) << c.Name;
+      EXPECT_EQ(http.Stopped(), c.StopAtCall > 0) << c.Name;
+      EXPECT_LT(seconds, 1.5) << c.Name;
+    }
+    lookup->Release = true;
+    for (int i = 0; i < 200 && lookup->Returned == 0; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(lookup->Returned, 1) << c.Name;
+  }
+  // The lookups left behind have finished freeing what they found.
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
 // A server that never stops sending must not fill memory: the limits end the fetch.
