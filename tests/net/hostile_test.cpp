@@ -210,7 +210,9 @@ TEST(HostileServer, TLSHandshakeWithWhatIsNoServerHello) {
        "TLS handshake failed: "},
       {"an SSH banner", {Send("SSH-2.0-OpenSSH_9.2\r\n"), Close()}, "TLS handshake failed: "},
       {"FIN at once", {Close()}, "TLS handshake failed: "},
-      {"RST at once", {Reset()}, "TLS handshake failed: "},
+      // After a pause, so that the reset meets the handshake: a reset that beats the end of
+      // connecting is a failed connect ("connection reset by the server").
+      {"RST instead of the ServerHello", {Pause(100), Reset()}, "TLS handshake failed: "},
   };
   for (const Case& c : cases) {
     TScriptedServer server(c.Script, false, /*readRequest=*/false);
