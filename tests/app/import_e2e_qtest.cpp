@@ -344,7 +344,15 @@ private slots:
     TfrmMain form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
-    QTimer::singleShot(0, &form, [&] { form.close(); });
+    // Once the lines are being read: a close while the fetch waits would stop the fetch instead.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &form, [&] {
+      if (form.ProgressBar->Percent() > 0) {
+        closer.stop();
+        form.close();
+      }
+    });
+    closer.start(0);
     Press(form.btnKDR);
     QVERIFY(!form.isVisible());
     QCOMPARE(ReadFile(ListFile()).left(7), QByteArray("[KDR]\r\n"));
