@@ -18,10 +18,10 @@ public:
   void Apply(std::u16string_view line, TStringList& listFile) override {
     ForEachMatch(patterns::kARCKCall, line, [&](std::u16string_view w) {
       CutThrough(w, u">");
-      w = TextBeforeView(w, u"&nbsp");
+      w = TextBeforeView(w, FNbsp);
       if (TextEquals(w, u"CALL")) return;  // the table's heading
       w = TextTrimView(w);
-      if (TextPos(kMarker, w) > 0 || FSuffixNearMarker) {
+      if (TextPos(FMarker, w) > 0 || FSuffixNearMarker) {
         AddMarked(w, listFile);
         return;
       }
@@ -53,6 +53,7 @@ private:
 
   std::u16string FSuffix = SourceInfo(TSourceId::ARCK).Suffix;
   bool FSuffixNearMarker = NearMarker(FSuffix);
+  const TUnitFinder FNbsp{u"&nbsp"}, FMarker{kMarker};
 };
 
 }  // namespace

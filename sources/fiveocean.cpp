@@ -24,7 +24,7 @@ public:
       const bool usable = !w.empty();  // what is left after the cuts below gets the suffix too
       if (usable) {
         if (TextPos(u",", w) > 0) w = TextTrimView(TextBeforeView(w, u","));
-        if (TextPos(u"ex", w) > 0) w = TextTrimView(TextBeforeView(w, u"ex"));
+        if (TextPos(FEx, w) > 0) w = TextTrimView(TextBeforeView(w, FEx));
       }
       AddEntry(w, usable, listFile);
     }
@@ -32,6 +32,7 @@ public:
 
 private:
   std::u16string FSuffix = SourceInfo(TSourceId::FiveOcean).Suffix;
+  const TUnitFinder FEx{u"ex"};
   // The text after the match's first ">" and before the next "<".
   static std::u16string_view LinkText(std::u16string_view w) {
     CutThrough(w, u">");

@@ -14,8 +14,8 @@ public:
     ForEachMatch(patterns::kRadioWaveCell, line, [&](std::u16string_view w) {
       // Past the link's "call=" and the ">" closing its tag; without "call=" the first four
       // characters go, and without "\">" the first one.
-      TextDeleteFirst(w, TextPos(u"call=", w) + 4);
-      TextDeleteFirst(w, TextPos(u"\">", w) + 1);
+      TextDeleteFirst(w, TextPos(FCall, w) + 4);
+      TextDeleteFirst(w, TextPos(FTagEnd, w) + 1);
       w = TextTrimView(TextBeforeView(w, u"<"));
       // The column's heading and listeners' rows are not members' callsigns.
       if (TextEquals(w, u"SWL") || TextEquals(w, u"Call")) return;
@@ -25,6 +25,7 @@ public:
 
 private:
   std::u16string FSuffix = SourceInfo(TSourceId::RadioWave).Suffix;
+  const TUnitFinder FCall{u"call="}, FTagEnd{u"\">"};
 };
 
 }  // namespace

@@ -12,7 +12,7 @@ class TRRCRule : public TSearchingRule {
 public:
   using TSearchingRule::TSearchingRule;
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    if (TextPos(u"Sort by Callsign", line) == 0) return;
+    if (TextPos(FListLine, line) == 0) return;
     // The head of the line ends with the first "valign=top>": cut through "top" and one more.
     std::u16string_view r = line;
     TextDeleteFirst(r, TextPos(u"top", line) + 3);
@@ -24,9 +24,9 @@ public:
     });
     // ... then the plain pieces, each ending in "<br>"; a piece holding a link was taken above.
     ForEachMatch(patterns::kRRCPiece, r, [&](std::u16string_view w) {
-      if (TextPos(u"<a href", w) != 0) return;
+      if (TextPos(FLink, w) != 0) return;
       // " CALL<br>" loses its leading blank; "</td><td valign=top> CALL<br>" its cell tags too.
-      if (TextPos(u"valign=", w) > 0) CutThrough(w, u" ");
+      if (TextPos(FCellTag, w) > 0) CutThrough(w, u" ");
       CutThrough(w, u" ");
       AddUnlessEmpty(TextBeforeView(w, u"<"), listFile);
     });
@@ -38,6 +38,7 @@ private:
   }
 
   std::u16string FSuffix = SourceInfo(TSourceId::RRC).Suffix;
+  const TUnitFinder FListLine{u"Sort by Callsign"}, FLink{u"<a href"}, FCellTag{u"valign="};
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "import/importrun.h"
 #include "text/matcher.h"
 #include "text/sourcepatterns.h"
+#include "text/textfind.h"
 #include "text/textops.h"
 
 namespace brevak {

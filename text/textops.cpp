@@ -15,13 +15,23 @@ int64_t Length(std::u16string_view text) { return static_cast<int64_t>(text.size
 
 bool IsTrimmed(char16_t unit) { return unit <= u' '; }
 
+// TextPos with the search given: find(text) is the 0-based offset of piece in text, or npos.
+template <typename TFind>
+int32_t PosOf(std::u16string_view piece, std::u16string_view text, const TFind& find) {
+  if (piece.empty() || text.empty() || piece.size() > text.size()) return 0;
+  const size_t found = find(text);
+  if (found == std::u16string_view::npos || found >= static_cast<size_t>(INT32_MAX)) return 0;
+  return static_cast<int32_t>(found + 1);
+}
+
 }  // namespace
 
 int32_t TextPos(std::u16string_view piece, std::u16string_view text) {
-  if (piece.empty() || text.empty() || piece.size() > text.size()) return 0;
-  const size_t found = FindUnits(text, piece);
-  if (found == std::u16string_view::npos || found >= static_cast<size_t>(INT32_MAX)) return 0;
-  return static_cast<int32_t>(found + 1);
+  return PosOf(piece, text, [piece](std::u16string_view t) { return FindUnits(t, piece); });
+}
+
+int32_t TextPos(const TUnitFinder& piece, std::u16string_view text) {
+  return PosOf(piece.Needle(), text, [&piece](std::u16string_view t) { return piece.Find(t); });
 }
 
 std::u16string_view TextCopyView(std::u16string_view text, int32_t index, int32_t count) {
@@ -58,6 +68,10 @@ std::u16string_view TextTrimView(std::u16string_view text) {
 std::u16string TextTrim(std::u16string_view text) { return std::u16string(TextTrimView(text)); }
 
 std::u16string_view TextBeforeView(std::u16string_view text, std::u16string_view delimiter) {
+  return TextCopyView(text, 1, TextPos(delimiter, text) - 1);
+}
+
+std::u16string_view TextBeforeView(std::u16string_view text, const TUnitFinder& delimiter) {
   return TextCopyView(text, 1, TextPos(delimiter, text) - 1);
 }
 

@@ -10,9 +10,13 @@
 
 namespace brevak {
 
+class TUnitFinder;
+
 // Position of the first occurrence of piece in text, or 0. An empty piece or an empty text gives 0;
 // the comparison is exact, unit for unit.
 int32_t TextPos(std::u16string_view piece, std::u16string_view text);
+// The same for a piece prepared once (TUnitFinder), for a piece looked for again and again.
+int32_t TextPos(const TUnitFinder& piece, std::u16string_view text);
 
 // The count units of text from position index. An index below 1 starts at the first unit (and does
 // not shorten the count); an index past the end or a count of 0 or less gives the empty text; a
@@ -39,6 +43,7 @@ std::u16string_view TextTrimView(std::u16string_view text);
 std::u16string TextBefore(std::u16string_view text, std::u16string_view delimiter);
 // The same part of text as TextBefore, as a view into text (no copy).
 std::u16string_view TextBeforeView(std::u16string_view text, std::u16string_view delimiter);
+std::u16string_view TextBeforeView(std::u16string_view text, const TUnitFinder& delimiter);
 
 // Same length and the same unit at every position; case-sensitive.
 bool TextEquals(std::u16string_view a, std::u16string_view b);

@@ -39,8 +39,10 @@ TEST(TextPos, Table) {
       {u"\xDE00", u"\xD83D\xDE00", 2},
       {std::u16string_view(u"\0b", 2), std::u16string_view(u"a\0b", 3), 2},
   };
-  for (const auto& c : kCases)
+  for (const auto& c : kCases) {
     EXPECT_EQ(TextPos(c.Piece, c.Text), c.Expected) << Show(c.Piece) << " in " << Show(c.Text);
+    EXPECT_EQ(TextPos(TUnitFinder(c.Piece), c.Text), c.Expected) << "prepared " << Show(c.Piece);
+  }
 }
 
 // A text, an index and a count, and the text that results.
