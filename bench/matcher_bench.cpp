@@ -51,8 +51,8 @@ using brevak::TMatcher;
 namespace patterns = brevak::patterns;
 
 struct TUse {
-  std::u16string_view Pattern;
-  bool EveryMatch;  // Exec + ExecNext loop; else Exec once
+  brevak::TFixedPattern Pattern;  // a constant, as the sources' are
+  bool EveryMatch;                // Exec + ExecNext loop; else Exec once
 };
 
 struct TSource {
@@ -237,8 +237,9 @@ public:
     for (const TUse& use : uses) {
       int error = 0;
       PCRE2_SIZE offset = 0;
-      pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(use.Pattern.data()),
-                                       use.Pattern.size(), PCRE2_DOTALL, &error, &offset, nullptr);
+      const std::u16string_view pattern = use.Pattern;
+      pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern.data()), pattern.size(),
+                                       PCRE2_DOTALL, &error, &offset, nullptr);
       if (code == nullptr) std::abort();
       if (jit && pcre2_jit_compile(code, PCRE2_JIT_COMPLETE) != 0) std::abort();
       FCodes.push_back(code);
@@ -754,9 +755,9 @@ void RegisterAll() {
     // Each of the source's patterns alone on the same page (named as its adversarial line), so
     // that every one of the nine patterns has its own figure.
     for (const TUse& use : source.Uses) {
-      const auto adversary =
-          std::find_if(std::begin(kAdversaries), std::end(kAdversaries),
-                       [&](const TAdversary& a) { return a.Use.Pattern == use.Pattern; });
+      const auto adversary = std::find_if(
+          std::begin(kAdversaries), std::end(kAdversaries),
+          [&](const TAdversary& a) { return a.Use.Pattern.Units() == use.Pattern.Units(); });
       const size_t expected = RunMatcher({use}, page->Lines);
       for (const TEngine engine : {TEngine::teMatcher, TEngine::tePcreJit})
         Register(std::string("Pattern/") + adversary->Name, {use}, page, engine, expected);

@@ -24,10 +24,11 @@ public:
   explicit TSearchingRule(TMatcher& matcher) : FMatcher(matcher) {}
 
 protected:
+  // The pattern is one of the constants of text/sourcepatterns.h, which the matcher knows again
+  // by its address at every line.
   // Searches pattern in text once from its start: true with the whole match in match0, a view
   // into text that is valid until the next search.
-  bool FirstMatch(std::u16string_view pattern, std::u16string_view text,
-                  std::u16string_view& match0) {
+  bool FirstMatch(TFixedPattern pattern, std::u16string_view text, std::u16string_view& match0) {
     FMatcher.SetExpression(pattern);
     if (!FMatcher.Exec(text)) return false;
     match0 = FMatcher.MatchView(0);
@@ -37,7 +38,7 @@ protected:
   // Calls onMatch with the whole text of every match of pattern in text (a view valid until
   // onMatch returns), left to right, each search starting where the previous match ended.
   template <typename F>
-  void ForEachMatch(std::u16string_view pattern, std::u16string_view text, F&& onMatch) {
+  void ForEachMatch(TFixedPattern pattern, std::u16string_view text, F&& onMatch) {
     FMatcher.SetExpression(pattern);
     for (bool found = FMatcher.Exec(text); found; found = FMatcher.ExecNext())
       onMatch(FMatcher.MatchView(0));

@@ -91,11 +91,13 @@ void TMatcher::ChangeExpression(std::u16string_view expression) {
   TPattern& current = FPatterns[FCurrent];
   if (!current.Program) {
     current.Expression.assign(expression);
+    current.Fixed = nullptr;
     FProgram = nullptr;
     return;
   }
   TPattern& before = FPatterns[1 - FCurrent];
   before.Expression.assign(expression);
+  before.Fixed = nullptr;
   before.Program.reset();
   before.Ready = nullptr;
   FCurrent = 1 - FCurrent;

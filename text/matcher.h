@@ -49,6 +49,19 @@ public:
   int CompilerErrorPos;  // 1-based position in the pattern for compile errors, else 0
 };
 
+// A pattern held in storage that never changes while the program runs (a constant, such as the
+// sources' patterns): the matcher knows it again by its address and length, without comparing its
+// units, when it is set before every search of a page's lines.
+class TFixedPattern {
+public:
+  consteval explicit TFixedPattern(std::u16string_view units) : FUnits(units) {}
+  constexpr std::u16string_view Units() const { return FUnits; }
+  constexpr operator std::u16string_view() const { return FUnits; }  // NOLINT: used as a view
+
+private:
+  std::u16string_view FUnits;
+};
+
 class TMatcher {
 public:
   static constexpr int kMaxSlot = matcher::kSlotCount - 1;
@@ -68,13 +81,22 @@ public:
     if (FPatterns[FCurrent].Program) {
       if (SameUnits(expression, FPatterns[FCurrent].Expression)) return;
       if (SameUnits(expression, FPatterns[1 - FCurrent].Expression)) {
-        FCurrent = 1 - FCurrent;
-        FProgram = FPatterns[FCurrent].Ready;
-        FBacktrackerReady = false;
+        SwitchToOtherPattern();
         return;
       }
     }
     ChangeExpression(expression);
+  }
+  // The same for a constant pattern: known again by its address, its units are not compared.
+  void SetExpression(TFixedPattern expression) {
+    const std::u16string_view units = expression.Units();
+    if (FPatterns[FCurrent].Holds(units)) return;
+    if (FPatterns[FCurrent].Program && FPatterns[1 - FCurrent].Holds(units)) {
+      SwitchToOtherPattern();
+      return;
+    }
+    SetExpression(units);
+    FPatterns[FCurrent].Fixed = units.data();
   }
 
   // The text searched: a private copy of text; unsets every slot.
@@ -151,6 +173,12 @@ private:
     modifier = on;
     ForgetReadyPrograms();
   }
+  // The pattern before the current one becomes the current one again.
+  void SwitchToOtherPattern() {
+    FCurrent = 1 - FCurrent;
+    FProgram = FPatterns[FCurrent].Ready;
+    FBacktrackerReady = false;
+  }
   void ForgetReadyPrograms() { FProgram = FPatterns[0].Ready = FPatterns[1].Ready = nullptr; }
   void Compile();
   // Compiles if needed and sets FProgram.
@@ -188,6 +216,12 @@ private:
     std::unique_ptr<const matcher::TProgram> Program;  // absent until compiled
     matcher::TModifiers ProgModifiers;                 // what Program was compiled with
     const matcher::TProgram* Ready = nullptr;  // Program, once known to be compiled for FModifiers
+    // Where Expression's units came from when they were set from a TFixedPattern, else null:
+    // units found there (of Expression's length) are Expression's.
+    const char16_t* Fixed = nullptr;
+    bool Holds(std::u16string_view fixed) const {
+      return fixed.data() == Fixed && fixed.size() == Expression.size();
+    }
   };
   TPattern FPatterns[2];
   int FCurrent = 0;

@@ -452,5 +452,44 @@ TEST(MatcherSearch, AlternatingPatternsKeepTheirResults) {
   EXPECT_TRUE(m.Exec(line));
 }
 
+// A constant pattern is known again by its address, beside patterns handed over as texts: every
+// way of setting one, in any order, searches with the pattern just set.
+TEST(MatcherSearch, FixedPatternsAmongOthers) {
+  TMatcher m;
+  const std::u16string line = u"<b>x;\">UA1</a> _blank\">UA2</a>";
+  const std::u16string linkCopy(patterns::kFiveOceanBlankLink.Units());  // same units elsewhere
+  // As long as the styled link's pattern, so that a slot it left must not pass for it
+  constexpr std::u16string_view kBold = u"<b>(.*?);\">U";
+  for (int i = 0; i < 3; ++i) {
+    m.SetExpression(patterns::kFiveOceanBlankLink);
+    ASSERT_TRUE(m.Exec(line));
+    EXPECT_EQ(m.Match(1), u"UA2");
+    m.SetExpression(patterns::kFiveOceanStyledLink);
+    ASSERT_TRUE(m.Exec(line));
+    EXPECT_EQ(m.Match(1), u"UA1");
+    m.SetExpression(linkCopy);
+    ASSERT_TRUE(m.Exec(line));
+    EXPECT_EQ(m.Match(1), u"UA2");
+    m.SetExpression(kBold);
+    ASSERT_TRUE(m.Exec(line));
+    EXPECT_EQ(m.Match(1), u"x");
+  }
+  // A change of modifiers recompiles a constant pattern too
+  static constexpr TFixedPattern kUpper{u"_BLANK\">(.*?)</A>"};
+  m.SetExpression(kUpper);
+  EXPECT_FALSE(m.Exec(line));
+  m.SetModifierI(true);
+  ASSERT_TRUE(m.Exec(line));
+  EXPECT_EQ(m.Match(1), u"UA2");
+  // A constant that fails to compile fails again at every search
+  static constexpr TFixedPattern kBroken{u"("};
+  for (int i = 0; i < 2; ++i) {
+    m.SetExpression(kBroken);
+    EXPECT_THROW(m.Exec(line), EMatcher);
+  }
+  m.SetExpression(patterns::kFiveOceanBlankLink);
+  EXPECT_TRUE(m.Exec(line));
+}
+
 }  // namespace
 }  // namespace brevak
