@@ -199,9 +199,8 @@ void TMatcher::ResetBacktracker() {
     size_t start = from, open = from;
     if (program.PairLead) {
       const matcher::TChainStep& opening = program.Chain[0];
-      const size_t lead = opening.Finder.Find({FText + from, FInputLength - from});
-      if (lead == std::u16string_view::npos) return false;
-      start = from + lead;
+      start = opening.Finder.FindFrom(FText, from, FInputLength);
+      if (start == std::u16string_view::npos) return false;
       open = start + opening.Length;
     }
     size_t after = open;  // where the closing literal is looked for
@@ -212,9 +211,8 @@ void TMatcher::ResetBacktracker() {
     }
     const matcher::TChainStep* closing =
         &program.Chain[1 + (program.PairLead ? 1 : 0) + (program.PairDigit ? 1 : 0)];
-    const size_t rest = closing->Finder.Find({FText + after, FInputLength - after});
-    if (rest == std::u16string_view::npos) return false;
-    const size_t close = after + rest;
+    const size_t close = closing->Finder.FindFrom(FText, after, FInputLength);
+    if (close == std::u16string_view::npos) return false;
     const size_t end = close + closing[1].Length;
     if (!NoZeroBefore(end)) return false;
     const auto group = static_cast<size_t>(program.PairGroup);

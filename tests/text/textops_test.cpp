@@ -217,7 +217,8 @@ TEST(ReadWord, Edges) {
 // every length and every place of the needle, near misses included, must agree with a plain scan.
 TEST(FindUnits, AgreesWithPlainSearch) {
   std::mt19937 random(7);
-  const std::u16string_view needles[] = {u"a", u"\0", u"ab", u"aba", u"</a>", u"<td align=center>"};
+  const std::u16string_view needles[] = {u"a",    u"\0",       u"ab",        u"aba",
+                                         u"</a>", u"a<b>/a<b", u"a<b>/a<b>", u"<td align=center>"};
   for (const std::u16string_view needle : needles) {
     for (size_t length = 0; length < 140; ++length) {
       for (int round = 0; round < 30; ++round) {
@@ -226,7 +227,13 @@ TEST(FindUnits, AgreesWithPlainSearch) {
         if (round % 2 == 0 && length >= needle.size())
           hay.replace(random() % (length - needle.size() + 1), needle.size(), needle);
         EXPECT_EQ(FindUnits(hay, needle), hay.find(needle)) << Show(needle) << " in " << Show(hay);
-        EXPECT_EQ(TUnitFinder(needle).Find(hay), hay.find(needle));
+        const TUnitFinder finder(needle);
+        EXPECT_EQ(finder.Find(hay), hay.find(needle));
+        // From every offset: the units before it are read but never found
+        for (size_t from = 0; from <= length; ++from) {
+          ASSERT_EQ(finder.FindFrom(hay.data(), from, hay.size()), hay.find(needle, from))
+              << Show(needle) << " in " << Show(hay) << " from " << from;
+        }
         if (needle.size() == 1) {
           EXPECT_EQ(FindUnit(hay, needle[0]), hay.find(needle[0]));
         }
