@@ -211,7 +211,7 @@ void TMatcher::ResetBacktracker() {
     }
     const matcher::TChainStep* closing =
         &program.Chain[1 + (program.PairLead ? 1 : 0) + (program.PairDigit ? 1 : 0)];
-    const size_t close = closing->Finder.FindFrom(FText, after, FInputLength);
+    const size_t close = closing->Finder.FindFrom<true>(FText, after, FInputLength);
     if (close == std::u16string_view::npos) return false;
     const size_t end = close + closing[1].Length;
     if (!NoZeroBefore(end)) return false;

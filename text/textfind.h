@@ -82,13 +82,20 @@ public:
   const std::u16string& Needle() const { return FNeedle; }
   // The first occurrence in text[from, end), as an offset in text, or npos. Reads text[0, end):
   // the units before from are never part of an occurrence, but they let the short rest of a line
-  // be taken in one vector. Inline for a short text.
+  // be taken in one vector. Inline for a short text, and for the start of a text of up to twice
+  // as many places or, with kNear (for a literal that is most often near), of any text.
+  template <bool kNear = false>
   [[gnu::always_inline]] size_t FindFrom(const char16_t* text, size_t from, size_t end) const {
     const size_t m = FNeedle.size();
     if (end - from < m) return std::u16string_view::npos;
 #if defined(__SSE2__)
     const size_t places = end - from - m + 1;
-    if (places <= kFewPlaces && end >= 8 && m != 0) return FindFewPlaces(text, from, end, places);
+    if (m != 0 && end >= 8 && (kNear || places <= 2 * kFewPlaces)) {
+      if (places <= kFewPlaces) return FindFewPlaces(text, from, end, places);
+      const size_t near = FindFewPlaces(text, from, from + kFewPlaces + m - 1, kFewPlaces);
+      if (near != std::u16string_view::npos) return near;
+      from += kFewPlaces;
+    }
 #endif
     const size_t found = Find({text + from, end - from});
     return found == std::u16string_view::npos ? found : from + found;

@@ -233,6 +233,8 @@ TEST(FindUnits, AgreesWithPlainSearch) {
         for (size_t from = 0; from <= length; ++from) {
           ASSERT_EQ(finder.FindFrom(hay.data(), from, hay.size()), hay.find(needle, from))
               << Show(needle) << " in " << Show(hay) << " from " << from;
+          ASSERT_EQ(finder.FindFrom<true>(hay.data(), from, hay.size()), hay.find(needle, from))
+              << Show(needle) << " in " << Show(hay) << " from " << from;
         }
         if (needle.size() == 1) {
           EXPECT_EQ(FindUnit(hay, needle[0]), hay.find(needle[0]));
