@@ -171,7 +171,7 @@ bool TMatcher::ExecNext() {
   const size_t from = FSlots.Start[0] == FSlots.End[0] ? end + 1 : end;
   UnsetSlots();
   PrepareSearch();
-  return SearchFrom(from);
+  return SearchFrom(from, kZeroAhead);
 }
 
 bool TMatcher::ExecPos(int offset) {
@@ -187,7 +187,7 @@ void TMatcher::ResetBacktracker() {
   FBacktrackerReady = true;
 }
 
-[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from) {
+[[gnu::always_inline]] inline bool TMatcher::SearchFrom(size_t from, size_t zeroAhead) {
   if (from > FInputLength) return false;
   const matcher::TProgram& program = *FProgram;
   const std::u16string_view text(FText, FInputLength);
@@ -214,7 +214,7 @@ void TMatcher::ResetBacktracker() {
     const size_t close = closing->Finder.FindFrom<true>(FText, after, FInputLength);
     if (close == std::u16string_view::npos) return false;
     const size_t end = close + closing[1].Length;
-    if (!NoZeroBefore(end)) return false;
+    if (!NoZeroBefore(end, zeroAhead)) return false;
     const auto group = static_cast<size_t>(program.PairGroup);
     FSlots.Start[0] = static_cast<int32_t>(start);
     FSlots.Start[group] = static_cast<int32_t>(open);
@@ -223,7 +223,7 @@ void TMatcher::ResetBacktracker() {
     found = true;
   } else if (program.LazyChain) {
     found = matcher::ChainSearch(program, text, from, FSlots);
-    if (found && !NoZeroBefore(static_cast<size_t>(FSlots.End[0]))) {
+    if (found && !NoZeroBefore(static_cast<size_t>(FSlots.End[0]), zeroAhead)) {
       FSlots.Clear();
       found = false;
     }

@@ -13,6 +13,7 @@
 // (backtracking). Tested by tests/text/matcher_test.cpp and tests/text/matcher_pcre_test.cpp.
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -189,22 +190,31 @@ private:
     if (FProgram == nullptr) SelectProgram();
     if (!FInputAssigned) Error(mecNoInputString);
   }
-  // The search from a 0-based offset; the slots must be unset on entry.
-  bool SearchFrom(size_t from);
+  // The search from a 0-based offset; the slots must be unset on entry. zeroAhead: see
+  // NoZeroBefore.
+  bool SearchFrom(size_t from, size_t zeroAhead = 0);
   // Sets the text searched (the caller's, or the private copy) and forgets the last search.
   void UseText(const char16_t* text, size_t size);
   // Whether the searched text holds no U+0000 before offset end (so that a match found up to end
-  // in the whole text is a match of the searched text), learning on the way where it ends.
-  bool NoZeroBefore(size_t end) {
+  // in the whole text is a match of the searched text), learning on the way where it ends. When
+  // more than a few vectors are to be looked at, zeroAhead units more are looked at too (a search
+  // for every match of a long line then looks once per stretch, not once per match).
+  bool NoZeroBefore(size_t end, size_t zeroAhead) {
     if (end <= FZeroFree) return true;
     if (FLengthKnown) return false;
-    if (!HasZeroUnit(FText + FZeroFree, end - FZeroFree)) {
-      FZeroFree = end;
-      return true;
+    if (end - FZeroFree <= kInlineZeroCheck) {
+      if (!HasZeroUnit(FText + FZeroFree, end - FZeroFree)) {
+        FZeroFree = end;
+        return true;
+      }
+      zeroAhead = 0;
     }
-    FindLength(end);
+    FindLength(std::max(end, FZeroFree + zeroAhead));
     return end <= FZeroFree;
   }
+  static constexpr size_t kInlineZeroCheck = 64;  // HasZeroUnit's inline reach
+  // What ExecNext looks at ahead for U+0000.
+  static constexpr size_t kZeroAhead = 2048;
   // Looks for the first U+0000 from FZeroFree up to end (to FInputLength when end is npos).
   void FindLength(size_t end = std::u16string_view::npos);
 

@@ -287,6 +287,15 @@ TEST(MatcherSearch, InputEndsAtFirstNul) {
   ASSERT_TRUE(m.Exec(before));
   EXPECT_EQ(m.Match(0), u"<br>x&nbsp");
   EXPECT_FALSE(m.ExecNext());
+  // On a long line, the matches up to the cut and none across or after it, however far ahead
+  // the search for the cut looked
+  std::u16string pairs;
+  for (int i = 0; i < 30; ++i) pairs += u"<br>R0AA&nbsp ";
+  const std::u16string gap(70, u' ');
+  const std::u16string longLine = pairs + gap + u"<br>R0X" + u'\0' + u"&nbsp " + gap + pairs;
+  int found = 0;
+  for (bool more = m.Exec(longLine); more; more = m.ExecNext()) ++found;
+  EXPECT_EQ(found, 30);
   // "." stops at the cut as well
   m.SetExpression(u"a.");
   EXPECT_FALSE(m.Exec(std::u16string(u"a") + u'\0' + u"b"));
