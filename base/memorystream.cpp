@@ -141,13 +141,16 @@ void TMemoryStream::Reserve(std::size_t total) {
   FMapped = true;
 }
 
+void TMemoryStream::ReserveMore(std::size_t count) {
+  if (count <= FCapacity - FSize) return;
+  if (count > SIZE_MAX / 2 - FSize) throw std::bad_alloc();
+  const std::size_t need = FSize + count;
+  Reserve(need > 2 * FCapacity ? need : 2 * FCapacity);
+}
+
 void TMemoryStream::Write(std::string_view bytes) {
   if (bytes.empty()) return;
-  if (bytes.size() > FCapacity - FSize) {
-    if (bytes.size() > SIZE_MAX / 2 - FSize) throw std::bad_alloc();
-    const std::size_t need = FSize + bytes.size();
-    Reserve(need > 2 * FCapacity ? need : 2 * FCapacity);
-  }
+  ReserveMore(bytes.size());
   std::memcpy(FData + FSize, bytes.data(), bytes.size());
   FSize += bytes.size();
 }

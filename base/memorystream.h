@@ -47,6 +47,9 @@ public:
 
   // Room for total bytes in all (a smaller total changes nothing). Throws std::bad_alloc.
   void Reserve(std::size_t total);
+  // Room for count more bytes. A buffer that must grow at least doubles, so that many small
+  // additions cost few growths; one without room yet gets exactly what is asked for.
+  void ReserveMore(std::size_t count);
   std::size_t Capacity() const { return FCapacity; }
   // The room after the end: Capacity() - Size() bytes, not filled; Extend counts what was
   // written there.

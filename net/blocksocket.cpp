@@ -493,7 +493,7 @@ void TBlockSocket::RecvStreamSize(TMemoryStream& stream, int timeout, int64_t si
   const std::size_t start = stream.Size();
   try {
     if (size <= 0) return;
-    stream.Reserve(start + static_cast<std::size_t>(size));
+    stream.ReserveMore(static_cast<std::size_t>(size));
     // Received straight into the stream's room, which is not filled before.
     auto left = static_cast<std::size_t>(size);
     while (left > 0) {

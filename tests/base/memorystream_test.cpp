@@ -51,6 +51,25 @@ TEST(MemoryStream, GrowingKeepsTheBytes) {
   EXPECT_EQ(stream.Bytes(), "again");
 }
 
+// A body of many small chunks must not grow its buffer once per chunk (each growth of a mapping is
+// a system call, each growth below it a copy); the first room asked for is exact.
+TEST(MemoryStream, SmallAdditionsGrowGeometrically) {
+  TMemoryStream stream;
+  stream.ReserveMore(100);
+  EXPECT_EQ(stream.Capacity(), 100u);
+  int growths = 0;
+  std::size_t capacity = stream.Capacity();
+  for (int i = 0; i < 3000000; ++i) {
+    stream.ReserveMore(1);
+    *stream.Tail() = static_cast<char>(i);
+    stream.Extend(1);
+    if (stream.Capacity() != capacity) ++growths;
+    capacity = stream.Capacity();
+  }
+  EXPECT_LE(growths, 20);
+  EXPECT_EQ(stream.Bytes()[2999999], static_cast<char>(2999999));
+}
+
 // A large buffer let go of serves the next large document (the larger of two kept), with what
 // that document writes and nothing of the old one.
 TEST(MemoryStream, TheNextLargeDocumentReusesTheLargestBufferLetGo) {
