@@ -6,7 +6,7 @@
 // in place or by moving its pages, never by copying them. When a large buffer is let go, the
 // process keeps it (the largest one only) for the next large document: its pages are marked free
 // for the system to take back whenever memory runs short, and while it has not, the next document
-// is written into them without the cost of fresh pages. Tested by tests/net/memorystream_test.cpp.
+// is written into them without the cost of fresh pages. Tested by tests/base/memorystream_test.cpp.
 #pragma once
 
 #include <cstddef>
