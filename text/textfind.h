@@ -115,8 +115,7 @@ private:
   // one or two vectors, each loaded inside text[0, end).
   [[gnu::always_inline]] size_t FindFewPlaces(const char16_t* text, size_t from, size_t end,
                                               size_t places) const {
-    const __m128i unit1 = _mm_set1_epi16(static_cast<short>(FAnchorUnit1));
-    const __m128i unit2 = _mm_set1_epi16(static_cast<short>(FAnchorUnit2));
+    const __m128i unit1 = FAnchorVector1, unit2 = FAnchorVector2;
     // Two mask bits per place p, from bit 2p.
     if (places <= 8) {
       uint32_t mask = AnchorBits(text, from, end, FAnchor1, unit1) &
@@ -186,7 +185,10 @@ private:
   // The two units compared first, by their offsets in the needle: the two that are rarest in
   // markup and text, so that few places pass that test and need the full comparison.
   size_t FAnchor1 = 0, FAnchor2 = 0;
-  char16_t FAnchorUnit1 = 0, FAnchorUnit2 = 0;  // the needle's units there
+#if defined(__SSE2__)
+  // The needle's units there, in every lane.
+  __m128i FAnchorVector1 = _mm_setzero_si128(), FAnchorVector2 = _mm_setzero_si128();
+#endif
   // The search loop for this needle and processor: (haystack, its size, needle, its size, anchors).
   using TFind = size_t (*)(const char16_t*, size_t, const char16_t*, size_t, size_t, size_t);
   TFind FFind = &FindEmpty;      // for texts of fewer than 16 places
