@@ -114,6 +114,59 @@ bool ScanLineEnds(const TUnit* text, std::size_t n, std::size_t base, TLineColle
 
 }  // namespace
 
+// The number of lines the rule makes of bytes in the ANSI code page, without finding where each
+// one is: every CR ends a line, and so does every LF but the one right after a CR; a NUL ends the
+// text, and a last line without a line end of its own counts too.
+std::size_t CountAnsiLines(std::string_view bytes) {
+  const char* p = bytes.data();
+  const std::size_t n = bytes.size();
+  std::size_t count = 0;
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time, the line ends summed per byte lane: a lane counts at most one per
+  // step, so it may take 255 steps before the lanes are added up.
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i zero = _mm_setzero_si128();
+  __m128i crBefore = zero;  // lane 15: whether the byte before the next sixteen is a CR
+  bool nul = false;
+  while (n - i >= 16 && !nul) {
+    const std::size_t steps = std::min<std::size_t>((n - i) / 16, 255);
+    __m128i lanes = zero;
+    for (std::size_t step = 0; step < steps; ++step, i += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) != 0) {
+        // The NUL's sixteen bytes go to the loop below, which stops at it.
+        nul = true;
+        break;
+      }
+      __m128i isCr = _mm_cmpeq_epi8(v, cr);
+      __m128i afterCr = _mm_or_si128(_mm_slli_si128(isCr, 1), _mm_srli_si128(crBefore, 15));
+      __m128i ends = _mm_or_si128(isCr, _mm_andnot_si128(afterCr, _mm_cmpeq_epi8(v, lf)));
+      lanes = _mm_sub_epi8(lanes, ends);
+      crBefore = isCr;
+    }
+    __m128i sums = _mm_sad_epu8(lanes, zero);
+    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  }
+#endif
+  std::size_t end = n;
+  bool afterCr = i > 0 && p[i - 1] == '\r';
+  for (; i < n; ++i) {
+    char c = p[i];
+    if (c == 0) {
+      end = i;
+      break;
+    }
+    if (c == '\n' && !afterCr) ++count;
+    afterCr = c == '\r';
+    if (afterCr) ++count;
+  }
+  if (end > 0 && p[end - 1] != '\r' && p[end - 1] != '\n') ++count;
+  return count;
+}
+
 void TUnitBuffer::Grow(std::size_t capacity) {
   if (capacity > Capacity) Reserve(std::max(capacity, Capacity * 2));
 }
@@ -159,9 +212,8 @@ void TAnsiLineDecoder::Feed(std::string_view bytes) {
 
 void TAnsiLineDecoder::Finish() { FText.Size = FCollector->Finish(FText.Size); }
 
-TAnsiLineWalker::TAnsiLineWalker(std::string_view bytes) : FBytes(bytes) {
-  Restart();
-  while (FindLines()) FCount += static_cast<int>(FSpans.size());
+TAnsiLineWalker::TAnsiLineWalker(std::string_view bytes)
+    : FBytes(bytes), FCount(static_cast<int>(CountAnsiLines(bytes))) {
   Restart();
 }
 

@@ -33,6 +33,10 @@ struct TUnitBuffer {
 // the NUL that ends it.
 std::size_t SplitLines(std::u16string_view text, std::vector<TLineSpan>& lines);
 
+// The number of lines SplitLines makes of the decoded bytes in the ANSI code page, counted in
+// the bytes themselves.
+std::size_t CountAnsiLines(std::string_view bytes);
+
 class TLineCollector;
 
 // Decodes bytes in the ANSI code page, given block by block as they are read, into one buffer of
@@ -61,7 +65,7 @@ private:
 // together into one reused buffer, which stays in the cache while they are used.
 class TAnsiLineWalker {
 public:
-  // bytes must stay unchanged while the walker is in use. Counts the lines by a walk of its own.
+  // bytes must stay unchanged while the walker is in use. Counts the lines up front.
   explicit TAnsiLineWalker(std::string_view bytes);
   ~TAnsiLineWalker();
   TAnsiLineWalker(const TAnsiLineWalker&) = delete;

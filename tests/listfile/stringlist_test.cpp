@@ -80,6 +80,11 @@ TEST(StringListLoad, BytesToLines) {
       {std::string_view("a\0b", 3), {u"a"}, encAnsi},
       {std::string_view("\0a", 2), {}, encAnsi},
       {std::string_view("abcdefghij\r\nkl\0mn\r\n", 19), {u"abcdefghij", u"kl"}, encAnsi},
+      // A CR LF across the sixteen-byte steps of the scans; a NUL in a full step after line ends
+      {"0123456789abcde\r\n0123456789abcdef", {u"0123456789abcde", u"0123456789abcdef"}, encAnsi},
+      {std::string_view("0123456789abcde\r\nab\r\0cdefghijklmnopqrstu", 40),
+       {u"0123456789abcde", u"ab"},
+       encAnsi},
       // The ANSI code page
       {"[AGB]\r\nUA1AAA=AGB \xB9"
        "1\r\n\xC0\xFF\x98",
