@@ -57,6 +57,7 @@ TStringList::~TStringList() = default;
 void TStringList::Replace(TUnitBuffer&& text, std::vector<TLineSpan>&& lines, TEncoding encoding) {
   FText = std::move(text);
   FLines = std::move(lines);
+  FFirstAdded = FLines.size();
   FEncoding = encoding;
 }
 
@@ -240,17 +241,20 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
   // Where those are CR LF, a line, its line end and the lines after it are one run of the buffer,
   // encoded in one go.
   const char16_t* units = FText.Units.get();
+  // A loaded line's CR LF lies in the loaded text, not at the start of an added line.
+  const std::size_t loadedEnd =
+      FFirstAdded < FLines.size() ? FLines[FFirstAdded].Start : FText.Size;
   auto isCrLf = [&](std::size_t at) {
-    return at + 2 <= FText.Size && units[at] == '\r' && units[at + 1] == '\n';
+    return at + 2 <= loadedEnd && units[at] == '\r' && units[at + 1] == '\n';
   };
-  for (std::size_t i = 0; i < FLines.size(); ++i) {
+  for (std::size_t i = 0; i < FFirstAdded; ++i) {
     std::size_t start = FLines[i].Start;
     std::size_t end = start + FLines[i].Length;
     bool withLineEnd = false;
     while (isCrLf(end)) {
       end += 2;
       withLineEnd = true;
-      if (i + 1 == FLines.size() || FLines[i + 1].Start != end) break;
+      if (i + 1 == FFirstAdded || FLines[i + 1].Start != end) break;
       ++i;
       end += FLines[i].Length;
       withLineEnd = false;
@@ -260,6 +264,11 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
     if (!withLineEnd) {
       if (int err = put(kLineEnd)) return err;
     }
+  }
+  // The added lines and their line ends are the rest of the buffer.
+  if (FFirstAdded < FLines.size()) {
+    std::size_t start = FLines[FFirstAdded].Start;
+    if (int err = put(std::u16string_view(units + start, FText.Size - start))) return err;
   }
   return out != piece.get() ? flush() : 0;
 }

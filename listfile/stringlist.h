@@ -88,6 +88,9 @@ private:
   // loaded text had, CR LF for an added line. The index leaves the line ends out.
   TUnitBuffer FText;
   std::vector<TLineSpan> FLines;
+  // The first line added since the last load: from its start on, the buffer holds only added
+  // lines, each followed by CR LF, one after another.
+  std::size_t FFirstAdded = 0;
   TEncoding FEncoding = TEncoding::encNone;
 };
 

@@ -204,6 +204,10 @@ TEST(StringListSave, LinesToBytes) {
                         "a\0\x16\x21\r\0\n\0",
                         10)},
       {"\xFE\xFF", {u"a"}, std::string_view("\xFE\xFF\0a\0\r\0\n", 8)},
+      // Loaded lines, then added ones; a loaded last line without a line end gets its own, even
+      // when the added line after it begins with one
+      {"a\r\nb\r\n", {u"c", u"d"}, "a\r\nb\r\nc\r\nd\r\n"},
+      {"a", {u"\r\nx"}, "a\r\n\r\nx\r\n"},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::PrintToString(std::string(c.Loaded)));
