@@ -8,11 +8,12 @@
 //    without the closing literal, where a plain backtracking search is quadratic.
 // Throughput is in bytes of UTF-16 text per second (CPU time). PCRE2 is compiled once per
 // benchmark (DOTALL) and called with pcre2_jit_match / pcre2_match(PCRE2_NO_JIT); TMatcher is
-// created per page, as an import run does, and recompiles nothing when a source alternates two
-// patterns. std::wregex (ECMAScript) runs on wchar_t copies of the lines made before timing; it is
-// recursive and quadratic on the adversarial line, so it only gets the 4 K one there, and PCRE2
-// without JIT, quadratic as well, stops at 64 K. Every engine's match count is checked against
-// TMatcher's. Run: build/bench/matcher_bench [--benchmark_filter=Page/].
+// created per page, as an import run does, is handed the sources' constant patterns line by line
+// as the rules hand them over, and recompiles nothing when a source alternates two patterns.
+// std::wregex (ECMAScript) runs on wchar_t copies of the lines made before timing; it is recursive
+// and quadratic on the adversarial line, so it only gets the 4 K one there, and PCRE2 without JIT,
+// quadratic as well, stops at 64 K. Every engine's match count is checked against TMatcher's. Run:
+// build/bench/matcher_bench [--benchmark_filter=Page/].
 //
 // matcher_bench --table [repetitions [shape/pattern]] prints instead one table per measure, page
 // shapes as rows and the nine patterns as columns, each pattern on a page of each shape (10 M
