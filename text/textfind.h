@@ -82,8 +82,8 @@ public:
   const std::u16string& Needle() const { return FNeedle; }
   // The first occurrence in text[from, end), as an offset in text, or npos. Reads text[0, end):
   // the units before from are never part of an occurrence, but they let the short rest of a line
-  // be taken in one vector. Inline for a short text, and for the start of a text of up to twice
-  // as many places or, with kNear (for a literal that is most often near), of any text.
+  // be taken in one vector. Inline for a text of up to twice kFewPlaces places and, with kNear
+  // (for a literal that is most often near), for the start of any text.
   template <bool kNear = false>
   [[gnu::always_inline]] size_t FindFrom(const char16_t* text, size_t from, size_t end) const {
     const size_t m = FNeedle.size();
@@ -94,6 +94,9 @@ public:
       if (places <= kFewPlaces) return FindFewPlaces(text, from, end, places);
       const size_t near = FindFewPlaces(text, from, from + kFewPlaces + m - 1, kFewPlaces);
       if (near != std::u16string_view::npos) return near;
+      // The last places of a text of up to twice as many, overlapping those just seen.
+      if (places <= 2 * kFewPlaces)
+        return FindFewPlaces(text, from + places - kFewPlaces, end, kFewPlaces);
       from += kFewPlaces;
     }
 #endif
