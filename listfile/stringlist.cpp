@@ -155,22 +155,8 @@ int TStringList::Add(std::u16string_view text) { return Add(text, {}); }
 int TStringList::Add(std::u16string_view text, std::u16string_view more) {
   std::size_t start = FText.Size;
   std::size_t length = text.size() + more.size();
-  // A piece of a line of this list itself keeps its place in the buffer across the buffer's
-  // growth.
-  const char16_t* own = FText.Units.get();
-  auto offsetIfOwn = [&](std::u16string_view piece) -> std::ptrdiff_t {
-    std::less_equal<const char16_t*> notAfter;
-    bool isOwn =
-        own != nullptr && notAfter(own, piece.data()) && notAfter(piece.data(), own + start);
-    return isOwn ? piece.data() - own : -1;
-  };
-  std::ptrdiff_t textOffset = offsetIfOwn(text);
-  std::ptrdiff_t moreOffset = offsetIfOwn(more);
-  FText.Grow(start + length + kLineEnd.size());
-  char16_t* units = FText.Units.get();
-  if (textOffset >= 0) text = std::u16string_view(units + textOffset, text.size());
-  if (moreOffset >= 0) more = std::u16string_view(units + moreOffset, more.size());
-  char16_t* out = std::copy_n(text.data(), text.size(), units + start);
+  if (start + length + kLineEnd.size() > FText.Capacity) GrowFor(text, more);
+  char16_t* out = std::copy_n(text.data(), text.size(), FText.Units.get() + start);
   out = std::copy_n(more.data(), more.size(), out);
   // The line end goes into the buffer too, outside the line: a save then finds the added lines
   // and their line ends as one run of units and encodes it in large pieces.
@@ -178,6 +164,24 @@ int TStringList::Add(std::u16string_view text, std::u16string_view more) {
   FText.Size += length + kLineEnd.size();
   FLines.push_back({start, length});
   return Count() - 1;
+}
+
+void TStringList::GrowFor(std::u16string_view& text, std::u16string_view& more) {
+  // A piece of a line of this list itself keeps its place in the buffer across the buffer's
+  // growth.
+  const char16_t* own = FText.Units.get();
+  auto offsetIfOwn = [&](std::u16string_view piece) -> std::ptrdiff_t {
+    std::less_equal<const char16_t*> notAfter;
+    bool isOwn =
+        own != nullptr && notAfter(own, piece.data()) && notAfter(piece.data(), own + FText.Size);
+    return isOwn ? piece.data() - own : -1;
+  };
+  std::ptrdiff_t textOffset = offsetIfOwn(text);
+  std::ptrdiff_t moreOffset = offsetIfOwn(more);
+  FText.Grow(FText.Size + text.size() + more.size() + kLineEnd.size());
+  char16_t* units = FText.Units.get();
+  if (textOffset >= 0) text = std::u16string_view(units + textOffset, text.size());
+  if (moreOffset >= 0) more = std::u16string_view(units + moreOffset, more.size());
 }
 
 void TStringList::CheckIndex(int index) const {

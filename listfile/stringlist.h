@@ -83,6 +83,9 @@ private:
   void LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path);
   void Replace(TUnitBuffer&& text, std::vector<TLineSpan>&& lines, TEncoding encoding);
   void CheckIndex(int index) const;
+  // Makes room for text, more and a line end after the last line; a piece that lies in the
+  // buffer is pointed at its new place.
+  void GrowFor(std::u16string_view& text, std::u16string_view& more);
 
   // Every line's units, one after another in one buffer, each followed by its line end: the one a
   // loaded text had, CR LF for an added line. The index leaves the line ends out.
