@@ -260,18 +260,14 @@ bool TAnsiLineWalker::FindLines() {
   return !FSpans.empty();
 }
 
-bool TAnsiLineWalker::Next(std::u16string_view& line) {
-  if (FNextSpan == FSpans.size()) {
-    if (!FindLines()) return false;
-    // One decode for all the lines found, line ends between them included.
-    std::size_t first = FSpans.front().Start;
-    std::size_t last = FSpans.back().Start + FSpans.back().Length;
-    FUnits.Size = 0;
-    FUnits.Grow(last - first);
-    AnsiDecodeTo(FBytes.substr(first, last - first), FUnits.Units.get());
-  }
-  const TLineSpan& span = FSpans[FNextSpan++];
-  line = std::u16string_view(FUnits.Units.get() + (span.Start - FSpans.front().Start), span.Length);
+bool TAnsiLineWalker::NextBlock() {
+  if (!FindLines()) return false;
+  // One decode for all the lines found, line ends between them included.
+  FBlockStart = FSpans.front().Start;
+  std::size_t last = FSpans.back().Start + FSpans.back().Length;
+  FUnits.Size = 0;
+  FUnits.Grow(last - FBlockStart);
+  AnsiDecodeTo(FBytes.substr(FBlockStart, last - FBlockStart), FUnits.Units.get());
   return true;
 }
 

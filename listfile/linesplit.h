@@ -73,7 +73,12 @@ public:
 
   int Count() const { return FCount; }
   // Sets line to the next line, valid until the next call; false after the last line.
-  bool Next(std::u16string_view& line);
+  bool Next(std::u16string_view& line) {
+    if (FNextSpan == FSpans.size() && !NextBlock()) return false;
+    const TLineSpan& span = FSpans[FNextSpan++];
+    line = std::u16string_view(FUnits.Units.get() + (span.Start - FBlockStart), span.Length);
+    return true;
+  }
   // Whether the lines still to come are decoded already: the bytes are not read again and may
   // go.
   bool BytesRead() const { return FFinished; }
@@ -84,15 +89,18 @@ private:
   // Scans on until at least one more line is found: FSpans holds it and any others whose ends
   // were in the same block. False after the last line.
   bool FindLines();
+  // Finds the next lines and decodes them into FUnits; false after the last line.
+  bool NextBlock();
 
   std::string_view FBytes;
   std::unique_ptr<TLineCollector> FCollector;
   std::vector<TLineSpan> FSpans;
   std::size_t FNextSpan = 0;
-  std::size_t FScanned = 0;  // bytes handed to the collector
-  bool FEnded = false;       // a NUL ended the text
-  bool FFinished = false;    // the collector has had the end of the text
-  TUnitBuffer FUnits;        // the units of FSpans' lines, from the first one's start on
+  std::size_t FScanned = 0;     // bytes handed to the collector
+  bool FEnded = false;          // a NUL ended the text
+  bool FFinished = false;       // the collector has had the end of the text
+  TUnitBuffer FUnits;           // the units of FSpans' lines, from the first one's start on
+  std::size_t FBlockStart = 0;  // where the first of FSpans' lines starts in the bytes
   int FCount = 0;
 };
 
