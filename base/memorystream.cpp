@@ -1,5 +1,4 @@
-// TMemoryStream's storage: malloc for small buffers, a mapping of its own for large ones, and the
-// one large buffer the process keeps between documents.
+// TMemoryStream's storage: malloc for small buffers, a mapping of its own for large ones.
 #include "base/memorystream.h"
 
 #include <sys/mman.h>
@@ -7,7 +6,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <new>
 #include <utility>
 
@@ -31,54 +29,11 @@ char* Map(std::size_t bytes) {
   return static_cast<char*>(p);
 }
 
-// The large buffer kept for the next large document. Its pages are marked free: the system
-// takes them back when it needs memory, and until then writing to them reuses them.
-struct TKeptBuffer {
-  std::mutex Lock;
-  char* Data = nullptr;
-  std::size_t Bytes = 0;
-};
-
-TKeptBuffer& Kept() {
-  static TKeptBuffer kept;
-  return kept;
-}
-
-// Keeps a mapping let go of, when it is larger than the one kept so far; unmaps the other.
-void Keep(char* data, std::size_t bytes) {
-  madvise(data, bytes, MADV_FREE);
-  TKeptBuffer& kept = Kept();
-  std::lock_guard<std::mutex> guard(kept.Lock);
-  if (kept.Data && kept.Bytes >= bytes) {
-    munmap(data, bytes);
-    return;
-  }
-  if (kept.Data) munmap(kept.Data, kept.Bytes);
-  kept.Data = data;
-  kept.Bytes = bytes;
-}
-
-// A mapping of at least bytes: the kept one (grown when it is smaller), else a fresh one.
-std::pair<char*, std::size_t> TakeMapping(std::size_t bytes) {
-  TKeptBuffer& kept = Kept();
-  std::pair<char*, std::size_t> taken{nullptr, 0};
-  {
-    std::lock_guard<std::mutex> guard(kept.Lock);
-    std::swap(taken.first, kept.Data);
-    std::swap(taken.second, kept.Bytes);
-  }
-  if (taken.first && taken.second < bytes) {
-    void* grown = mremap(taken.first, taken.second, bytes, MREMAP_MAYMOVE);
-    if (grown == MAP_FAILED) {
-      munmap(taken.first, taken.second);
-      taken.first = nullptr;
-    } else {
-      taken = {static_cast<char*>(grown), bytes};
-    }
-  }
-  if (!taken.first) taken = {Map(bytes), bytes};
-  AdviseHugePages(taken.first, taken.second);
-  return taken;
+// A fresh mapping of bytes, backed by huge pages where the system can.
+char* MapLarge(std::size_t bytes) {
+  char* data = Map(bytes);
+  AdviseHugePages(data, bytes);
+  return data;
 }
 
 }  // namespace
@@ -106,7 +61,7 @@ TMemoryStream& TMemoryStream::operator=(TMemoryStream&& other) noexcept {
 
 void TMemoryStream::Release() {
   if (FMapped)
-    Keep(FData, FCapacity);
+    munmap(FData, FCapacity);
   else
     std::free(FData);
   FData = nullptr;
@@ -133,11 +88,11 @@ void TMemoryStream::Reserve(std::size_t total) {
     AdviseHugePages(FData, FCapacity);
     return;
   }
-  auto [data, capacity] = TakeMapping(bytes);
+  char* data = MapLarge(bytes);
   if (FSize > 0) std::memcpy(data, FData, FSize);
   std::free(FData);
   FData = data;
-  FCapacity = capacity;
+  FCapacity = bytes;
   FMapped = true;
 }
 

@@ -3,10 +3,8 @@
 //
 // The room past the end is never filled before it is written, so the network layer receives
 // straight into it (Tail, then Extend). A large buffer lives in a mapping of its own, which grows
-// in place or by moving its pages, never by copying them. When a large buffer is let go, the
-// process keeps it (the largest one only) for the next large document: its pages are marked free
-// for the system to take back whenever memory runs short, and while it has not, the next document
-// is written into them without the cost of fresh pages. Tested by tests/base/memorystream_test.cpp.
+// in place or by moving its pages, never by copying them, and goes back to the system as soon as it
+// is let go. Tested by tests/base/memorystream_test.cpp.
 #pragma once
 
 #include <cstddef>

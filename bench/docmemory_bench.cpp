@@ -2,8 +2,8 @@
 // line (no match, and one match spanning it), and an endless body stopped at the 256 MiB cap. Each
 // run is a child process of its own, so its peak (ru_maxrss) is the run's alone; the server lives
 // in this process and makes the body as it sends it. Beside the peak it reports how much of the
-// run's resident memory was lazily freed at its end: pages let go of but kept for a next document
-// (marked free for the system to take back at any time), which count as resident until taken.
+// run's resident memory was lazily freed at its end: pages let go of but marked free for the
+// system to take back at any time, which count as resident until taken.
 //   build/bench/docmemory_bench [repetitions]      (default 3)
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -70,29 +70,5 @@ TEST(MemoryStream, SmallAdditionsGrowGeometrically) {
   EXPECT_EQ(stream.Bytes()[2999999], static_cast<char>(2999999));
 }
 
-// A large buffer let go of serves the next large document (the larger of two kept), with what
-// that document writes and nothing of the old one.
-TEST(MemoryStream, TheNextLargeDocumentReusesTheLargestBufferLetGo) {
-  TMemoryStream holder;  // takes whatever an earlier test left kept
-  holder.Reserve(2 * kMiB);
-
-  const char* larger = nullptr;
-  {
-    TMemoryStream a;
-    TMemoryStream b;
-    a.Write(Pattern(12 * kMiB, 1));
-    b.Write(Pattern(24 * kMiB, 2));
-    larger = b.Bytes().data();
-  }
-  TMemoryStream next;
-  next.Reserve(8 * kMiB);
-  EXPECT_EQ(next.Bytes().data(), larger);
-  EXPECT_GE(next.Capacity(), 24 * kMiB);
-  EXPECT_EQ(next.Size(), 0u);
-  std::string bytes = Pattern(30 * kMiB, 3);  // past the kept room: grown
-  next.Write(bytes);
-  EXPECT_TRUE(next.Bytes() == bytes);
-}
-
 }  // namespace
 }  // namespace brevak
