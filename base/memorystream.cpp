@@ -23,17 +23,12 @@ std::size_t PageRound(std::size_t bytes) {
   return (bytes + kPage - 1) / kPage * kPage;
 }
 
-char* Map(std::size_t bytes) {
-  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) throw std::bad_alloc();
-  return static_cast<char*>(p);
-}
-
 // A fresh mapping of bytes, backed by huge pages where the system can.
 char* MapLarge(std::size_t bytes) {
-  char* data = Map(bytes);
-  AdviseHugePages(data, bytes);
-  return data;
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) throw std::bad_alloc();
+  AdviseHugePages(p, bytes);
+  return static_cast<char*>(p);
 }
 
 }  // namespace
