@@ -2,6 +2,7 @@
 // table of all 65536 units, built once.
 #include "listfile/codepage.h"
 
+#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -115,10 +116,13 @@ std::u16string AnsiDecode(std::string_view bytes) {
   return text;
 }
 
-char* AnsiEncodeTo(std::u16string_view text, char* out) {
+namespace {
+
+// Encodes the units from p to end to out, moving both on. With kExact it stops before the first
+// unit that is not a character of the code page, which the encode would turn into "?".
+template <bool kExact>
+void EncodeUnits(const char16_t*& p, const char16_t* end, char*& out) {
   const TUnicodeToAnsi& table = UnicodeToAnsi();
-  const char16_t* p = text.data();
-  const char16_t* end = p + text.size();
   while (p != end) {
 #if defined(__SSE2__)
     // Thirty-two units of ASCII, the bulk of most lists: no bit above the lowest seven is set.
@@ -164,10 +168,11 @@ char* AnsiEncodeTo(std::u16string_view text, char* out) {
         p += 8;
         continue;
       }
-      // Without surrogates the table needs no check for pairs.
+      // Without surrogates the table needs no check for pairs; a unit without a byte of its own
+      // needs one at a time.
       __m128i surrogate = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800)));
-      if (_mm_movemask_epi8(
-              _mm_cmpeq_epi16(surrogate, _mm_set1_epi16(static_cast<short>(0xD800)))) == 0) {
+      if (!kExact && _mm_movemask_epi8(_mm_cmpeq_epi16(
+                         surrogate, _mm_set1_epi16(static_cast<short>(0xD800)))) == 0) {
         for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(table[p[i]]);
         out += 8;
         p += 8;
@@ -175,13 +180,70 @@ char* AnsiEncodeTo(std::u16string_view text, char* out) {
       }
     }
 #endif
-    char16_t u = *p++;
+    char16_t u = *p;
+    if constexpr (kExact) {
+      unsigned char b = table[u];
+      if (kAnsiToUnicode[b] != u) return;
+      *out++ = static_cast<char>(b);
+      ++p;
+      continue;
+    }
+    ++p;
     // Surrogates are not in the table, so a pair yields one '?' for its high half; its low half
     // is skipped so that the character gives one byte.
     if (IsHighSurrogate(u) && p != end && IsLowSurrogate(*p)) ++p;
     *out++ = static_cast<char>(table[u]);
   }
+}
+
+}  // namespace
+
+char* AnsiEncodeTo(std::u16string_view text, char* out) {
+  const char16_t* p = text.data();
+  EncodeUnits<false>(p, p + text.size(), out);
   return out;
+}
+
+std::size_t AnsiEncodeExactTo(std::u16string_view text, char* out) {
+  const char16_t* const begin = text.data();
+  const std::size_t n = text.size();
+  // Where the ASCII steps below stopped: the rest goes through the table.
+  std::size_t from = 0;
+#if defined(__SSE2__)
+  // A line of a list is short and mostly ASCII: vectors of it, the last one ending at the text's
+  // end and overlapping the one before, so that no unit goes on its own.
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  auto isAscii = [&](__m128i v) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128())) ==
+           0xFFFF;
+  };
+  if (n >= 16) {
+    for (std::size_t i = 0;; i += 16) {
+      const std::size_t at = std::min(i, n - 16);
+      __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at));
+      __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at + 8));
+      if (!isAscii(_mm_or_si128(a, b))) {
+        from = at;
+        break;
+      }
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_packus_epi16(a, b));
+      if (at == n - 16) return n;
+    }
+  } else if (n >= 8) {
+    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin));
+    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + n - 8));
+    if (isAscii(_mm_or_si128(a, b))) {
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, a));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out + n - 8), _mm_packus_epi16(b, b));
+      return n;
+    }
+  }
+#endif
+  for (; from < n && begin[from] < 0x80; ++from) out[from] = static_cast<char>(begin[from]);
+  const char16_t* p = begin + from;
+  out += from;
+  EncodeUnits<true>(p, begin + n, out);
+  return static_cast<std::size_t>(p - begin);
 }
 
 std::string AnsiEncode(std::u16string_view text) {

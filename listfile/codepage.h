@@ -3,6 +3,7 @@
 // written as "?". Tested by tests/listfile/codepage_test.cpp.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,5 +24,10 @@ std::u16string AnsiDecode(std::string_view bytes);
 // A surrogate pair is one character and so one "?"; a lone surrogate is one "?" as well.
 char* AnsiEncodeTo(std::u16string_view text, char* out);
 std::string AnsiEncode(std::u16string_view text);
+
+// Encodes text to out, which has room for text.size() bytes, for as long as each unit is a
+// character of the code page, one that decodes back to the same unit. Returns the number of units
+// encoded: text.size(), or the index of the first unit that has no byte of its own.
+std::size_t AnsiEncodeExactTo(std::u16string_view text, char* out);
 
 }  // namespace brevak

@@ -181,18 +181,23 @@ std::size_t CountAnsiLines(std::string_view bytes) {
   return count;
 }
 
-void TUnitBuffer::Grow(std::size_t capacity) {
+template <typename TUnit>
+void TBuffer<TUnit>::Grow(std::size_t capacity) {
   if (capacity > Capacity) Reserve(std::max(capacity, Capacity * 2));
 }
 
-void TUnitBuffer::Reserve(std::size_t capacity) {
+template <typename TUnit>
+void TBuffer<TUnit>::Reserve(std::size_t capacity) {
   if (capacity <= Capacity) return;
-  auto units = std::make_unique_for_overwrite<char16_t[]>(capacity);
-  AdviseHugePages(units.get(), capacity * sizeof(char16_t));
+  auto units = std::make_unique_for_overwrite<TUnit[]>(capacity);
+  AdviseHugePages(units.get(), capacity * sizeof(TUnit));
   std::copy_n(Units.get(), Size, units.get());
   Units = std::move(units);
   Capacity = capacity;
 }
+
+template struct TBuffer<char16_t>;
+template struct TBuffer<char>;
 
 std::size_t SplitLines(std::u16string_view text, std::vector<TLineSpan>& lines) {
   TLineCollector collector(lines);
@@ -200,8 +205,8 @@ std::size_t SplitLines(std::u16string_view text, std::vector<TLineSpan>& lines) 
   return collector.Finish(text.size());
 }
 
-TAnsiLineDecoder::TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& lines,
-                                   std::size_t sizeHint)
+TAnsiLineSplitter::TAnsiLineSplitter(TByteBuffer& text, std::vector<TLineSpan>& lines,
+                                     std::size_t sizeHint)
     : FText(text), FCollector(std::make_unique<TLineCollector>(lines)) {
   FText.Reserve(sizeHint);
   // Room for lines of 16 bytes on average: a large document never copies its index as it grows,
@@ -210,21 +215,26 @@ TAnsiLineDecoder::TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& li
   AdviseHugePages(lines.data(), lines.capacity() * sizeof(TLineSpan));
 }
 
-TAnsiLineDecoder::~TAnsiLineDecoder() = default;
+TAnsiLineSplitter::~TAnsiLineSplitter() = default;
 
-void TAnsiLineDecoder::Feed(std::string_view bytes) {
-  // Small enough for the first-level cache, together with its units.
-  constexpr std::size_t kBlock = 8192;
-  FText.Grow(FText.Size + bytes.size());
-  for (std::size_t from = 0; from < bytes.size() && !FEnded; from += kBlock) {
-    std::string_view block = bytes.substr(from, kBlock);
-    AnsiDecodeTo(block, FText.Units.get() + FText.Size);
-    FEnded = !ScanLineEnds(block.data(), block.size(), FText.Size, *FCollector);
-    FText.Size += block.size();
-  }
+std::span<char> TAnsiLineSplitter::Room(std::size_t most) {
+  return {FText.Units.get() + FText.Size, std::min(most, FText.Capacity - FText.Size)};
 }
 
-void TAnsiLineDecoder::Finish() { FText.Size = FCollector->Finish(FText.Size); }
+void TAnsiLineSplitter::Took(std::size_t n) {
+  if (FEnded) return;
+  FEnded = !ScanLineEnds(FText.Units.get() + FText.Size, n, FText.Size, *FCollector);
+  FText.Size += n;
+}
+
+void TAnsiLineSplitter::Feed(std::string_view bytes) {
+  if (FEnded) return;
+  FText.Grow(FText.Size + bytes.size());
+  std::copy(bytes.begin(), bytes.end(), FText.Units.get() + FText.Size);
+  Took(bytes.size());
+}
+
+void TAnsiLineSplitter::Finish() { FText.Size = FCollector->Finish(FText.Size); }
 
 TAnsiLineWalker::TAnsiLineWalker(std::string_view bytes)
     : FBytes(bytes), FCount(static_cast<int>(CountAnsiLines(bytes))) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -16,9 +17,10 @@ struct TLineSpan {
   std::size_t Length;
 };
 
-// Units in one allocation that is not cleared first.
-struct TUnitBuffer {
-  std::unique_ptr<char16_t[]> Units;
+// Units (of a text's units or of its bytes) in one allocation that is not cleared first.
+template <typename TUnit>
+struct TBuffer {
+  std::unique_ptr<TUnit[]> Units;
   std::size_t Size = 0;
   std::size_t Capacity = 0;
 
@@ -28,6 +30,10 @@ struct TUnitBuffer {
   // in proportion to the size.
   void Grow(std::size_t capacity);
 };
+using TUnitBuffer = TBuffer<char16_t>;
+using TByteBuffer = TBuffer<char>;
+extern template struct TBuffer<char16_t>;
+extern template struct TBuffer<char>;
 
 // Appends the lines of text to lines. Returns where the text ends: its size, or the position of
 // the NUL that ends it.
@@ -39,28 +45,33 @@ std::size_t CountAnsiLines(std::string_view bytes);
 
 class TLineCollector;
 
-// Decodes bytes in the ANSI code page, given block by block as they are read, into one buffer of
-// units, and splits them into lines on the way while they are in the cache. The code page has one
-// unit per byte, so the line ends are found in the bytes.
-class TAnsiLineDecoder {
+// Splits bytes in the ANSI code page, given block by block as they are read, into lines of one
+// buffer that keeps the bytes as they are: the code page has one unit per byte, so the lines and
+// their ends are found in the bytes, and the bytes need no decode to be kept.
+class TAnsiLineSplitter {
 public:
-  // text and lines start empty; text.Size counts the units decoded so far. sizeHint, the number
-  // of bytes expected, sizes the buffers up front.
-  TAnsiLineDecoder(TUnitBuffer& text, std::vector<TLineSpan>& lines, std::size_t sizeHint);
-  ~TAnsiLineDecoder();
-  // The next bytes of the input; nothing more is taken once a NUL has ended the text.
+  // text and lines start empty. sizeHint, the number of bytes expected, sizes the buffers up front.
+  TAnsiLineSplitter(TByteBuffer& text, std::vector<TLineSpan>& lines, std::size_t sizeHint);
+  ~TAnsiLineSplitter();
+  // The free room at the end of the text, up to most bytes, where the next bytes may be read in
+  // place and then handed to Took; empty when the buffer is full.
+  std::span<char> Room(std::size_t most);
+  // The next n bytes of the input, written at the start of Room(); nothing more is taken once a
+  // NUL has ended the text.
+  void Took(std::size_t n);
+  // The same for bytes that lie elsewhere.
   void Feed(std::string_view bytes);
   // After the last bytes: the last line; text.Size becomes where the text ended.
   void Finish();
 
 private:
-  TUnitBuffer& FText;
+  TByteBuffer& FText;
   std::unique_ptr<TLineCollector> FCollector;
   bool FEnded = false;
 };
 
 // Walks the lines of bytes in the ANSI code page, held whole elsewhere, from the first to the
-// last: the lines TAnsiLineDecoder makes of the same bytes, without ever holding all their units.
+// last: the lines TAnsiLineSplitter makes of the same bytes, without ever holding all their units.
 // The bytes are scanned a block at a time, and the lines whose ends that block holds are decoded
 // together into one reused buffer, which stays in the cache while they are used.
 class TAnsiLineWalker {

@@ -1,9 +1,10 @@
-// TStringList. A load decodes the whole input into one buffer of units and indexes its lines
-// there, so that no line is copied or allocated on its own; a save encodes runs of that buffer
-// into one reused piece of bytes at a time, which goes to the file before the next is made.
+// TStringList. A load keeps or decodes the whole input in one buffer and indexes its lines there,
+// so that no line is copied or allocated on its own; a save encodes runs of that buffer into one
+// reused piece of bytes at a time, which goes to the file before the next is made.
 #include "listfile/stringlist.h"
 
 #include <algorithm>
+#include <span>
 #include <utility>
 
 #include "base/hugepages.h"
@@ -41,6 +42,86 @@ TEncoding DetectEncoding(std::string_view bytes) {
   return TEncoding::encAnsi;
 }
 
+// Hands the bytes of a list's text to write in pieces: the signature, then every line followed
+// by CR LF. text holds the lines (see TStringList::FText), firstAdded is the first added line;
+// encode turns units into at most perUnit bytes each.
+template <typename TUnit, typename TEncode>
+int WriteText(const TBuffer<TUnit>& text, const std::vector<TLineSpan>& lines,
+              std::size_t firstAdded, std::string_view signature, std::size_t perUnit,
+              TEncode encode, const std::function<int(std::string_view)>& write) {
+  using TView = std::basic_string_view<TUnit>;
+  static constexpr TUnit kCrLf[] = {'\r', '\n'};
+  constexpr std::size_t kPieceUnits = 1 << 16;
+  auto piece = std::make_unique_for_overwrite<char[]>(signature.size() + perUnit * kPieceUnits);
+  char* out = std::copy(signature.begin(), signature.end(), piece.get());
+  std::size_t room = kPieceUnits;
+  auto flush = [&] {
+    int err = write(std::string_view(piece.get(), static_cast<std::size_t>(out - piece.get())));
+    out = piece.get();
+    room = kPieceUnits;
+    return err;
+  };
+  auto put = [&](TView s) {
+    while (!s.empty()) {
+      if constexpr (sizeof(TUnit) == 1) {
+        // Bytes that go out as they are go to write from where they lie, a piece at a time.
+        if (out == piece.get() && s.size() >= kPieceUnits) {
+          if (int err = write(s.substr(0, kPieceUnits))) return err;
+          s.remove_prefix(kPieceUnits);
+          continue;
+        }
+      }
+      std::size_t take = std::min(room, s.size());
+      if constexpr (sizeof(TUnit) == 2) {
+        // A surrogate pair stays in one piece, so that it is encoded as one character.
+        if (take < s.size() && IsHighSurrogate(s[take - 1])) --take;
+      }
+      if (take > 0) {
+        out = encode(s.substr(0, take), out);
+        room -= take;
+        s.remove_prefix(take);
+      }
+      if (room <= 1) {
+        if (int err = flush()) return err;
+      }
+    }
+    return 0;
+  };
+  // The buffer holds the line ends of a loaded text and of every added line between the lines.
+  // Where those are CR LF, a line, its line end and the lines after it are one run of the buffer,
+  // encoded in one go.
+  const TUnit* units = text.Units.get();
+  // A loaded line's CR LF lies in the loaded text, not at the start of an added line.
+  const std::size_t loadedEnd = firstAdded < lines.size() ? lines[firstAdded].Start : text.Size;
+  auto isCrLf = [&](std::size_t at) {
+    return at + 2 <= loadedEnd && units[at] == '\r' && units[at + 1] == '\n';
+  };
+  for (std::size_t i = 0; i < firstAdded; ++i) {
+    std::size_t start = lines[i].Start;
+    std::size_t end = start + lines[i].Length;
+    bool withLineEnd = false;
+    while (isCrLf(end)) {
+      end += 2;
+      withLineEnd = true;
+      if (i + 1 == firstAdded || lines[i + 1].Start != end) break;
+      ++i;
+      end += lines[i].Length;
+      withLineEnd = false;
+    }
+    if (int err = put(TView(units + start, end - start))) return err;
+    // A line whose CR LF is not in the buffer: one loaded with a lone CR or LF, or with none.
+    if (!withLineEnd) {
+      if (int err = put(TView(kCrLf, 2))) return err;
+    }
+  }
+  // The added lines and their line ends are the rest of the buffer.
+  if (firstAdded < lines.size()) {
+    std::size_t start = lines[firstAdded].Start;
+    if (int err = put(TView(units + start, text.Size - start))) return err;
+  }
+  return out != piece.get() ? flush() : 0;
+}
+
 }  // namespace
 
 EListError::EListError(int index)
@@ -54,8 +135,12 @@ EInvalidUTF8::EInvalidUTF8(const std::string& path)
 TStringList::TStringList() = default;
 TStringList::~TStringList() = default;
 
-void TStringList::Replace(TUnitBuffer&& text, std::vector<TLineSpan>&& lines, TEncoding encoding) {
-  FText = std::move(text);
+void TStringList::Replace(TByteBuffer&& bytes, TUnitBuffer&& units, std::vector<TLineSpan>&& lines,
+                          TEncoding encoding) {
+  // Only a list that saves in the code page keeps its text in the code page's bytes.
+  FWide = encoding != TEncoding::encAnsi;
+  FBytes = std::move(bytes);
+  FText = std::move(units);
   FLines = std::move(lines);
   FFirstAdded = FLines.size();
   FEncoding = encoding;
@@ -65,15 +150,17 @@ void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
                                 const std::string& path) {
   TEncoding encoding = DetectEncoding(bytes);
   std::string_view body = bytes.substr(SignatureOf(encoding).size());
-  TUnitBuffer text;
   std::vector<TLineSpan> lines;
   if (encoding == TEncoding::encAnsi) {
-    TAnsiLineDecoder decoder(text, lines, body.size());
-    decoder.Feed(body);
-    decoder.Finish();
-    Replace(std::move(text), std::move(lines), encoding);
+    // Every byte is a character of the code page, so the bytes are kept as the text.
+    TByteBuffer kept;
+    TAnsiLineSplitter splitter(kept, lines, body.size());
+    splitter.Feed(body);
+    splitter.Finish();
+    Replace(std::move(kept), TUnitBuffer(), std::move(lines), encoding);
     return;
   }
+  TUnitBuffer text;
   // No encoding gives more units than bytes.
   bool utf16 = encoding == TEncoding::encUTF16LE || encoding == TEncoding::encUTF16BE;
   text.Reserve(utf16 ? body.size() / 2 : body.size());
@@ -92,7 +179,7 @@ void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
         units);
   }
   text.Size = SplitLines(std::u16string_view(units, static_cast<std::size_t>(end - units)), lines);
-  Replace(std::move(text), std::move(lines), encoding);
+  Replace(TByteBuffer(), std::move(text), std::move(lines), encoding);
 }
 
 void TStringList::LoadFromFile(const std::string& path, TInvalidUTF8 invalid) {
@@ -123,18 +210,27 @@ void TStringList::LoadFromFile(const std::string& path, TInvalidUTF8 invalid) {
     LoadFromBytes(bytes, invalid, path);
     return;
   }
-  // The ANSI code page is decoded block by block as the file is read, so that the file's bytes
-  // are never held whole beside their units.
-  TUnitBuffer text;
+  // In the ANSI code page every byte is a character, so the bytes are kept as the text: the file
+  // is read straight into the list's buffer and split there, with no decode.
+  TByteBuffer kept;
   std::vector<TLineSpan> lines;
-  TAnsiLineDecoder decoder(text, lines, file.SizeHint());
+  TAnsiLineSplitter splitter(kept, lines, file.SizeHint());
+  splitter.Feed(std::string_view(block.get(), got));
   while (got > 0) {
-    decoder.Feed(std::string_view(block.get(), got));
-    got = 0;
-    readMore();
+    std::span<char> room = splitter.Room(kBlock);
+    if (room.empty()) {
+      // The buffer is full: the file is at its end, or longer than it said (or said nothing).
+      // The block finds out, and the buffer grows for what it holds.
+      got = 0;
+      readMore();
+      splitter.Feed(std::string_view(block.get(), got));
+    } else {
+      if (int err = file.Read(room.data(), room.size(), got)) throw EFOpenError(path, err);
+      splitter.Took(got);
+    }
   }
-  decoder.Finish();
-  Replace(std::move(text), std::move(lines), encoding);
+  splitter.Finish();
+  Replace(std::move(kept), TUnitBuffer(), std::move(lines), encoding);
 }
 
 void TStringList::LoadFromStream(TMemoryStream& stream) {
@@ -147,12 +243,47 @@ void TStringList::Reserve(int lines, std::size_t units) {
     FLines.reserve(FLines.size() + more);
     AdviseHugePages(FLines.data(), FLines.capacity() * sizeof(TLineSpan));
   }
-  FText.Reserve(FText.Size + units + kLineEnd.size() * more);
+  std::size_t room = units + kLineEnd.size() * more;
+  if (FWide) {
+    FText.Reserve(FText.Size + room);
+  } else {
+    FBytes.Reserve(FBytes.Size + room);
+  }
 }
 
 int TStringList::Add(std::u16string_view text) { return Add(text, {}); }
 
 int TStringList::Add(std::u16string_view text, std::u16string_view more) {
+  if (FWide) return AddUnits(text, more);
+  std::size_t start = FBytes.Size;
+  std::size_t length = text.size() + more.size();
+  if (start + length + kLineEnd.size() > FBytes.Capacity)
+    FBytes.Grow(start + length + kLineEnd.size());
+  char* out = FBytes.Units.get() + start;
+  if (AnsiEncodeExactTo(text, out) != text.size() ||
+      AnsiEncodeExactTo(more, out + text.size()) != more.size()) {
+    // What was encoded of this line lies past the text's end and is overwritten.
+    Widen();
+    return AddUnits(text, more);
+  }
+  out[length] = '\r';
+  out[length + 1] = '\n';
+  FBytes.Size += length + kLineEnd.size();
+  FLines.push_back({start, length});
+  return Count() - 1;
+}
+
+void TStringList::Widen() {
+  TUnitBuffer units;
+  units.Reserve(FBytes.Capacity);
+  AnsiDecodeTo(std::string_view(FBytes.Units.get(), FBytes.Size), units.Units.get());
+  units.Size = FBytes.Size;
+  FText = std::move(units);
+  FBytes = TByteBuffer();
+  FWide = true;
+}
+
+int TStringList::AddUnits(std::u16string_view text, std::u16string_view more) {
   std::size_t start = FText.Size;
   std::size_t length = text.size() + more.size();
   if (start + length + kLineEnd.size() > FText.Capacity) GrowFor(text, more);
@@ -188,15 +319,26 @@ void TStringList::CheckIndex(int index) const {
   if (index < 0 || index >= Count()) throw EListError(index);
 }
 
-std::u16string_view TStringList::StringView(int index) const {
+std::u16string_view TStringList::StringView(int index) {
   CheckIndex(index);
+  if (!FWide) Widen();
   const TLineSpan& line = FLines[static_cast<std::size_t>(index)];
   return {FText.Units.get() + line.Start, line.Length};
 }
 
-std::u16string TStringList::Strings(int index) const { return std::u16string(StringView(index)); }
+std::u16string TStringList::Strings(int index) const {
+  CheckIndex(index);
+  const TLineSpan& line = FLines[static_cast<std::size_t>(index)];
+  if (!FWide) return AnsiDecode(std::string_view(FBytes.Units.get() + line.Start, line.Length));
+  return std::u16string(FText.Units.get() + line.Start, line.Length);
+}
 
 int TStringList::WriteTo(const std::function<int(std::string_view)>& write) const {
+  if (!FWide) {
+    // The text is in the code page the list saves in.
+    auto copy = [](std::string_view s, char* out) { return std::copy(s.begin(), s.end(), out); };
+    return WriteText(FBytes, FLines, FFirstAdded, {}, 1, copy, write);
+  }
   TEncoding encoding = FEncoding == TEncoding::encNone ? TEncoding::encAnsi : FEncoding;
   std::string_view signature = SignatureOf(encoding);
   // The most bytes a unit can take: one in the code page, two in UTF-16, three in UTF-8.
@@ -214,67 +356,7 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
         return AnsiEncodeTo(s, out);
     }
   };
-
-  constexpr std::size_t kPieceUnits = 1 << 16;
-  auto piece = std::make_unique_for_overwrite<char[]>(signature.size() + perUnit * kPieceUnits);
-  char* out = std::copy(signature.begin(), signature.end(), piece.get());
-  std::size_t room = kPieceUnits;
-  auto flush = [&] {
-    int err = write(std::string_view(piece.get(), static_cast<std::size_t>(out - piece.get())));
-    out = piece.get();
-    room = kPieceUnits;
-    return err;
-  };
-  auto put = [&](std::u16string_view s) {
-    while (!s.empty()) {
-      std::size_t take = std::min(room, s.size());
-      // A surrogate pair stays in one piece, so that it is encoded as one character.
-      if (take < s.size() && IsHighSurrogate(s[take - 1])) --take;
-      if (take > 0) {
-        out = encode(s.substr(0, take), out);
-        room -= take;
-        s.remove_prefix(take);
-      }
-      if (room <= 1) {
-        if (int err = flush()) return err;
-      }
-    }
-    return 0;
-  };
-  // The buffer holds the line ends of a loaded text and of every added line between the lines.
-  // Where those are CR LF, a line, its line end and the lines after it are one run of the buffer,
-  // encoded in one go.
-  const char16_t* units = FText.Units.get();
-  // A loaded line's CR LF lies in the loaded text, not at the start of an added line.
-  const std::size_t loadedEnd =
-      FFirstAdded < FLines.size() ? FLines[FFirstAdded].Start : FText.Size;
-  auto isCrLf = [&](std::size_t at) {
-    return at + 2 <= loadedEnd && units[at] == '\r' && units[at + 1] == '\n';
-  };
-  for (std::size_t i = 0; i < FFirstAdded; ++i) {
-    std::size_t start = FLines[i].Start;
-    std::size_t end = start + FLines[i].Length;
-    bool withLineEnd = false;
-    while (isCrLf(end)) {
-      end += 2;
-      withLineEnd = true;
-      if (i + 1 == FFirstAdded || FLines[i + 1].Start != end) break;
-      ++i;
-      end += FLines[i].Length;
-      withLineEnd = false;
-    }
-    if (int err = put(std::u16string_view(units + start, end - start))) return err;
-    // A line whose CR LF is not in the buffer: one loaded with a lone CR or LF, or with none.
-    if (!withLineEnd) {
-      if (int err = put(kLineEnd)) return err;
-    }
-  }
-  // The added lines and their line ends are the rest of the buffer.
-  if (FFirstAdded < FLines.size()) {
-    std::size_t start = FLines[FFirstAdded].Start;
-    if (int err = put(std::u16string_view(units + start, FText.Size - start))) return err;
-  }
-  return out != piece.get() ? flush() : 0;
+  return WriteText(FText, FLines, FFirstAdded, signature, perUnit, encode, write);
 }
 
 TDocumentLines::TDocumentLines() = default;

@@ -55,8 +55,9 @@ public:
   void Reserve(int lines, std::size_t units);
   // The text of line index; raises EListError unless 0 <= index < Count().
   std::u16string Strings(int index) const;
-  // The same without a copy; valid until the list next changes.
-  std::u16string_view StringView(int index) const;
+  // The same without a copy; valid until the list next changes. A list that keeps its text in
+  // the code page's bytes turns it into units first, for good.
+  std::u16string_view StringView(int index);
 
   // Replaces all lines by the decoded content of the whole file and remembers its encoding.
   // Raises EFOpenError ("Cannot open file "%s". %s") when the file cannot be opened or read, and
@@ -81,15 +82,26 @@ public:
 private:
   // Decodes bytes (a whole file or stream) and, unless refused, replaces the lines by them.
   void LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path);
-  void Replace(TUnitBuffer&& text, std::vector<TLineSpan>&& lines, TEncoding encoding);
+  // Replaces the text (one of bytes or units, by the encoding), the lines and the encoding.
+  void Replace(TByteBuffer&& bytes, TUnitBuffer&& units, std::vector<TLineSpan>&& lines,
+               TEncoding encoding);
   void CheckIndex(int index) const;
+  int AddUnits(std::u16string_view text, std::u16string_view more);
   // Makes room for text, more and a line end after the last line; a piece that lies in the
   // buffer is pointed at its new place.
   void GrowFor(std::u16string_view& text, std::u16string_view& more);
+  // Turns the bytes into units, for good.
+  void Widen();
 
   // Every line's units, one after another in one buffer, each followed by its line end: the one a
-  // loaded text had, CR LF for an added line. The index leaves the line ends out.
+  // loaded text had, CR LF for an added line. The index leaves the line ends out. While every
+  // unit is a character of the ANSI code page and the list saves in it, the text is kept in
+  // FBytes, one byte of the code page per unit, and FText is empty: the text then takes half the
+  // memory, and a save writes it as it is. The first unit that the code page cannot hold turns it
+  // into units in FText.
+  TByteBuffer FBytes;
   TUnitBuffer FText;
+  bool FWide = false;
   std::vector<TLineSpan> FLines;
   // The first line added since the last load: from its start on, the buffer holds only added
   // lines, each followed by CR LF, one after another.

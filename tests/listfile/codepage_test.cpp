@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <vector>
 
 namespace brevak {
 namespace {
@@ -72,6 +73,12 @@ TEST(CodePage, FastPathsAgreeWithTheTable) {
     }
     std::string bytes = AnsiEncode(text);
     ASSERT_EQ(bytes, expected) << round;
+    // The exact encode gives the same bytes up to the first unit the code page does not hold.
+    std::size_t held = 0;
+    while (held < text.size() && kAnsiToUnicode[AnsiByteOf(text[held])] == text[held]) ++held;
+    std::string exact(text.size(), '\0');
+    ASSERT_EQ(AnsiEncodeExactTo(text, exact.data()), held) << round;
+    ASSERT_EQ(exact.substr(0, held), expected.substr(0, held)) << round;
     std::u16string decoded = AnsiDecode(bytes);
     ASSERT_EQ(decoded.size(), bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
@@ -79,6 +86,28 @@ TEST(CodePage, FastPathsAgreeWithTheTable) {
           << round << " " << i;
     }
   }
+}
+
+// Exactly the 256 units the bytes decode to are kept, wherever they stand in a text; every other
+// unit, 0x98's neighbours, the surrogates and the characters that would become "?" included,
+// stops the encode right there.
+TEST(CodePage, ExactEncodeKeepsOnlyTheCodePagesCharacters) {
+  std::vector<bool> held(0x10000);
+  for (char16_t u : kAnsiToUnicode) held[u] = true;
+  int kept = 0;
+  for (unsigned u = 0; u < 0x10000; ++u) {
+    for (std::size_t before : {0, 5, 20, 40}) {
+      std::u16string text(before, u'a');
+      text += static_cast<char16_t>(u);
+      text += u"0123456789";
+      std::string out(text.size(), '\0');
+      std::size_t n = AnsiEncodeExactTo(text, out.data());
+      ASSERT_EQ(n, held[u] ? text.size() : before) << u << " " << before;
+      if (held[u]) ASSERT_EQ(out, AnsiEncode(text)) << u;
+    }
+    kept += held[u] ? 1 : 0;
+  }
+  EXPECT_EQ(kept, 256);
 }
 
 }  // namespace

@@ -269,6 +269,102 @@ TEST(StringList, AddAppendsCopiesAndReturnsTheIndex) {
   EXPECT_EQ(list.Strings(604), u"");
 }
 
+// A list keeps its text in the code page's bytes while every unit is one of its characters, and
+// turns it into units when one that is not arrives, wherever it stands in the pieces of an added
+// line. Either way each line reads back as it was added, a view of it too, and the save writes the
+// code page (each unit it cannot hold as "?") as it did.
+TEST(StringList, CodePageTextAndTheUnitThatWidensIt) {
+  struct TAdd {
+    std::u16string_view Text;
+    std::u16string_view More;
+  };
+  struct Case {
+    std::string_view Loaded;  // null: never loaded
+    std::vector<TAdd> Adds;
+    Lines Expected;
+    std::string_view Bytes;
+  };
+  // Long enough for the vector steps, with the odd unit at their start, middle and end.
+  const std::u16string_view kLong = u"R0AAA;Member 100000;City 996";
+  const Case kCases[] = {
+      // Characters of the code page: ASCII, the alphabet, the numero sign, U+0098, NUL
+      {{},
+       {{u"UA1AAA=AGB \u2116", u"1"},
+        {u"\u0410\u044F", u"\u0098"},
+        {std::u16string_view(u"a\0b", 3), u""}},
+       {u"UA1AAA=AGB \u21161", u"\u0410\u044F\u0098", std::u16string(u"a\0b", 3)},
+       std::string_view("UA1AAA=AGB \xB9"
+                        "1\r\n\xC0\xFF\x98\r\na\0b\r\n",
+                        25)},
+      // A unit the code page cannot hold in the text or in the piece after it
+      {{}, {{u"a", u""}, {u"\u00E9xy", u"=z"}}, {u"a", u"\u00E9xy=z"}, "a\r\n?xy=z\r\n"},
+      {{},
+       {{u"\u0410", u""}, {u"x\u00E9y", u"=z"}},
+       {u"\u0410", u"x\u00E9y=z"},
+       "\xC0\r\nx?y=z\r\n"},
+      {{}, {{u"xy\u00E9", u"=z"}}, {u"xy\u00E9=z"}, "xy?=z\r\n"},
+      {{}, {{u"xy", u"\u20AC\u0099z"}}, {u"xy\u20AC\u0099z"}, "xy\x88?z\r\n"},
+      {{}, {{u"xy", u"=\u0099z"}}, {u"xy=\u0099z"}, "xy=?z\r\n"},
+      {{},
+       {{u"xy", u"=z\u0099"}, {u"after", u""}},
+       {u"xy=z\u0099", u"after"},
+       "xy=z?\r\nafter\r\n"},
+      // ... in a long line: in a vector step or in its tail
+      {{},
+       {{kLong, u"\u00E9=SRR Member"}, {kLong.substr(0, 20), u""}},
+       {std::u16string(kLong) + u"\u00E9=SRR Member", std::u16string(kLong.substr(0, 20))},
+       "R0AAA;Member 100000;City 996?=SRR Member\r\nR0AAA;Member 100000;\r\n"},
+      {{},
+       {{u"R0AAA;Member 1000\u00E90;City 996", u"=SRR Member"}},
+       {u"R0AAA;Member 1000\u00E90;City 996=SRR Member"},
+       "R0AAA;Member 1000?0;City 996=SRR Member\r\n"},
+      // A surrogate pair cut between the pieces is one character; a lone one is one too
+      {{}, {{u"a\xD83D", u"\xDE00z"}}, {u"a\U0001F600z"}, "a?z\r\n"},
+      {{}, {{u"a", u"\xDC00"}}, {u"a\xDC00"}, "a?\r\n"},
+      // After a load in the code page: its lines and line ends stay as they were
+      {"a\rb\nc\r\n\xC0",
+       {{u"\u00E9", u""}, {u"d", u""}},
+       {u"a", u"b", u"c", u"\u0410", u"\u00E9", u"d"},
+       "a\r\nb\r\nc\r\n\xC0\r\n?\r\nd\r\n"},
+      // A list loaded with a signature holds units from the start
+      {"\xEF\xBB\xBFx", {{u"\u00E9", u""}}, {u"x", u"\u00E9"}, "\xEF\xBB\xBFx\r\n\xC3\xA9\r\n"},
+  };
+  for (std::size_t k = 0; k < std::size(kCases); ++k) {
+    const Case& c = kCases[k];
+    SCOPED_TRACE(k);
+    TStringList list;
+    if (c.Loaded.data() != nullptr) LoadBytes(list, c.Loaded);
+    for (const TAdd& add : c.Adds) list.Add(add.Text, add.More);
+    EXPECT_EQ(LinesOf(list), c.Expected);
+    EXPECT_EQ(list.SaveToBytes(), c.Bytes);
+    // Views turn the text into units for good; nothing read or saved changes.
+    Lines viewed;
+    for (int i = 0; i < list.Count(); ++i) viewed.emplace_back(list.StringView(i));
+    EXPECT_EQ(viewed, c.Expected);
+    EXPECT_EQ(LinesOf(list), c.Expected);
+    EXPECT_EQ(list.SaveToBytes(), c.Bytes);
+  }
+}
+
+// Every byte but the line ends is a character of the code page, so a load keeps the bytes as they
+// are; the lines read back decoded, and go out again as the same bytes.
+TEST(StringListLoad, EveryByteOfTheCodePageIsKept) {
+  std::string bytes;
+  for (int b = 1; b < 256; ++b) {
+    if (b != '\r' && b != '\n') bytes += static_cast<char>(b);
+  }
+  TTempDir dir;
+  std::string path = dir.Path("all.txt");
+  WriteBytes(path, bytes + "\r\n" + bytes);
+  TStringList list;
+  list.LoadFromFile(path);
+  EXPECT_EQ(LinesOf(list), (Lines{AnsiDecode(bytes), AnsiDecode(bytes)}));
+  list.Add(u"\u0098");
+  EXPECT_EQ(list.SaveToBytes(), bytes + "\r\n" + bytes + "\r\n\x98\r\n");
+  EXPECT_EQ(std::u16string(list.StringView(1)), AnsiDecode(bytes));
+  EXPECT_EQ(list.SaveToBytes(), bytes + "\r\n" + bytes + "\r\n\x98\r\n");
+}
+
 TEST(StringList, BadIndexIsAnError) {
   TStringList list;
   list.Add(u"a");
