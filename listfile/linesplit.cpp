@@ -17,23 +17,24 @@ namespace brevak {
 // positions. Needs no look at the text itself, so the text may come in blocks.
 class TLineCollector {
 public:
-  explicit TLineCollector(std::vector<TLineSpan>& lines) : FLines(lines) {}
+  explicit TLineCollector(TLineIndex& lines) : FLines(lines) {}
 
   // Unit u (CR, LF or NUL) at pos. Returns false when it is the NUL that ends the text.
   bool TakeBreakUnit(std::size_t pos, unsigned u) {
     if (u == '\n' && FAfterCR && pos == FStart) {
       // The LF of a CR LF: the line ended at the CR.
+      FLines.LengthenLastLineEnd();
       FAfterCR = false;
       FStart = pos + 1;
       return true;
     }
     if (u == 0) {
       // A NUL at the start of a line ends the text with no line of its own.
-      if (pos > FStart) FLines.push_back({FStart, pos - FStart});
+      if (pos > FStart) FLines.Push(pos, 0);
       FEnd = pos;
       return false;
     }
-    FLines.push_back({FStart, pos - FStart});
+    FLines.Push(pos, 1);
     FStart = pos + 1;
     FAfterCR = u == '\r';
     return true;
@@ -41,7 +42,7 @@ public:
 
   // A CR at pos and the LF right after it: the same as the two units one by one.
   void TakeCrLf(std::size_t pos) {
-    FLines.push_back({FStart, pos - FStart});
+    FLines.Push(pos, 2);
     FStart = pos + 2;
     FAfterCR = false;
   }
@@ -50,13 +51,13 @@ public:
   // text ended.
   std::size_t Finish(std::size_t size) {
     if (FEnd != kNoEnd) return FEnd;
-    if (FStart < size) FLines.push_back({FStart, size - FStart});
+    if (FStart < size) FLines.Push(size, 0);
     return size;
   }
 
 private:
   static constexpr std::size_t kNoEnd = static_cast<std::size_t>(-1);
-  std::vector<TLineSpan>& FLines;
+  TLineIndex& FLines;
   std::size_t FStart = 0;
   bool FAfterCR = false;
   std::size_t FEnd = kNoEnd;
@@ -181,6 +182,12 @@ std::size_t CountAnsiLines(std::string_view bytes) {
   return count;
 }
 
+void TLineIndex::Reserve(std::size_t lines) {
+  if (lines <= Capacity()) return;
+  FWords.reserve(lines + 1);
+  AdviseHugePages(FWords.data(), FWords.capacity() * sizeof(std::uint64_t));
+}
+
 template <typename TUnit>
 void TBuffer<TUnit>::Grow(std::size_t capacity) {
   if (capacity > Capacity) Reserve(std::max(capacity, Capacity * 2));
@@ -199,20 +206,18 @@ void TBuffer<TUnit>::Reserve(std::size_t capacity) {
 template struct TBuffer<char16_t>;
 template struct TBuffer<char>;
 
-std::size_t SplitLines(std::u16string_view text, std::vector<TLineSpan>& lines) {
+std::size_t SplitLines(std::u16string_view text, TLineIndex& lines) {
   TLineCollector collector(lines);
   ScanLineEnds(text.data(), text.size(), 0, collector);
   return collector.Finish(text.size());
 }
 
-TAnsiLineSplitter::TAnsiLineSplitter(TByteBuffer& text, std::vector<TLineSpan>& lines,
-                                     std::size_t sizeHint)
+TAnsiLineSplitter::TAnsiLineSplitter(TByteBuffer& text, TLineIndex& lines, std::size_t sizeHint)
     : FText(text), FCollector(std::make_unique<TLineCollector>(lines)) {
   FText.Reserve(sizeHint);
   // Room for lines of 16 bytes on average: a large document never copies its index as it grows,
   // and the part of the room that is not used is never touched.
-  lines.reserve(sizeHint / 16);
-  AdviseHugePages(lines.data(), lines.capacity() * sizeof(TLineSpan));
+  lines.Reserve(sizeHint / 16);
 }
 
 TAnsiLineSplitter::~TAnsiLineSplitter() = default;
@@ -244,7 +249,7 @@ TAnsiLineWalker::TAnsiLineWalker(std::string_view bytes)
 TAnsiLineWalker::~TAnsiLineWalker() = default;
 
 void TAnsiLineWalker::Restart() {
-  FSpans.clear();
+  FSpans = TLineIndex();
   FCollector = std::make_unique<TLineCollector>(FSpans);
   FNextSpan = 0;
   FScanned = 0;
@@ -255,9 +260,9 @@ void TAnsiLineWalker::Restart() {
 bool TAnsiLineWalker::FindLines() {
   // A few hundred lines of a typical list: the bytes and units of a block stay in the cache.
   constexpr std::size_t kBlock = 8192;
-  FSpans.clear();
+  FSpans.ClearKeepingNextStart();
   FNextSpan = 0;
-  while (FSpans.empty() && !FFinished) {
+  while (FSpans.Empty() && !FFinished) {
     if (FScanned < FBytes.size() && !FEnded) {
       std::size_t n = std::min(kBlock, FBytes.size() - FScanned);
       FEnded = !ScanLineEnds(FBytes.data() + FScanned, n, FScanned, *FCollector);
@@ -267,14 +272,14 @@ bool TAnsiLineWalker::FindLines() {
       FFinished = true;
     }
   }
-  return !FSpans.empty();
+  return !FSpans.Empty();
 }
 
 bool TAnsiLineWalker::NextBlock() {
   if (!FindLines()) return false;
   // One decode for all the lines found, line ends between them included.
-  FBlockStart = FSpans.front().Start;
-  std::size_t last = FSpans.back().Start + FSpans.back().Length;
+  FBlockStart = FSpans.Start(0);
+  std::size_t last = FSpans.End(FSpans.Size() - 1);
   FUnits.Size = 0;
   FUnits.Grow(last - FBlockStart);
   AnsiDecodeTo(FBytes.substr(FBlockStart, last - FBlockStart), FUnits.Units.get());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -11,10 +12,47 @@
 
 namespace brevak {
 
-// A line of a text: its first unit and its length, without its line end.
-struct TLineSpan {
-  std::size_t Start;
-  std::size_t Length;
+// The lines of a text in which they lie one after another, each followed by its line end (none,
+// CR, LF or CR LF), from the first unit of the first one on: one word a line, where the line ends
+// with the length of its line end in the two lowest bits. A line starts where the one before it
+// and its line end stop, so its start and length cost a look at two words.
+class TLineIndex {
+public:
+  // No lines yet; the first one starts at first.
+  explicit TLineIndex(std::size_t first = 0) : FWords{Word(first, 0)} {}
+
+  std::size_t Size() const { return FWords.size() - 1; }
+  bool Empty() const { return FWords.size() == 1; }
+  // Where line i starts; for i == Size(), where a line after the last one would start.
+  std::size_t Start(std::size_t i) const { return After(FWords[i]); }
+  // Where line i ends, before its line end.
+  std::size_t End(std::size_t i) const { return FWords[i + 1] >> 2; }
+  std::size_t Length(std::size_t i) const { return End(i) - Start(i); }
+  // The number of units of line i's line end: 0 (the last line only), 1 (CR or LF) or 2 (CR LF).
+  unsigned LineEnd(std::size_t i) const { return static_cast<unsigned>(FWords[i + 1] & 3); }
+
+  // A line that starts where the last one's line end stops, ends at end and is followed by a line
+  // end of lineEnd units.
+  void Push(std::size_t end, unsigned lineEnd) { FWords.push_back(Word(end, lineEnd)); }
+  // The last line's CR turns out to be followed by an LF: its line end is CR LF. Before any line,
+  // the first one starts a unit later.
+  void LengthenLastLineEnd() { ++FWords.back(); }
+  // Forgets the lines; the next one starts where the last one's line end stops.
+  void ClearKeepingNextStart() { FWords.erase(FWords.begin(), FWords.end() - 1); }
+  // Makes room for lines lines in all, on huge pages when that is large.
+  void Reserve(std::size_t lines);
+  std::size_t Capacity() const { return FWords.capacity() - 1; }
+
+private:
+  static std::uint64_t Word(std::size_t end, unsigned lineEnd) {
+    return static_cast<std::uint64_t>(end) << 2 | lineEnd;
+  }
+  static std::size_t After(std::uint64_t word) {
+    return static_cast<std::size_t>((word >> 2) + (word & 3));
+  }
+
+  // Word 0 stands for the end of the text before the first line.
+  std::vector<std::uint64_t> FWords;
 };
 
 // Units (of a text's units or of its bytes) in one allocation that is not cleared first.
@@ -37,7 +75,7 @@ extern template struct TBuffer<char>;
 
 // Appends the lines of text to lines. Returns where the text ends: its size, or the position of
 // the NUL that ends it.
-std::size_t SplitLines(std::u16string_view text, std::vector<TLineSpan>& lines);
+std::size_t SplitLines(std::u16string_view text, TLineIndex& lines);
 
 // The number of lines SplitLines makes of the decoded bytes in the ANSI code page, counted in
 // the bytes themselves.
@@ -51,7 +89,7 @@ class TLineCollector;
 class TAnsiLineSplitter {
 public:
   // text and lines start empty. sizeHint, the number of bytes expected, sizes the buffers up front.
-  TAnsiLineSplitter(TByteBuffer& text, std::vector<TLineSpan>& lines, std::size_t sizeHint);
+  TAnsiLineSplitter(TByteBuffer& text, TLineIndex& lines, std::size_t sizeHint);
   ~TAnsiLineSplitter();
   // The free room at the end of the text, up to most bytes, where the next bytes may be read in
   // place and then handed to Took; empty when the buffer is full.
@@ -85,9 +123,11 @@ public:
   int Count() const { return FCount; }
   // Sets line to the next line, valid until the next call; false after the last line.
   bool Next(std::u16string_view& line) {
-    if (FNextSpan == FSpans.size() && !NextBlock()) return false;
-    const TLineSpan& span = FSpans[FNextSpan++];
-    line = std::u16string_view(FUnits.Units.get() + (span.Start - FBlockStart), span.Length);
+    if (FNextSpan == FSpans.Size() && !NextBlock()) return false;
+    const std::size_t start = FSpans.Start(FNextSpan);
+    line = std::u16string_view(FUnits.Units.get() + (start - FBlockStart),
+                               FSpans.End(FNextSpan) - start);
+    ++FNextSpan;
     return true;
   }
   // Whether the lines still to come are decoded already: the bytes are not read again and may
@@ -105,7 +145,7 @@ private:
 
   std::string_view FBytes;
   std::unique_ptr<TLineCollector> FCollector;
-  std::vector<TLineSpan> FSpans;
+  TLineIndex FSpans;
   std::size_t FNextSpan = 0;
   std::size_t FScanned = 0;     // bytes handed to the collector
   bool FEnded = false;          // a NUL ended the text

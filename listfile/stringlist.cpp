@@ -46,9 +46,9 @@ TEncoding DetectEncoding(std::string_view bytes) {
 // by CR LF. text holds the lines (see TStringList::FText), firstAdded is the first added line;
 // encode turns units into at most perUnit bytes each.
 template <typename TUnit, typename TEncode>
-int WriteText(const TBuffer<TUnit>& text, const std::vector<TLineSpan>& lines,
-              std::size_t firstAdded, std::string_view signature, std::size_t perUnit,
-              TEncode encode, const std::function<int(std::string_view)>& write) {
+int WriteText(const TBuffer<TUnit>& text, const TLineIndex& lines, std::size_t firstAdded,
+              std::string_view signature, std::size_t perUnit, TEncode encode,
+              const std::function<int(std::string_view)>& write) {
   using TView = std::basic_string_view<TUnit>;
   static constexpr TUnit kCrLf[] = {'\r', '\n'};
   constexpr std::size_t kPieceUnits = 1 << 16;
@@ -91,32 +91,21 @@ int WriteText(const TBuffer<TUnit>& text, const std::vector<TLineSpan>& lines,
   // Where those are CR LF, a line, its line end and the lines after it are one run of the buffer,
   // encoded in one go.
   const TUnit* units = text.Units.get();
-  // A loaded line's CR LF lies in the loaded text, not at the start of an added line.
-  const std::size_t loadedEnd = firstAdded < lines.size() ? lines[firstAdded].Start : text.Size;
-  auto isCrLf = [&](std::size_t at) {
-    return at + 2 <= loadedEnd && units[at] == '\r' && units[at + 1] == '\n';
-  };
-  for (std::size_t i = 0; i < firstAdded; ++i) {
-    std::size_t start = lines[i].Start;
-    std::size_t end = start + lines[i].Length;
-    bool withLineEnd = false;
-    while (isCrLf(end)) {
-      end += 2;
-      withLineEnd = true;
-      if (i + 1 == firstAdded || lines[i + 1].Start != end) break;
-      ++i;
-      end += lines[i].Length;
-      withLineEnd = false;
+  for (std::size_t i = 0; i < firstAdded;) {
+    std::size_t start = lines.Start(i);
+    while (i < firstAdded && lines.LineEnd(i) == 2) ++i;
+    if (i == firstAdded) {
+      if (int err = put(TView(units + start, lines.Start(i) - start))) return err;
+      break;
     }
-    if (int err = put(TView(units + start, end - start))) return err;
     // A line whose CR LF is not in the buffer: one loaded with a lone CR or LF, or with none.
-    if (!withLineEnd) {
-      if (int err = put(TView(kCrLf, 2))) return err;
-    }
+    if (int err = put(TView(units + start, lines.End(i) - start))) return err;
+    if (int err = put(TView(kCrLf, 2))) return err;
+    ++i;
   }
   // The added lines and their line ends are the rest of the buffer.
-  if (firstAdded < lines.size()) {
-    std::size_t start = lines[firstAdded].Start;
+  if (firstAdded < lines.Size()) {
+    std::size_t start = lines.Start(firstAdded);
     if (int err = put(TView(units + start, text.Size - start))) return err;
   }
   return out != piece.get() ? flush() : 0;
@@ -135,14 +124,14 @@ EInvalidUTF8::EInvalidUTF8(const std::string& path)
 TStringList::TStringList() = default;
 TStringList::~TStringList() = default;
 
-void TStringList::Replace(TByteBuffer&& bytes, TUnitBuffer&& units, std::vector<TLineSpan>&& lines,
+void TStringList::Replace(TByteBuffer&& bytes, TUnitBuffer&& units, TLineIndex&& lines,
                           TEncoding encoding) {
   // Only a list that saves in the code page keeps its text in the code page's bytes.
   FWide = encoding != TEncoding::encAnsi;
   FBytes = std::move(bytes);
   FText = std::move(units);
   FLines = std::move(lines);
-  FFirstAdded = FLines.size();
+  FFirstAdded = FLines.Size();
   FEncoding = encoding;
 }
 
@@ -150,7 +139,7 @@ void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
                                 const std::string& path) {
   TEncoding encoding = DetectEncoding(bytes);
   std::string_view body = bytes.substr(SignatureOf(encoding).size());
-  std::vector<TLineSpan> lines;
+  TLineIndex lines;
   if (encoding == TEncoding::encAnsi) {
     // Every byte is a character of the code page, so the bytes are kept as the text.
     TByteBuffer kept;
@@ -213,7 +202,7 @@ void TStringList::LoadFromFile(const std::string& path, TInvalidUTF8 invalid) {
   // In the ANSI code page every byte is a character, so the bytes are kept as the text: the file
   // is read straight into the list's buffer and split there, with no decode.
   TByteBuffer kept;
-  std::vector<TLineSpan> lines;
+  TLineIndex lines;
   TAnsiLineSplitter splitter(kept, lines, file.SizeHint());
   splitter.Feed(std::string_view(block.get(), got));
   while (got > 0) {
@@ -239,10 +228,7 @@ void TStringList::LoadFromStream(TMemoryStream& stream) {
 
 void TStringList::Reserve(int lines, std::size_t units) {
   std::size_t more = lines > 0 ? static_cast<std::size_t>(lines) : 0;
-  if (FLines.capacity() < FLines.size() + more) {
-    FLines.reserve(FLines.size() + more);
-    AdviseHugePages(FLines.data(), FLines.capacity() * sizeof(TLineSpan));
-  }
+  FLines.Reserve(FLines.Size() + more);
   std::size_t room = units + kLineEnd.size() * more;
   if (FWide) {
     FText.Reserve(FText.Size + room);
@@ -269,7 +255,7 @@ int TStringList::Add(std::u16string_view text, std::u16string_view more) {
   out[length] = '\r';
   out[length + 1] = '\n';
   FBytes.Size += length + kLineEnd.size();
-  FLines.push_back({start, length});
+  FLines.Push(start + length, kLineEnd.size());
   return Count() - 1;
 }
 
@@ -293,7 +279,7 @@ int TStringList::AddUnits(std::u16string_view text, std::u16string_view more) {
   // and their line ends as one run of units and encodes it in large pieces.
   std::copy(kLineEnd.begin(), kLineEnd.end(), out);
   FText.Size += length + kLineEnd.size();
-  FLines.push_back({start, length});
+  FLines.Push(start + length, kLineEnd.size());
   return Count() - 1;
 }
 
@@ -322,15 +308,16 @@ void TStringList::CheckIndex(int index) const {
 std::u16string_view TStringList::StringView(int index) {
   CheckIndex(index);
   if (!FWide) Widen();
-  const TLineSpan& line = FLines[static_cast<std::size_t>(index)];
-  return {FText.Units.get() + line.Start, line.Length};
+  const std::size_t i = static_cast<std::size_t>(index);
+  return {FText.Units.get() + FLines.Start(i), FLines.Length(i)};
 }
 
 std::u16string TStringList::Strings(int index) const {
   CheckIndex(index);
-  const TLineSpan& line = FLines[static_cast<std::size_t>(index)];
-  if (!FWide) return AnsiDecode(std::string_view(FBytes.Units.get() + line.Start, line.Length));
-  return std::u16string(FText.Units.get() + line.Start, line.Length);
+  const std::size_t i = static_cast<std::size_t>(index);
+  if (!FWide)
+    return AnsiDecode(std::string_view(FBytes.Units.get() + FLines.Start(i), FLines.Length(i)));
+  return std::u16string(FText.Units.get() + FLines.Start(i), FLines.Length(i));
 }
 
 int TStringList::WriteTo(const std::function<int(std::string_view)>& write) const {

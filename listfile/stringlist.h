@@ -49,7 +49,7 @@ public:
   int Add(std::u16string_view text);
   // The same for text followed by more, without joining them first.
   int Add(std::u16string_view text, std::u16string_view more);
-  int Count() const { return static_cast<int>(FLines.size()); }
+  int Count() const { return static_cast<int>(FLines.Size()); }
   // Makes room for lines more lines of units more units in all, so that adding them does not move
   // the list's text; a hint that changes no line.
   void Reserve(int lines, std::size_t units);
@@ -83,8 +83,7 @@ private:
   // Decodes bytes (a whole file or stream) and, unless refused, replaces the lines by them.
   void LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path);
   // Replaces the text (one of bytes or units, by the encoding), the lines and the encoding.
-  void Replace(TByteBuffer&& bytes, TUnitBuffer&& units, std::vector<TLineSpan>&& lines,
-               TEncoding encoding);
+  void Replace(TByteBuffer&& bytes, TUnitBuffer&& units, TLineIndex&& lines, TEncoding encoding);
   void CheckIndex(int index) const;
   int AddUnits(std::u16string_view text, std::u16string_view more);
   // Makes room for text, more and a line end after the last line; a piece that lies in the
@@ -102,7 +101,7 @@ private:
   TByteBuffer FBytes;
   TUnitBuffer FText;
   bool FWide = false;
-  std::vector<TLineSpan> FLines;
+  TLineIndex FLines;
   // The first line added since the last load: from its start on, the buffer holds only added
   // lines, each followed by CR LF, one after another.
   std::size_t FFirstAdded = 0;

@@ -132,9 +132,10 @@ Lines ReferenceSplit(const std::u16string& text) {
   return lines;
 }
 
-// A file is read and decoded in blocks (64 KB read, 8 KB decoded), a stream in one piece, and a
-// walk over a document scans and decodes 8 KB at a time; line ends that straddle a block's edge,
-// lines longer than a block, and NULs anywhere, must come out as the rule says every way.
+// A file is read and split in blocks of 64 KB, a stream in one piece, and a walk over a document
+// scans and decodes 8 KB at a time; line ends that straddle a block's edge, lines longer than a
+// block, and NULs anywhere, must come out as the rule says every way, and the save must give each
+// line CR LF.
 TEST(StringListLoad, BlocksAndWholeAgreeWithTheRule) {
   TTempDir dir;
   std::string path = dir.Path("doc.txt");
@@ -161,6 +162,11 @@ TEST(StringListLoad, BlocksAndWholeAgreeWithTheRule) {
     ASSERT_EQ(LinesOf(fromFile), expected) << round;
     ASSERT_EQ(LinesOf(fromStream), expected) << round;
     ASSERT_EQ(WalkBytes(bytes), expected) << round;
+    // Saved, every line gets CR LF, whatever line end it had; the runs that had CR LF already go
+    // out as they lie in the buffer.
+    std::string saved;
+    for (const std::u16string& line : expected) saved += AnsiEncode(line) + "\r\n";
+    ASSERT_TRUE(fromFile.SaveToBytes() == saved) << round;
   }
 }
 
