@@ -55,6 +55,11 @@ public:
   void Extend(std::size_t count) { FSize += count; }
   // Drops the bytes from size on (a size past the end changes nothing).
   void Truncate(std::size_t size);
+  // Gives the whole 2 MB pages of a large buffer that lie before offset back to the system, so
+  // that something growing beside a buffer read once from front to back gets the pages just let
+  // go. The bytes there read as zeros afterwards: only for bytes that are read no more. Size,
+  // position and room stay as they are.
+  void DiscardBefore(std::size_t offset);
 
 private:
   void Release();

@@ -133,6 +133,8 @@ public:
   // Whether the lines still to come are decoded already: the bytes are not read again and may
   // go.
   bool BytesRead() const { return FFinished; }
+  // The bytes before this offset are read no more.
+  std::size_t BytesDone() const { return FBlockStart; }
 
 private:
   // Back to the first line.

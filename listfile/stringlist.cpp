@@ -349,7 +349,19 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
 TDocumentLines::TDocumentLines() = default;
 TDocumentLines::~TDocumentLines() = default;
 
+namespace {
+
+// How far the walk of a stream handed over goes on before its pages go back: whole huge pages.
+constexpr std::size_t kDiscardStep = std::size_t(4) << 20;
+
+}  // namespace
+
 void TDocumentLines::LoadFromStream(TMemoryStream& stream) {
+  FOwn = TMemoryStream();
+  Load(stream);
+}
+
+void TDocumentLines::Load(TMemoryStream& stream) {
   std::string_view bytes = std::string_view(stream.Bytes()).substr(stream.Position());
   if (DetectEncoding(bytes) == TEncoding::encAnsi) {
     FAnsi = std::make_unique<TAnsiLineWalker>(stream.ReadToEnd());
@@ -362,8 +374,19 @@ void TDocumentLines::LoadFromStream(TMemoryStream& stream) {
 
 void TDocumentLines::LoadFromStream(TMemoryStream&& stream) {
   FOwn = std::move(stream);
-  LoadFromStream(FOwn);
+  FOwnStart = FOwn.Position();
+  FDiscardAt = kDiscardStep;
+  Load(FOwn);
   if (!FAnsi) FOwn = TMemoryStream();
+}
+
+void TDocumentLines::DiscardWalked() {
+  if (FAnsi->BytesRead()) {
+    FOwn = TMemoryStream();
+    return;
+  }
+  FOwn.DiscardBefore(FOwnStart + FAnsi->BytesDone());
+  FDiscardAt = FAnsi->BytesDone() + kDiscardStep;
 }
 
 int TDocumentLines::Count() const { return FAnsi ? FAnsi->Count() : FDecoded.Count(); }
@@ -371,7 +394,8 @@ int TDocumentLines::Count() const { return FAnsi ? FAnsi->Count() : FDecoded.Cou
 bool TDocumentLines::Next(std::u16string_view& line) {
   if (FAnsi) {
     bool found = FAnsi->Next(line);
-    if (FAnsi->BytesRead() && FOwn.Capacity() > 0) FOwn = TMemoryStream();
+    if (FOwn.Capacity() > 0 && (FAnsi->BytesRead() || FAnsi->BytesDone() >= FDiscardAt))
+      DiscardWalked();
     return found;
   }
   if (FNext == FDecoded.Count()) return false;

@@ -124,16 +124,25 @@ public:
   void LoadFromStream(TMemoryStream& stream);
   // The same with the stream itself handed over: its bytes are freed as soon as the walk no
   // longer reads them (once the last lines are decoded, or at once for a document decoded whole),
-  // so that a long last line does not live beside the bytes it came from.
+  // so that a long last line does not live beside the bytes it came from; the pages of a large
+  // document go back to the system on the way, a few MB at a time, as the walk leaves them behind,
+  // so that a list growing from its lines gets pages just let go.
   void LoadFromStream(TMemoryStream&& stream);
   int Count() const;
   // Sets line to the next line, valid until the next call; false after the last line.
   bool Next(std::u16string_view& line);
 
 private:
+  void Load(TMemoryStream& stream);
+  // Lets go of what the walk of a stream handed over has left behind.
+  void DiscardWalked();
+
   std::unique_ptr<TAnsiLineWalker> FAnsi;
-  TStringList FDecoded;  // the lines of a document with a signature
-  TMemoryStream FOwn;    // a stream handed over, until its bytes are read
+  TStringList FDecoded;       // the lines of a document with a signature
+  TMemoryStream FOwn;         // a stream handed over, until its bytes are read
+  std::size_t FOwnStart = 0;  // where the walked bytes start in FOwn
+  // The walk's offset from which DiscardWalked has pages to let go.
+  std::size_t FDiscardAt = 0;
   int FNext = 0;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -53,6 +54,34 @@ TEST(MemoryStream, GrowingKeepsTheBytes) {
 
 // A body of many small chunks must not grow its buffer once per chunk (each growth of a mapping is
 // a system call, each growth below it a copy); the first room asked for is exact.
+// Discarding lets go of whole pages before the offset only: the bytes from the offset on, and
+// the size, position and room, stay; a small buffer keeps everything.
+TEST(MemoryStream, DiscardKeepsTheBytesFromTheOffsetOn) {
+  for (std::size_t size : {std::size_t(300), 12 * kMiB}) {
+    for (std::size_t offset :
+         {std::size_t(0), std::size_t(100), 2 * kMiB - 1, 5 * kMiB + 7, 12 * kMiB, 20 * kMiB}) {
+      TMemoryStream stream;
+      const std::string bytes = Pattern(size, 5);
+      stream.Write(bytes);
+      stream.SetPosition(size / 3);
+      const std::size_t capacity = stream.Capacity();
+      stream.DiscardBefore(offset);
+      const std::size_t kept = std::min(offset, size);
+      ASSERT_TRUE(stream.Bytes().substr(kept) == std::string_view(bytes).substr(kept))
+          << size << " " << offset;
+      if (size < kMiB) {
+        ASSERT_TRUE(stream.Bytes() == bytes);
+      }
+      EXPECT_EQ(stream.Size(), size);
+      EXPECT_EQ(stream.Position(), size / 3);
+      EXPECT_EQ(stream.Capacity(), capacity);
+      // The buffer is still the stream's to write into.
+      stream.Write("end");
+      EXPECT_EQ(stream.Bytes().substr(size), "end");
+    }
+  }
+}
+
 TEST(MemoryStream, SmallAdditionsGrowGeometrically) {
   TMemoryStream stream;
   stream.ReserveMore(100);

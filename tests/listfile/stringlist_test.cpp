@@ -170,6 +170,41 @@ TEST(StringListLoad, BlocksAndWholeAgreeWithTheRule) {
   }
 }
 
+// A large document handed over lets its pages go as the walk leaves them behind: the lines are
+// those of the same bytes walked in place, up to the last, whatever line straddles the points
+// where pages go.
+TEST(DocumentLines, AHandedOverDocumentGivesTheSameLinesAsItsPagesGo) {
+  std::mt19937 random(11);
+  std::string bytes = "skipped\r\n";
+  const std::size_t skipped = bytes.size();
+  while (bytes.size() < (std::size_t(13) << 20)) {
+    std::size_t length = random() % 5 == 0 ? random() % 100000 : random() % 40;
+    for (std::size_t i = 0; i < length; ++i) bytes += static_cast<char>('a' + random() % 26);
+    bytes += random() % 2 == 0 ? "\r\n" : "\n";
+  }
+  bytes += "last";
+  TMemoryStream kept;
+  kept.Write(bytes);
+  kept.SetPosition(skipped);
+  TDocumentLines inPlace;
+  inPlace.LoadFromStream(kept);
+  TMemoryStream handed;
+  handed.Write(bytes);
+  handed.SetPosition(skipped);
+  TDocumentLines owning;
+  owning.LoadFromStream(std::move(handed));
+  ASSERT_EQ(owning.Count(), inPlace.Count());
+  std::u16string_view expected, line;
+  int n = 0;
+  while (inPlace.Next(expected)) {
+    ASSERT_TRUE(owning.Next(line)) << n;
+    ASSERT_TRUE(line == expected) << n;
+    ++n;
+  }
+  EXPECT_FALSE(owning.Next(line));
+  EXPECT_TRUE(expected == u"last");
+}
+
 TEST(StringListLoad, StreamIsReadFromItsPositionAndLeftAtItsEnd) {
   TMemoryStream stream;
   stream.Write("skip\r\nkeep\r\n");
