@@ -2,7 +2,6 @@
 // table of all 65536 units, built once.
 #include "listfile/codepage.h"
 
-#include <algorithm>
 #include <array>
 #include <memory>
 
@@ -204,41 +203,9 @@ char* AnsiEncodeTo(std::u16string_view text, char* out) {
   return out;
 }
 
-std::size_t AnsiEncodeExactTo(std::u16string_view text, char* out) {
+std::size_t AnsiEncodeExactFrom(std::u16string_view text, std::size_t from, char* out) {
   const char16_t* const begin = text.data();
   const std::size_t n = text.size();
-  // Where the ASCII steps below stopped: the rest goes through the table.
-  std::size_t from = 0;
-#if defined(__SSE2__)
-  // A line of a list is short and mostly ASCII: vectors of it, the last one ending at the text's
-  // end and overlapping the one before, so that no unit goes on its own.
-  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
-  auto isAscii = [&](__m128i v) {
-    return _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128())) ==
-           0xFFFF;
-  };
-  if (n >= 16) {
-    for (std::size_t i = 0;; i += 16) {
-      const std::size_t at = std::min(i, n - 16);
-      __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at));
-      __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + at + 8));
-      if (!isAscii(_mm_or_si128(a, b))) {
-        from = at;
-        break;
-      }
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), _mm_packus_epi16(a, b));
-      if (at == n - 16) return n;
-    }
-  } else if (n >= 8) {
-    __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin));
-    __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin + n - 8));
-    if (isAscii(_mm_or_si128(a, b))) {
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, a));
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(out + n - 8), _mm_packus_epi16(b, b));
-      return n;
-    }
-  }
-#endif
   for (; from < n && begin[from] < 0x80; ++from) out[from] = static_cast<char>(begin[from]);
   const char16_t* p = begin + from;
   out += from;

@@ -103,7 +103,9 @@ TEST(CodePage, ExactEncodeKeepsOnlyTheCodePagesCharacters) {
       std::string out(text.size(), '\0');
       std::size_t n = AnsiEncodeExactTo(text, out.data());
       ASSERT_EQ(n, held[u] ? text.size() : before) << u << " " << before;
-      if (held[u]) ASSERT_EQ(out, AnsiEncode(text)) << u;
+      if (held[u]) {
+        ASSERT_EQ(out, AnsiEncode(text)) << u;
+      }
     }
     kept += held[u] ? 1 : 0;
   }
