@@ -165,7 +165,7 @@ bool TMatcher::Exec(std::u16string_view text) {
   return SearchFrom(0);
 }
 
-bool TMatcher::ExecNext() {
+bool TMatcher::SearchNext() {
   if (FSlots.End[0] < 0) Error(mecExecNextWithoutExec);
   const auto end = static_cast<size_t>(FSlots.End[0]);
   const size_t from = FSlots.Start[0] == FSlots.End[0] ? end + 1 : end;

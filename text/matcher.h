@@ -109,8 +109,16 @@ public:
   // and ExecPos search on in it, that is until the next Exec or SetInputString. Unsets every slot.
   bool Exec(std::u16string_view text);
   // A search from just after the last match (one further when it was empty). Raises 1007 when
-  // there is no last match.
-  bool ExecNext();
+  // there is no last match. Inline: where a pair pattern's last match leaves no room for another
+  // (a line's last match, most often at its end), it fails without a search.
+  bool ExecNext() {
+    if (FProgram != nullptr && FProgram->PairGroup != 0 && FSlots.End[0] >= 0 &&
+        static_cast<size_t>(FSlots.End[0]) + FProgram->PairMinLength > FInputLength) {
+      UnsetSlots();
+      return false;
+    }
+    return SearchNext();
+  }
   // A search from the 1-based offset: below 1 raises 1006, more than one past the end gives false.
   bool ExecPos(int offset = 1);
 
@@ -190,6 +198,8 @@ private:
     if (FProgram == nullptr) SelectProgram();
     if (!FInputAssigned) Error(mecNoInputString);
   }
+  // ExecNext's search.
+  bool SearchNext();
   // The search from a 0-based offset; the slots must be unset on entry. zeroAhead: see
   // NoZeroBefore.
   bool SearchFrom(size_t from, size_t zeroAhead = 0);

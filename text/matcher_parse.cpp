@@ -344,6 +344,8 @@ void Analyse(TProgram& program) {
       chain[1].Kind == TChainStep::ckFind && chain[1].Length == 0 &&
       chain[2].Kind == TChainStep::ckClose && chain[2].Group == chain[0].Group)
     program.PairGroup = chain[0].Group;
+  if (program.PairGroup != 0)
+    for (const TChainStep& step : chain) program.PairMinLength += step.Length;
 }
 
 }  // namespace

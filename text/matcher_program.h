@@ -98,6 +98,7 @@ struct TProgram {
   int PairGroup = 0;
   bool PairLead = false;
   bool PairDigit = false;
+  size_t PairMinLength = 0;  // the fewest units a match of the pair takes: its literals and digit
 
   // One line naming every node and the analysis, e.g.
   //   lit"ab" open1 any*? close1 lit"</a>" end | regstart=a

@@ -277,6 +277,35 @@ TEST(MatcherSearch, Rrc) {
   for (const auto& c : kCases) ExpectSearch(c);
 }
 
+// ExecNext gives up without a search when the last match leaves fewer units than the pattern's
+// literals take: a match that fits exactly must still be found, one unit short must not.
+TEST(MatcherSearch, NextMatchNeedsRoomForItsLiterals) {
+  const SearchCase kCases[] = {
+      {kRrcBreak, u"a<br><br>", {{1, u"a<br>", u"a"}, {6, u"<br>", u""}}},
+      {kArck, u"<br>&nbsp<br>&nbsp", {{1, u"<br>&nbsp", u""}, {10, u"<br>&nbsp", u""}}},
+      {kArck, u"<br>&nbsp<br>&nbs", {{1, u"<br>&nbsp", u""}}},
+      {kRcpw,
+       u"<td align=center>1</td><td align=center>2</td>",
+       {{1, u"<td align=center>1</td>", u"1"}, {24, u"<td align=center>2</td>", u"2"}}},
+      {kRcpw,
+       u"<td align=center>1</td><td align=center>2</td",
+       {{1, u"<td align=center>1</td>", u"1"}}},
+  };
+  for (const auto& c : kCases) ExpectSearch(c);
+  // The room is the pattern's now: a pattern set between the searches goes on from the last match
+  TMatcher m;
+  const std::u16string line = u"<br>1&nbsp<br>";
+  m.SetExpression(kArck);
+  ASSERT_TRUE(m.Exec(line));
+  m.SetExpression(kRrcBreak);
+  ASSERT_TRUE(m.ExecNext());
+  EXPECT_EQ(m.MatchPos(0), 11);
+  EXPECT_FALSE(m.ExecNext());
+  EXPECT_EQ(m.MatchPos(1), -1);
+  EXPECT_THROW(m.ExecNext(), EMatcher);
+  EXPECT_EQ(m.LastError(), mecExecNextWithoutExec);
+}
+
 TEST(MatcherSearch, InputEndsAtFirstNul) {
   const std::u16string line = std::u16string(u"<br>x") + u'\0' + u"&nbsp";
   TMatcher m;
