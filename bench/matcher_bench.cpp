@@ -223,7 +223,7 @@ size_t RunMatcher(const std::vector<TUse>& uses, const std::vector<std::u16strin
   for (const auto& line : lines) {
     for (const TUse& use : uses) {
       m.SetExpression(use.Pattern);
-      if (!m.Exec(line)) continue;
+      if (!m.ExecZeroFree(line)) continue;  // as the rules search a document's lines
       ++found;
       if (use.EveryMatch)
         while (m.ExecNext()) ++found;

@@ -63,7 +63,8 @@ std::string StatusCause(int code, std::string_view reason, std::string_view loca
 class TLineRule {
 public:
   virtual ~TLineRule() = default;
-  // Appends zero or more entries for line to listFile.
+  // Appends zero or more entries for line to listFile. line holds no U+0000: a document's text
+  // ends at its first.
   virtual void Apply(std::u16string_view line, TStringList& listFile) = 0;
   // Called once before the first Apply with the document's line count and byte size. A rule that
   // knows how much it will append may make room for it in listFile; it appends nothing here.

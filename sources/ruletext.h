@@ -25,12 +25,13 @@ public:
 
 protected:
   // The pattern is one of the constants of text/sourcepatterns.h, which the matcher knows again
-  // by its address at every line.
+  // by its address at every line. text is a document's line or a piece of one, so it holds no
+  // U+0000 and the matcher need not look for one.
   // Searches pattern in text once from its start: true with the whole match in match0, a view
   // into text that is valid until the next search.
   bool FirstMatch(TFixedPattern pattern, std::u16string_view text, std::u16string_view& match0) {
     FMatcher.SetExpression(pattern);
-    if (!FMatcher.Exec(text)) return false;
+    if (!FMatcher.ExecZeroFree(text)) return false;
     match0 = FMatcher.MatchView(0);
     return true;
   }
@@ -40,7 +41,7 @@ protected:
   template <typename F>
   void ForEachMatch(TFixedPattern pattern, std::u16string_view text, F&& onMatch) {
     FMatcher.SetExpression(pattern);
-    for (bool found = FMatcher.Exec(text); found; found = FMatcher.ExecNext())
+    for (bool found = FMatcher.ExecZeroFree(text); found; found = FMatcher.ExecNext())
       onMatch(FMatcher.MatchView(0));
   }
 

@@ -165,6 +165,14 @@ bool TMatcher::Exec(std::u16string_view text) {
   return SearchFrom(0);
 }
 
+bool TMatcher::ExecZeroFree(std::u16string_view text) {
+  UseText(text.data(), text.size());
+  FZeroFree = FInputLength;
+  FLengthKnown = true;
+  PrepareSearch();
+  return SearchFrom(0);
+}
+
 bool TMatcher::SearchNext() {
   if (FSlots.End[0] < 0) Error(mecExecNextWithoutExec);
   const auto end = static_cast<size_t>(FSlots.End[0]);

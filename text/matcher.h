@@ -108,6 +108,10 @@ public:
   // alive and unchanged while this search's match is read (Match, InputString) and while ExecNext
   // and ExecPos search on in it, that is until the next Exec or SetInputString. Unsets every slot.
   bool Exec(std::u16string_view text);
+  // The same for a text its caller knows to hold no U+0000 (a line of a fetched document, whose
+  // text ends at its first U+0000): the searches in it do not look for one. A U+0000 in such a
+  // text is searched through as any other unit.
+  bool ExecZeroFree(std::u16string_view text);
   // A search from just after the last match (one further when it was empty). Raises 1007 when
   // there is no last match. Inline: where a pair pattern's last match leaves no room for another
   // (a line's last match, most often at its end), it fails without a search.

@@ -91,16 +91,25 @@ private:
   pcre2_match_data* FData = nullptr;
 };
 
+// Every match of Exec and the ExecNext after it. A line without U+0000 is searched with
+// ExecZeroFree as well, which must find the same.
 TMatchList MatcherSequence(TMatcher& m, std::u16string_view line, int groups) {
-  TMatchList list;
-  for (bool found = m.Exec(line); found; found = m.ExecNext()) {
-    std::vector<int> slots;
-    for (int n = 0; n <= groups; ++n) {
-      const int pos = m.MatchPos(n);
-      slots.push_back(pos < 0 ? -1 : pos - 1);
-      slots.push_back(pos < 0 ? -1 : pos - 1 + m.MatchLen(n));
+  auto sequence = [&](bool zeroFree) {
+    TMatchList list;
+    for (bool found = zeroFree ? m.ExecZeroFree(line) : m.Exec(line); found; found = m.ExecNext()) {
+      std::vector<int> slots;
+      for (int n = 0; n <= groups; ++n) {
+        const int pos = m.MatchPos(n);
+        slots.push_back(pos < 0 ? -1 : pos - 1);
+        slots.push_back(pos < 0 ? -1 : pos - 1 + m.MatchLen(n));
+      }
+      list.push_back(slots);
     }
-    list.push_back(slots);
+    return list;
+  };
+  TMatchList list = sequence(false);
+  if (line.find(u'\0') == std::u16string_view::npos) {
+    EXPECT_EQ(sequence(true), list);
   }
   return list;
 }

@@ -328,6 +328,10 @@ TEST(MatcherSearch, InputEndsAtFirstNul) {
   // "." stops at the cut as well
   m.SetExpression(u"a.");
   EXPECT_FALSE(m.Exec(std::u16string(u"a") + u'\0' + u"b"));
+  // A text its caller says holds no U+0000 is not looked at for one: a U+0000 is an ordinary unit
+  m.SetExpression(kArck);
+  ASSERT_TRUE(m.ExecZeroFree(line));
+  EXPECT_EQ(m.Match(0), line);
 }
 
 // Constructs beyond the nine patterns, each against an obvious result.
