@@ -9,8 +9,7 @@
 namespace brevak {
 
 void AdviseHugePages(const void* data, std::size_t bytes) {
-  constexpr std::size_t kHuge = std::size_t(2) << 20;
-  if (bytes < 4 * kHuge) return;
+  if (bytes < 4 * kHugePageBytes) return;
   // The whole pages within the buffer, not only its whole huge pages: the system puts huge pages
   // only where a whole one fits anyway, and a mapping of its own that is advised whole stays one
   // piece that mremap can still grow. Advising only its aligned middle would split it in three,

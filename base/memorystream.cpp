@@ -109,9 +109,9 @@ void TMemoryStream::Write(std::string_view bytes) {
 void TMemoryStream::DiscardBefore(std::size_t offset) {
   if (!FMapped) return;
   // Whole huge pages only: one that is cut goes on as small pages.
-  constexpr std::uintptr_t kHuge = std::uintptr_t(2) << 20;
   const auto address = reinterpret_cast<std::uintptr_t>(FData);
-  const std::uintptr_t end = (address + (offset < FSize ? offset : FSize)) & ~(kHuge - 1);
+  const std::uintptr_t end =
+      (address + (offset < FSize ? offset : FSize)) & ~std::uintptr_t{kHugePageBytes - 1};
   // The mapping starts on a page boundary, so the range from its start is whole pages.
   if (end > address) madvise(FData, end - address, MADV_DONTNEED);
 }

@@ -352,7 +352,7 @@ TDocumentLines::~TDocumentLines() = default;
 namespace {
 
 // How far the walk of a stream handed over goes on before its pages go back: whole huge pages.
-constexpr std::size_t kDiscardStep = std::size_t(4) << 20;
+constexpr std::size_t kDiscardStep = 2 * kHugePageBytes;
 
 }  // namespace
 
