@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/exception.h"
+#include "listfile/codepage.h"
 #include "listfile/listfile.h"
 #include "listfile/stringlist.h"
 #include "net/httpsend.h"
@@ -34,10 +35,37 @@ std::string Printable(std::string_view text) {
   return out;
 }
 
+// A line of the document, as units or as bytes, and the rule's step for it.
+bool NextLine(TDocumentLines& lines, std::u16string_view& line) { return lines.Next(line); }
+bool NextLine(TDocumentLines& lines, std::string_view& line) { return lines.NextAnsi(line); }
+void ApplyRule(TLineRule& rule, std::u16string_view line, TStringList& listFile) {
+  rule.Apply(line, listFile);
+}
+void ApplyRule(TLineRule& rule, std::string_view line, TStringList& listFile) {
+  rule.ApplyAnsi(line, listFile);
+}
+
+// The line loop and the bar, with the lines taken as TView.
+template <typename TView>
+void ApplyToLines(const TImportSettings& s, TLineRule& rule, TImportHost& host,
+                  TDocumentLines& lines, TStringList& listFile) {
+  const int n = lines.Count();
+  TView line;
+  for (int i = 0; NextLine(lines, line); ++i) {
+    if (i < s.FirstLine) continue;
+    ApplyRule(rule, line, listFile);
+    if (s.Progress == TProgressMode::pmPerLine) {
+      host.SetPercent(PerLinePercent(i, n));
+      host.ProcessMessages();
+    }
+  }
+}
+
 // The middle of a run: fetch, header and body in the source's order, the line loop and the bar.
 // Returns false when the fetch failed, with its cause. The lines are decoded as the loop reaches
 // them, from the body's bytes, which go as soon as the last lines are decoded: the entries of a
-// long last line are then appended while its bytes are already free.
+// long last line are then appended while its bytes are already free. A rule that takes the bytes
+// of a document in the code page gets them undecoded, and they go after the last line.
 bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host,
                   const TFetchFn& fetch, TMemoryStream& document, TDocumentLines& lines,
                   TStringList& listFile, std::string& cause) {
@@ -52,14 +80,10 @@ bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host,
   }
   const int n = lines.Count();
   rule.Prepare(n, documentBytes, listFile);
-  std::u16string_view line;
-  for (int i = 0; lines.Next(line); ++i) {
-    if (i < s.FirstLine) continue;
-    rule.Apply(line, listFile);
-    if (s.Progress == TProgressMode::pmPerLine) {
-      host.SetPercent(PerLinePercent(i, n));
-      host.ProcessMessages();
-    }
+  if (rule.TakesAnsi() && lines.InAnsiCodePage()) {
+    ApplyToLines<std::string_view>(s, rule, host, lines, listFile);
+  } else {
+    ApplyToLines<std::u16string_view>(s, rule, host, lines, listFile);
   }
   if (s.Progress == TProgressMode::pmOnceAfter) {
     host.SetPercent(OnceAfterPercent(n));
@@ -69,6 +93,10 @@ bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host,
 }
 
 }  // namespace
+
+void TLineRule::ApplyAnsi(std::string_view line, TStringList& listFile) {
+  Apply(AnsiDecode(line), listFile);
+}
 
 int PerLinePercent(int i, int n) { return n == 1 ? 100 : PercentOf(i, n - 1); }
 

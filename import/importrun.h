@@ -66,11 +66,21 @@ public:
   // Appends zero or more entries for line to listFile. line holds no U+0000: a document's text
   // ends at its first.
   virtual void Apply(std::u16string_view line, TStringList& listFile) = 0;
+  // The same for a line of a document in the ANSI code page, given as its bytes, one character
+  // each. By default the line is decoded and handed to Apply. A rule whose entries are pieces of
+  // the line may append the bytes themselves instead (TStringList::AddAnsi), with no decode and
+  // no encode, and says so with FTakesAnsi; the run then hands it the lines of such a document as
+  // bytes. Its entries must be those that Apply appends for the decoded line.
+  virtual void ApplyAnsi(std::string_view line, TStringList& listFile);
+  bool TakesAnsi() const { return FTakesAnsi; }
   // Called once before the first Apply with the document's line count and byte size. A rule that
   // knows how much it will append may make room for it in listFile; it appends nothing here.
   virtual void Prepare(int lineCount, std::size_t documentBytes, TStringList& listFile) {
     (void)lineCount, (void)documentBytes, (void)listFile;
   }
+
+protected:
+  bool FTakesAnsi = false;
 };
 
 enum class THeaderPlacement { hpBeforeBody, hpAfterBody };

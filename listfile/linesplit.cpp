@@ -272,13 +272,14 @@ bool TAnsiLineWalker::FindLines() {
       FFinished = true;
     }
   }
-  return !FSpans.Empty();
+  if (FSpans.Empty()) return false;
+  FBlockStart = FSpans.Start(0);
+  return true;
 }
 
 bool TAnsiLineWalker::NextBlock() {
   if (!FindLines()) return false;
   // One decode for all the lines found, line ends between them included.
-  FBlockStart = FSpans.Start(0);
   std::size_t last = FSpans.End(FSpans.Size() - 1);
   FUnits.Size = 0;
   FUnits.Grow(last - FBlockStart);

@@ -130,8 +130,17 @@ public:
     ++FNextSpan;
     return true;
   }
-  // Whether the lines still to come are decoded already: the bytes are not read again and may
-  // go.
+  // The same with the next line's bytes, a view into the walked bytes; nothing is decoded. A walk
+  // takes all its lines one way or all the other.
+  bool NextBytes(std::string_view& line) {
+    if (FNextSpan == FSpans.Size() && !FindLines()) return false;
+    const std::size_t start = FSpans.Start(FNextSpan);
+    line = std::string_view(FBytes.data() + start, FSpans.End(FNextSpan) - start);
+    ++FNextSpan;
+    return true;
+  }
+  // Of a walk that takes units: whether the lines still to come are decoded already, so that the
+  // bytes are not read again and may go.
   bool BytesRead() const { return FFinished; }
   // The bytes before this offset are read no more.
   std::size_t BytesDone() const { return FBlockStart; }
@@ -140,7 +149,7 @@ private:
   // Back to the first line.
   void Restart();
   // Scans on until at least one more line is found: FSpans holds it and any others whose ends
-  // were in the same block. False after the last line.
+  // were in the same block, the first of which starts at FBlockStart. False after the last line.
   bool FindLines();
   // Finds the next lines and decodes them into FUnits; false after the last line.
   bool NextBlock();

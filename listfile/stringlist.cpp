@@ -111,6 +111,19 @@ int WriteText(const TBuffer<TUnit>& text, const TLineIndex& lines, std::size_t f
   return out != piece.get() ? flush() : 0;
 }
 
+// Ends the line of length units just written at the end of text, which has room for its line
+// end, and indexes it. The line end goes into the buffer too, outside the line: a save then finds
+// the added lines and their line ends as one run and encodes it in large pieces.
+template <typename TUnit>
+int EndAddedLine(TBuffer<TUnit>& text, std::size_t length, TLineIndex& lines) {
+  TUnit* end = text.Units.get() + text.Size + length;
+  end[0] = '\r';
+  end[1] = '\n';
+  lines.Push(text.Size + length, kLineEnd.size());
+  text.Size += length + kLineEnd.size();
+  return static_cast<int>(lines.Size()) - 1;
+}
+
 }  // namespace
 
 EListError::EListError(int index)
@@ -252,11 +265,24 @@ int TStringList::Add(std::u16string_view text, std::u16string_view more) {
     Widen();
     return AddUnits(text, more);
   }
-  out[length] = '\r';
-  out[length + 1] = '\n';
-  FBytes.Size += length + kLineEnd.size();
-  FLines.Push(start + length, kLineEnd.size());
-  return Count() - 1;
+  return EndAddedLine(FBytes, length, FLines);
+}
+
+int TStringList::AddAnsi(std::string_view text, std::string_view more) {
+  if (FWide) return AddDecoded(text, more);
+  std::size_t length = text.size() + more.size();
+  if (FBytes.Size + length + kLineEnd.size() > FBytes.Capacity)
+    FBytes.Grow(FBytes.Size + length + kLineEnd.size());
+  char* out = std::copy(text.begin(), text.end(), FBytes.Units.get() + FBytes.Size);
+  std::copy(more.begin(), more.end(), out);
+  return EndAddedLine(FBytes, length, FLines);
+}
+
+int TStringList::AddDecoded(std::string_view text, std::string_view more) {
+  std::size_t length = text.size() + more.size();
+  FText.Grow(FText.Size + length + kLineEnd.size());
+  AnsiDecodeTo(more, AnsiDecodeTo(text, FText.Units.get() + FText.Size));
+  return EndAddedLine(FText, length, FLines);
 }
 
 void TStringList::Widen() {
@@ -274,13 +300,8 @@ int TStringList::AddUnits(std::u16string_view text, std::u16string_view more) {
   std::size_t length = text.size() + more.size();
   if (start + length + kLineEnd.size() > FText.Capacity) GrowFor(text, more);
   char16_t* out = std::copy_n(text.data(), text.size(), FText.Units.get() + start);
-  out = std::copy_n(more.data(), more.size(), out);
-  // The line end goes into the buffer too, outside the line: a save then finds the added lines
-  // and their line ends as one run of units and encodes it in large pieces.
-  std::copy(kLineEnd.begin(), kLineEnd.end(), out);
-  FText.Size += length + kLineEnd.size();
-  FLines.Push(start + length, kLineEnd.size());
-  return Count() - 1;
+  std::copy_n(more.data(), more.size(), out);
+  return EndAddedLine(FText, length, FLines);
 }
 
 void TStringList::GrowFor(std::u16string_view& text, std::u16string_view& more) {
@@ -358,6 +379,7 @@ constexpr std::size_t kDiscardStep = 2 * kHugePageBytes;
 
 void TDocumentLines::LoadFromStream(TMemoryStream& stream) {
   FOwn = TMemoryStream();
+  FDiscardAt = kNever;
   Load(stream);
 }
 
@@ -377,12 +399,13 @@ void TDocumentLines::LoadFromStream(TMemoryStream&& stream) {
   FOwnStart = FOwn.Position();
   FDiscardAt = kDiscardStep;
   Load(FOwn);
-  if (!FAnsi) FOwn = TMemoryStream();
+  if (!FAnsi) DiscardWalked(true);
 }
 
-void TDocumentLines::DiscardWalked() {
-  if (FAnsi->BytesRead()) {
+void TDocumentLines::DiscardWalked(bool allRead) {
+  if (allRead) {
     FOwn = TMemoryStream();
+    FDiscardAt = kNever;
     return;
   }
   FOwn.DiscardBefore(FOwnStart + FAnsi->BytesDone());
@@ -395,7 +418,7 @@ bool TDocumentLines::Next(std::u16string_view& line) {
   if (FAnsi) {
     bool found = FAnsi->Next(line);
     if (FOwn.Capacity() > 0 && (FAnsi->BytesRead() || FAnsi->BytesDone() >= FDiscardAt))
-      DiscardWalked();
+      DiscardWalked(FAnsi->BytesRead());
     return found;
   }
   if (FNext == FDecoded.Count()) return false;

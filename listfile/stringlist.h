@@ -49,6 +49,10 @@ public:
   int Add(std::u16string_view text);
   // The same for text followed by more, without joining them first.
   int Add(std::u16string_view text, std::u16string_view more);
+  // The same for text and more given as bytes in the ANSI code page, one character each: the line
+  // Add(AnsiDecode(text), AnsiDecode(more)) appends. A list that keeps its text in the code page's
+  // bytes takes them as they are.
+  int AddAnsi(std::string_view text, std::string_view more);
   int Count() const { return static_cast<int>(FLines.Size()); }
   // Makes room for lines more lines of units more units in all, so that adding them does not move
   // the list's text; a hint that changes no line.
@@ -86,6 +90,7 @@ private:
   void Replace(TByteBuffer&& bytes, TUnitBuffer&& units, TLineIndex&& lines, TEncoding encoding);
   void CheckIndex(int index) const;
   int AddUnits(std::u16string_view text, std::u16string_view more);
+  int AddDecoded(std::string_view text, std::string_view more);
   // Makes room for text, more and a line end after the last line; a piece that lies in the
   // buffer is pointed at its new place.
   void GrowFor(std::u16string_view& text, std::u16string_view& more);
@@ -131,18 +136,31 @@ public:
   int Count() const;
   // Sets line to the next line, valid until the next call; false after the last line.
   bool Next(std::u16string_view& line);
+  // Whether the document is in the ANSI code page, so that its lines may be taken as bytes.
+  bool InAnsiCodePage() const { return FAnsi != nullptr; }
+  // For a document in the ANSI code page: the same as Next with the line's bytes, one character
+  // each, left undecoded. A walk takes all its lines one way or all the other.
+  bool NextAnsi(std::string_view& line) {
+    if (!FAnsi->NextBytes(line)) {
+      FOwn = TMemoryStream();
+      return false;
+    }
+    if (FAnsi->BytesDone() >= FDiscardAt) DiscardWalked(false);
+    return true;
+  }
 
 private:
   void Load(TMemoryStream& stream);
-  // Lets go of what the walk of a stream handed over has left behind.
-  void DiscardWalked();
+  // Lets go of what the walk of a stream handed over has left behind: all of it once allRead.
+  void DiscardWalked(bool allRead);
 
   std::unique_ptr<TAnsiLineWalker> FAnsi;
   TStringList FDecoded;       // the lines of a document with a signature
   TMemoryStream FOwn;         // a stream handed over, until its bytes are read
   std::size_t FOwnStart = 0;  // where the walked bytes start in FOwn
-  // The walk's offset from which DiscardWalked has pages to let go.
-  std::size_t FDiscardAt = 0;
+  static constexpr std::size_t kNever = static_cast<std::size_t>(-1);
+  // The walk's offset from which DiscardWalked has pages to let go; never without a stream.
+  std::size_t FDiscardAt = kNever;
   int FNext = 0;
 };
 

@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "import/runfixture.h"
 
 namespace brevak {
@@ -135,13 +137,54 @@ TEST_F(ImportRun, DrivesTheBar) {
       {"once, no line", pmOnceAfter, 0, 0, {"P0", "P0", "M"}},
   };
   for (const TProgressCase& c : cases) {
-    TFakeFetch fetch{Lines(c.Lines)};
-    TFakeHost host;
-    TTestRule rule;
-    RunImportFrame(Settings(THeaderPlacement::hpAfterBody, c.Mode, c.FirstLine), rule, host,
-                   fetch.Fn());
-    EXPECT_EQ(host.Events, c.Events) << c.Name;
+    for (bool takesAnsi : {false, true}) {
+      TFakeFetch fetch{Lines(c.Lines)};
+      TFakeHost host;
+      TTestRule rule(takesAnsi);
+      RunImportFrame(Settings(THeaderPlacement::hpAfterBody, c.Mode, c.FirstLine), rule, host,
+                     fetch.Fn());
+      EXPECT_EQ(host.Events, c.Events) << c.Name << (takesAnsi ? ", as bytes" : "");
+      EXPECT_EQ(rule.Forms.size(), static_cast<std::size_t>(std::max(c.Lines - c.FirstLine, 0)));
+    }
   }
+}
+
+// A rule that takes bytes gets them for a document in the code page, and units for one with a
+// signature, which is decoded whole; the list file is the same either way, and the same as from
+// a rule that takes units only. A rule that fails on the way leaves what came before it.
+TEST_F(ImportRun, ARuleThatTakesBytesGetsThemForADocumentInTheCodePage) {
+  const std::string kSaved = "[Test]\r\nentry a\r\nentry \xC0\x98\r\nentry \r\n";
+  struct Case {
+    std::string Body;
+    bool TakesAnsi;
+    std::string Forms;
+  };
+  const Case cases[] = {
+      {"a\r\n\xC0\x98\n\r", true, "bbb"},
+      {"a\r\n\xC0\x98\n\r", false, "uuu"},
+      {"\xEF\xBB\xBF"
+       "a\r\n\xD0\x90\xC2\x98\r\n\r\n",
+       true, "uuu"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(ListFile());
+    TFakeFetch fetch{c.Body};
+    TFakeHost host;
+    TTestRule rule(c.TakesAnsi);
+    RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmOnceAfter), rule, host,
+                   fetch.Fn());
+    EXPECT_EQ(ReadListFile(), kSaved) << c.Forms;
+    EXPECT_EQ(rule.Forms, c.Forms);
+  }
+  TFakeFetch fetch{Lines(10)};
+  TFakeHost host;
+  TTestRule rule(true);
+  rule.ThrowAt = 2;
+  fs::remove(ListFile());
+  EXPECT_THROW(RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine),
+                              rule, host, fetch.Fn()),
+               Exception);
+  EXPECT_EQ(ReadListFile(), "[Test]\r\nentry l0\r\nentry l1\r\n");
 }
 
 TEST(Percent, LargeDocumentsDoNotWrap) {

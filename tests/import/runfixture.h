@@ -49,14 +49,24 @@ struct TFakeFetch {
   }
 };
 
-// Appends "entry <line>" for each line; raises at line index ThrowAt.
+// Appends "entry <line>" for each line; raises at line index ThrowAt. Made with takesAnsi, it
+// takes the lines of a document in the code page as bytes. Forms records how each line came:
+// 'u' as units, 'b' as bytes.
 class TTestRule : public TLineRule {
 public:
+  explicit TTestRule(bool takesAnsi = false) { FTakesAnsi = takesAnsi; }
   void Apply(std::u16string_view line, TStringList& listFile) override {
     if (FLine++ == ThrowAt) throw Exception("rule failed at line 7");
-    listFile.Add(u"entry " + std::u16string(line));
+    Forms += 'u';
+    listFile.Add(u"entry ", line);
+  }
+  void ApplyAnsi(std::string_view line, TStringList& listFile) override {
+    if (FLine++ == ThrowAt) throw Exception("rule failed at line 7");
+    Forms += 'b';
+    listFile.AddAnsi("entry ", line);
   }
   int ThrowAt = -1;
+  std::string Forms;
 
 private:
   int FLine = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "listfile/codepage.h"
@@ -31,8 +32,16 @@ TStringList* LoadBytes(TStringList& list, std::string_view bytes) {
   return &list;
 }
 
+// The lines of a document in the code page walked as bytes, decoded afterwards.
+Lines WalkAnsi(TDocumentLines& lines) {
+  Lines walked;
+  for (std::string_view line; lines.NextAnsi(line);) walked.push_back(AnsiDecode(line));
+  return walked;
+}
+
 // The lines of a document as an import run walks them; the count given up front must match.
-// A walk over a stream handed over, which frees the bytes on the way, must give the same lines.
+// A walk over a stream handed over, which frees the bytes on the way, must give the same lines,
+// and so must a walk of a document in the code page that takes the lines as bytes.
 Lines WalkBytes(std::string_view bytes) {
   TMemoryStream stream;
   stream.Write(bytes);
@@ -51,6 +60,14 @@ Lines WalkBytes(std::string_view bytes) {
   for (std::u16string_view line; owning.Next(line);) walkedOwning.emplace_back(line);
   EXPECT_EQ(walkedOwning, walked);
   EXPECT_EQ(owning.Count(), static_cast<int>(walked.size()));
+
+  if (lines.InAnsiCodePage()) {
+    TMemoryStream handedAgain;
+    handedAgain.Write(bytes);
+    TDocumentLines asBytes;
+    asBytes.LoadFromStream(std::move(handedAgain));
+    EXPECT_EQ(WalkAnsi(asBytes), walked);
+  }
   return walked;
 }
 
@@ -203,6 +220,23 @@ TEST(DocumentLines, AHandedOverDocumentGivesTheSameLinesAsItsPagesGo) {
   }
   EXPECT_FALSE(owning.Next(line));
   EXPECT_TRUE(expected == u"last");
+
+  // Taken as bytes, a line is a view into the document: its pages stay until the walk is past it.
+  TMemoryStream handedAgain;
+  handedAgain.Write(bytes);
+  handedAgain.SetPosition(skipped);
+  TDocumentLines asBytes;
+  asBytes.LoadFromStream(std::move(handedAgain));
+  kept.SetPosition(skipped);
+  inPlace.LoadFromStream(kept);
+  std::string_view bytesLine;
+  n = 0;
+  while (inPlace.Next(expected)) {
+    ASSERT_TRUE(asBytes.NextAnsi(bytesLine)) << n;
+    ASSERT_TRUE(AnsiDecode(bytesLine) == expected) << n;
+    ++n;
+  }
+  EXPECT_FALSE(asBytes.NextAnsi(bytesLine));
 }
 
 TEST(StringListLoad, StreamIsReadFromItsPositionAndLeftAtItsEnd) {
@@ -384,6 +418,35 @@ TEST(StringList, CodePageTextAndTheUnitThatWidensIt) {
     EXPECT_EQ(viewed, c.Expected);
     EXPECT_EQ(LinesOf(list), c.Expected);
     EXPECT_EQ(list.SaveToBytes(), c.Bytes);
+  }
+}
+
+// Bytes in the code page are added as the line their characters make, whether the list keeps
+// bytes (and takes them as they are) or units: every byte, NUL and 0x98 too, in short and long
+// pieces, as the buffer grows under them.
+TEST(StringList, AddAnsiAddsTheDecodedLine) {
+  std::vector<std::pair<std::string, std::string>> adds;
+  for (int b = 0; b < 256; ++b) adds.emplace_back(std::string(1, static_cast<char>(b)), "=SRR");
+  adds.emplace_back("", "");
+  adds.emplace_back("R0AAA;Member 100000;City 996 \xC0\xFF\x98", "");
+  adds.emplace_back("", "\xB9 a piece after an empty one, past a vector's width");
+  for (std::string_view loaded : {std::string_view(), std::string_view("a\rb\n"),
+                                  std::string_view("\xEF\xBB\xBFx"), std::string_view("wide")}) {
+    SCOPED_TRACE(loaded);
+    TStringList byBytes, byUnits;
+    if (loaded.data() != nullptr) {
+      LoadBytes(byBytes, loaded);
+      LoadBytes(byUnits, loaded);
+    }
+    if (loaded == "wide") {
+      byBytes.Add(u"\u00E9");
+      byUnits.Add(u"\u00E9");
+    }
+    for (const auto& [text, more] : adds) {
+      EXPECT_EQ(byBytes.AddAnsi(text, more), byUnits.Add(AnsiDecode(text), AnsiDecode(more)));
+    }
+    EXPECT_EQ(LinesOf(byBytes), LinesOf(byUnits));
+    EXPECT_EQ(byBytes.SaveToBytes(), byUnits.SaveToBytes());
   }
 }
 
