@@ -18,8 +18,6 @@ namespace {
 
 constexpr std::string_view kUtf16LESignature = "\xFF\xFE";
 constexpr std::string_view kUtf16BESignature = "\xFE\xFF";
-// What a save writes after every line.
-constexpr std::u16string_view kLineEnd = u"\r\n";
 
 std::string_view SignatureOf(TEncoding encoding) {
   switch (encoding) {
@@ -109,19 +107,6 @@ int WriteText(const TBuffer<TUnit>& text, const TLineIndex& lines, std::size_t f
     if (int err = put(TView(units + start, text.Size - start))) return err;
   }
   return out != piece.get() ? flush() : 0;
-}
-
-// Ends the line of length units just written at the end of text, which has room for its line
-// end, and indexes it. The line end goes into the buffer too, outside the line: a save then finds
-// the added lines and their line ends as one run and encodes it in large pieces.
-template <typename TUnit>
-int EndAddedLine(TBuffer<TUnit>& text, std::size_t length, TLineIndex& lines) {
-  TUnit* end = text.Units.get() + text.Size + length;
-  end[0] = '\r';
-  end[1] = '\n';
-  lines.Push(text.Size + length, kLineEnd.size());
-  text.Size += length + kLineEnd.size();
-  return static_cast<int>(lines.Size()) - 1;
 }
 
 }  // namespace
@@ -242,7 +227,7 @@ void TStringList::LoadFromStream(TMemoryStream& stream) {
 void TStringList::Reserve(int lines, std::size_t units) {
   std::size_t more = lines > 0 ? static_cast<std::size_t>(lines) : 0;
   FLines.Reserve(FLines.Size() + more);
-  std::size_t room = units + kLineEnd.size() * more;
+  std::size_t room = units + kLineEndUnits * more;
   if (FWide) {
     FText.Reserve(FText.Size + room);
   } else {
@@ -256,8 +241,7 @@ int TStringList::Add(std::u16string_view text, std::u16string_view more) {
   if (FWide) return AddUnits(text, more);
   std::size_t start = FBytes.Size;
   std::size_t length = text.size() + more.size();
-  if (start + length + kLineEnd.size() > FBytes.Capacity)
-    FBytes.Grow(start + length + kLineEnd.size());
+  if (start + length + kLineEndUnits > FBytes.Capacity) FBytes.Grow(start + length + kLineEndUnits);
   char* out = FBytes.Units.get() + start;
   if (AnsiEncodeExactTo(text, out) != text.size() ||
       AnsiEncodeExactTo(more, out + text.size()) != more.size()) {
@@ -265,24 +249,18 @@ int TStringList::Add(std::u16string_view text, std::u16string_view more) {
     Widen();
     return AddUnits(text, more);
   }
-  return EndAddedLine(FBytes, length, FLines);
+  return EndAddedLine(FBytes, length);
 }
 
-int TStringList::AddAnsi(std::string_view text, std::string_view more) {
-  if (FWide) return AddDecoded(text, more);
-  std::size_t length = text.size() + more.size();
-  if (FBytes.Size + length + kLineEnd.size() > FBytes.Capacity)
-    FBytes.Grow(FBytes.Size + length + kLineEnd.size());
-  char* out = std::copy(text.begin(), text.end(), FBytes.Units.get() + FBytes.Size);
-  std::copy(more.begin(), more.end(), out);
-  return EndAddedLine(FBytes, length, FLines);
-}
-
-int TStringList::AddDecoded(std::string_view text, std::string_view more) {
-  std::size_t length = text.size() + more.size();
-  FText.Grow(FText.Size + length + kLineEnd.size());
+int TStringList::AddAnsiMakingRoom(std::string_view text, std::string_view more) {
+  const std::size_t length = text.size() + more.size();
+  if (!FWide) {
+    FBytes.Grow(FBytes.Size + length + kLineEndUnits);
+    return AddAnsi(text, more);
+  }
+  FText.Grow(FText.Size + length + kLineEndUnits);
   AnsiDecodeTo(more, AnsiDecodeTo(text, FText.Units.get() + FText.Size));
-  return EndAddedLine(FText, length, FLines);
+  return EndAddedLine(FText, length);
 }
 
 void TStringList::Widen() {
@@ -298,10 +276,10 @@ void TStringList::Widen() {
 int TStringList::AddUnits(std::u16string_view text, std::u16string_view more) {
   std::size_t start = FText.Size;
   std::size_t length = text.size() + more.size();
-  if (start + length + kLineEnd.size() > FText.Capacity) GrowFor(text, more);
+  if (start + length + kLineEndUnits > FText.Capacity) GrowFor(text, more);
   char16_t* out = std::copy_n(text.data(), text.size(), FText.Units.get() + start);
   std::copy_n(more.data(), more.size(), out);
-  return EndAddedLine(FText, length, FLines);
+  return EndAddedLine(FText, length);
 }
 
 void TStringList::GrowFor(std::u16string_view& text, std::u16string_view& more) {
@@ -316,7 +294,7 @@ void TStringList::GrowFor(std::u16string_view& text, std::u16string_view& more) 
   };
   std::ptrdiff_t textOffset = offsetIfOwn(text);
   std::ptrdiff_t moreOffset = offsetIfOwn(more);
-  FText.Grow(FText.Size + text.size() + more.size() + kLineEnd.size());
+  FText.Grow(FText.Size + text.size() + more.size() + kLineEndUnits);
   char16_t* units = FText.Units.get();
   if (textOffset >= 0) text = std::u16string_view(units + textOffset, text.size());
   if (moreOffset >= 0) more = std::u16string_view(units + moreOffset, more.size());

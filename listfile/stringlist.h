@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,8 +53,16 @@ public:
   int Add(std::u16string_view text, std::u16string_view more);
   // The same for text and more given as bytes in the ANSI code page, one character each: the line
   // Add(AnsiDecode(text), AnsiDecode(more)) appends. A list that keeps its text in the code page's
-  // bytes takes them as they are.
-  int AddAnsi(std::string_view text, std::string_view more);
+  // bytes takes them as they are. Inline, as an import calls it for every line of a plain list.
+  [[gnu::always_inline]] int AddAnsi(std::string_view text, std::string_view more) {
+    const std::size_t length = text.size() + more.size();
+    if (FWide || FBytes.Size + length + kLineEndUnits > FBytes.Capacity)
+      return AddAnsiMakingRoom(text, more);
+    char* out = FBytes.Units.get() + FBytes.Size;
+    CopyShort(text, out);
+    CopyShort(more, out + text.size());
+    return EndAddedLine(FBytes, length);
+  }
   int Count() const { return static_cast<int>(FLines.Size()); }
   // Makes room for lines more lines of units more units in all, so that adding them does not move
   // the list's text; a hint that changes no line.
@@ -84,13 +94,55 @@ public:
   TEncoding Encoding() const { return FEncoding; }
 
 private:
+  // The units of the line end, CR LF, that follows every added line in the buffer.
+  static constexpr std::size_t kLineEndUnits = 2;
+
   // Decodes bytes (a whole file or stream) and, unless refused, replaces the lines by them.
   void LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid, const std::string& path);
   // Replaces the text (one of bytes or units, by the encoding), the lines and the encoding.
   void Replace(TByteBuffer&& bytes, TUnitBuffer&& units, TLineIndex&& lines, TEncoding encoding);
   void CheckIndex(int index) const;
   int AddUnits(std::u16string_view text, std::u16string_view more);
-  int AddDecoded(std::string_view text, std::string_view more);
+  int AddAnsiMakingRoom(std::string_view text, std::string_view more);
+  // Copies the first and the last word of n bytes, n being from one to two words.
+  template <typename TWord>
+  static void CopyEnds(const char* from, std::size_t n, char* out) {
+    TWord head, tail;
+    std::memcpy(&head, from, sizeof(TWord));
+    std::memcpy(&tail, from + n - sizeof(TWord), sizeof(TWord));
+    std::memcpy(out, &head, sizeof(TWord));
+    std::memcpy(out + n - sizeof(TWord), &tail, sizeof(TWord));
+  }
+  // Copies bytes to out in a few moves of fixed size, which overlap where the size is not one of
+  // theirs: a piece of a line is short, and a call to memcpy costs as much as the copy.
+  static void CopyShort(std::string_view bytes, char* out) {
+    const char* from = bytes.data();
+    const std::size_t n = bytes.size();
+    if (n >= 16) {
+      for (std::size_t i = 0; i + 16 < n; i += 16) std::memcpy(out + i, from + i, 16);
+      std::memcpy(out + n - 16, from + n - 16, 16);
+    } else if (n >= 8) {
+      CopyEnds<std::uint64_t>(from, n, out);
+    } else if (n >= 4) {
+      CopyEnds<std::uint32_t>(from, n, out);
+    } else if (n > 0) {
+      out[0] = from[0];
+      out[n / 2] = from[n / 2];
+      out[n - 1] = from[n - 1];
+    }
+  }
+  // Ends the line of length units just written at the end of text, which has room for its line
+  // end, and indexes it. The line end goes into the buffer too, outside the line: a save then
+  // finds the added lines and their line ends as one run and encodes it in large pieces.
+  template <typename TUnit>
+  [[gnu::always_inline]] int EndAddedLine(TBuffer<TUnit>& text, std::size_t length) {
+    TUnit* end = text.Units.get() + text.Size + length;
+    end[0] = '\r';
+    end[1] = '\n';
+    FLines.Push(text.Size + length, kLineEndUnits);
+    text.Size += length + kLineEndUnits;
+    return Count() - 1;
+  }
   // Makes room for text, more and a line end after the last line; a piece that lies in the
   // buffer is pointed at its new place.
   void GrowFor(std::u16string_view& text, std::u16string_view& more);

@@ -10,7 +10,7 @@ namespace {
 
 // The bytes of a line in the ANSI code page that TextTrimView keeps of its characters: the code
 // page has the characters up to U+0020 at the bytes up to 0x20, and only there.
-std::string_view AnsiTrimView(std::string_view line) {
+[[gnu::always_inline]] inline std::string_view AnsiTrimView(std::string_view line) {
   auto trimmed = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
   std::size_t first = 0;
   while (first < line.size() && trimmed(line[first])) ++first;

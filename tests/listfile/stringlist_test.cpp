@@ -422,14 +422,17 @@ TEST(StringList, CodePageTextAndTheUnitThatWidensIt) {
 }
 
 // Bytes in the code page are added as the line their characters make, whether the list keeps
-// bytes (and takes them as they are) or units: every byte, NUL and 0x98 too, in short and long
-// pieces, as the buffer grows under them.
+// bytes (and takes them as they are) or units: every byte, NUL and 0x98 too, in pieces of every
+// length up to 40, as the buffer grows under them.
 TEST(StringList, AddAnsiAddsTheDecodedLine) {
   std::vector<std::pair<std::string, std::string>> adds;
   for (int b = 0; b < 256; ++b) adds.emplace_back(std::string(1, static_cast<char>(b)), "=SRR");
   adds.emplace_back("", "");
   adds.emplace_back("R0AAA;Member 100000;City 996 \xC0\xFF\x98", "");
   adds.emplace_back("", "\xB9 a piece after an empty one, past a vector's width");
+  // Every length up to past two vectors, for the moves a piece is copied by.
+  const std::string kLong = "R0AAA;Member 100000;City 996 \xC0\xFF\x98 and more of the line";
+  for (std::size_t n = 0; n <= 40; ++n) adds.emplace_back(kLong.substr(0, n), kLong.substr(n));
   for (std::string_view loaded : {std::string_view(), std::string_view("a\rb\n"),
                                   std::string_view("\xEF\xBB\xBFx"), std::string_view("wide")}) {
     SCOPED_TRACE(loaded);
