@@ -15,6 +15,9 @@
 // quadratic as well, stops at 64 K. Every engine's match count is checked against TMatcher's. Run:
 // build/bench/matcher_bench [--benchmark_filter=Page/].
 //
+// matcher_bench --engine shape/pattern matcher|pcre-jit|limit [passes] times one engine alone on
+// one page of the table (see TimeEngine).
+//
 // matcher_bench --table [repetitions [shape/pattern]] prints instead one table per measure, page
 // shapes as rows and the nine patterns as columns, each pattern on a page of each shape (10 M
 // units):
@@ -38,6 +41,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <regex>
 #include <string>
@@ -649,6 +653,43 @@ int PrintTable(int repetitions, std::string_view only) {
   return disagreed == 0 ? 0 : 1;
 }
 
+// One engine alone on one page of the table, passes times, in a process of its own: prints the
+// matches found and the thread CPU time. Steadier than the table's interleaved samples of about
+// 20 ms, for comparing two builds or two engines on one cell.
+int TimeEngine(std::string_view cell, std::string_view engine, int passes) {
+  for (size_t s = 0; s < std::size(kShapeNames); ++s) {
+    for (const TShapePattern& pattern : kShapePatterns) {
+      if (std::string(kShapeNames[s]) + "/" + pattern.Name != cell) continue;
+      const auto shape = static_cast<TShape>(s);
+      const std::vector<std::u16string> lines = MakeShapePage(shape, pattern, 10u << 20);
+      TUse use = pattern.Use;
+      if (shape == shMinified) use.EveryMatch = true;
+      std::optional<TPcreEngine> pcre;
+      std::optional<TLimit> limit;
+      if (engine == "pcre-jit") {
+        pcre.emplace(std::vector<TUse>{use}, true);
+      } else if (engine == "limit") {
+        limit.emplace(pattern.Opening, pattern.Closing, use.EveryMatch, lines);
+      } else if (engine != "matcher") {
+        std::fprintf(stderr, "unknown engine %.*s: matcher, pcre-jit or limit\n",
+                     static_cast<int>(engine.size()), engine.data());
+        return 2;
+      }
+      size_t found = 0;
+      const double start = ThreadSeconds();
+      for (int k = 0; k < passes; ++k)
+        found += pcre ? pcre->Run(lines) : limit ? limit->Run(lines) : RunMatcher({use}, lines);
+      std::printf("%s %.*s: %zu matches, %.1f ms\n", std::string(cell).c_str(),
+                  static_cast<int>(engine.size()), engine.data(), found,
+                  (ThreadSeconds() - start) * 1e3);
+      return 0;
+    }
+  }
+  std::fprintf(stderr, "unknown page %s: shape/pattern, as the table names them\n",
+               std::string(cell).c_str());
+  return 2;
+}
+
 // ---- Registration
 
 enum class TEngine { teMatcher, tePcreJit, tePcre, teStdRegex };
@@ -786,6 +827,8 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 4 && std::strcmp(argv[1], "--engine") == 0)
+    return TimeEngine(argv[2], argv[3], argc >= 5 ? std::max(1, std::atoi(argv[4])) : 100);
   if (argc >= 2 && std::strcmp(argv[1], "--table") == 0)
     return PrintTable(argc >= 3 ? std::max(1, std::atoi(argv[2])) : 5, argc >= 4 ? argv[3] : "");
   RegisterAll();
