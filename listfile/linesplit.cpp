@@ -139,31 +139,32 @@ std::size_t CountAnsiLines(std::string_view bytes) {
   std::size_t i = 0;
 #if defined(__SSE2__)
   // Sixteen bytes at a time, the line ends summed per byte lane: a lane counts at most one per
-  // step, so it may take 255 steps before the lanes are added up.
+  // step, so it may take 255 steps before the lanes are added up. Whether those steps met a NUL
+  // is asked once, of the smallest byte each lane saw.
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i zero = _mm_setzero_si128();
   __m128i crBefore = zero;  // lane 15: whether the byte before the next sixteen is a CR
-  bool nul = false;
-  while (n - i >= 16 && !nul) {
+  while (n - i >= 16) {
     const std::size_t steps = std::min<std::size_t>((n - i) / 16, 255);
     __m128i lanes = zero;
-    for (std::size_t step = 0; step < steps; ++step, i += 16) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-      if (_mm_movemask_epi8(_mm_cmpeq_epi8(v, zero)) != 0) {
-        // The NUL's sixteen bytes go to the loop below, which stops at it.
-        nul = true;
-        break;
-      }
+    __m128i least = _mm_set1_epi8(-1);
+    std::size_t at = i;
+    for (std::size_t step = 0; step < steps; ++step, at += 16) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
+      least = _mm_min_epu8(least, v);
       __m128i isCr = _mm_cmpeq_epi8(v, cr);
       __m128i afterCr = _mm_or_si128(_mm_slli_si128(isCr, 1), _mm_srli_si128(crBefore, 15));
       __m128i ends = _mm_or_si128(isCr, _mm_andnot_si128(afterCr, _mm_cmpeq_epi8(v, lf)));
       lanes = _mm_sub_epi8(lanes, ends);
       crBefore = isCr;
     }
+    // Steps that met a NUL go to the loop below, which stops at it.
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(least, zero)) != 0) break;
     __m128i sums = _mm_sad_epu8(lanes, zero);
     count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
              static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+    i = at;
   }
 #endif
   std::size_t end = n;
