@@ -243,7 +243,7 @@ void TAnsiLineSplitter::Feed(std::string_view bytes) {
 void TAnsiLineSplitter::Finish() { FText.Size = FCollector->Finish(FText.Size); }
 
 TAnsiLineWalker::TAnsiLineWalker(std::string_view bytes)
-    : FBytes(bytes), FCount(static_cast<int>(CountAnsiLines(bytes))) {
+    : FBytes(bytes), FCount(static_cast<int>(CountAnsiLines(bytes))), FTextEnd(bytes.size()) {
   Restart();
 }
 
@@ -286,6 +286,54 @@ bool TAnsiLineWalker::NextBlock() {
   FUnits.Grow(last - FBlockStart);
   AnsiDecodeTo(FBytes.substr(FBlockStart, last - FBlockStart), FUnits.Units.get());
   return true;
+}
+
+bool TAnsiLineWalker::LoadBreaks() {
+  if (FNextBreaksAt >= FTextEnd) return false;
+  const char* p = FBytes.data();
+  FBreaksAt = FNextBreaksAt;
+  if (FTextEnd - FBreaksAt >= 32) {
+    FBreaks = Breaks32(p + FBreaksAt);
+    FNextBreaksAt += 32;
+  } else {
+    FBreaks = 0;
+    for (std::size_t i = FBreaksAt; i < FTextEnd; ++i) {
+      if (IsLineEnd(p[i])) FBreaks |= 1u << (i - FBreaksAt);
+    }
+    FNextBreaksAt = FTextEnd;
+  }
+  // The LF of a CR LF whose CR ended the line before.
+  if (FLineStart > FBreaksAt) FBreaks &= ~1u;
+  return true;
+}
+
+bool TAnsiLineWalker::NextBytesByRule(std::string_view& line) {
+  const char* p = FBytes.data();
+  for (;;) {
+    if (FBreaks == 0) {
+      if (LoadBreaks()) continue;
+      // No line end after the last one: what is left is the last line.
+      if (FLineStart >= FTextEnd) return false;
+      line = std::string_view(p + FLineStart, FTextEnd - FLineStart);
+      FLineStart = FTextEnd;
+      return true;
+    }
+    const unsigned bit = static_cast<unsigned>(__builtin_ctz(FBreaks));
+    const std::size_t end = FBreaksAt + bit;
+    FBreaks &= FBreaks - 1;
+    if (p[end] == 0) {
+      // A NUL ends the text, and the line it stands in, if that has begun.
+      FTextEnd = end;
+      FBreaks = 0;
+      continue;
+    }
+    const bool crLf = p[end] == '\r' && end + 1 < FTextEnd && p[end + 1] == '\n';
+    line = std::string_view(p + FLineStart, end - FLineStart);
+    FLineStart = end + (crLf ? 2 : 1);
+    // The CR's LF, when it is among these bytes, is taken with it.
+    if (crLf) FBreaks &= ~(2u << bit);
+    return true;
+  }
 }
 
 }  // namespace brevak

@@ -10,6 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace brevak {
 
 // The lines of a text in which they lie one after another, each followed by its line end (none,
@@ -111,7 +115,9 @@ private:
 // Walks the lines of bytes in the ANSI code page, held whole elsewhere, from the first to the
 // last: the lines TAnsiLineSplitter makes of the same bytes, without ever holding all their units.
 // The bytes are scanned a block at a time, and the lines whose ends that block holds are decoded
-// together into one reused buffer, which stays in the cache while they are used.
+// together into one reused buffer, which stays in the cache while they are used. A walk that takes
+// the lines as bytes keeps no lines at all: it finds each line end after the one before, from a
+// mask of the CR, LF and NUL among the next 32 bytes.
 class TAnsiLineWalker {
 public:
   // bytes must stay unchanged while the walker is in use. Counts the lines up front.
@@ -130,19 +136,46 @@ public:
     ++FNextSpan;
     return true;
   }
-  // The same with the next line's bytes, a view into the walked bytes; nothing is decoded. A walk
+  // The same with the next line's bytes, a view into the walked bytes, valid while they are.
+  // Nothing is decoded and no lines are held: each line end is found from the one before. A walk
   // takes all its lines one way or all the other.
   bool NextBytes(std::string_view& line) {
-    if (FNextSpan == FSpans.Size() && !FindLines()) return false;
-    const std::size_t start = FSpans.Start(FNextSpan);
-    line = std::string_view(FBytes.data() + start, FSpans.End(FNextSpan) - start);
-    ++FNextSpan;
-    return true;
+    // The common line ends inline: an LF, or a CR LF among the same bytes looked at, in the 32
+    // bytes after the last line end or a few more of them.
+    const char* p = FBytes.data();
+    while (FBreaks == 0 && FNextBreaksAt + 32 <= FTextEnd) {
+      // The next line starts at most one byte past them: after a CR LF whose LF is the first.
+      FBreaks = Breaks32(p + FNextBreaksAt) & ~std::uint32_t{FLineStart > FNextBreaksAt};
+      FBreaksAt = FNextBreaksAt;
+      FNextBreaksAt += 32;
+    }
+    if (FBreaks != 0) {
+      const unsigned bit = static_cast<unsigned>(__builtin_ctz(FBreaks));
+      const std::size_t end = FBreaksAt + bit;
+      unsigned lineEnd = 0;
+      if (p[end] == '\n') {
+        lineEnd = 1;
+      } else if (p[end] == '\r' && ((FBreaks >> bit) & 2) != 0 && p[end + 1] == '\n') {
+        lineEnd = 2;
+      }
+      if (lineEnd != 0) {
+        line = std::string_view(p + FLineStart, end - FLineStart);
+        FLineStart = end + lineEnd;
+        FBreaks &= FBreaks - 1;
+        if (lineEnd == 2) FBreaks &= FBreaks - 1;
+        return true;
+      }
+    }
+    return NextBytesByRule(line);
+  }
+  // Where a line that NextBytes gave starts in the bytes.
+  std::size_t OffsetOf(std::string_view line) const {
+    return static_cast<std::size_t>(line.data() - FBytes.data());
   }
   // Of a walk that takes units: whether the lines still to come are decoded already, so that the
   // bytes are not read again and may go.
   bool BytesRead() const { return FFinished; }
-  // The bytes before this offset are read no more.
+  // Of a walk that takes units: the bytes before this offset are read no more.
   std::size_t BytesDone() const { return FBlockStart; }
 
 private:
@@ -153,6 +186,29 @@ private:
   bool FindLines();
   // Finds the next lines and decodes them into FUnits; false after the last line.
   bool NextBlock();
+  // NextBytes for any line end, the text's end and a NUL.
+  bool NextBytesByRule(std::string_view& line);
+  // Looks at the next bytes for CR, LF and NUL; false when there are none left.
+  bool LoadBreaks();
+  // One bit for each CR, LF and NUL among the 32 bytes at p.
+  static std::uint32_t Breaks32(const char* p) {
+#if defined(__SSE2__)
+    auto half = [](const char* at) {
+      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+      __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                            _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+                               _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+      return static_cast<std::uint32_t>(_mm_movemask_epi8(m));
+    };
+    return half(p) | half(p + 16) << 16;
+#else
+    std::uint32_t mask = 0;
+    for (unsigned i = 0; i < 32; ++i) {
+      if (p[i] == '\r' || p[i] == '\n' || p[i] == 0) mask |= 1u << i;
+    }
+    return mask;
+#endif
+  }
 
   std::string_view FBytes;
   std::unique_ptr<TLineCollector> FCollector;
@@ -164,6 +220,15 @@ private:
   TUnitBuffer FUnits;           // the units of FSpans' lines, from the first one's start on
   std::size_t FBlockStart = 0;  // where the first of FSpans' lines starts in the bytes
   int FCount = 0;
+  // A walk that takes bytes: one bit for each CR, LF and NUL among the 32 bytes (or the fewer
+  // last ones) from FBreaksAt on that lies past the lines given so far, never one before
+  // FLineStart; where the bytes looked at next start; where the next line starts; where the text
+  // ends (at the NUL that ends it, once one is met).
+  std::uint32_t FBreaks = 0;
+  std::size_t FBreaksAt = 0;
+  std::size_t FNextBreaksAt = 0;
+  std::size_t FLineStart = 0;
+  std::size_t FTextEnd = 0;
 };
 
 }  // namespace brevak

@@ -377,17 +377,20 @@ void TDocumentLines::LoadFromStream(TMemoryStream&& stream) {
   FOwnStart = FOwn.Position();
   FDiscardAt = kDiscardStep;
   Load(FOwn);
-  if (!FAnsi) DiscardWalked(true);
+  if (!FAnsi) FOwn = TMemoryStream();
 }
 
-void TDocumentLines::DiscardWalked(bool allRead) {
-  if (allRead) {
+void TDocumentLines::DiscardWalked() {
+  if (FAnsi->BytesRead()) {
     FOwn = TMemoryStream();
-    FDiscardAt = kNever;
     return;
   }
-  FOwn.DiscardBefore(FOwnStart + FAnsi->BytesDone());
-  FDiscardAt = FAnsi->BytesDone() + kDiscardStep;
+  DiscardBefore(FAnsi->BytesDone());
+}
+
+void TDocumentLines::DiscardBefore(std::size_t done) {
+  FOwn.DiscardBefore(FOwnStart + done);
+  FDiscardAt = done + kDiscardStep;
 }
 
 int TDocumentLines::Count() const { return FAnsi ? FAnsi->Count() : FDecoded.Count(); }
@@ -396,7 +399,7 @@ bool TDocumentLines::Next(std::u16string_view& line) {
   if (FAnsi) {
     bool found = FAnsi->Next(line);
     if (FOwn.Capacity() > 0 && (FAnsi->BytesRead() || FAnsi->BytesDone() >= FDiscardAt))
-      DiscardWalked(FAnsi->BytesRead());
+      DiscardWalked();
     return found;
   }
   if (FNext == FDecoded.Count()) return false;

@@ -197,14 +197,16 @@ public:
       FOwn = TMemoryStream();
       return false;
     }
-    if (FAnsi->BytesDone() >= FDiscardAt) DiscardWalked(false);
+    if (FAnsi->OffsetOf(line) >= FDiscardAt) DiscardBefore(FAnsi->OffsetOf(line));
     return true;
   }
 
 private:
   void Load(TMemoryStream& stream);
-  // Lets go of what the walk of a stream handed over has left behind: all of it once allRead.
-  void DiscardWalked(bool allRead);
+  // Lets go of what the walk of a stream handed over has left behind.
+  void DiscardWalked();
+  // Lets go of the pages of a stream handed over that lie wholly before offset done of the walk.
+  void DiscardBefore(std::size_t done);
 
   std::unique_ptr<TAnsiLineWalker> FAnsi;
   TStringList FDecoded;       // the lines of a document with a signature

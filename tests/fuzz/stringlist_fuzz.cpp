@@ -67,6 +67,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   for (const std::u16string& expected : lines) Require(walk.Next(line) && line == expected);
   Require(!walk.Next(line));
 
+  // A document in the code page walked as bytes: the same lines, undecoded.
+  stream.SetPosition(0);
+  brevak::TDocumentLines bytesWalk;
+  bytesWalk.LoadFromStream(stream);
+  if (bytesWalk.InAnsiCodePage()) {
+    std::string_view bytesLine;
+    for (const std::u16string& expected : lines)
+      Require(bytesWalk.NextAnsi(bytesLine) && brevak::AnsiDecode(bytesLine) == expected);
+    Require(!bytesWalk.NextAnsi(bytesLine));
+  }
+
   const std::string saved = list.SaveToBytes();
   TStringList again;
   Load(again, saved);

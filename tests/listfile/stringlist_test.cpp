@@ -239,6 +239,19 @@ TEST(DocumentLines, AHandedOverDocumentGivesTheSameLinesAsItsPagesGo) {
   EXPECT_FALSE(asBytes.NextAnsi(bytesLine));
 }
 
+// A walk that takes bytes looks for line ends 32 bytes at a time, and at the last fewer than 32
+// one by one: a CR LF across the edge of either is one line end.
+TEST(DocumentLines, ACrLfAcrossTheBytesLookedAtTogether) {
+  for (std::size_t before : {31, 63}) {
+    for (std::size_t after : {1, 40}) {
+      std::string bytes = std::string(before, 'a') + "\r\n" + std::string(after, 'b');
+      EXPECT_EQ(WalkBytes(bytes),
+                (Lines{std::u16string(before, u'a'), std::u16string(after, u'b')}))
+          << before << " " << after;
+    }
+  }
+}
+
 TEST(StringListLoad, StreamIsReadFromItsPositionAndLeftAtItsEnd) {
   TMemoryStream stream;
   stream.Write("skip\r\nkeep\r\n");
