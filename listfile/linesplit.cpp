@@ -4,11 +4,12 @@
 
 #include <algorithm>
 
+#include "base/cpu.h"
 #include "base/hugepages.h"
 #include "listfile/codepage.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace brevak {
@@ -127,45 +128,74 @@ bool ScanLineEnds(const TUnit* text, std::size_t n, std::size_t base, TLineColle
   return true;
 }
 
+#if defined(__SSE2__)
+namespace sse2 {
+struct V {
+  using T = __m128i;
+  static constexpr std::size_t kBytes = 16;
+  static T Set1(char c) { return _mm_set1_epi8(c); }
+  static T Load(const char* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
+  static T Eq(T a, T b) { return _mm_cmpeq_epi8(a, b); }
+  static T Min(T a, T b) { return _mm_min_epu8(a, b); }
+  static T Or(T a, T b) { return _mm_or_si128(a, b); }
+  static T AndNot(T a, T b) { return _mm_andnot_si128(a, b); }
+  static T Sub(T a, T b) { return _mm_sub_epi8(a, b); }
+  static unsigned Mask(T a) { return static_cast<unsigned>(_mm_movemask_epi8(a)); }
+  static std::size_t SumBytes(T a) {
+    T sums = _mm_sad_epu8(a, _mm_setzero_si128());
+    return static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
+           static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  }
+};
+#include "listfile/linesplit_simd.inc"
+}  // namespace sse2
+
+BREVAK_AVX2_BEGIN
+namespace avx2 {
+struct V {
+  using T = __m256i;
+  static constexpr std::size_t kBytes = 32;
+  static T Set1(char c) { return _mm256_set1_epi8(c); }
+  static T Load(const char* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
+  static T Eq(T a, T b) { return _mm256_cmpeq_epi8(a, b); }
+  static T Min(T a, T b) { return _mm256_min_epu8(a, b); }
+  static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+  static T AndNot(T a, T b) { return _mm256_andnot_si256(a, b); }
+  static T Sub(T a, T b) { return _mm256_sub_epi8(a, b); }
+  static unsigned Mask(T a) { return static_cast<unsigned>(_mm256_movemask_epi8(a)); }
+  static std::size_t SumBytes(T a) {
+    // Four sums of eight bytes each, added up.
+    T sums = _mm256_sad_epu8(a, _mm256_setzero_si256());
+    __m128i two = _mm_add_epi64(_mm256_castsi256_si128(sums), _mm256_extracti128_si256(sums, 1));
+    return static_cast<std::size_t>(_mm_cvtsi128_si64(two)) +
+           static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_srli_si128(two, 8)));
+  }
+};
+#include "listfile/linesplit_simd.inc"
+}  // namespace avx2
+BREVAK_AVX2_END
+
+#endif
+
 }  // namespace
 
 // The number of lines the rule makes of bytes in the ANSI code page, without finding where each
 // one is: every CR ends a line, and so does every LF but the one right after a CR; a NUL ends the
 // text, and a last line without a line end of its own counts too.
-std::size_t CountAnsiLines(std::string_view bytes) {
+std::size_t CountAnsiLines(std::string_view bytes, TVectorSteps steps) {
   const char* p = bytes.data();
   const std::size_t n = bytes.size();
   std::size_t count = 0;
   std::size_t i = 0;
 #if defined(__SSE2__)
-  // Sixteen bytes at a time, the line ends summed per byte lane: a lane counts at most one per
-  // step, so it may take 255 steps before the lanes are added up. Whether those steps met a NUL
-  // is asked once, of the smallest byte each lane saw.
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i zero = _mm_setzero_si128();
-  __m128i crBefore = zero;  // lane 15: whether the byte before the next sixteen is a CR
-  while (n - i >= 16) {
-    const std::size_t steps = std::min<std::size_t>((n - i) / 16, 255);
-    __m128i lanes = zero;
-    __m128i least = _mm_set1_epi8(-1);
-    std::size_t at = i;
-    for (std::size_t step = 0; step < steps; ++step, at += 16) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + at));
-      least = _mm_min_epu8(least, v);
-      __m128i isCr = _mm_cmpeq_epi8(v, cr);
-      __m128i afterCr = _mm_or_si128(_mm_slli_si128(isCr, 1), _mm_srli_si128(crBefore, 15));
-      __m128i ends = _mm_or_si128(isCr, _mm_andnot_si128(afterCr, _mm_cmpeq_epi8(v, lf)));
-      lanes = _mm_sub_epi8(lanes, ends);
-      crBefore = isCr;
-    }
-    // Steps that met a NUL go to the loop below, which stops at it.
-    if (_mm_movemask_epi8(_mm_cmpeq_epi8(least, zero)) != 0) break;
-    __m128i sums = _mm_sad_epu8(lanes, zero);
-    count += static_cast<std::size_t>(_mm_cvtsi128_si32(sums)) +
-             static_cast<std::size_t>(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
-    i = at;
+  // The first byte has none before it to load, and is counted on its own.
+  if (n > 0 && p[0] != 0) {
+    count = p[0] == '\r' || p[0] == '\n' ? 1 : 0;
+    const bool wide = steps == TVectorSteps::vsBest && HasAvx2();
+    i = wide ? avx2::CountLineEnds(p, 1, n, count) : sse2::CountLineEnds(p, 1, n, count);
   }
+#else
+  (void)steps;
 #endif
   std::size_t end = n;
   bool afterCr = i > 0 && p[i - 1] == '\r';

@@ -81,9 +81,13 @@ extern template struct TBuffer<char>;
 // the NUL that ends it.
 std::size_t SplitLines(std::u16string_view text, TLineIndex& lines);
 
+// The vector steps a count takes: AVX2 ones where the processor has them, else SSE2 ones; or the
+// SSE2 ones in any case, so that tests check them against the others.
+enum class TVectorSteps { vsBest, vsSse2 };
+
 // The number of lines SplitLines makes of the decoded bytes in the ANSI code page, counted in
 // the bytes themselves.
-std::size_t CountAnsiLines(std::string_view bytes);
+std::size_t CountAnsiLines(std::string_view bytes, TVectorSteps steps = TVectorSteps::vsBest);
 
 class TLineCollector;
 

@@ -39,9 +39,10 @@ Lines WalkAnsi(TDocumentLines& lines) {
   return walked;
 }
 
-// The lines of a document as an import run walks them; the count given up front must match.
-// A walk over a stream handed over, which frees the bytes on the way, must give the same lines,
-// and so must a walk of a document in the code page that takes the lines as bytes.
+// The lines of a document as an import run walks them; the count given up front must match, and
+// so must the count by SSE2 steps where the processor has AVX2 ones. A walk over a stream handed
+// over, which frees the bytes on the way, must give the same lines, and so must a walk of a
+// document in the code page that takes the lines as bytes.
 Lines WalkBytes(std::string_view bytes) {
   TMemoryStream stream;
   stream.Write(bytes);
@@ -50,6 +51,9 @@ Lines WalkBytes(std::string_view bytes) {
   Lines walked;
   for (std::u16string_view line; lines.Next(line);) walked.emplace_back(line);
   EXPECT_EQ(lines.Count(), static_cast<int>(walked.size()));
+  if (lines.InAnsiCodePage()) {
+    EXPECT_EQ(CountAnsiLines(bytes, TVectorSteps::vsSse2), walked.size());
+  }
   EXPECT_EQ(stream.Position(), stream.Size());
 
   TMemoryStream handed;
