@@ -213,10 +213,9 @@ std::size_t CountAnsiLines(std::string_view bytes, TVectorSteps steps) {
   return count;
 }
 
-void TLineIndex::Reserve(std::size_t lines) {
-  if (lines <= Capacity()) return;
-  FWords.reserve(lines + 1);
-  AdviseHugePages(FWords.data(), FWords.capacity() * sizeof(std::uint64_t));
+void TLineIndex::PushGrowing(std::uint64_t word) {
+  FWords.Grow(FWords.Size + 1);
+  FWords.Units[FWords.Size++] = word;
 }
 
 template <typename TUnit>
@@ -236,6 +235,7 @@ void TBuffer<TUnit>::Reserve(std::size_t capacity) {
 
 template struct TBuffer<char16_t>;
 template struct TBuffer<char>;
+template struct TBuffer<std::uint64_t>;
 
 std::size_t SplitLines(std::u16string_view text, TLineIndex& lines) {
   TLineCollector collector(lines);

@@ -16,50 +16,7 @@
 
 namespace brevak {
 
-// The lines of a text in which they lie one after another, each followed by its line end (none,
-// CR, LF or CR LF), from the first unit of the first one on: one word a line, where the line ends
-// with the length of its line end in the two lowest bits. A line starts where the one before it
-// and its line end stop, so its start and length cost a look at two words.
-class TLineIndex {
-public:
-  // No lines yet; the first one starts at first.
-  explicit TLineIndex(std::size_t first = 0) : FWords{Word(first, 0)} {}
-
-  std::size_t Size() const { return FWords.size() - 1; }
-  bool Empty() const { return FWords.size() == 1; }
-  // Where line i starts; for i == Size(), where a line after the last one would start.
-  std::size_t Start(std::size_t i) const { return After(FWords[i]); }
-  // Where line i ends, before its line end.
-  std::size_t End(std::size_t i) const { return FWords[i + 1] >> 2; }
-  std::size_t Length(std::size_t i) const { return End(i) - Start(i); }
-  // The number of units of line i's line end: 0 (the last line only), 1 (CR or LF) or 2 (CR LF).
-  unsigned LineEnd(std::size_t i) const { return static_cast<unsigned>(FWords[i + 1] & 3); }
-
-  // A line that starts where the last one's line end stops, ends at end and is followed by a line
-  // end of lineEnd units.
-  void Push(std::size_t end, unsigned lineEnd) { FWords.push_back(Word(end, lineEnd)); }
-  // The last line's CR turns out to be followed by an LF: its line end is CR LF. Before any line,
-  // the first one starts a unit later.
-  void LengthenLastLineEnd() { ++FWords.back(); }
-  // Forgets the lines; the next one starts where the last one's line end stops.
-  void ClearKeepingNextStart() { FWords.erase(FWords.begin(), FWords.end() - 1); }
-  // Makes room for lines lines in all, on huge pages when that is large.
-  void Reserve(std::size_t lines);
-  std::size_t Capacity() const { return FWords.capacity() - 1; }
-
-private:
-  static std::uint64_t Word(std::size_t end, unsigned lineEnd) {
-    return static_cast<std::uint64_t>(end) << 2 | lineEnd;
-  }
-  static std::size_t After(std::uint64_t word) {
-    return static_cast<std::size_t>((word >> 2) + (word & 3));
-  }
-
-  // Word 0 stands for the end of the text before the first line.
-  std::vector<std::uint64_t> FWords;
-};
-
-// Units (of a text's units or of its bytes) in one allocation that is not cleared first.
+// Units (of a text's units or of its bytes, or words) in one allocation that is not cleared first.
 template <typename TUnit>
 struct TBuffer {
   std::unique_ptr<TUnit[]> Units;
@@ -76,6 +33,66 @@ using TUnitBuffer = TBuffer<char16_t>;
 using TByteBuffer = TBuffer<char>;
 extern template struct TBuffer<char16_t>;
 extern template struct TBuffer<char>;
+extern template struct TBuffer<std::uint64_t>;
+
+// The lines of a text in which they lie one after another, each followed by its line end (none,
+// CR, LF or CR LF), from the first unit of the first one on: one word a line, where the line ends
+// with the length of its line end in the two lowest bits. A line starts where the one before it
+// and its line end stop, so its start and length cost a look at two words.
+class TLineIndex {
+public:
+  // No lines yet; the first one starts at first.
+  explicit TLineIndex(std::size_t first = 0) {
+    FWords.Reserve(1);
+    FWords.Units[0] = Word(first, 0);
+    FWords.Size = 1;
+  }
+
+  std::size_t Size() const { return FWords.Size - 1; }
+  bool Empty() const { return FWords.Size == 1; }
+  // Where line i starts; for i == Size(), where a line after the last one would start.
+  std::size_t Start(std::size_t i) const { return After(FWords.Units[i]); }
+  // Where line i ends, before its line end.
+  std::size_t End(std::size_t i) const { return FWords.Units[i + 1] >> 2; }
+  std::size_t Length(std::size_t i) const { return End(i) - Start(i); }
+  // The number of units of line i's line end: 0 (the last line only), 1 (CR or LF) or 2 (CR LF).
+  unsigned LineEnd(std::size_t i) const { return static_cast<unsigned>(FWords.Units[i + 1] & 3); }
+
+  // A line that starts where the last one's line end stops, ends at end and is followed by a line
+  // end of lineEnd units. Growing is out of line, so that a caller adding a line for every line
+  // of a document keeps only the store.
+  void Push(std::size_t end, unsigned lineEnd) {
+    if (FWords.Size == FWords.Capacity) [[unlikely]] {
+      PushGrowing(Word(end, lineEnd));
+      return;
+    }
+    FWords.Units[FWords.Size++] = Word(end, lineEnd);
+  }
+  // The last line's CR turns out to be followed by an LF: its line end is CR LF. Before any line,
+  // the first one starts a unit later.
+  void LengthenLastLineEnd() { ++FWords.Units[FWords.Size - 1]; }
+  // Forgets the lines; the next one starts where the last one's line end stops.
+  void ClearKeepingNextStart() {
+    FWords.Units[0] = FWords.Units[FWords.Size - 1];
+    FWords.Size = 1;
+  }
+  // Makes room for lines lines in all, on huge pages when that is large.
+  void Reserve(std::size_t lines) { FWords.Reserve(lines + 1); }
+  std::size_t Capacity() const { return FWords.Capacity - 1; }
+
+private:
+  static std::uint64_t Word(std::size_t end, unsigned lineEnd) {
+    return static_cast<std::uint64_t>(end) << 2 | lineEnd;
+  }
+  static std::size_t After(std::uint64_t word) {
+    return static_cast<std::size_t>((word >> 2) + (word & 3));
+  }
+
+  void PushGrowing(std::uint64_t word);
+
+  // Word 0 stands for the end of the text before the first line.
+  TBuffer<std::uint64_t> FWords;
+};
 
 // Appends the lines of text to lines. Returns where the text ends: its size, or the position of
 // the NUL that ends it.

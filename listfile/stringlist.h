@@ -139,8 +139,9 @@ private:
     TUnit* end = text.Units.get() + text.Size + length;
     end[0] = '\r';
     end[1] = '\n';
-    FLines.Push(text.Size + length, kLineEndUnits);
-    text.Size += length + kLineEndUnits;
+    const std::size_t lineEnd = text.Size + length;
+    text.Size = lineEnd + kLineEndUnits;
+    FLines.Push(lineEnd, kLineEndUnits);
     return Count() - 1;
   }
   // Makes room for text, more and a line end after the last line; a piece that lies in the
