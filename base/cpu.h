@@ -4,9 +4,14 @@
 
 namespace brevak {
 
+namespace cpu_detail {
+extern const bool kHasAvx2;
+}
+
 // Whether the processor has AVX2. Settled once at start-up: code that runs before that (from
 // another file's start-up code) sees false and takes its SSE2 steps, which give the same results.
-bool HasAvx2();
+// Inline: a search asks before every scan.
+inline bool HasAvx2() { return cpu_detail::kHasAvx2; }
 
 }  // namespace brevak
 

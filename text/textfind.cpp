@@ -14,6 +14,8 @@
 #include <immintrin.h>
 #endif
 
+#include "base/cpu.h"
+
 namespace brevak {
 
 namespace {
@@ -64,12 +66,7 @@ struct V {
 #include "text/textfind_simd.inc"
 }  // namespace sse2
 
-#if defined(__clang__)
-#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
-#elif defined(__GNUC__)
-#pragma GCC push_options
-#pragma GCC target("avx2")
-#endif
+BREVAK_AVX2_BEGIN
 namespace avx2 {
 struct V {
   using T = __m256i;
@@ -86,20 +83,7 @@ struct V {
 };
 #include "text/textfind_simd.inc"
 }  // namespace avx2
-#if defined(__clang__)
-#pragma clang attribute pop
-#elif defined(__GNUC__)
-#pragma GCC pop_options
-#endif
-
-// Settled once at start-up. A search made before that (from another file's start-up code) sees
-// false and takes the SSE2 loops, which give the same results.
-const bool kHasAvx2 = [] {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
-}();
-
-bool HasAvx2() { return kHasAvx2; }
+BREVAK_AVX2_END
 
 // The AVX2 loops for texts of at least one vector of 16 units, the SSE2 ones (8 units) for shorter
 // ones: a page line's rest after an opening literal is often shorter than 16 units, and there the
