@@ -206,10 +206,9 @@ void TMatcher::ResetBacktracker() {
     // literal, the first digit after it, the first closing literal after that.
     size_t start = from, open = from;
     if (program.PairLead) {
-      const matcher::TChainStep& opening = program.Chain[0];
-      start = opening.Finder.FindFrom(FText, from, FInputLength);
+      start = program.PairOpening.FindFrom(FText, from, FInputLength);
       if (start == std::u16string_view::npos) return false;
-      open = start + opening.Length;
+      open = start + program.PairOpeningLength;
     }
     size_t after = open;  // where the closing literal is looked for
     if (program.PairDigit) {
@@ -217,11 +216,9 @@ void TMatcher::ResetBacktracker() {
       if (digit == std::u16string_view::npos) return false;
       after = open + digit + 1;
     }
-    const matcher::TChainStep* closing =
-        &program.Chain[1 + (program.PairLead ? 1 : 0) + (program.PairDigit ? 1 : 0)];
-    const size_t close = closing->Finder.FindFrom<true>(FText, after, FInputLength);
+    const size_t close = program.PairClosing.FindFrom<true>(FText, after, FInputLength);
     if (close == std::u16string_view::npos) return false;
-    const size_t end = close + closing[1].Length;
+    const size_t end = close + program.PairClosingLength;
     if (!NoZeroBefore(end, zeroAhead)) return false;
     const auto group = static_cast<size_t>(program.PairGroup);
     FSlots.Start[0] = static_cast<int32_t>(start);

@@ -344,8 +344,18 @@ void Analyse(TProgram& program) {
       chain[1].Kind == TChainStep::ckFind && chain[1].Length == 0 &&
       chain[2].Kind == TChainStep::ckClose && chain[2].Group == chain[0].Group)
     program.PairGroup = chain[0].Group;
-  if (program.PairGroup != 0)
+  if (program.PairGroup != 0) {
     for (const TChainStep& step : chain) program.PairMinLength += step.Length;
+    if (program.PairLead) {
+      program.PairOpening = chain[0].Finder;
+      program.PairOpeningLength = chain[0].Length;
+    }
+    // The steps after the opening ones: [find digit,] find, close.
+    const TChainStep* closing =
+        &chain[1 + (program.PairLead ? 1 : 0) + (program.PairDigit ? 1 : 0)];
+    program.PairClosing = closing->Finder;
+    program.PairClosingLength = closing[1].Length;
+  }
 }
 
 }  // namespace

@@ -99,6 +99,11 @@ struct TProgram {
   bool PairLead = false;
   bool PairDigit = false;
   size_t PairMinLength = 0;  // the fewest units a match of the pair takes: its literals and digit
+  // The pair's two literals (PairOpening only with PairLead) and how far each moves the place,
+  // copied out of Chain: a line's search reaches them from the program in one load, not through
+  // the steps, and it waits on that load right after the opening literal's scan returns.
+  TUnitFinder PairOpening, PairClosing;
+  size_t PairOpeningLength = 0, PairClosingLength = 0;
 
   // One line naming every node and the analysis, e.g.
   //   lit"ab" open1 any*? close1 lit"</a>" end | regstart=a
