@@ -66,35 +66,8 @@ private:
 
 namespace {
 
-template <typename TUnit>
-bool IsLineEnd(TUnit u) {
-  return u == '\r' || u == '\n' || u == 0;
-}
-
-// One bit per byte of the sixteen at p, set for the bytes of units that are CR, LF or NUL.
-template <typename TUnit>
-unsigned LineEndMask(const TUnit* p) {
-#if defined(__SSE2__)
-  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  __m128i m;
-  if constexpr (sizeof(TUnit) == 1) {
-    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
-                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
-                     _mm_cmpeq_epi8(v, _mm_setzero_si128()));
-  } else {
-    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')),
-                                  _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'))),
-                     _mm_cmpeq_epi16(v, _mm_setzero_si128()));
-  }
-  return static_cast<unsigned>(_mm_movemask_epi8(m));
-#else
-  unsigned mask = 0;
-  for (std::size_t i = 0; i < 16 / sizeof(TUnit); ++i) {
-    if (IsLineEnd(p[i])) mask |= ((1u << sizeof(TUnit)) - 1) << (i * sizeof(TUnit));
-  }
-  return mask;
-#endif
-}
+using linesplit_detail::IsLineEnd;
+using linesplit_detail::LineEndMask;
 
 // Hands every line end among the n units at text, which sit at base in the whole text, to
 // collector. Returns false when a NUL ended the text.

@@ -106,6 +106,42 @@ enum class TVectorSteps { vsBest, vsSse2 };
 // the bytes themselves.
 std::size_t CountAnsiLines(std::string_view bytes, TVectorSteps steps = TVectorSteps::vsBest);
 
+namespace linesplit_detail {
+
+// The units that end a line: CR and LF, and NUL, which ends the text.
+template <typename TUnit>
+bool IsLineEnd(TUnit u) {
+  return u == '\r' || u == '\n' || u == 0;
+}
+
+// One bit per byte of the sixteen at p, set for the bytes of units that are CR, LF or NUL. Inline:
+// the line walk asks it for every 32 bytes.
+template <typename TUnit>
+unsigned LineEndMask(const TUnit* p) {
+#if defined(__SSE2__)
+  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  __m128i m;
+  if constexpr (sizeof(TUnit) == 1) {
+    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                  _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
+                     _mm_cmpeq_epi8(v, _mm_setzero_si128()));
+  } else {
+    m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, _mm_set1_epi16('\r')),
+                                  _mm_cmpeq_epi16(v, _mm_set1_epi16('\n'))),
+                     _mm_cmpeq_epi16(v, _mm_setzero_si128()));
+  }
+  return static_cast<unsigned>(_mm_movemask_epi8(m));
+#else
+  unsigned mask = 0;
+  for (std::size_t i = 0; i < 16 / sizeof(TUnit); ++i) {
+    if (IsLineEnd(p[i])) mask |= ((1u << sizeof(TUnit)) - 1) << (i * sizeof(TUnit));
+  }
+  return mask;
+#endif
+}
+
+}  // namespace linesplit_detail
+
 class TLineCollector;
 
 // Splits bytes in the ANSI code page, given block by block as they are read, into lines of one
@@ -213,22 +249,8 @@ private:
   bool LoadBreaks();
   // One bit for each CR, LF and NUL among the 32 bytes at p.
   static std::uint32_t Breaks32(const char* p) {
-#if defined(__SSE2__)
-    auto half = [](const char* at) {
-      __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-      __m128i m = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
-                                            _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))),
-                               _mm_cmpeq_epi8(v, _mm_setzero_si128()));
-      return static_cast<std::uint32_t>(_mm_movemask_epi8(m));
-    };
-    return half(p) | half(p + 16) << 16;
-#else
-    std::uint32_t mask = 0;
-    for (unsigned i = 0; i < 32; ++i) {
-      if (p[i] == '\r' || p[i] == '\n' || p[i] == 0) mask |= 1u << i;
-    }
-    return mask;
-#endif
+    return linesplit_detail::LineEndMask(p) | std::uint32_t{linesplit_detail::LineEndMask(p + 16)}
+                                                  << 16;
   }
 
   std::string_view FBytes;
