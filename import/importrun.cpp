@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/exception.h"
+#include "base/showntext.h"
 #include "listfile/codepage.h"
 #include "listfile/listfile.h"
 #include "listfile/stringlist.h"
@@ -17,23 +18,6 @@ namespace {
 // i * 100 div d, truncating toward zero. The product is taken in 64 bits so that a document of
 // more than 21 million lines does not wrap around into a negative value.
 int PercentOf(std::int64_t i, std::int64_t d) { return static_cast<int>(i * 100 / d); }
-
-// A server's text as a message may show it: control characters dropped, at most 200 bytes (cut at
-// a character boundary).
-std::string Printable(std::string_view text) {
-  constexpr std::size_t kMax = 200;
-  std::string out;
-  for (char c : text) {
-    auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || u == 0x7F) continue;
-    if (out.size() >= kMax && (u & 0xC0) != 0x80) {
-      out += "...";
-      break;
-    }
-    out += c;
-  }
-  return out;
-}
 
 // A line of the document, as units or as bytes, and the rule's step for it.
 bool NextLine(TDocumentLines& lines, std::u16string_view& line) { return lines.Next(line); }
@@ -111,10 +95,10 @@ std::string StatusCause(int code, std::string_view reason, std::string_view loca
   std::string cause = "the server answered " + std::to_string(code);
   // Appended piece by piece: GCC 12 at -O3 takes " " + std::string(...) for an overlapping copy
   // (-Wrestrict) that cannot happen.
-  if (!reason.empty()) cause.append(" ").append(Printable(reason));
+  if (!reason.empty()) cause.append(" ").append(ShownText(reason));
   const bool redirect = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
   if (redirect && !location.empty())
-    cause += " (the list is now at " + Printable(location) + "); update sources.ini";
+    cause += " (the list is now at " + ShownText(location) + "); update sources.ini";
   return cause;
 }
 

@@ -47,8 +47,8 @@ TEST(StatusCause, NamesTheStatusAndWhereARedirectPoints) {
        "the server answered 308 Permanent Redirect (the list is now at /c); update sources.ini"},
       {301, "Moved Permanently", "", "the server answered 301 Moved Permanently"},
       {304, "Not Modified", "/d", "the server answered 304 Not Modified"},
-      // The server's text is shown without control characters.
-      {404, "Not\x1b[31m Found\r", "", "the server answered 404 Not[31m Found"},
+      // The server's control characters are shown as escapes, never sent to the display.
+      {404, "Not\x1b[31m Found\r", "", "the server answered 404 Not\\x1B[31m Found\\x0D"},
   };
   for (const Case& c : cases)
     EXPECT_EQ(StatusCause(c.Code, c.Reason, c.Location), c.Cause) << c.Code << " " << c.Reason;
