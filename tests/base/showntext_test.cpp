@@ -44,7 +44,8 @@ TEST(ShownText, CutsAfterTwoHundredCharactersNotBytes) {
   EXPECT_EQ(ShownText(cyrillic), kept + "...");
 
   // An escape stands for one character; a 900 KB answer of escapes stays short.
-  EXPECT_EQ(ShownText(std::string(900 * 1024, '\x1B')).size(), 200 * 4 + 3);
+  EXPECT_EQ(ShownText(std::string(std::size_t{900} * 1024, '\x1B')).size(),
+            std::size_t{200} * 4 + 3);
 }
 
 }  // namespace
