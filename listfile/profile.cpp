@@ -28,15 +28,6 @@ std::string_view TrimBlanks(std::string_view s) {
   return s.substr(first, s.find_last_not_of(" \t") - first + 1);
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 // The name of a "[name]" line; nothing for any other line. A line without its closing bracket
 // still opens a section, named by the rest of the line.
 std::optional<std::string_view> SectionOf(std::string_view line) {
@@ -75,7 +66,7 @@ std::optional<std::pair<std::size_t, std::size_t>> FindSection(const TProfile& p
   const std::vector<std::string>& lines = profile.Lines;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::optional<std::string_view> name = SectionOf(lines[i]);
-    if (!name || !SameName(*name, TrimBlanks(section))) continue;
+    if (!name || !SameProfileName(*name, TrimBlanks(section))) continue;
     std::size_t last = i + 1;
     while (last < lines.size() && !SectionOf(lines[last])) ++last;
     return std::make_pair(i + 1, last);
@@ -108,7 +99,7 @@ void SetEntry(TProfile& profile, const std::string& section, const std::string& 
     std::size_t insertAt = first;
     for (std::size_t i = first; i < last && !found; ++i) {
       std::string_view k, v;
-      if (SplitEntry(lines[i], k, v) && SameName(k, TrimBlanks(key))) found = i;
+      if (SplitEntry(lines[i], k, v) && SameProfileName(k, TrimBlanks(key))) found = i;
       // A new key goes after the section's last line that is not blank, so that the blank line
       // before the next section stays where it is.
       if (!TrimBlanks(lines[i]).empty()) insertAt = i + 1;
@@ -134,7 +125,7 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
   if (auto range = FindSection(profile, section)) {
     for (std::size_t i = range->first; i < range->second; ++i) {
       std::string_view k, v;
-      if (SplitEntry(profile.Lines[i], k, v) && SameName(k, TrimBlanks(key))) {
+      if (SplitEntry(profile.Lines[i], k, v) && SameProfileName(k, TrimBlanks(key))) {
         return CutToMaxUnits(std::string(v));
       }
     }
@@ -153,6 +144,34 @@ int ReadProfileKeys(const std::string& path, const std::string& section,
       std::string_view k, v;
       if (SplitEntry(profile.Lines[i], k, v)) keys.emplace_back(k);
     }
+  }
+  return 0;
+}
+
+bool SameProfileName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+int ReadProfileSections(const std::string& path, std::vector<TProfileSection>& sections) {
+  sections.clear();
+  TBytes bytes;
+  if (int err = ReadWholeFile(path, bytes)) return err;
+  TProfile profile = ParseProfile(bytes.View());
+  for (std::size_t i = 0; i < profile.Lines.size(); ++i) {
+    const std::string_view line = profile.Lines[i];
+    if (std::optional<std::string_view> name = SectionOf(line)) {
+      sections.push_back({std::string(*name), {}, static_cast<int>(i + 1)});
+      continue;
+    }
+    const std::string_view text = TrimBlanks(line);
+    if (sections.empty() || text.starts_with(';') || text.starts_with('#')) continue;
+    std::string_view k, v;
+    if (SplitEntry(line, k, v)) sections.back().Entries.emplace_back(k, v);
   }
   return 0;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -20,13 +21,28 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
 int ReadProfileKeys(const std::string& path, const std::string& section,
                     std::vector<std::string>& keys);
 
+// Whether two section or key names are the same name: ASCII letters match in either case.
+bool SameProfileName(std::string_view a, std::string_view b);
+
+using TProfileEntries = std::vector<std::pair<std::string, std::string>>;
+
+// One section of a profile file as written: its name, its "key=value" lines in file order (lines
+// starting with ';' or '#' are comments and left out), and the line number of its header (1-based).
+struct TProfileSection {
+  std::string Name;
+  TProfileEntries Entries;
+  int Line = 0;
+};
+
+// Every section of the file at path, in file order. Returns 0, or the errno of the failure to read
+// the file (ENOENT when it is absent: no sections).
+int ReadProfileSections(const std::string& path, std::vector<TProfileSection>& sections);
+
 // Sets key in section of the file at path, creating file, section and key as needed and leaving
 // every other line as it was. The file is complete on disk when this returns true; false when it
 // cannot be written (the caller raises "Unable to write to %s").
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
-
-using TProfileEntries = std::vector<std::pair<std::string, std::string>>;
 
 // Sets every key of entries, in order, in one replace of the file: the file ends as the same
 // WriteProfileString calls would leave it. Nothing is written when one of them could not be.

@@ -154,6 +154,21 @@ void TMatcher::Compile() {
   current.ProgModifiers = FModifiers;
 }
 
+bool TMatcher::SearchIsLinear() {
+  if (!Compiled()) Compile();
+  if (FPatterns[FCurrent].Program->PairGroup != 0) return true;
+  // Without "*", "+" and "?" a match attempt takes at most one step per pattern unit.
+  const std::u16string& e = Expression();
+  for (std::size_t i = 0; i < e.size(); ++i) {
+    if (e[i] == u'\\') {
+      ++i;
+      continue;
+    }
+    if (e[i] == u'*' || e[i] == u'+' || e[i] == u'?') return false;
+  }
+  return true;
+}
+
 std::string TMatcher::Dump() {
   if (!Compiled()) Compile();
   return FPatterns[FCurrent].Program->Dump();

@@ -165,6 +165,11 @@ public:
   // The program the current pattern compiles to (compiling it now if needed), e.g.
   //   lit"<br>" open1 any*? close1 lit"&nbsp" end | regstart=<
   std::string Dump();
+  // Whether a search with the current pattern takes time linear in the input whatever the input
+  // (compiling it now if needed, with its error as a search would raise it): a pair,
+  // literal(.*?)literal or literal(.*?\d.*?)literal, or a pattern without repetition. Patterns
+  // that come from outside the program are held to this, so that no page can make a search slow.
+  bool SearchIsLinear();
 
   // The message for an error code, without the position.
   virtual std::string ErrorMsg(int errorCode) const;

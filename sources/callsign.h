@@ -1,0 +1,15 @@
+// What a club's page holds where a callsign should be: the filter that keeps a changed layout's
+// text out of the list. Tested by tests/sources/usersource_test.cpp.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brevak {
+
+// The callsign that text holds, or the empty text when it holds none: markup ("<...>") and blanks
+// are removed first; what is left must be 3 to 20 ASCII letters, digits and "/", with at least one
+// letter and one digit ("UA1AAA", "R1ABC/P", "EW/UA1AAA").
+std::u16string CallsignIn(std::u16string_view text);
+
+}  // namespace brevak

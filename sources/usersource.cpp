@@ -1,0 +1,469 @@
+// Sources described in sources.ini: reading their sections, their three kinds of rule, and their
+// import through the same frame as the built-in sources. Tested by
+// tests/sources/usersource_test.cpp.
+#include "sources/usersource.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+#include "base/exception.h"
+#include "base/showntext.h"
+#include "listfile/profile.h"
+#include "listfile/stringlist.h"
+#include "listfile/utf.h"
+#include "sources/callsign.h"
+#include "text/matcher.h"
+
+namespace brevak {
+namespace {
+
+constexpr std::string_view kSectionPrefix = "source ";
+constexpr int kMaxColumn = 1000;
+constexpr int kMaxSkip = 1000000;
+
+// A whole number from low to high, or nothing.
+std::optional<int> NumberIn(std::string_view text, int low, int high) {
+  int value = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    return std::nullopt;
+  return value;
+}
+
+// Why name cannot be a source's name: it is typed on the command line (where "," separates names
+// and "all" means every source) and written as a section header.
+std::string NameProblem(std::string_view name) {
+  if (name.empty()) return "the section names no source";
+  if (name.size() > 40) return "the name is longer than 40 characters";
+  for (unsigned char c : name)
+    if (c < 0x20 || c == 0x7F || c == ',' || c == '=' || c == '[' || c == ']')
+      return "the name may not hold control characters, ',', '=', '[' or ']'";
+  if (SameProfileName(name, "all")) return "\"all\" names every source on the command line";
+  return {};
+}
+
+const TSourceInfo* BuiltInNamed(std::string_view name) {
+  for (int i = 0; i < kSourceCount; ++i)
+    if (SameProfileName(SourceTable()[i].Name, name)) return &SourceTable()[i];
+  return nullptr;
+}
+
+// The note a built-in source's entries carry: its suffix without the "=", and without the "№"
+// that its numbered entries add.
+std::u16string BuiltInNote(const TSourceInfo& info) {
+  std::u16string_view note = info.Suffix;
+  note.remove_prefix(1);
+  if (note.ends_with(u" \u2116")) note.remove_suffix(2);
+  return std::u16string(note);
+}
+
+// Reads one section's keys into source; false with the key and the reason in problem.
+bool ReadSection(const TProfileSection& section, TUserSource& source, std::string& key,
+                 std::string& problem) {
+  std::optional<std::string> url, rule, pattern, separator, callsign, number, matches;
+  bool hasHeader = false, hasNote = false;
+  for (const auto& [k, v] : section.Entries) {
+    key = k;
+    if (SameProfileName(k, "URL")) {
+      url = v;
+    } else if (SameProfileName(k, "Rule")) {
+      rule = v;
+    } else if (SameProfileName(k, "Pattern")) {
+      pattern = v;
+    } else if (SameProfileName(k, "Separator")) {
+      separator = v;
+    } else if (SameProfileName(k, "Callsign")) {
+      callsign = v;
+    } else if (SameProfileName(k, "Number")) {
+      number = v;
+    } else if (SameProfileName(k, "Matches")) {
+      matches = v;
+    } else if (SameProfileName(k, "Header")) {
+      source.Header = Utf8Decode(v);
+      hasHeader = true;
+    } else if (SameProfileName(k, "Note")) {
+      source.Note = Utf8Decode(v);
+      hasNote = true;
+    } else if (SameProfileName(k, "Skip")) {
+      std::optional<int> skip = NumberIn(v, 0, kMaxSkip);
+      if (!skip) return problem = "not a number of lines from 0 to 1000000", false;
+      source.Skip = *skip;
+    } else if (SameProfileName(k, "Encoding")) {
+      if (SameProfileName(v, "windows-1251"))
+        source.Encoding = TUserEncoding::Ansi;
+      else if (SameProfileName(v, "utf-8"))
+        source.Encoding = TUserEncoding::Utf8;
+      else if (SameProfileName(v, "auto"))
+        source.Encoding = TUserEncoding::Auto;
+      else
+        return problem = "not windows-1251, utf-8 or auto", false;
+    } else if (SameProfileName(k, "Callsigns")) {
+      if (SameProfileName(v, "only"))
+        source.CallsignsOnly = true;
+      else if (SameProfileName(v, "any"))
+        source.CallsignsOnly = false;
+      else
+        return problem = "not only or any", false;
+    } else {
+      return problem = "no such key", false;
+    }
+  }
+
+  key = "URL";
+  if (!url) return problem = "missing", false;
+  problem = SourceUrlProblem(*url);
+  if (!problem.empty()) return false;
+  source.Url = *url;
+
+  key = "Rule";
+  if (!rule) return problem = "missing", false;
+  if (SameProfileName(*rule, "lines"))
+    source.Rule = TUserRuleKind::Lines;
+  else if (SameProfileName(*rule, "columns"))
+    source.Rule = TUserRuleKind::Columns;
+  else if (SameProfileName(*rule, "pattern"))
+    source.Rule = TUserRuleKind::Pattern;
+  else
+    return problem = "not lines, columns or pattern", false;
+
+  // A key of another kind of rule is a slip the user should hear of, not a silent no-op.
+  auto foreign = [&](const char* name, const std::optional<std::string>& value) {
+    if (!value) return false;
+    key = name;
+    problem = "not used by Rule=" + ShownText(*rule);
+    return true;
+  };
+  const bool isColumns = source.Rule == TUserRuleKind::Columns;
+  const bool isPattern = source.Rule == TUserRuleKind::Pattern;
+  if ((!isColumns && (foreign("Separator", separator) || foreign("Callsign", callsign) ||
+                      foreign("Number", number))) ||
+      (!isPattern && (foreign("Pattern", pattern) || foreign("Matches", matches))))
+    return false;
+
+  if (isColumns) {
+    if (separator) {
+      key = "Separator";
+      std::u16string units = Utf8Decode(*separator);
+      if (SameProfileName(*separator, "tab"))
+        source.Separator = u'\t';
+      else if (units.size() == 1 && units[0] != u'"')
+        source.Separator = units[0];
+      else
+        return problem = "not one character (or tab)", false;
+    }
+    if (callsign) {
+      key = "Callsign";
+      std::optional<int> column = NumberIn(*callsign, 1, kMaxColumn);
+      if (!column) return problem = "not a column number from 1 to 1000", false;
+      source.CallsignColumn = *column;
+    }
+    if (number) {
+      key = "Number";
+      std::optional<int> column = NumberIn(*number, 1, kMaxColumn);
+      if (!column) return problem = "not a column number from 1 to 1000", false;
+      source.NumberColumn = *column;
+    }
+  }
+  if (isPattern) {
+    key = "Pattern";
+    if (!pattern || pattern->empty()) return problem = "missing", false;
+    source.Pattern = Utf8Decode(*pattern);
+    TMatcher matcher;
+    try {
+      matcher.SetExpression(source.Pattern);
+      if (!matcher.SearchIsLinear())
+        return problem =
+                   "only patterns of the form TEXT(.*?)TEXT, or without *, + and ?, are "
+                   "searched in a time that no page can stretch",
+               false;
+    } catch (const EMatcher& e) {
+      return problem = "at position " + std::to_string(e.CompilerErrorPos) + ": " +
+                       matcher.ErrorMsg(e.ErrorCode),
+             false;
+    }
+    if (matches) {
+      key = "Matches";
+      if (SameProfileName(*matches, "first"))
+        source.FirstMatchOnly = true;
+      else if (SameProfileName(*matches, "all"))
+        source.FirstMatchOnly = false;
+      else
+        return problem = "not all or first", false;
+    }
+  }
+
+  if (!hasHeader)
+    source.Header = source.Replaces ? std::u16string(source.Replaces->Header)
+                                    : u"[" + Utf8Decode(source.Name) + u"]";
+  if (!hasNote)
+    source.Note = source.Replaces ? BuiltInNote(*source.Replaces) : Utf8Decode(source.Name);
+  return true;
+}
+
+// "[Source NAME]" gives NAME; any other section is none of a source's.
+std::optional<std::string_view> SourceSectionName(std::string_view section) {
+  if (section.size() < kSectionPrefix.size() ||
+      !SameProfileName(section.substr(0, kSectionPrefix.size()), kSectionPrefix))
+    return std::nullopt;
+  section.remove_prefix(kSectionPrefix.size());
+  while (!section.empty() && section.front() == ' ') section.remove_prefix(1);
+  return section;
+}
+
+// The rule's common step: the taken text through the callsign filter (when the source asks for
+// it), then the entry "callsign=note" or "callsign=note №number".
+class TUserRule : public TLineRule {
+public:
+  explicit TUserRule(const TUserSource& source)
+      : FCallsignsOnly(source.CallsignsOnly), FSuffix(u"=" + source.Note) {}
+
+protected:
+  void Take(std::u16string_view text, TStringList& listFile, std::u16string_view number = {}) {
+    std::u16string call = FCallsignsOnly ? CallsignIn(text) : std::u16string(Trimmed(text));
+    if (call.empty()) return;
+    if (number.empty()) {
+      listFile.Add(call, FSuffix);
+      return;
+    }
+    FNumbered.assign(FSuffix).append(u" \u2116").append(Trimmed(number));
+    listFile.Add(call, FNumbered);
+  }
+
+  static std::u16string_view Trimmed(std::u16string_view text) {
+    auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\u00A0'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
+  }
+
+private:
+  bool FCallsignsOnly;
+  std::u16string FSuffix;
+  std::u16string FNumbered;  // kept from line to line for its room
+};
+
+class TLinesRule : public TUserRule {
+public:
+  using TUserRule::TUserRule;
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    line = Trimmed(line);
+    std::size_t end = line.find_first_of(u" \t,;");
+    Take(line.substr(0, end), listFile);
+  }
+};
+
+class TColumnsRule : public TUserRule {
+public:
+  TColumnsRule(const TUserSource& source)
+      : TUserRule(source),
+        FSeparator(source.Separator),
+        FCallsign(source.CallsignColumn),
+        FNumber(source.NumberColumn) {}
+
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    const int last = FCallsign > FNumber ? FCallsign : FNumber;
+    FFields.clear();
+    std::size_t at = 0;
+    while (static_cast<int>(FFields.size()) < last && at <= line.size()) {
+      FFields.emplace_back();
+      at = ReadField(line, at, FFields.back());
+    }
+    if (static_cast<int>(FFields.size()) < FCallsign) return;
+    if (FNumber > 0 && static_cast<int>(FFields.size()) < FNumber) return;
+    Take(FFields[FCallsign - 1], listFile, FNumber > 0 ? FFields[FNumber - 1] : u"");
+  }
+
+private:
+  // Reads the field at at into field; returns where the next one starts (past the line's end when
+  // this was the last). A field in double quotes may hold the separator, and "" stands for ".
+  std::size_t ReadField(std::u16string_view line, std::size_t at, std::u16string& field) const {
+    std::size_t i = at;
+    while (i < line.size() && (line[i] == u' ' || line[i] == u'\t') && line[i] != FSeparator) ++i;
+    if (i < line.size() && line[i] == u'"') {
+      for (++i; i < line.size(); ++i) {
+        if (line[i] != u'"') {
+          field += line[i];
+        } else if (i + 1 < line.size() && line[i + 1] == u'"') {
+          field += u'"';
+          ++i;
+        } else {
+          ++i;
+          break;
+        }
+      }
+      std::size_t next = line.find(FSeparator, i);
+      return next == std::u16string_view::npos ? line.size() + 1 : next + 1;
+    }
+    std::size_t next = line.find(FSeparator, at);
+    field.assign(line.substr(at, next == std::u16string_view::npos ? line.npos : next - at));
+    return next == std::u16string_view::npos ? line.size() + 1 : next + 1;
+  }
+
+  char16_t FSeparator;
+  int FCallsign, FNumber;
+  std::vector<std::u16string> FFields;
+};
+
+class TPatternRule : public TUserRule {
+public:
+  TPatternRule(const TUserSource& source, TMatcher& matcher)
+      : TUserRule(source),
+        FMatcher(matcher),
+        FPattern(source.Pattern),
+        FFirstOnly(source.FirstMatchOnly) {}
+
+  void Apply(std::u16string_view line, TStringList& listFile) override {
+    FMatcher.SetExpression(FPattern);
+    for (bool found = FMatcher.ExecZeroFree(line); found; found = FMatcher.ExecNext()) {
+      Take(FMatcher.MatchPos(1) > 0 ? FMatcher.MatchView(1) : FMatcher.MatchView(0), listFile);
+      if (FFirstOnly) break;
+    }
+  }
+
+private:
+  TMatcher& FMatcher;
+  std::u16string FPattern;
+  bool FFirstOnly;
+};
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::u16string units(bytes.size(), u'\0');
+  return Utf8DecodeStrictTo(bytes, units.data()) != nullptr;
+}
+
+// The fetch of a source whose document is UTF-8 without saying so: the lines are read as UTF-8
+// when a document opens with the signature, so a document without one gets it in front.
+TFetchFn FetchIn(TUserEncoding encoding, const TFetchFn& fetch) {
+  if (encoding == TUserEncoding::Ansi) return fetch;
+  return [encoding, fetch](const std::string& url, TMemoryStream& document, std::string& cause) {
+    if (!fetch(url, document, cause)) return false;
+    std::string_view bytes = document.Bytes().substr(document.Position());
+    if (bytes.starts_with(kUtf8Signature)) return true;
+    if (encoding == TUserEncoding::Auto && !IsValidUtf8(bytes)) return true;
+    TMemoryStream marked;
+    marked.Write(kUtf8Signature);
+    marked.Write(bytes);
+    document = std::move(marked);
+    return true;
+  };
+}
+
+}  // namespace
+
+std::string SourceUrlProblem(const std::string& url) {
+  std::string_view rest = url;
+  if (rest.starts_with("http://"))
+    rest.remove_prefix(7);
+  else if (rest.starts_with("https://"))
+    rest.remove_prefix(8);
+  else
+    return "not an http:// or https:// URL";
+  for (unsigned char c : url)
+    if (c <= ' ' || c == 0x7F || c >= 0x80)
+      return "spaces and control characters must be %-escaped";
+  if (url.find('#') != std::string::npos) return "a fragment (#...) is never sent to the server";
+  const std::size_t end = rest.find_first_of("/?");
+  std::string_view authority = rest.substr(0, end);
+  if (authority.find('@') != std::string_view::npos) return "a user name is not allowed";
+  std::string_view port;
+  if (authority.starts_with('[')) {
+    const std::size_t close = authority.find(']');
+    if (close == std::string_view::npos || close == 1) return "the IPv6 address has no closing ]";
+    std::string_view after = authority.substr(close + 1);
+    if (!after.empty() && !after.starts_with(':')) return "text after the IPv6 address";
+    if (!after.empty()) port = after.substr(1);
+    if (after == ":") return "the port is empty";
+  } else {
+    const std::size_t colon = authority.find(':');
+    std::string_view host = authority.substr(0, colon);
+    if (host.empty()) return "no host";
+    for (char c : host)
+      if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+            c == '.' || c == '-' || c == '_'))
+        return "the host is not a host name";
+    if (colon != std::string_view::npos) {
+      port = authority.substr(colon + 1);
+      if (port.empty()) return "the port is empty";
+    }
+  }
+  if (!port.empty() && !NumberIn(port, 1, 65535)) return "the port is not a number from 1 to 65535";
+  return {};
+}
+
+TUserSources ReadUserSources(const std::string& path) {
+  TUserSources result;
+  std::vector<TProfileSection> sections;
+  if (int err = ReadProfileSections(path, sections); err != 0 && err != ENOENT)
+    throw Exception("Cannot read file \"" + ShownText(path) + "\". " + std::strerror(err));
+  for (const TProfileSection& section : sections) {
+    std::optional<std::string_view> name = SourceSectionName(section.Name);
+    if (!name) continue;
+    const std::string where = ShownText(path) + ", line " + std::to_string(section.Line) + ": [" +
+                              ShownText(section.Name) + "]";
+    if (std::string problem = NameProblem(*name); !problem.empty()) {
+      result.Errors.push_back(where + ": " + problem);
+      continue;
+    }
+    bool duplicate = false;
+    for (const TUserSource& earlier : result.Sources)
+      duplicate |= SameProfileName(earlier.Name, *name);
+    if (duplicate) {
+      result.Errors.push_back(where + ": a source of this name is described above");
+      continue;
+    }
+    TUserSource source;
+    source.Name = std::string(*name);
+    source.File = path;
+    source.Replaces = BuiltInNamed(*name);
+    if (source.Replaces) source.Name = source.Replaces->Name;
+    std::string key, problem;
+    if (!ReadSection(section, source, key, problem)) {
+      result.Errors.push_back(where + " " + ShownText(key) + ": " + problem);
+      continue;
+    }
+    result.Sources.push_back(std::move(source));
+  }
+  return result;
+}
+
+TImportSettings UserSourceSettings(const TUserSource& source) {
+  TImportSettings s;
+  s.Name = source.Name;
+  s.Header = source.Header;
+  s.Url = source.Url;
+  s.HeaderPlacement = THeaderPlacement::hpAfterBody;
+  s.FirstLine = source.Skip;
+  s.Progress = TProgressMode::pmPerLine;
+  return s;
+}
+
+std::unique_ptr<TLineRule> MakeUserRule(const TUserSource& source, TMatcher& matcher) {
+  switch (source.Rule) {
+    case TUserRuleKind::Lines:
+      return std::make_unique<TLinesRule>(source);
+    case TUserRuleKind::Columns:
+      return std::make_unique<TColumnsRule>(source);
+    case TUserRuleKind::Pattern:
+      return std::make_unique<TPatternRule>(source, matcher);
+  }
+  return nullptr;
+}
+
+void ImportUserSourceWithFetch(const TUserSource& source, TImportHost& host,
+                               const TFetchFn& fetch) {
+  TMatcher matcher;
+  std::unique_ptr<TLineRule> rule = MakeUserRule(source, matcher);
+  RunImportFrame(UserSourceSettings(source), *rule, host, FetchIn(source.Encoding, fetch));
+}
+
+void ImportUserSourceOverHttp(const TUserSource& source, TImportHost& host) {
+  ImportUserSourceWithFetch(
+      source, host, [&host](const std::string& url, TMemoryStream& document, std::string& cause) {
+        return HTTPFetchWaiting(url, document, cause, [&host] { return host.KeepWaiting(); });
+      });
+}
+
+}  // namespace brevak
