@@ -75,6 +75,8 @@ TUrlParts SplitUrl(const std::string& url) {
     if (colon != std::string_view::npos) parts.Password = PercentDecode(userPart.substr(colon + 1));
   }
 
+  // A fragment names a place inside the page for the reader; it is never part of a request.
+  rest = rest.substr(0, rest.find('#'));
   slash = rest.find('/');
   std::string_view hostPart = rest.substr(0, slash);
   std::string_view tail =

@@ -26,12 +26,12 @@ struct TUrlParts {
   std::string Password;
   std::string Host;
   std::string Port = "80";
-  std::string Target =
-      "/";  // "/" followed by everything after the host part, query and fragment kept
+  std::string Target = "/";  // "/" followed by the path and the query; never a fragment
 };
 
-// Splits a URL into scheme, user, password, host, port and request target. Never fails: whatever
-// is missing keeps its default; an empty host becomes "localhost".
+// Splits a URL into scheme, user, password, host, port and request target. A "#" fragment is
+// dropped (the user part, taken first, may hold a "#"). Never fails: whatever is missing keeps its
+// default; an empty host becomes "localhost".
 TUrlParts SplitUrl(const std::string& url);
 
 class THTTPSend {

@@ -45,7 +45,7 @@ const TSourceInfo kSources[kSourceCount] = {
     {TSourceId::RRC, "RRC", "btnRDXC", "btnRDXCClick", u"[RRC]", u"=RRC", "http",
      "/rrc/CLUB/members.asp?ORDER=1", "rrc.invalid", hpAfterBody, 0, pmPerLine, muCreatedLast,
      MakeRRCRule},
-    // The fragment is part of what the club's page is fetched with; the client sends it as it is.
+    // The fragment stays in the address the user sees; the client never sends it.
     {TSourceId::RCPW, "RCPW", "btnRCPW", "btnRCPWClick", u"[RCPW]", u"=RCPW", "http",
      "/members.html#close", "rcpw.invalid", hpBeforeBody, 0, pmPerLine, muCreatedFirst,
      MakeRCPWRule},

@@ -53,5 +53,21 @@ TEST(FormerBugs, ChunkFramingCountsAgainstTheBodyLimit) {
   }
 }
 
+// RCPW's page was asked for with its fragment ("GET /members.html#close"): strict servers answer
+// 400 and many others 404, and a proxy was handed the fragment too.
+TEST(FormerBugs, NoFragmentOnTheWire) {
+  for (bool viaProxy : {false, true}) {
+    auto sock = std::make_unique<TFakeSocket>();
+    TFakeSocket& fake = *sock;
+    fake.Packets = {"HTTP/1.0 200 OK\r\n\r\n"};
+    THTTPSend http(std::move(sock));
+    if (viaProxy) http.ProxyHost = "proxy.example.org";
+    ASSERT_TRUE(http.HTTPMethod("GET", "http://rcpw.example.org/members.html#close"));
+    const std::string line = fake.Sent.substr(0, fake.Sent.find("\r\n"));
+    EXPECT_EQ(line, viaProxy ? "GET http://rcpw.example.org/members.html HTTP/1.0"
+                             : "GET /members.html HTTP/1.0");
+  }
+}
+
 }  // namespace
 }  // namespace brevak
