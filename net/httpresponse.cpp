@@ -7,6 +7,7 @@
 #include <new>
 
 #include "base/hexdigit.h"
+#include "base/showntext.h"
 #include "net/blocksocket.h"
 #include "net/httptext.h"
 
@@ -21,6 +22,8 @@ using http::Upper;
 namespace {
 
 const char kBodyTooLarge[] = "response body too large";
+// Encoded bytes are received into a buffer of this size and decoded from there.
+constexpr std::size_t kEncodedBuffer = 256 << 10;
 
 // 1xx answers before the real one; 101 (switching protocols) is final, and never asked for here.
 bool IsInterim(int code) { return code >= 100 && code < 200 && code != 101; }
@@ -62,6 +65,9 @@ void ApplyHeaderLine(const std::string& line, TResponseFraming& framing) {
     framing.MimeType = std::string(Trim(After(line, " ")));
   } else if (StartsWith(upper, "TRANSFER-ENCODING:")) {
     if (After(upper, " ").find("CHUNKED") != std::string_view::npos) framing.Mode = TE_CHUNKED;
+  } else if (StartsWith(upper, "CONTENT-ENCODING:")) {
+    if (!framing.ContentEncoding.empty()) framing.ContentEncoding += ',';
+    framing.ContentEncoding += Trim(line.substr(std::string_view("Content-Encoding:").size()));
   } else if (StartsWith(upper, "CONNECTION:") || StartsWith(upper, "PROXY-CONNECTION:")) {
     if (upper.find("CLOSE") != std::string::npos) framing.Close = true;
   }
@@ -93,7 +99,7 @@ THTTPResponseReader::THTTPResponseReader(TBlockSocket& sock, int timeout, int64_
 
 uint64_t THTTPResponseReader::Remaining(uint64_t framing) const {
   uint64_t cap = FMaxBody > 0 ? static_cast<uint64_t>(FMaxBody) : 0;
-  uint64_t used = FDocument.Size() + framing;
+  uint64_t used = (FDecoder ? FEncodedBytes : FDocument.Size()) + framing;
   return used < cap ? cap - used : 0;
 }
 
@@ -194,6 +200,16 @@ void THTTPResponseReader::ReadBody(const std::string& method) {
     FState = RS_DONE;
     return;
   }
+  // A server may compress although the request did not offer it (files stored only
+  // compressed); the body is decoded as it arrives.
+  std::vector<TContentCoding> codings;
+  std::string unknown;
+  if (!ParseContentEncoding(Framing.ContentEncoding, codings, unknown))
+    return Fail("the server sent the list encoded as \"" + ShownText(unknown) +
+                "\", which Brevak cannot read");
+  if (!codings.empty())
+    FDecoder = std::make_unique<TContentDecoder>(
+        codings, FDocument, static_cast<uint64_t>(std::max<int64_t>(FMaxBody, 0)));
   switch (Framing.Mode) {
     case TE_UNKNOWN:
       ReadUntilClose();
@@ -205,13 +221,42 @@ void THTTPResponseReader::ReadBody(const std::string& method) {
       ReadChunked();
       break;
   }
+  if (FState == RS_DONE && FDecoder && !FDecoder->Finish()) Fail(FDecoder->FailCause);
+}
+
+std::size_t THTTPResponseReader::TakeEncoded(uint64_t max) {
+  if (!FEncoded) FEncoded = std::make_unique<char[]>(kEncodedBuffer);
+  const std::size_t got = FSock.RecvSome(
+      FEncoded.get(), static_cast<std::size_t>(std::min<uint64_t>(kEncodedBuffer, max)), FTimeout);
+  FEncodedBytes += got;
+  if (got > 0 && !FDecoder->Write(FEncoded.get(), got)) {
+    Fail(FDecoder->FailCause);
+    return 0;
+  }
+  return got;
+}
+
+bool THTTPResponseReader::TakeCounted(int64_t size) {
+  if (!FDecoder) {
+    FSock.RecvStreamSize(FDocument, FTimeout, size);
+    if (FSock.LastError() == 0) return true;
+    Fail();
+    return false;
+  }
+  for (auto left = static_cast<uint64_t>(size); left > 0;) {
+    const std::size_t got = TakeEncoded(left);
+    if (got == 0) {
+      if (FState != RS_FAILED) Fail();
+      return false;
+    }
+    left -= got;
+  }
+  return true;
 }
 
 void THTTPResponseReader::ReadUntilClose() {
-  // The room grows by doubling from a size that doubles up to the cap exactly, so that it never
-  // passes the cap; packets are received straight into it, never more than the cap allows.
-  std::size_t room = static_cast<std::size_t>(std::max<int64_t>(FMaxBody, 1));
-  while (room > 65536) room = (room + 1) / 2;
+  // Packets are received straight into the document, never more than the cap allows.
+  TBodyRoom room(static_cast<uint64_t>(std::max<int64_t>(FMaxBody, 0)));
   for (;;) {
     const uint64_t left = Remaining(0);
     std::size_t got;
@@ -220,12 +265,12 @@ void THTTPResponseReader::ReadUntilClose() {
       char probe;
       got = FSock.RecvSome(&probe, 1, FTimeout);
       if (got > 0) return Fail(kBodyTooLarge);
+    } else if (FDecoder) {
+      got = TakeEncoded(left);
+      if (FState == RS_FAILED) return;
     } else {
+      room.Make(FDocument, left);
       const std::size_t size = FDocument.Size();
-      if (size == FDocument.Capacity()) {
-        while (room <= size) room *= 2;
-        FDocument.Reserve(static_cast<std::size_t>(std::min<uint64_t>(room, size + left)));
-      }
       got = FSock.RecvSome(
           FDocument.Tail(),
           static_cast<std::size_t>(std::min<uint64_t>(FDocument.Capacity() - size, left)),
@@ -246,9 +291,7 @@ void THTTPResponseReader::ReadCounted(int64_t size) {
   }
   if (static_cast<uint64_t>(size) > Remaining(0)) return Fail(kBodyTooLarge);
   DownloadSize = size;
-  FSock.RecvStreamSize(FDocument, FTimeout, size);
-  if (FSock.LastError() != 0) return Fail();
-  FState = RS_DONE;
+  if (TakeCounted(size)) FState = RS_DONE;
 }
 
 void THTTPResponseReader::ReadChunked() {
@@ -270,8 +313,7 @@ void THTTPResponseReader::ReadChunked() {
     // The size is the server's number: it is only ever compared, never added to.
     if (static_cast<uint64_t>(size) > Remaining(framing)) return Fail(kBodyTooLarge);
     DownloadSize = size;
-    FSock.RecvStreamSize(FDocument, FTimeout, size);
-    if (FSock.LastError() != 0) return Fail();
+    if (!TakeCounted(size)) return;
   }
   FState = RS_DONE;
 }

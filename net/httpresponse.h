@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/memorystream.h"
+#include "net/contentencoding.h"
 #include "net/httpsend.h"
 
 namespace brevak {
@@ -29,6 +31,8 @@ struct TResponseFraming {
   TTransferEncoding Mode = TE_UNKNOWN;
   bool Close = false;
   std::string MimeType = "text/html";
+  // The Content-Encoding values, several lines joined by commas; empty: none.
+  std::string ContentEncoding;
 };
 void ApplyHeaderLine(const std::string& line, TResponseFraming& framing);
 
@@ -68,12 +72,19 @@ private:
   void ReadUntilClose();
   void ReadCounted(int64_t size);
   void ReadChunked();
+  // Appends exactly size bytes of the body (decoded, when it is encoded) to the document; false
+  // (state RS_FAILED) when cut short or when decoding fails.
+  bool TakeCounted(int64_t size);
+  // Receives at most max encoded bytes and decodes them: the count received; 0 with LastError
+  // set, or with the state RS_FAILED when decoding failed.
+  std::size_t TakeEncoded(uint64_t max);
   // One line counted against the head budget; false (state RS_FAILED) on an error.
   bool ReadHeadLine(std::string& line);
   // One line of at most MaxHeadSize bytes (longer: LastError WSAEMSGSIZE).
   std::string ReadLimitedLine();
   void Fail(std::string cause = {});
-  // Body bytes still allowed after the document and framing bytes read so far (0 when none).
+  // Body bytes still allowed after the body and framing bytes read so far (0 when none). The
+  // body's bytes are counted as they came, encoded or not; the decoder caps what they decode to.
   uint64_t Remaining(uint64_t framing) const;
 
   TBlockSocket& FSock;
@@ -83,6 +94,9 @@ private:
   std::vector<std::string>& FHeaders;
   TResponseState FState = RS_STATUS;
   int64_t FHeadBytes = 0;
+  std::unique_ptr<TContentDecoder> FDecoder;  // an encoded body's; null for a plain one
+  uint64_t FEncodedBytes = 0;                 // the encoded body's bytes received
+  std::unique_ptr<char[]> FEncoded;           // where they are received
 };
 
 }  // namespace brevak
