@@ -10,30 +10,32 @@ bool IsBlank(char16_t c) {
 
 }  // namespace
 
-std::u16string CallsignIn(std::u16string_view text) {
+std::u16string_view CallsignIn(std::u16string_view text, std::u16string& buffer) {
   constexpr std::size_t kMin = 3, kMax = 20;
-  std::u16string call;
-  bool inTag = false;
-  for (char16_t c : text) {
-    if (c == u'<') inTag = true;
-    if (!inTag) call += c;
-    if (c == u'>') inTag = false;
+  if (text.find(u'<') != std::u16string_view::npos) {
+    buffer.clear();
+    bool inTag = false;
+    for (char16_t c : text) {
+      if (c == u'<') inTag = true;
+      if (!inTag) buffer += c;
+      if (c == u'>') inTag = false;
+    }
+    text = buffer;
   }
-  while (!call.empty() && IsBlank(call.back())) call.pop_back();
-  std::size_t lead = 0;
-  while (lead < call.size() && IsBlank(call[lead])) ++lead;
-  call.erase(0, lead);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  if (text.size() < kMin || text.size() > kMax) return {};
 
   bool letter = false, digit = false;
-  for (char16_t c : call) {
+  for (char16_t c : text) {
     const bool isLetter = (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
     const bool isDigit = c >= u'0' && c <= u'9';
     if (!isLetter && !isDigit && c != u'/') return {};
     letter = letter || isLetter;
     digit = digit || isDigit;
   }
-  if (call.size() < kMin || call.size() > kMax || !letter || !digit) return {};
-  return call;
+  if (!letter || !digit) return {};
+  return text;
 }
 
 }  // namespace brevak

@@ -222,7 +222,7 @@ public:
 
 protected:
   void Take(std::u16string_view text, TStringList& listFile, std::u16string_view number = {}) {
-    std::u16string call = FCallsignsOnly ? CallsignIn(text) : std::u16string(Trimmed(text));
+    const std::u16string_view call = FCallsignsOnly ? CallsignIn(text, FUntagged) : Trimmed(text);
     if (call.empty()) return;
     if (number.empty()) {
       listFile.Add(call, FSuffix);
@@ -241,6 +241,7 @@ protected:
 
 private:
   bool FCallsignsOnly;
+  std::u16string FUntagged;  // a callsign with its markup removed
   std::u16string FSuffix;
   std::u16string FNumbered;  // kept from line to line for its room
 };
@@ -257,7 +258,7 @@ public:
 
 class TColumnsRule : public TUserRule {
 public:
-  TColumnsRule(const TUserSource& source)
+  explicit TColumnsRule(const TUserSource& source)
       : TUserRule(source),
         FSeparator(source.Separator),
         FCallsign(source.CallsignColumn),
@@ -265,58 +266,66 @@ public:
 
   void Apply(std::u16string_view line, TStringList& listFile) override {
     const int last = FCallsign > FNumber ? FCallsign : FNumber;
-    FFields.clear();
+    std::u16string_view callsign, number;
     std::size_t at = 0;
-    while (static_cast<int>(FFields.size()) < last && at <= line.size()) {
-      FFields.emplace_back();
-      at = ReadField(line, at, FFields.back());
+    for (int column = 1; column <= last; ++column) {
+      if (at > line.size()) return;  // the line has fewer columns
+      if (column == FCallsign)
+        callsign = ReadField(line, at, FQuoted[0]);
+      else if (column == FNumber)
+        number = ReadField(line, at, FQuoted[1]);
+      else
+        ReadField(line, at, FQuoted[2]);
     }
-    if (static_cast<int>(FFields.size()) < FCallsign) return;
-    if (FNumber > 0 && static_cast<int>(FFields.size()) < FNumber) return;
-    Take(FFields[FCallsign - 1], listFile, FNumber > 0 ? FFields[FNumber - 1] : u"");
+    Take(callsign, listFile, number);
   }
 
 private:
-  // Reads the field at at into field; returns where the next one starts (past the line's end when
-  // this was the last). A field in double quotes may hold the separator, and "" stands for ".
-  std::size_t ReadField(std::u16string_view line, std::size_t at, std::u16string& field) const {
+  // The field at at, whose start moves to the next field's (past the line's end after the last).
+  // A field in double quotes may hold the separator, and "" in it stands for "; such a field is
+  // unquoted into buffer.
+  std::u16string_view ReadField(std::u16string_view line, std::size_t& at,
+                                std::u16string& buffer) const {
     std::size_t i = at;
     while (i < line.size() && (line[i] == u' ' || line[i] == u'\t') && line[i] != FSeparator) ++i;
+    std::u16string_view field;
     if (i < line.size() && line[i] == u'"') {
+      buffer.clear();
       for (++i; i < line.size(); ++i) {
         if (line[i] != u'"') {
-          field += line[i];
+          buffer += line[i];
         } else if (i + 1 < line.size() && line[i + 1] == u'"') {
-          field += u'"';
+          buffer += u'"';
           ++i;
         } else {
           ++i;
           break;
         }
       }
-      std::size_t next = line.find(FSeparator, i);
-      return next == std::u16string_view::npos ? line.size() + 1 : next + 1;
+      field = buffer;
+    } else {
+      i = at;
     }
-    std::size_t next = line.find(FSeparator, at);
-    field.assign(line.substr(at, next == std::u16string_view::npos ? line.npos : next - at));
-    return next == std::u16string_view::npos ? line.size() + 1 : next + 1;
+    const std::size_t next = line.find(FSeparator, i);
+    if (field.data() == nullptr) field = line.substr(at, next == line.npos ? line.npos : next - at);
+    at = next == line.npos ? line.size() + 1 : next + 1;
+    return field;
   }
 
   char16_t FSeparator;
   int FCallsign, FNumber;
-  std::vector<std::u16string> FFields;
+  std::u16string FQuoted[3];  // the callsign's, the number's and another quoted field's text
 };
 
+// The rule's matcher searches with its pattern only, so the pattern is set once.
 class TPatternRule : public TUserRule {
 public:
   TPatternRule(const TUserSource& source, TMatcher& matcher)
-      : TUserRule(source),
-        FMatcher(matcher),
-        FPattern(source.Pattern),
-        FFirstOnly(source.FirstMatchOnly) {}
+      : TUserRule(source), FMatcher(matcher), FFirstOnly(source.FirstMatchOnly) {
+    FMatcher.SetExpression(source.Pattern);
+  }
 
   void Apply(std::u16string_view line, TStringList& listFile) override {
-    FMatcher.SetExpression(FPattern);
     for (bool found = FMatcher.ExecZeroFree(line); found; found = FMatcher.ExecNext()) {
       Take(FMatcher.MatchPos(1) > 0 ? FMatcher.MatchView(1) : FMatcher.MatchView(0), listFile);
       if (FFirstOnly) break;
@@ -325,7 +334,6 @@ public:
 
 private:
   TMatcher& FMatcher;
-  std::u16string FPattern;
   bool FFirstOnly;
 };
 

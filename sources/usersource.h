@@ -55,7 +55,8 @@ struct TUserSources {
 // raises an Exception naming it; an absent file describes no source.
 TUserSources ReadUserSources(const std::string& path);
 
-// The frame settings and the rule of a user source.
+// The frame settings and the rule of a user source. The rule sets its pattern on matcher once and
+// searches with it alone, so the matcher serves this rule only.
 TImportSettings UserSourceSettings(const TUserSource& source);
 std::unique_ptr<TLineRule> MakeUserRule(const TUserSource& source, TMatcher& matcher);
 

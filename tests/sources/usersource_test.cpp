@@ -33,7 +33,9 @@ TEST(CallsignFilter, KeepsOnlyWhatLooksLikeACallsign) {
       {u"УА1ААА", u""},  // Cyrillic look-alikes are no callsign
       {u"<td>", u""},
   };
-  for (const auto& c : cases) EXPECT_EQ(CallsignIn(c.In), c.Out) << ::testing::PrintToString(c.In);
+  std::u16string buffer;
+  for (const auto& c : cases)
+    EXPECT_EQ(CallsignIn(c.In, buffer), c.Out) << ::testing::PrintToString(c.In);
 }
 
 TEST_F(UserSources, SectionsBecomeSourcesOrOneErrorEach) {
