@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+
 #include "import/runfixture.h"
 #include "listfile/utf.h"
 #include "sources/callsign.h"
@@ -108,6 +111,26 @@ TEST_F(UserSources, SectionsBecomeSourcesOrOneErrorEach) {
     EXPECT_THAT(read.Errors[i], ::testing::StartsWith(path + ", line ")) << read.Errors[i];
     EXPECT_THAT(read.Errors[i], ::testing::HasSubstr(reasons[i]));
   }
+}
+
+// The example file shows one section of each kind, commented out: uncommented, each is a source.
+TEST_F(UserSources, TheExampleSectionsAreSources) {
+  std::ifstream in(std::string(std::getenv("BREVAK_TEST_DATA")) + "/../sources.ini.example");
+  ASSERT_TRUE(in) << "sources.ini.example";
+  std::string uncommented, line;
+  bool inSource = false;
+  while (std::getline(in, line)) {
+    if (line.starts_with(";[Source ")) inSource = true;
+    if (inSource && line.starts_with(";") && line.size() > 1 && line[1] != ' ')
+      uncommented += line.substr(1) + "\r\n";
+  }
+  WriteFile(FDir / "sources.ini", uncommented);
+  TUserSources read = ReadUserSources((FDir / "sources.ini").string());
+  EXPECT_EQ(read.Errors, std::vector<std::string>{});
+  ASSERT_EQ(read.Sources.size(), 3u);
+  EXPECT_EQ(read.Sources[0].Rule, TUserRuleKind::Lines);
+  EXPECT_EQ(read.Sources[1].Rule, TUserRuleKind::Columns);
+  EXPECT_EQ(read.Sources[2].Rule, TUserRuleKind::Pattern);
 }
 
 TEST_F(UserSources, NoFileDescribesNoSource) {
