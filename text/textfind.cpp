@@ -159,10 +159,8 @@ TUnitFinder::TUnitFinder(std::u16string_view needle)
                     std::u16string(kFindPadding, u'\0')) {
   if (needle.size() >= 2) ChooseAnchors(needle, FAnchor1, FAnchor2);
   if (needle.empty()) return;
-#if defined(__SSE2__)
-  FAnchorVector1 = _mm_set1_epi16(static_cast<short>(needle[FAnchor1]));
-  FAnchorVector2 = _mm_set1_epi16(static_cast<short>(needle[FAnchor2]));
-#endif
+  FAnchorLanes1.fill(needle[FAnchor1]);
+  FAnchorLanes2.fill(needle[FAnchor2]);
 #if defined(__x86_64__)
   if (needle.size() < 2) {
     FFind = FFindWide = &FindOneUnit;
