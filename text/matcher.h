@@ -13,7 +13,6 @@
 // (backtracking). Tested by tests/text/matcher_test.cpp and tests/text/matcher_pcre_test.cpp.
 #pragma once
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -76,29 +75,9 @@ public:
   // The pattern. Setting a different text, or any text while the current one has not compiled,
   // drops the compiled program; it is compiled again at the next search.
   const std::u16string& Expression() const { return FPatterns[FCurrent].Expression; }
-  // Inline: a source sets its pattern before every search, to the one it had or, alternating
-  // between two, to the one before it.
-  void SetExpression(std::u16string_view expression) {
-    if (FPatterns[FCurrent].Program) {
-      if (SameUnits(expression, FPatterns[FCurrent].Expression)) return;
-      if (SameUnits(expression, FPatterns[1 - FCurrent].Expression)) {
-        SwitchToOtherPattern();
-        return;
-      }
-    }
-    ChangeExpression(expression);
-  }
+  void SetExpression(std::u16string_view expression);
   // The same for a constant pattern: known again by its address, its units are not compared.
-  void SetExpression(TFixedPattern expression) {
-    const std::u16string_view units = expression.Units();
-    if (FPatterns[FCurrent].Holds(units)) return;
-    if (FPatterns[FCurrent].Program && FPatterns[1 - FCurrent].Holds(units)) {
-      SwitchToOtherPattern();
-      return;
-    }
-    SetExpression(units);
-    FPatterns[FCurrent].Fixed = units.data();
-  }
+  void SetExpression(TFixedPattern expression);
 
   // The text searched: a private copy of text; unsets every slot.
   std::u16string_view InputString() const { return {FText, FInputSize}; }
@@ -113,16 +92,8 @@ public:
   // text is searched through as any other unit.
   bool ExecZeroFree(std::u16string_view text);
   // A search from just after the last match (one further when it was empty). Raises 1007 when
-  // there is no last match. Inline: where a pair pattern's last match leaves no room for another
-  // (a line's last match, most often at its end), it fails without a search.
-  bool ExecNext() {
-    if (FProgram != nullptr && FProgram->PairGroup != 0 && FSlots.End[0] >= 0 &&
-        static_cast<size_t>(FSlots.End[0]) + FProgram->PairMinLength > FInputLength) {
-      UnsetSlots();
-      return false;
-    }
-    return SearchNext();
-  }
+  // there is no last match.
+  bool ExecNext();
   // A search from the 1-based offset: below 1 raises 1006, more than one past the end gives false.
   bool ExecPos(int offset = 1);
 
@@ -180,33 +151,20 @@ protected:
 
 private:
   // Whether the current pattern has a program for the current modifiers.
-  bool Compiled() const {
-    const TPattern& current = FPatterns[FCurrent];
-    return current.Program && current.ProgModifiers == FModifiers;
-  }
+  bool Compiled() const;
   // SetExpression to a text that is neither the current pattern nor the one before it (or while
   // the current one has not compiled).
   void ChangeExpression(std::u16string_view expression);
-  void SetModifier(bool& modifier, bool on) {
-    modifier = on;
-    ForgetReadyPrograms();
-  }
+  void SetModifier(bool& modifier, bool on);
   // The pattern before the current one becomes the current one again.
-  void SwitchToOtherPattern() {
-    FCurrent = 1 - FCurrent;
-    FProgram = FPatterns[FCurrent].Ready;
-    FBacktrackerReady = false;
-  }
-  void ForgetReadyPrograms() { FProgram = FPatterns[0].Ready = FPatterns[1].Ready = nullptr; }
+  void SwitchToOtherPattern();
+  void ForgetReadyPrograms();
   void Compile();
   // Compiles if needed and sets FProgram.
   void SelectProgram();
   void ResetBacktracker();
-  // Compiles if needed. Inline: it runs before every search, several times per page line.
-  void PrepareSearch() {
-    if (FProgram == nullptr) SelectProgram();
-    if (!FInputAssigned) Error(mecNoInputString);
-  }
+  // Compiles if needed; raises 1005 when there is no text to search.
+  void PrepareSearch();
   // ExecNext's search.
   bool SearchNext();
   // The search from a 0-based offset; the slots must be unset on entry. zeroAhead: see
@@ -218,19 +176,7 @@ private:
   // in the whole text is a match of the searched text), learning on the way where it ends. When
   // more than a few vectors are to be looked at, zeroAhead units more are looked at too (a search
   // for every match of a long line then looks once per stretch, not once per match).
-  bool NoZeroBefore(size_t end, size_t zeroAhead) {
-    if (end <= FZeroFree) return true;
-    if (FLengthKnown) return false;
-    if (end - FZeroFree <= kInlineZeroCheck) {
-      if (!HasZeroUnit(FText + FZeroFree, end - FZeroFree)) {
-        FZeroFree = end;
-        return true;
-      }
-      zeroAhead = 0;
-    }
-    FindLength(std::max(end, FZeroFree + zeroAhead));
-    return end <= FZeroFree;
-  }
+  bool NoZeroBefore(size_t end, size_t zeroAhead);
   static constexpr size_t kInlineZeroCheck = 64;  // HasZeroUnit's inline reach
   // What ExecNext looks at ahead for U+0000.
   static constexpr size_t kZeroAhead = 2048;
@@ -280,17 +226,12 @@ private:
   // How many slots from 0 on the last match may have set (its program's groups and slot 0); none
   // after a failed search, which leaves every slot unset, so that most lines need no clearing.
   size_t FSlotsSet = 0;
-  void UnsetSlots() {
-    if (FSlotsSet == 0) return;
-    if (FSlotsSet <= 2) {  // the whole match and one group: most patterns
-      FSlots.Start[0] = FSlots.End[0] = FSlots.Start[1] = FSlots.End[1] = -1;
-    } else {
-      FSlots.Clear();
-    }
-    FSlotsSet = 0;
-  }
+  void UnsetSlots();
   int FLastError = 0;
   int FCompilerErrorPos = 0;
 };
 
 }  // namespace brevak
+
+// The inline definitions: a source calls them for every line of a page.
+#include "text/matcher_impl.h"
