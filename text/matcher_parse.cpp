@@ -289,29 +289,46 @@ std::vector<TChainStep> ChainSteps(const std::vector<TNode>& nodes) {
   return steps;
 }
 
-void Analyse(TProgram& program) {
-  std::vector<TNode>& nodes = program.Nodes;
-  const TNode& first = nodes.front();
+// Regstart: every match starts with the first unit of a leading literal compared exactly.
+void FindRegstart(TProgram& program) {
+  const TNode& first = program.Nodes.front();
   if (first.Kind == TNodeKind::nkLiteral && !first.FoldCase) {
     program.HasRegstart = true;
     program.Regstart = first.Units[0];
   }
+}
+
+// The start literal: when the first node that consumes input (group marks before it consume
+// none) is a literal compared exactly, a match can only start where that literal occurs.
+void FindStartLiteral(TProgram& program) {
+  std::vector<TNode>& nodes = program.Nodes;
   const size_t lead = SkipMarks(nodes, 0);
   if (nodes[lead].Kind == TNodeKind::nkLiteral && !nodes[lead].FoldCase) {
     program.StartLiteral = static_cast<int>(lead);
     nodes[lead].Finder = TUnitFinder(nodes[lead].Units);
   }
-  if (nodes[lead].Kind == TNodeKind::nkRepeat) {
-    const TNode* longest = nullptr;
-    for (const TNode& node : nodes)
-      if (node.Kind == TNodeKind::nkLiteral &&
-          (longest == nullptr || node.Units.size() >= longest->Units.size()))
-        longest = &node;
-    if (longest != nullptr && !longest->FoldCase) {
-      program.Regmust = longest->Units;
-      program.MustFinder = TUnitFinder(program.Regmust);
-    }
+}
+
+// Regmust: a program that opens with a repetition has no start literal to scan for, but every
+// match still holds each of its literals; the longest one (the last of equal length), when it is
+// compared exactly, is looked for before a search.
+void FindRegmust(TProgram& program) {
+  const std::vector<TNode>& nodes = program.Nodes;
+  if (nodes[SkipMarks(nodes, 0)].Kind != TNodeKind::nkRepeat) return;
+  const TNode* longest = nullptr;
+  for (const TNode& node : nodes)
+    if (node.Kind == TNodeKind::nkLiteral &&
+        (longest == nullptr || node.Units.size() >= longest->Units.size()))
+      longest = &node;
+  if (longest != nullptr && !longest->FoldCase) {
+    program.Regmust = longest->Units;
+    program.MustFinder = TUnitFinder(program.Regmust);
   }
+}
+
+// Follow links: a repetition whose next node past the group marks is a literal compared exactly
+// or a digit knows that node, and such a literal is prepared for scanning.
+void LinkFollows(std::vector<TNode>& nodes) {
   for (size_t i = 0; i < nodes.size(); ++i) {
     if (nodes[i].Kind != TNodeKind::nkRepeat) continue;
     const size_t next = SkipMarks(nodes, i + 1);
@@ -322,40 +339,60 @@ void Analyse(TProgram& program) {
         nodes[next].Finder = TUnitFinder(nodes[next].Units);
     }
   }
-  program.LazyChain = IsLazyChain(nodes);
-  if (program.LazyChain) program.Chain = ChainSteps(nodes);
+}
+
+// Whether chain is a pair's steps: [lead,] open, [find digit,] find, close, end, where open and
+// find move the place by nothing, the digit's step by its one unit, and close ends the group that
+// open started.
+bool IsPairChain(const std::vector<TChainStep>& chain, bool lead, bool digit) {
+  const size_t open = lead ? 1 : 0;
+  const size_t find = open + (digit ? 2 : 1);
+  const size_t close = find + 1;
+  if (chain.size() != close + 2) return false;
+  if (lead && chain[0].Kind != TChainStep::ckLead) return false;
+  if (chain[open].Kind != TChainStep::ckOpen || chain[open].Length != 0) return false;
+  if (digit && (chain[open + 1].Kind != TChainStep::ckFindDigit || chain[open + 1].Length != 1))
+    return false;
+  return chain[find].Kind == TChainStep::ckFind && chain[find].Length == 0 &&
+         chain[close].Kind == TChainStep::ckClose && chain[close].Group == chain[open].Group;
+}
+
+// The pair forms of a lazy chain, literal(.*?)literal, literal(.*?\d.*?)literal and (.*?)literal:
+// their group, their literals and the fewest units a match takes, read from the chain once.
+void FindPair(TProgram& program) {
   const std::vector<TChainStep>& chain = program.Chain;
-  if (chain.size() == 5 && chain[0].Kind == TChainStep::ckLead &&
-      chain[1].Kind == TChainStep::ckOpen && chain[1].Length == 0 &&
-      chain[2].Kind == TChainStep::ckFind && chain[2].Length == 0 &&
-      chain[3].Kind == TChainStep::ckClose && chain[3].Group == chain[1].Group) {
-    program.PairGroup = chain[1].Group;
+  if (IsPairChain(chain, true, false)) {
     program.PairLead = true;
-  }
-  if (chain.size() == 6 && chain[0].Kind == TChainStep::ckLead &&
-      chain[1].Kind == TChainStep::ckOpen && chain[1].Length == 0 &&
-      chain[2].Kind == TChainStep::ckFindDigit && chain[2].Length == 1 &&
-      chain[3].Kind == TChainStep::ckFind && chain[3].Length == 0 &&
-      chain[4].Kind == TChainStep::ckClose && chain[4].Group == chain[1].Group) {
-    program.PairGroup = chain[1].Group;
+  } else if (IsPairChain(chain, true, true)) {
     program.PairLead = program.PairDigit = true;
+  } else if (!IsPairChain(chain, false, false)) {
+    return;
   }
-  if (chain.size() == 4 && chain[0].Kind == TChainStep::ckOpen && chain[0].Length == 0 &&
-      chain[1].Kind == TChainStep::ckFind && chain[1].Length == 0 &&
-      chain[2].Kind == TChainStep::ckClose && chain[2].Group == chain[0].Group)
-    program.PairGroup = chain[0].Group;
-  if (program.PairGroup != 0) {
-    for (const TChainStep& step : chain) program.PairMinLength += step.Length;
-    if (program.PairLead) {
-      program.PairOpening = chain[0].Finder;
-      program.PairOpeningLength = chain[0].Length;
-    }
-    // The steps after the opening ones: [find digit,] find, close.
-    const TChainStep* closing =
-        &chain[1 + (program.PairLead ? 1 : 0) + (program.PairDigit ? 1 : 0)];
-    program.PairClosing = closing->Finder;
-    program.PairClosingLength = closing[1].Length;
+  const size_t open = program.PairLead ? 1 : 0;
+  program.PairGroup = chain[open].Group;
+  for (const TChainStep& step : chain) program.PairMinLength += step.Length;
+  if (program.PairLead) {
+    program.PairOpening = chain[0].Finder;
+    program.PairOpeningLength = chain[0].Length;
   }
+  // The find step, then the close step, which moves the place past the closing literal.
+  const TChainStep* closing = &chain[open + (program.PairDigit ? 2 : 1)];
+  program.PairClosing = closing->Finder;
+  program.PairClosingLength = closing[1].Length;
+}
+
+// What the search learns from a parsed program before it runs: where a match can start, which
+// literal every match holds, what follows each repetition, and whether the program is a lazy
+// chain (and then a pair) that the search takes without backtracking.
+void Analyse(TProgram& program) {
+  FindRegstart(program);
+  FindStartLiteral(program);
+  FindRegmust(program);
+  LinkFollows(program.Nodes);
+  program.LazyChain = IsLazyChain(program.Nodes);
+  if (!program.LazyChain) return;
+  program.Chain = ChainSteps(program.Nodes);
+  FindPair(program);
 }
 
 }  // namespace
