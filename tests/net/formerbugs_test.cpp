@@ -69,5 +69,38 @@ TEST(FormerBugs, NoFragmentOnTheWire) {
   }
 }
 
+// A counted body is held to the body limit before it is read, and no test said on which side of
+// the limit its last byte falls: a body of exactly the limit must be read, one of a byte more
+// refused. At the default limit of 256 MiB the peer sends only the body's first 64 KiB and closes,
+// so an accepted body ends in the close, cheaply, rather than in 256 MiB read.
+TEST(FormerBugs, CountedBodyOfExactlyTheLimitIsReadAndOneByteMoreIsRefused) {
+  constexpr int64_t kSmall = 64 << 10;
+  constexpr int64_t kDefault = int64_t{256} << 20;
+  const struct {
+    const char* Name;
+    int64_t Limit;  // 0: THTTPSend's own
+    int64_t Length;
+    std::size_t Sent;   // body bytes the peer sends before it closes
+    const char* Cause;  // "" for a fetch that succeeds
+  } kCases[] = {
+      {"64 KiB limit, exactly", kSmall, kSmall, kSmall, ""},
+      {"64 KiB limit, a byte over", kSmall, kSmall + 1, kSmall + 1, "response body too large"},
+      {"default limit, exactly", 0, kDefault, kSmall, "connection closed by the server"},
+      {"default limit, a byte over", 0, kDefault + 1, kSmall, "response body too large"},
+  };
+  for (const auto& c : kCases) {
+    const std::string head =
+        "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(c.Length) + "\r\n\r\n";
+    THTTPSend http(BoundedPeer(head, "x", c.Sent));
+    if (c.Limit != 0) http.MaxBodySize = c.Limit;
+    const bool ok = http.HTTPMethod("GET", "http://h/");
+    EXPECT_EQ(ok, *c.Cause == '\0') << c.Name << ": " << http.ErrorCause();
+    EXPECT_EQ(http.ErrorCause(), c.Cause) << c.Name;
+    if (ok) {
+      EXPECT_EQ(static_cast<int64_t>(http.Document().Size()), c.Length) << c.Name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace brevak
