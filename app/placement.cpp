@@ -263,6 +263,8 @@ void TFormPlacement::WritePlacement() {
   WriteInteger("Flags", placement.flags);
   WriteInteger("ShowCmd", placement.showCmd);
   WriteInteger("PixelsPerInch", FLayer.PixelsPerInch());
+  // Where the window is cannot be known: the positions saved by a desktop that told are kept.
+  if (!FLayer.ReportsPositions()) return;
   WritePosText(kMinMaxPos, FourInts(placement.ptMinPosition.x, placement.ptMinPosition.y,
                                     placement.ptMaxPosition.x, placement.ptMaxPosition.y));
   const TRect& r = placement.rcNormalPosition;

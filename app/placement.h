@@ -36,8 +36,9 @@ public:
   // cannot be used.
   void RestoreFormPlacement();
   // Writes the owner's placement, every key in one replace of the file; never before a restore
-  // has run (while Active). Raises brevak::Exception "Unable to write to <path>" when the file
-  // cannot be written.
+  // has run (while Active). Where the windowing system does not tell where the window is, the
+  // position keys already in the file stay as they are. Raises brevak::Exception "Unable to write
+  // to <path>" when the file cannot be written.
   void SaveFormPlacement();
 
   // One integer key of the section; without an open profile file, one is opened for the call.

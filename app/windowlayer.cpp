@@ -2,11 +2,15 @@
 // tests/app/placement_qtest.cpp.
 #include "app/windowlayer.h"
 
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVariant>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -21,6 +25,64 @@ TPoint StoredPoint(const QWidget* window, const char* name) {
   const QPoint p = value.toPoint();
   return {p.x(), p.y()};
 }
+
+qint64 OverlapArea(const QRect& a, const QRect& b) {
+  const QRect common = a.intersected(b);
+  return common.isEmpty() ? 0 : qint64(common.width()) * common.height();
+}
+
+// One axis of KeepOnScreen: the start of a span of the given length inside [low, low + room).
+int KeepInside(int start, int length, int low, int room) {
+  if (length >= room) return low;
+  return std::clamp(start, low, low + room - length);
+}
+
+// The available areas of the screens, the primary screen's first.
+QList<QRect> ScreenAreas() {
+  QList<QRect> areas;
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  if (primary) areas << primary->availableGeometry();
+  for (const QScreen* screen : QGuiApplication::screens())
+    if (screen != primary) areas << screen->availableGeometry();
+  return areas;
+}
+
+// A window that is not on screen yet may not know its frame: a window manager adds its title bar
+// only when the window is mapped. Until the window's frame is known (or for a short while after
+// it is shown, where no window manager draws one), each move of the window is checked again and
+// the frame brought wholly onto a screen. Moves after that are the user's and are left alone.
+class TFrameWatch final : public QObject {
+public:
+  static constexpr QLatin1StringView kName{"brevakFrameWatch"};
+
+  explicit TFrameWatch(QWidget* window) : QObject(window), FWindow(window) {
+    setObjectName(kName);
+    window->installEventFilter(this);
+  }
+
+protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::Move && type != QEvent::Resize && type != QEvent::Show) return false;
+    if (!FWindow->isVisible()) return false;
+    constexpr qint64 kFrameWaitMs = 2000;
+    if (!FShown.isValid()) {
+      FShown.start();
+    } else if (FShown.elapsed() > kFrameWaitMs) {
+      deleteLater();
+      return false;
+    }
+    const QRect frame = FWindow->frameGeometry();
+    const QPoint wanted = KeepOnScreen(frame, ScreenAreas());
+    if (wanted != frame.topLeft()) FWindow->move(wanted);
+    if (frame.size() != FWindow->size()) deleteLater();
+    return false;
+  }
+
+private:
+  QWidget* FWindow;
+  QElapsedTimer FShown;
+};
 
 class TQtWindowLayer final : public TWindowLayer {
 public:
@@ -43,8 +105,12 @@ public:
     window->setProperty(kMaxPosition, QPoint(placement.ptMaxPosition.x, placement.ptMaxPosition.y));
     // Moving a window that has not been placed yet takes the choice of its first position away
     // from the desktop, so an unchanged position is left alone.
-    const QPoint wanted(placement.rcNormalPosition.Left, placement.rcNormalPosition.Top);
-    if (wanted != NormalFrame(window).topLeft()) MoveFrame(window, wanted);
+    const QRect frame = NormalFrame(window);
+    const QPoint wanted =
+        KeepOnScreen(QRect(QPoint(placement.rcNormalPosition.Left, placement.rcNormalPosition.Top),
+                           frame.size()),
+                     ScreenAreas());
+    if (wanted != frame.topLeft()) MoveFrame(window, wanted);
     if (!IsWindowVisible(window)) return;  // SW_HIDE and the rest: a hidden window stays hidden
     switch (placement.showCmd) {
       case SW_SHOWMINIMIZED:
@@ -99,15 +165,23 @@ public:
     return screen ? qRound(screen->logicalDotsPerInchY()) : 96;
   }
 
+  bool ReportsPositions() override {
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+  }
+
 private:
   // Puts the frame's top-left corner at p. A window that exists but is not on screen yet (as during
   // its first show event) does not know its frame, and QWidget::move places its client area at p;
   // the native window is then told that p is its frame's position, which the window manager honours
   // when it maps the window.
-  static void MoveFrame(QWidget* window, QPoint p) {
+  void MoveFrame(QWidget* window, QPoint p) {
     window->move(p);
     QWindow* handle = window->windowHandle();
-    if (handle != nullptr && !handle->isVisible()) handle->setFramePosition(p);
+    if (handle == nullptr || handle->isVisible()) return;
+    handle->setFramePosition(p);
+    if (ReportsPositions() &&
+        window->findChild<QObject*>(TFrameWatch::kName, Qt::FindDirectChildrenOnly) == nullptr)
+      new TFrameWatch(window);
   }
 
   // The frame a minimized or maximized window returns to.
@@ -122,6 +196,21 @@ private:
 };
 
 }  // namespace
+
+QPoint KeepOnScreen(const QRect& frame, const QList<QRect>& areas) {
+  if (areas.isEmpty()) return frame.topLeft();
+  QRect area = areas.front();
+  qint64 most = 0;
+  for (const QRect& candidate : areas) {
+    const qint64 overlap = OverlapArea(frame, candidate);
+    if (overlap > most) {
+      most = overlap;
+      area = candidate;
+    }
+  }
+  return {KeepInside(frame.left(), frame.width(), area.left(), area.width()),
+          KeepInside(frame.top(), frame.height(), area.top(), area.height())};
+}
 
 TWindowLayer& QtWindowLayer() {
   static TQtWindowLayer layer;

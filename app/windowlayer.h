@@ -1,9 +1,10 @@
 // The window layer: what the placement store asks of the windowing system (a window's placement
 // record, applying it, visibility, screen size, border metrics, pixels per inch), behind an
 // interface so that the store's tests can stand in a fake. QtWindowLayer() is the real one.
-// Tested by tests/app/placement_qtest.cpp.
+// Tested by tests/app/placement_qtest.cpp and, on screens of set sizes, tests/app/main_qtest.cpp.
 #pragma once
 
+#include <QList>
 #include <QRect>
 
 class QWidget;
@@ -59,7 +60,8 @@ public:
   virtual ~TWindowLayer() = default;
   virtual TWindowPlacement GetWindowPlacement(QWidget* window) = 0;
   // Puts the window's frame at the record's normal rectangle's top-left corner (the window keeps
-  // its own size) and, for a window on screen, gives it the show command's state.
+  // its own size), moved as little as needed to lie wholly on a screen (KeepOnScreen), and, for a
+  // window on screen, gives it the show command's state.
   virtual void SetWindowPlacement(QWidget* window, const TWindowPlacement& placement) = 0;
   // Whether the window is on screen now (during its first show event it is not yet).
   virtual bool IsWindowVisible(QWidget* window) = 0;
@@ -72,7 +74,16 @@ public:
   virtual int GetSystemMetrics(TSystemMetric metric) = 0;
   // The screen's logical pixels per inch.
   virtual int PixelsPerInch() = 0;
+  // Whether the windowing system tells programs where their windows are. Where it does not (a
+  // Wayland compositor), a window's position reads as whatever the toolkit made up.
+  virtual bool ReportsPositions() = 0;
 };
+
+// The top-left corner that puts a window's frame wholly into the available area of the screen it
+// overlaps most (areas[0], the primary screen's, when it overlaps none), moved as little as
+// needed. Along an axis where the frame is larger than the area, its top or left edge goes to the
+// area's, so that the title bar stays in reach.
+QPoint KeepOnScreen(const QRect& frame, const QList<QRect>& areas);
 
 // The layer over Qt, in device-independent pixels.
 TWindowLayer& QtWindowLayer();

@@ -73,6 +73,8 @@ public:
     }
   }
   int PixelsPerInch() override { return Ppi; }
+  bool ReportsPositions() override { return PositionsKnown; }
+  bool PositionsKnown = true;
 };
 
 QByteArray ReadFile(const QString& path) {
@@ -210,6 +212,31 @@ private slots:
     QCOMPARE(last.ptMaxPosition.x, -1);
     QCOMPARE(last.ptMaxPosition.y, -1);
     QCOMPARE(last.showCmd, int(SW_HIDE));
+    QVERIFY(FErrors.isEmpty());
+  }
+
+  // A desktop that does not tell where windows are (Wayland): the positions saved under one that
+  // did are kept, every other key is written as always.
+  void positionsKeptWhereTheDesktopDoesNotTell() {
+    const QByteArray saved =
+        "[TfrmTest]\r\n"
+        "MinMaxPos(1920x1080)=-1,-1,-1,-1\r\n"
+        "MinMaxPos=-1,-1,-1,-1\r\n"
+        "NormPos(1920x1080)=100,200,425,395\r\n"
+        "NormPos=100,200,425,395\r\n";
+    WriteFile(FIni, saved);
+    FLayer.PositionsKnown = false;
+    FForm->show();
+    FLayer.Visible = true;
+    FLayer.Bounds.moveTo(-3, -30);  // what the toolkit makes up there
+    QVERIFY(FForm->close());
+    const QByteArray expected = saved +
+                                "FormVersion=0\r\n"
+                                "Flags=0\r\n"
+                                "ShowCmd=1\r\n"
+                                "PixelsPerInch=96\r\n"
+                                "Visible=0\r\n";
+    QCOMPARE(ReadFile(FIni), expected);
     QVERIFY(FErrors.isEmpty());
   }
 
