@@ -32,10 +32,15 @@ public:
 protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // A window of fixed size takes whatever size the desktop gives it while it is maximized or full
+  // screen (a Wayland compositor disconnects a program whose maximized window keeps a size of its
+  // own), its controls staying where they are; back in the normal state it has its size again.
+  void changeEvent(QEvent* event) override;
   // Fires OnDestroy once. A derived window calls it first in its destructor, so that the handler
   // still sees the window whole; TForm's own destructor calls it for windows that do not.
   void DoDestroy();
 
 private:
   bool FDestroyDone = false;
+  QSize FFixedSize;  // while maximized or full screen: the size it had, invalid otherwise
 };

@@ -1,5 +1,6 @@
 // The main window as the user meets it: layout, focus, the progress bar, start-up, and what the
 // window does around import runs (one at a time, closing waits, errors to the error box).
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -480,6 +481,87 @@ private slots:
     const QRect frame = form.frameGeometry();
     qInfo("shown at %d,%d size %dx%d%s", frame.x(), frame.y(), frame.width(), frame.height(),
           settled ? "" : " (not wholly on a screen)");
+    QVERIFY(FErrors.empty());
+  }
+
+  // Under a Wayland compositor (weston, headless): the desktop shell maximizes the window when the
+  // title bar's button asks (a compositor disconnects a program whose maximized window keeps
+  // another size), the kiosk shell gives every window the whole screen at once. Each time the
+  // window survives and closes normally, saving prog.ini.
+  void survivesWaylandCompositors_data() {
+    QTest::addColumn<QString>("shell");
+    QTest::addColumn<QString>("asks");
+    QTest::newRow("desktop shell, maximized") << "desktop-shell.so"
+                                              << "maximize";
+    QTest::newRow("desktop shell, full screen") << "desktop-shell.so"
+                                                << "fullscreen";
+    QTest::newRow("kiosk shell") << "kiosk-shell.so"
+                                 << "";
+  }
+
+  void survivesWaylandCompositors() {
+    QFETCH(QString, shell);
+    QFETCH(QString, asks);
+    if (qEnvironmentVariableIsSet("BREVAK_UNDER_WAYLAND")) QSKIP("already the run under Wayland");
+    const QString weston = QStandardPaths::findExecutable(QStringLiteral("weston"));
+    if (weston.isEmpty()) QSKIP("needs weston");
+    const QString runtime = FDir->filePath(QStringLiteral("runtime"));
+    QVERIFY(QDir().mkdir(runtime));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    QProcess compositor;
+    compositor.setProcessEnvironment(env);
+    compositor.setProcessChannelMode(QProcess::MergedChannels);
+    compositor.start(weston, {QStringLiteral("--backend=headless-backend.so"),
+                              QStringLiteral("--socket=brevak-test"), QStringLiteral("--no-config"),
+                              QStringLiteral("--idle-time=0"), QStringLiteral("--width=1024"),
+                              QStringLiteral("--height=768"), QStringLiteral("--shell=") + shell});
+    QVERIFY(compositor.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime + QStringLiteral("/brevak-test.lock")) ||
+                                 compositor.state() != QProcess::Running,
+                             30000);
+    QVERIFY2(compositor.state() == QProcess::Running, compositor.readAll().constData());
+    env.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("brevak-test"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+    env.insert(QStringLiteral("BREVAK_UNDER_WAYLAND"), asks.isEmpty() ? QStringLiteral("-") : asks);
+    QProcess run;
+    run.setProcessEnvironment(env);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(QCoreApplication::applicationFilePath(), {QStringLiteral("underWayland")});
+    const bool finished = run.waitForFinished(120000);
+    compositor.terminate();
+    compositor.waitForFinished(10000);
+    const QByteArray output = run.readAll() + compositor.readAll();
+    QVERIFY2(finished && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
+             output.constData());
+    QVERIFY2(output.contains("PASS   : TMainWindowTest::underWayland()"), output.constData());
+  }
+
+  // Run by the test above in a process of its own: the window under the compositor, maximized
+  // or made full screen as asked, back to normal, and closed.
+  void underWayland() {
+    const QByteArray asks = qgetenv("BREVAK_UNDER_WAYLAND");
+    if (asks.isEmpty()) QSKIP("run by survivesWaylandCompositors");
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
+    {
+      TfrmMain form;
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      if (asks != "-") {
+        form.setWindowState(asks == "maximize" ? Qt::WindowMaximized : Qt::WindowFullScreen);
+        QTRY_VERIFY_WITH_TIMEOUT(form.width() > 319, 20000);  // the compositor's size
+        form.setWindowState(Qt::WindowNoState);
+      }
+      if (asks == "-") QTRY_VERIFY_WITH_TIMEOUT(form.width() > 319, 20000);  // the whole screen
+      if (asks != "-") QTRY_COMPARE_WITH_TIMEOUT(form.size(), QSize(319, 166), 20000);
+      QVERIFY(form.close());
+    }
+    QFile ini(FilePath("prog.ini"));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll();
+    QVERIFY2(text.startsWith("[TfrmMain]\r\nFormVersion=0\r\n"), text.constData());
+    QVERIFY2(!text.contains("NormPos"), text.constData());  // Wayland does not say where it was
     QVERIFY(FErrors.empty());
   }
 
