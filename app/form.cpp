@@ -7,7 +7,9 @@
 
 #include <utility>
 
-TForm::TForm(QWidget* parent) : QWidget(parent) {}
+#include "app/accessible.h"
+
+TForm::TForm(QWidget* parent) : QWidget(parent) { InstallAccessibleInterfaces(); }
 
 TForm::~TForm() { DoDestroy(); }
 

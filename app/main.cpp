@@ -3,8 +3,11 @@
 #include "app/main.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPushButton>
 
+#include <cstddef>
+#include <iterator>
 #include <string>
 
 #include "app/errorbox.h"
@@ -35,7 +38,7 @@ struct TButtonDesign {
   void (TfrmMain::*Handler)();
 };
 
-// In tab order.
+// In tab order, which is the window's reading order: keys 1 to 9 and 0 press them in this order.
 const TButtonDesign kButtons[] = {
     {&TfrmMain::btnHamlog, "btnHamlog", "Hamlog", "User Hamlog", 8, 8, 97,
      &TfrmMain::btnHamlogClick},
@@ -57,6 +60,9 @@ const TButtonDesign kButtons[] = {
     {&TfrmMain::btnRadioWave, "btnRadioWave", "Create RadioWave",
      "Клуб путешественников РадиоВолна", 88, 103, 145, &TfrmMain::btnRadioWaveClick},
 };
+
+// The key that presses button i of kButtons.
+char ButtonKey(std::size_t i) { return static_cast<char>('0' + (i + 1) % 10); }
 
 }  // namespace
 
@@ -83,10 +89,12 @@ void TfrmMain::SetUpWindow() {
 
 void TfrmMain::CreateButtons() {
   QWidget* previous = nullptr;
-  for (const TButtonDesign& design : kButtons) {
+  for (std::size_t i = 0; i < std::size(kButtons); ++i) {
+    const TButtonDesign& design = kButtons[i];
     auto* button = new QPushButton(QString::fromUtf8(design.Caption), this);
     button->setObjectName(QString::fromLatin1(design.Name));
     button->setToolTip(QString::fromUtf8(design.Hint));
+    button->setAccessibleDescription(QStringLiteral("Key ") + QChar::fromLatin1(ButtonKey(i)));
     button->setGeometry(design.Left, design.Top, design.Width, kButtonHeight);
     // No tab stop: the Tab key never brings the focus to a button; a click still may.
     button->setFocusPolicy(Qt::ClickFocus);
@@ -100,6 +108,7 @@ void TfrmMain::CreateButtons() {
 void TfrmMain::CreateProgressBar() {
   ProgressBar = new TProgressBar(this);
   ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+  ProgressBar->setAccessibleName(QStringLiteral("Import progress"));
   ProgressBar->setGeometry(8, 134, 303, 24);
   ProgressBar->SetPercent(20);  // the design value; FormCreate sets 0 before anyone sees it
 }
@@ -131,6 +140,20 @@ void TfrmMain::FormCloseQuery(bool& canClose) {
   if (!FRunning) return;
   canClose = false;
   FCloseWhenDone = true;
+}
+
+void TfrmMain::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+  if (!plain || key < Qt::Key_0 || key > Qt::Key_9) {
+    TForm::keyPressEvent(event);
+    return;
+  }
+  // A held key repeats; one press is one import.
+  if (!event->isAutoRepeat()) {
+    (this->*kButtons[(key - Qt::Key_0 + 9) % 10].Field)->click();
+  }
+  event->accept();
 }
 
 void TfrmMain::SetPercent(int v) { ProgressBar->SetPercent(v); }

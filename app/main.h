@@ -69,6 +69,11 @@ public slots:
   void btnRCPWClick();
   void btnRadioWaveClick();
 
+protected:
+  // Keys 1 to 9 and 0, on the main block or the keypad, press the ten buttons in the window's
+  // order (the buttons take no focus by Tab, so the keys are the keyboard's way to them).
+  void keyPressEvent(QKeyEvent* event) override;
+
 private:
   void SetUpWindow();
   void CreateButtons();

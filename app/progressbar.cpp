@@ -1,8 +1,11 @@
 // Painting the progress bar. Tested by tests/app/main_qtest.cpp.
 #include "app/progressbar.h"
 
+#include <QAccessible>
 #include <QLinearGradient>
 #include <QPainter>
+
+#include "app/accessible.h"
 
 const QColor TProgressBar::kBarColor{0x00, 0x00, 0x80};
 const QColor TProgressBar::kBarStopColor{0x00, 0xFF, 0xFF};
@@ -17,6 +20,7 @@ int ProgressFillWidth(std::uint16_t v, int w) {
 }
 
 TProgressBar::TProgressBar(QWidget* parent) : QWidget(parent) {
+  InstallAccessibleInterfaces();
   setFocusPolicy(Qt::NoFocus);
   // Every pixel is painted here, so Qt need not clear the background first.
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -27,6 +31,8 @@ void TProgressBar::SetPercent(int v) {
   if (stored == FPercent) return;
   FPercent = stored;
   repaint();
+  QAccessibleValueChangeEvent change(this, int(FPercent));
+  QAccessible::updateAccessibility(&change);
 }
 
 QRect TProgressBar::InteriorRect() const {

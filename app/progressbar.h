@@ -17,7 +17,7 @@ public:
 
   std::uint16_t Percent() const { return FPercent; }
   // Keeps v mod 65536 (so -1 becomes 65535). An unchanged value draws nothing; a new one is drawn
-  // at once, without waiting for the message loop.
+  // at once, without waiting for the message loop, and told to screen readers.
   void SetPercent(int v);
 
   // The frame: a lowered bevel one pixel wide around the interior.

@@ -1,5 +1,6 @@
 // The main window as the user meets it: layout, focus, the progress bar, start-up, and what the
 // window does around import runs (one at a time, closing waits, errors to the error box).
+#include <QAccessible>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -144,21 +145,24 @@ private slots:
     QTest::addColumn<QString>("hint");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<int>("tabOrder");
+    QTest::addColumn<QString>("description");  // what a screen reader says beside the caption
     auto row = [](const char* name, const char* caption, const char* hint, int left, int top,
-                  int width, int tab) {
+                  int width, int tab, const char* description) {
       QTest::newRow(name) << QString::fromUtf8(caption) << QString::fromUtf8(hint)
-                          << QRect(left, top, width, 25) << tab;
+                          << QRect(left, top, width, 25) << tab << QString::fromUtf8(description);
     };
-    row("btnHamlog", "Hamlog", "User Hamlog", 8, 8, 97, 0);
-    row("btnSRR", "Create SRR", "SRR", 111, 8, 97, 1);
-    row("btnKDR", "Create KDR", "Клуб дипломированных радиолюбителей (KDR)", 214, 8, 97, 2);
-    row("btnAGB", "Create AGB", "Activity Group of Belarus", 8, 39, 97, 3);
-    row("btnARCK", "Create ARCK", "Amateur Radio Club Kristall", 111, 39, 97, 4);
-    row("btnRCWC", "Create RCWC", "Russian CW Club", 214, 39, 97, 5);
-    row("btn5Ocean", "Create 5 Ocean", "Fifth Ocean", 8, 70, 97, 6);
-    row("btnRDXC", "Create RRC", "Russian Robinson Club", 112, 70, 96, 7);
-    row("btnRCPW", "Create RCPW", "Radio Club <ПВ>", 216, 70, 95, 8);
-    row("btnRadioWave", "Create RadioWave", "Клуб путешественников РадиоВолна", 88, 103, 145, 9);
+    row("btnHamlog", "Hamlog", "User Hamlog", 8, 8, 97, 0, "Key 1");
+    row("btnSRR", "Create SRR", "SRR", 111, 8, 97, 1, "Key 2");
+    row("btnKDR", "Create KDR", "Клуб дипломированных радиолюбителей (KDR)", 214, 8, 97, 2,
+        "Key 3");
+    row("btnAGB", "Create AGB", "Activity Group of Belarus", 8, 39, 97, 3, "Key 4");
+    row("btnARCK", "Create ARCK", "Amateur Radio Club Kristall", 111, 39, 97, 4, "Key 5");
+    row("btnRCWC", "Create RCWC", "Russian CW Club", 214, 39, 97, 5, "Key 6");
+    row("btn5Ocean", "Create 5 Ocean", "Fifth Ocean", 8, 70, 97, 6, "Key 7");
+    row("btnRDXC", "Create RRC", "Russian Robinson Club", 112, 70, 96, 7, "Key 8");
+    row("btnRCPW", "Create RCPW", "Radio Club <ПВ>", 216, 70, 95, 8, "Key 9");
+    row("btnRadioWave", "Create RadioWave", "Клуб путешественников РадиоВолна", 88, 103, 145, 9,
+        "Key 0");
   }
 
   void layout() {
@@ -166,10 +170,16 @@ private slots:
     QFETCH(QString, hint);
     QFETCH(QRect, geometry);
     QFETCH(int, tabOrder);
+    QFETCH(QString, description);
     TfrmMain form;
     auto* button = form.findChild<QPushButton*>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(button);
     QCOMPARE(button->text(), caption);
+    QAccessibleInterface* told = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(told);
+    QCOMPARE(told->role(), QAccessible::Button);
+    QCOMPARE(told->text(QAccessible::Name), caption);
+    QCOMPARE(told->text(QAccessible::Description), description);
     QCOMPARE(button->toolTip(), hint);
     // A hint that Qt took for markup would show as an empty or mangled tooltip.
     QVERIFY(!Qt::mightBeRichText(hint));
@@ -206,6 +216,61 @@ private slots:
     form.btnAGB->setFocus(Qt::MouseFocusReason);
     for (int i = 0; i < 12; ++i) QTest::keyClick(&form, Qt::Key_Tab);
     QVERIFY(QApplication::focusWidget() == nullptr || QApplication::focusWidget() == form.btnAGB);
+  }
+
+  // Keys 1 to 9 and 0 press the buttons in the window's order, from the main block and from the
+  // keypad, wherever the focus is; with a modifier, or held down, they start nothing.
+  void keysPressTheButtons() {
+    TfrmMain form;
+    std::vector<TSourceId> runs;
+    form.ImportRun = [&](TSourceId id, brevak::TImportHost&) { runs.push_back(id); };
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const Qt::Key keys[] = {Qt::Key_1, Qt::Key_2, Qt::Key_3, Qt::Key_4, Qt::Key_5,
+                            Qt::Key_6, Qt::Key_7, Qt::Key_8, Qt::Key_9, Qt::Key_0};
+    const std::vector<TSourceId> windowOrder = {
+        TSourceId::Hamlog, TSourceId::SRR,      TSourceId::KDR,       TSourceId::AGB,
+        TSourceId::ARCK,   TSourceId::RCWC,     TSourceId::FiveOcean, TSourceId::RRC,
+        TSourceId::RCPW,   TSourceId::RadioWave};
+    for (const Qt::KeyboardModifiers block : {Qt::NoModifier, Qt::KeypadModifier}) {
+      runs.clear();
+      for (const Qt::Key key : keys) QTest::keyClick(&form, key, block);
+      QVERIFY(runs == windowOrder);
+    }
+    runs.clear();
+    form.btnAGB->setFocus(Qt::MouseFocusReason);  // a button focused by a click passes them on
+    QTest::keyClick(form.btnAGB, Qt::Key_2);
+    QVERIFY(runs == std::vector<TSourceId>{TSourceId::SRR});
+    QTest::keyClick(&form, Qt::Key_3, Qt::ControlModifier);
+    QTest::keyClick(&form, Qt::Key_3, Qt::AltModifier);
+    QTest::keyPress(&form, Qt::Key_4);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_4, Qt::NoModifier, QStringLiteral("4"), true);
+    QApplication::sendEvent(&form, &repeat);
+    QVERIFY(runs == (std::vector<TSourceId>{TSourceId::SRR, TSourceId::AGB}));
+  }
+
+  // A screen reader hears a window named by its title, and a named progress bar with its value.
+  void screenReadersHearTheWindowAndTheBar() {
+    TfrmMain form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    QVERIFY(window);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Brevak.ini"));
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(form.ProgressBar);
+    QVERIFY(bar);
+    QCOMPARE(bar->role(), QAccessible::ProgressBar);
+    QCOMPARE(bar->text(QAccessible::Name), QStringLiteral("Import progress"));
+    QAccessibleValueInterface* value = bar->valueInterface();
+    QVERIFY(value);
+    QCOMPARE(value->minimumValue().toInt(), 0);
+    QCOMPARE(value->maximumValue().toInt(), 100);
+    form.SetPercent(37);
+    QCOMPARE(value->currentValue().toInt(), 37);
+    form.SetPercent(100);
+    QCOMPARE(value->currentValue().toInt(), 100);
+    QCOMPARE(bar->text(QAccessible::Value), QStringLiteral("100%"));
   }
 
   void fill_data() {
