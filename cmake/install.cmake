@@ -24,7 +24,7 @@ install(FILES ${CMAKE_BINARY_DIR}/install/${BREVAK_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${BREVAK_DATA}/icons/${BREVAK_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-foreach(size 48 64 128 256)
+foreach(size 16 22 24 32 48 64 128 256)
   install(FILES ${BREVAK_DATA}/icons/${BREVAK_ID}-${size}.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME ${BREVAK_ID}.png)

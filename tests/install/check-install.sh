@@ -29,7 +29,11 @@ usr/share/applications/io.github.brevak.Brevak.desktop
 usr/share/doc/brevak/copyright
 usr/share/doc/brevak/sources.ini.example
 usr/share/icons/hicolor/128x128/apps/io.github.brevak.Brevak.png
+usr/share/icons/hicolor/16x16/apps/io.github.brevak.Brevak.png
+usr/share/icons/hicolor/22x22/apps/io.github.brevak.Brevak.png
+usr/share/icons/hicolor/24x24/apps/io.github.brevak.Brevak.png
 usr/share/icons/hicolor/256x256/apps/io.github.brevak.Brevak.png
+usr/share/icons/hicolor/32x32/apps/io.github.brevak.Brevak.png
 usr/share/icons/hicolor/48x48/apps/io.github.brevak.Brevak.png
 usr/share/icons/hicolor/64x64/apps/io.github.brevak.Brevak.png
 usr/share/icons/hicolor/scalable/apps/io.github.brevak.Brevak.svg
