@@ -133,6 +133,25 @@ bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cau
   return HTTPFetchWaiting(url, document, cause, nullptr);
 }
 
+namespace {
+
+Exception FetchFailed(const TImportSettings& s, const std::string& cause) {
+  return Exception("Could not fetch \"" + s.Name + "\" from " + s.Url + ": " +
+                   (cause.empty() ? "unknown error" : cause));
+}
+
+}  // namespace
+
+void ImportIntoList(const TImportSettings& s, TLineRule& rule, TImportHost& host,
+                    const TFetchFn& fetch, TStringList& listFile) {
+  host.SetPercent(0);
+  TMemoryStream document;
+  TDocumentLines lines;
+  std::string cause;
+  if (!FetchAndRead(s, rule, host, fetch, document, lines, listFile, cause))
+    throw FetchFailed(s, cause);
+}
+
 void RunImportFrame(const TImportSettings& s, TLineRule& rule, TImportHost& host,
                     const TFetchFn& fetch) {
   host.SetPercent(0);
@@ -157,9 +176,7 @@ void RunImportFrame(const TImportSettings& s, TLineRule& rule, TImportHost& host
     throw;
   }
   finish();
-  if (!fetched)
-    throw Exception("Could not fetch \"" + s.Name + "\" from " + s.Url + ": " +
-                    (cause.empty() ? "unknown error" : cause));
+  if (!fetched) throw FetchFailed(s, cause);
 }
 
 }  // namespace brevak

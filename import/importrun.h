@@ -106,6 +106,12 @@ struct TImportSettings {
 void RunImportFrame(const TImportSettings& settings, TLineRule& rule, TImportHost& host,
                     const TFetchFn& fetch);
 
+// The middle of a run on a list the caller holds: the fetch, the section and its entries appended
+// to listFile, the bar. The list file is neither loaded nor saved. A failed fetch leaves listFile
+// as it was and raises the Exception RunImportFrame raises for it.
+void ImportIntoList(const TImportSettings& settings, TLineRule& rule, TImportHost& host,
+                    const TFetchFn& fetch, TStringList& listFile);
+
 // The bar's value after line i of a range ending at index N - 1 (per-line progress), and after a
 // loop over N lines (once-after progress). The divisor is N - 1; where it is 0 (one line) the bar
 // is full, and an empty document leaves it at 0.

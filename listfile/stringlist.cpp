@@ -133,6 +133,10 @@ void TStringList::Replace(TByteBuffer&& bytes, TUnitBuffer&& units, TLineIndex&&
   FEncoding = encoding;
 }
 
+void TStringList::Clear(TEncoding encoding) {
+  LoadFromBytes(SignatureOf(encoding), TInvalidUTF8::iuEmptyText, {});
+}
+
 void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
                                 const std::string& path) {
   TEncoding encoding = DetectEncoding(bytes);

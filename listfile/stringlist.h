@@ -93,6 +93,9 @@ public:
   int WriteTo(const std::function<int(std::string_view)>& write) const;
 
   TEncoding Encoding() const { return FEncoding; }
+  // Empties the list as a load of a file holding only the signature of encoding would: the list
+  // then saves in encoding (the code page for encNone).
+  void Clear(TEncoding encoding);
 
 private:
   // The units of the line end, CR LF, that follows every added line in the buffer.

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -81,7 +82,8 @@ bool IsHostValue(const std::string& v) {
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// Edits (insert, delete, replace, swap of neighbours) between two names, ASCII case ignored.
+}  // namespace
+
 std::size_t NameDistance(std::string_view a, std::string_view b) {
   std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
   for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
@@ -97,6 +99,8 @@ std::size_t NameDistance(std::string_view a, std::string_view b) {
   }
   return d[a.size()][b.size()];
 }
+
+namespace {
 
 // Keys match source names as profile keys do: ASCII case ignored.
 bool IsSourceName(std::string_view key) {
@@ -182,7 +186,12 @@ TImportSettings SourceSettings(const TSourceInfo& info) {
   return SettingsWithHost(info, SourceHost(info));
 }
 
-void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch) {
+namespace {
+
+// What runs the frame for a source: on the list file, or on a list the caller holds.
+using TFrameRun = std::function<void(const TImportSettings&, TLineRule&, const TFetchFn&)>;
+
+void ImportSource(TSourceId source, const TFetchFn& fetch, const TFrameRun& run) {
   const TSourceInfo& info = SourceInfo(source);
   // sources.ini is read once per run: the host gives both the URL and the message for a source
   // left on its built-in name.
@@ -193,7 +202,7 @@ void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& 
   if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
   std::unique_ptr<TLineRule> rule = info.MakeRule(matcher ? &*matcher : nullptr);
   if (hostName != info.DefaultHost) {
-    RunImportFrame(settings, *rule, host, fetch);
+    run(settings, *rule, fetch);
     return;
   }
   // The built-in host never resolves: when its fetch fails, the user learns what to set instead
@@ -204,13 +213,28 @@ void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& 
     return !failed;
   };
   try {
-    RunImportFrame(settings, *rule, host, noted);
+    run(settings, *rule, noted);
   } catch (const EFetchStopped&) {
     throw;
   } catch (const Exception&) {
     if (failed) throw Exception(NoHostMessage(info));
     throw;
   }
+}
+
+}  // namespace
+
+void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch) {
+  ImportSource(source, fetch, [&](const TImportSettings& s, TLineRule& rule, const TFetchFn& f) {
+    RunImportFrame(s, rule, host, f);
+  });
+}
+
+void ImportSourceIntoList(TSourceId source, TImportHost& host, const TFetchFn& fetch,
+                          TStringList& list) {
+  ImportSource(source, fetch, [&](const TImportSettings& s, TLineRule& rule, const TFetchFn& f) {
+    ImportIntoList(s, rule, host, f, list);
+  });
 }
 
 void ImportSourceOverHttp(TSourceId source, TImportHost& host) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "import/importrun.h"
 
@@ -45,6 +46,9 @@ const TSourceInfo& SourceInfo(TSourceId id);
 const TSourceInfo* SourceTable();
 constexpr int kSourceCount = 10;
 
+// Edits (insert, delete, replace, swap of neighbours) between two names, ASCII case ignored.
+std::size_t NameDistance(std::string_view a, std::string_view b);
+
 // The host of a source: the value of its key in section [Hosts] of "sources.ini" beside the
 // executable, else its built-in default. Raises an Exception for a value that is not a host,
 // host:port or [IPv6]:port.
@@ -58,6 +62,11 @@ TImportSettings SourceSettings(const TSourceInfo& info);
 // command line's stand-ins): a matcher when the source searches, its rule, and the frame. When the
 // source has no host in sources.ini and its fetch fails, the error says which key to set where.
 void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch);
+
+// The same on a list the caller holds, which gets the source's section; the list file is neither
+// loaded nor saved (ImportIntoList).
+void ImportSourceIntoList(TSourceId source, TImportHost& host, const TFetchFn& fetch,
+                          TStringList& list);
 
 // Runs the import of one source with a real HTTP GET: what a button press does. The host's
 // KeepWaiting runs while the fetch waits and may stop it (EFetchStopped).
