@@ -62,7 +62,10 @@ int main(int argc, char* argv[]) {
     case TStartAction::saImport: {
       brevak::ResolveProgramPaths();
       brevak::InitSSLInterface();
-      int status = RunImports(line.Sources, stderr, isatty(STDERR_FILENO) == 1);
+      TImportOutput output;
+      output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
+      output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
+      int status = RunImports(line.Sources, brevak::ListFilePath(), output);
       brevak::DestroySSLInterface();
       return status;
     }

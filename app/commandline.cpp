@@ -9,21 +9,53 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <mutex>
+#include <thread>
 
 #include "app/errorbox.h"
+#include "base/showntext.h"
 #include "listfile/listfile.h"
+#include "listfile/stringlist.h"
 
 namespace {
 
 using brevak::TSourceId;
+
+constexpr const char* kCopyright = "Copyright (C) 2026 The Brevak developers.";
 
 QString SourceNames() {
   QStringList names;
   for (int i = 0; i < brevak::kSourceCount; ++i)
     names << QString::fromUtf8(brevak::SourceTable()[i].Name);
   return names.join(", ");
+}
+
+// A name as it is compared: without spaces; case is left to the comparison.
+std::string Squeezed(const QString& name) {
+  std::string out;
+  for (char c : name.toStdString())
+    if (c != ' ') out += c;
+  return out;
+}
+
+// The source a mistyped name most likely meant: the nearest within two edits, else none.
+const brevak::TSourceInfo* NearestSource(const QString& name) {
+  constexpr std::size_t kNearEdits = 2;
+  const brevak::TSourceInfo* nearest = nullptr;
+  std::size_t best = kNearEdits + 1;
+  const std::string typed = Squeezed(name);
+  for (int i = 0; i < brevak::kSourceCount; ++i) {
+    const brevak::TSourceInfo& info = brevak::SourceTable()[i];
+    std::size_t d = brevak::NameDistance(typed, Squeezed(QString::fromUtf8(info.Name)));
+    if (d < best && d < typed.size()) {
+      best = d;
+      nearest = &info;
+    }
+  }
+  return nearest;
 }
 
 // Writes the progress line over itself; the run's last value stays on screen.
@@ -49,6 +81,109 @@ private:
   bool FShown = false;
 };
 
+// The fetches of a run, at most kMaxParallelFetches at once, each on a thread of its own that
+// takes the next fetch not yet started. The documents wait until the run takes them, in order.
+class TParallelFetches {
+public:
+  struct TResult {
+    bool Done = false;
+    bool Ok = false;
+    brevak::TMemoryStream Document;
+    std::string Cause;
+  };
+
+  // An empty URL is not fetched: its source failed before it had one.
+  TParallelFetches(const std::vector<std::string>& urls, const brevak::TFetchFn& fetch)
+      : FUrls(urls), FFetch(fetch), FResults(urls.size()) {
+    const std::size_t workers = std::min<std::size_t>(urls.size(), kMaxParallelFetches);
+    for (std::size_t i = 0; i < workers; ++i) FWorkers.emplace_back([this] { Work(); });
+  }
+  ~TParallelFetches() {
+    for (std::thread& worker : FWorkers) worker.join();
+  }
+  TParallelFetches(const TParallelFetches&) = delete;
+  TParallelFetches& operator=(const TParallelFetches&) = delete;
+
+  // Waits for fetch i to end and hands its result over.
+  TResult Take(std::size_t i) {
+    std::unique_lock lock(FLock);
+    FDone.wait(lock, [&] { return FResults[i].Done; });
+    return std::move(FResults[i]);
+  }
+
+private:
+  void Work() {
+    for (;;) {
+      std::size_t i;
+      {
+        std::lock_guard lock(FLock);
+        if (FNext == FUrls.size()) return;
+        i = FNext++;
+      }
+      TResult result;
+      if (!FUrls[i].empty()) {
+        try {
+          result.Ok = FFetch(FUrls[i], result.Document, result.Cause);
+        } catch (const std::exception& e) {
+          result.Cause = e.what();
+        }
+      }
+      result.Done = true;
+      {
+        std::lock_guard lock(FLock);
+        FResults[i] = std::move(result);
+      }
+      FDone.notify_all();
+    }
+  }
+
+  const std::vector<std::string>& FUrls;
+  const brevak::TFetchFn& FFetch;
+  std::vector<TResult> FResults;
+  std::mutex FLock;
+  std::condition_variable FDone;
+  std::size_t FNext = 0;
+  std::vector<std::thread> FWorkers;
+};
+
+// Where each source's sections lie in a list file, in the order they come: from its header line
+// to the next section header ("[...]") of any name.
+struct TSection {
+  TSourceId Source;
+  int Begin, End;
+};
+
+std::vector<TSection> SectionsOf(brevak::TStringList& list) {
+  std::vector<TSection> sections;
+  bool open = false;
+  for (int i = 0; i < list.Count(); ++i) {
+    const std::u16string_view line = list.StringView(i);
+    if (line.empty() || line.front() != u'[' || line.back() != u']') continue;
+    if (open) sections.back().End = i;
+    open = false;
+    for (int s = 0; s < brevak::kSourceCount; ++s) {
+      if (line != brevak::SourceTable()[s].Header) continue;
+      sections.push_back({brevak::SourceTable()[s].Id, i, list.Count()});
+      open = true;
+      break;
+    }
+  }
+  return sections;
+}
+
+// The k-th section of source in sections, or null.
+const TSection* NthSection(const std::vector<TSection>& sections, TSourceId source, int k) {
+  for (const TSection& section : sections)
+    if (section.Source == source && k-- == 0) return &section;
+  return nullptr;
+}
+
+void CopyLines(brevak::TStringList& from, int begin, int end, brevak::TStringList& to) {
+  for (int i = begin; i < end; ++i) to.Add(from.StringView(i));
+}
+
+std::string Entries(int n) { return std::to_string(n) + (n == 1 ? " entry" : " entries"); }
+
 // Whether something listens on the Unix socket at path (abstract when abstract).
 bool Answers(const std::string& path, bool abstract) {
   sockaddr_un addr{};
@@ -64,12 +199,18 @@ bool Answers(const std::string& path, bool abstract) {
   return ok;
 }
 
+void PrintError(std::FILE* err, const std::string& message) {
+  std::fprintf(err, "%s\n", ErrorBoxText(QString::fromStdString(message)).toStdString().c_str());
+}
+
 }  // namespace
 
 bool SourceByName(const QString& name, TSourceId& source) {
+  const std::string typed = Squeezed(name);
   for (int i = 0; i < brevak::kSourceCount; ++i) {
     const brevak::TSourceInfo& info = brevak::SourceTable()[i];
-    if (name.compare(QString::fromUtf8(info.Name), Qt::CaseInsensitive) == 0) {
+    if (!typed.empty() &&
+        brevak::NameDistance(typed, Squeezed(QString::fromUtf8(info.Name))) == 0) {
       source = info.Id;
       return true;
     }
@@ -82,27 +223,32 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
   parser.setApplicationDescription(
       "Builds the club member list brevak.ini from ten clubs' and services' member lists.\n"
       "Without options it opens the window; --import runs imports without one.\n"
-      "Sources: " +
-      SourceNames() + ".");
+      "Sources, in the window's order: " +
+      SourceNames() + "; \"all\" names the ten.");
   QCommandLineOption help({"h", "help"}, "Prints this help and exits.");
   QCommandLineOption version({"v", "version"}, "Prints the version and exits.");
   QCommandLineOption import(
       "import",
-      "Deletes the list file, then runs the imports of the named sources in the given order "
-      "without a window, as the buttons do. Names are the sources.ini keys, in any case; quote "
-      "\"5 Ocean\". Exits 1 when an import failed.",
+      "Imports the named sources without a window and replaces the list file once at the end "
+      "with their sections in the given order. The fetches run at the same time. A source that "
+      "fails keeps its section of the previous list file, and the exit status is 1. Names are "
+      "the sources.ini keys, without regard to case and spaces (5ocean), or \"all\".",
       "SOURCE[,SOURCE...]");
+  QCommandLineOption quiet({"q", "quiet"}, "With --import: prints errors and warnings only.");
   parser.addOption(help);
   parser.addOption(version);
   parser.addOption(import);
+  parser.addOption(quiet);
 
   TCommandLine result;
+  const QString program = QCoreApplication::applicationName();
   auto usageError = [&](const QString& why) {
     result.Action = TStartAction::saExit;
     result.ToStandardError = true;
     result.ExitStatus = kExitUsage;
-    result.Text = (QCoreApplication::applicationName() + ": " + why + "\n\n" + parser.helpText())
-                      .toStdString();
+    result.Sources.clear();
+    result.Text = (program + ": ").toStdString() + brevak::ShownText(why.toStdString()) +
+                  "\nTry '" + program.toStdString() + " --help' for more information.\n";
     return result;
   };
   if (!parser.parse(arguments)) return usageError(parser.errorText());
@@ -115,21 +261,35 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
   }
   if (parser.isSet(version)) {
     result.Action = TStartAction::saExit;
-    result.Text =
-        (QCoreApplication::applicationName() + " " + QCoreApplication::applicationVersion() + "\n")
-            .toStdString();
+    result.Text = (program + " " + QCoreApplication::applicationVersion()).toStdString() + "\n" +
+                  kCopyright +
+                  "\nLicense MIT: <https://opensource.org/licenses/MIT>.\n"
+                  "This is free software: you are free to change and redistribute it.\n"
+                  "There is NO WARRANTY, to the extent permitted by law.\n";
     return result;
   }
   if (parser.isSet(import)) {
     for (const QString& value : parser.values(import)) {
       for (const QString& piece : value.split(',')) {
+        const QString name = piece.trimmed();
+        if (name.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+          for (int i = 0; i < brevak::kSourceCount; ++i)
+            result.Sources.push_back(brevak::SourceTable()[i].Id);
+          continue;
+        }
         TSourceId source{};
-        if (!SourceByName(piece.trimmed(), source))
-          return usageError("unknown source \"" + piece.trimmed() + "\"");
-        result.Sources.push_back(source);
+        if (SourceByName(name, source)) {
+          result.Sources.push_back(source);
+          continue;
+        }
+        QString why = "unknown source \"" + name + "\"";
+        if (const brevak::TSourceInfo* nearest = NearestSource(name))
+          why += " (did you mean \"" + QString::fromUtf8(nearest->Name) + "\"?)";
+        return usageError(why);
       }
     }
     result.Action = TStartAction::saImport;
+    result.Quiet = parser.isSet(quiet);
   }
   return result;
 }
@@ -142,25 +302,111 @@ std::string ProgressLine(const std::string& name, int v) {
          std::to_string(percent) + "%";
 }
 
-int RunImports(const std::vector<TSourceId>& sources, std::FILE* err, bool showProgress,
-               const TSourceImport& import) {
-  brevak::ClearFilesAtStart();  // as at every start of the window: a failure leaves the old file
-  int status = kExitOk;
+int RunImports(const std::vector<TSourceId>& sources, const std::string& listFile,
+               const TImportOutput& output, const brevak::TFetchFn& fetch) {
+  brevak::TStringList previous;
+  try {
+    brevak::LoadListFile(previous);
+  } catch (const std::exception& e) {
+    PrintError(output.Err, e.what());
+    return kExitFailed;
+  }
+  const std::vector<TSection> sections = SectionsOf(previous);
+
+  // A source whose sources.ini entry is refused has no URL; its import then says why.
+  std::vector<std::string> urls;
   for (TSourceId source : sources) {
-    std::string error;
-    {
-      TConsoleHost host(brevak::SourceInfo(source).Name, err, showProgress);
-      try {
-        import(source, host);
-      } catch (const std::exception& e) {
-        error = e.what();
-      }
-    }
-    if (!error.empty()) {
-      std::fprintf(err, "%s\n", ErrorBoxText(QString::fromStdString(error)).toStdString().c_str());
-      status = kExitFailed;
+    try {
+      urls.push_back(brevak::SourceUrl(brevak::SourceInfo(source)));
+    } catch (const std::exception&) {
+      urls.emplace_back();
     }
   }
+
+  brevak::TStringList list;
+  bool keptAny = false;
+  bool importedAny = false;
+  int status = kExitOk;
+  {
+    TParallelFetches fetches(urls, fetch);
+    int seen[brevak::kSourceCount] = {};
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+      const TSourceId source = sources[i];
+      const std::string name = brevak::SourceInfo(source).Name;
+      TParallelFetches::TResult fetched = fetches.Take(i);
+      // The document fetched for this URL; sources.ini changed in between gives another one.
+      auto take = [&](const std::string& url, brevak::TMemoryStream& document, std::string& cause) {
+        if (url != urls[i]) return fetch(url, document, cause);
+        document = std::move(fetched.Document);
+        cause = fetched.Cause;
+        return fetched.Ok;
+      };
+      const int before = list.Count();
+      std::string error;
+      {
+        TConsoleHost host(name, output.Err, output.Progress);
+        try {
+          brevak::ImportSourceIntoList(source, host, take, list);
+        } catch (const std::exception& e) {
+          error = e.what();
+        }
+      }
+      const int nth = seen[static_cast<int>(source)]++;
+      if (error.empty()) {
+        importedAny = true;
+        const int entries = list.Count() - before - 1;
+        if (entries == 0)
+          std::fprintf(output.Err, "%s: no entries in the answer; the page may have changed\n",
+                       name.c_str());
+        else if (output.Summary)
+          std::fprintf(output.Out, "%s: %s\n", name.c_str(), Entries(entries).c_str());
+        continue;
+      }
+      status = kExitFailed;
+      PrintError(output.Err, error);
+      if (list.Count() != before) {
+        // The run broke off halfway through the section: nothing of this run is saved.
+        std::fprintf(output.Err, "Nothing was saved; the list file %s was left as it was.\n",
+                     brevak::ShownText(listFile).c_str());
+        return kExitFailed;
+      }
+      if (const TSection* kept = NthSection(sections, source, nth)) {
+        CopyLines(previous, kept->Begin, kept->End, list);
+        keptAny = true;
+        std::fprintf(output.Err, "%s: kept its section of the previous list file (%s)\n",
+                     name.c_str(), Entries(kept->End - kept->Begin - 1).c_str());
+      } else {
+        std::fprintf(output.Err, "%s: the previous list file has no section of it to keep\n",
+                     name.c_str());
+      }
+    }
+  }
+
+  if (!importedAny) {
+    // What a save would write holds nothing new, and would lose any section of another source.
+    std::fprintf(output.Err, "Nothing was imported; the list file %s was left as it was.\n",
+                 brevak::ShownText(listFile).c_str());
+    return kExitFailed;
+  }
+  try {
+    // Text kept from a file in UTF-8 or UTF-16 stays in that encoding rather than pass through
+    // the code page, which may not hold it.
+    const brevak::TEncoding encoding = previous.Encoding();
+    if (keptAny && encoding != brevak::TEncoding::encAnsi &&
+        encoding != brevak::TEncoding::encNone) {
+      brevak::TStringList encoded;
+      encoded.Clear(encoding);
+      CopyLines(list, 0, list.Count(), encoded);
+      brevak::SaveListFile(encoded);
+    } else {
+      brevak::SaveListFile(list);
+    }
+  } catch (const std::exception& e) {
+    PrintError(output.Err, e.what());
+    return kExitFailed;
+  }
+  if (output.Summary)
+    std::fprintf(output.Out, "List file: %s\n", brevak::ShownText(listFile).c_str());
   return status;
 }
 

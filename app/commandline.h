@@ -7,11 +7,11 @@
 #include <QStringList>
 
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "base/environment.h"
+#include "import/importrun.h"
 #include "sources/sourcetable.h"
 
 // Exit statuses.
@@ -19,11 +19,15 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // an import failed, or the window had no display
 constexpr int kExitUsage = 2;   // an unknown option or source name
 
+// The most fetches an --import runs at the same time.
+constexpr int kMaxParallelFetches = 10;
+
 enum class TStartAction { saWindow, saImport, saExit };
 
 struct TCommandLine {
   TStartAction Action = TStartAction::saWindow;
   std::vector<brevak::TSourceId> Sources;  // saImport: in the order given
+  bool Quiet = false;                      // saImport: errors and warnings only
   // saExit: what to print, where, and the status to exit with.
   std::string Text;
   bool ToStandardError = false;
@@ -31,19 +35,31 @@ struct TCommandLine {
 };
 
 // Reads the arguments (the program's name first). An unknown option, a stray argument or an
-// unknown source name gives saExit with the usage on stderr and kExitUsage.
+// unknown source name gives saExit with one line saying so and a pointer to --help on stderr, and
+// kExitUsage.
 TCommandLine ParseCommandLine(const QStringList& arguments);
 
-// The source whose sources.ini key is name, compared without regard to case; false when none is.
+// The source whose sources.ini key is name, compared without regard to case and spaces ("5ocean"
+// is "5 Ocean"); false when none is.
 bool SourceByName(const QString& name, brevak::TSourceId& source);
 
-// Runs the imports in order without a window, as the buttons do: the list file is deleted first,
-// each run appends its section. Progress goes to err as a one-line bar when showProgress; a
-// failed import's message (as the error box would show it) goes to err and the rest still run.
+// Where an --import run's words go. Errors and warnings always go to Err.
+struct TImportOutput {
+  std::FILE* Err = stderr;
+  std::FILE* Out = stdout;
+  bool Progress = false;  // a one-line bar per source on Err
+  bool Summary = false;   // a line per source imported and the list file's path on Out
+};
+
+// Imports sources into the list file at listFile and replaces it once at the end. The fetches run
+// at the same time, at most kMaxParallelFetches at once, each with fetch on a thread of its own;
+// the documents are applied in the given order, so that the file is byte for byte what running
+// the imports one after another from an empty list gives. A source that fails keeps its section
+// of the previous list file, copied as it was at its place in the order, and says so on Err.
+// An old list file that cannot be read, or a save that fails, leaves the file as it was.
 // Returns kExitOk when every import succeeded, else kExitFailed.
-using TSourceImport = std::function<void(brevak::TSourceId, brevak::TImportHost&)>;
-int RunImports(const std::vector<brevak::TSourceId>& sources, std::FILE* err, bool showProgress,
-               const TSourceImport& import = brevak::ImportSourceOverHttp);
+int RunImports(const std::vector<brevak::TSourceId>& sources, const std::string& listFile,
+               const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
 
 // The progress line for a source at bar value v (kept mod 65536, as the window's bar does).
 std::string ProgressLine(const std::string& name, int v);

@@ -209,8 +209,8 @@ private slots:
     QCOMPARE(form.ProgressBar->Percent(), 100);
   }
 
-  // The names in the buttons' order, in any case: the same bytes as pressing them, over an old
-  // list file that goes first, with nothing on stderr when it is no terminal.
+  // The names in the buttons' order, in any case: the same bytes as pressing them, whatever the
+  // old list file held, with nothing on stderr when it is no terminal.
   void commandLineImportsAsTheButtonsDo() {
     WriteFile(ListFile(), "[Old]\r\nR0OLD=Old\r\n");
     TRun run = RunProgram(
@@ -218,6 +218,24 @@ private slots:
     QCOMPARE(run.Err, QByteArray());
     QCOMPARE(run.Status, 0);
     QCOMPARE(ReadFile(ListFile()), ReadFile(Fixture("expected/every-button.ini")));
+  }
+
+  // The real client with the fetches at the same time: SRR's server refuses in the middle of the
+  // run, and its section of the old file stays at its place between the two imported ones.
+  void commandLineKeepsTheSectionOfAFailedFetch() {
+    const QString unreachable = "127.0.0.1:" + QString::number(ClosedPort());
+    WriteHosts(unreachable);
+    WriteFile(ListFile(), "[SRR]\r\nR0OLD=SRR Member\r\n[KDR]\r\nR0OLD=KDR\r\n");
+    TRun run = RunProgram({"--import", "RCWC,srr,AGB"});
+    QCOMPARE(run.Status, 1);
+    QCOMPARE(run.Out, QByteArray());
+    QCOMPARE(run.Err, "Could not fetch \"SRR\" from http://" + unreachable.toUtf8() +
+                          "/wp-content/uploads/2017/08/srr_qslbureau.csv: connection refused.\n"
+                          "SRR: kept its section of the previous list file (1 entry)\n");
+    const QByteArray list = ReadFile(ListFile());
+    QVERIFY2(list.startsWith("[RCWC]\r\nR0AAA=RCWC\r\nR0AAH=RCWC\r\n R0AAJ=RCWC\r\nR0AAK=RCWC\r\n"
+                             "[SRR]\r\nR0OLD=SRR Member\r\n[AGB]\r\nR0AAA=AGB "),
+             list.constData());
   }
 
   void commandLineExitStatuses_data() {
