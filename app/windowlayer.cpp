@@ -105,12 +105,12 @@ public:
     window->setProperty(kMaxPosition, QPoint(placement.ptMaxPosition.x, placement.ptMaxPosition.y));
     // Moving a window that has not been placed yet takes the choice of its first position away
     // from the desktop, so an unchanged position is left alone.
+    // A position brought onto a screen is applied even where it lands on the present one (a saved
+    // -3,-30 becomes 0,0, where an unplaced window also stands).
     const QRect frame = NormalFrame(window);
-    const QPoint wanted =
-        KeepOnScreen(QRect(QPoint(placement.rcNormalPosition.Left, placement.rcNormalPosition.Top),
-                           frame.size()),
-                     ScreenAreas());
-    if (wanted != frame.topLeft()) MoveFrame(window, wanted);
+    const QPoint asked(placement.rcNormalPosition.Left, placement.rcNormalPosition.Top);
+    if (asked != frame.topLeft())
+      MoveFrame(window, KeepOnScreen(QRect(asked, frame.size()), ScreenAreas()));
     if (!IsWindowVisible(window)) return;  // SW_HIDE and the rest: a hidden window stays hidden
     switch (placement.showCmd) {
       case SW_SHOWMINIMIZED:
