@@ -12,6 +12,7 @@
 
 #include "base/exception.h"
 #include "base/paths.h"
+#include "base/showntext.h"
 #include "listfile/fileio.h"
 #include "listfile/profile.h"
 #include "text/matcher.h"
@@ -127,12 +128,16 @@ std::string NoHostMessage(const TSourceInfo& info) {
   // A key that names no source but is a slip away from this one was most likely meant for it.
   constexpr std::size_t kNearEdits = 2;
   std::vector<std::string> near;
-  for (const std::string& key : HostKeys(path))
-    if (key.size() < 64 && !IsSourceName(key) && NameDistance(key, info.Name) <= kNearEdits)
+  for (const std::string& key : HostKeys(path)) {
+    const bool comment = key.starts_with(';') || key.starts_with('#');
+    if (!comment && key.size() < 64 && !IsSourceName(key) &&
+        NameDistance(key, info.Name) <= kNearEdits)
       near.push_back(key);
+  }
   if (!near.empty()) {
     message += " (";
-    for (std::size_t i = 0; i < near.size(); ++i) message += (i ? ", \"" : "\"") + near[i] + "\"";
+    for (std::size_t i = 0; i < near.size(); ++i)
+      message += (i ? ", \"" : "\"") + ShownText(near[i]) + "\"";
     message += near.size() == 1 ? " in sources.ini is no source's name)"
                                 : " in sources.ini are no source's names)";
   }

@@ -40,6 +40,9 @@ TEST_F(SourceHosts, ABuiltInHostSaysWhatToSetAndWhere) {
        " (\"RDXC\", \"rrc2\" in sources.ini are no source's names)"},
       // A key of another source is no slip, however close its name.
       {"[Hosts]\r\nRCWC=rcwc.example.org\r\n", TSourceId::RCPW, ""},
+      // Commented lines are no keys at all; a key's text is shown, not obeyed.
+      {"[Hosts]\r\n;RCPW=rcpw.example.org\r\n# RCPW=x\r\nRCP\x1b=y\r\n", TSourceId::RCPW,
+       " (\"RCP\\x1B\" in sources.ini is no source's name)"},
       // An empty value sets nothing.
       {"[Hosts]\r\nAGB=\r\n", TSourceId::AGB, ""},
   };
