@@ -10,8 +10,9 @@ extern const bool kHasAvx2;
 
 // Whether the processor has AVX2. Settled once at start-up: code that runs before that (from
 // another file's start-up code) sees false and takes its SSE2 steps, which give the same results.
-// Inline: a search asks before every scan.
-inline bool HasAvx2() { return cpu_detail::kHasAvx2; }
+inline bool HasAvx2() {
+  return cpu_detail::kHasAvx2;  // inline: a search asks before every scan
+}
 
 }  // namespace brevak
 

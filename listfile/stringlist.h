@@ -53,9 +53,10 @@ public:
   int Add(std::u16string_view text, std::u16string_view more);
   // The same for text and more given as bytes in the ANSI code page, one character each: the line
   // Add(AnsiDecode(text), AnsiDecode(more)) appends. A list that keeps its text in the code page's
-  // bytes takes them as they are. Inline, as an import calls it for every line of a plain list.
-  // Unlike Add, text and more must not lie in this list's own text, which may move to make room.
+  // bytes takes them as they are. Unlike Add, text and more must not lie in this list's own text,
+  // which may move to make room.
   [[gnu::always_inline]] int AddAnsi(std::string_view text, std::string_view more) {
+    // Inline: an import calls it for every line of a plain list.
     const std::size_t length = text.size() + more.size();
     if (FWide || FBytes.Size + length + kLineEndUnits > FBytes.Capacity)
       return AddAnsiMakingRoom(text, more);
