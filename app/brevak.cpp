@@ -65,7 +65,8 @@ int main(int argc, char* argv[]) {
       TImportOutput output;
       output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
       output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
-      int status = RunImports(line.Sources, brevak::ListFilePath(), output);
+      int status = RunImports(line.Sources, brevak::ListFilePath(), output,
+                              brevak::HTTPFetchWithin(line.MaxFetchTime));
       brevak::DestroySSLInterface();
       return status;
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <condition_variable>
 #include <cstring>
 #include <exception>
@@ -235,10 +236,16 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
       "the sources.ini keys, without regard to case and spaces (5ocean), or \"all\".",
       "SOURCE[,SOURCE...]");
   QCommandLineOption quiet({"q", "quiet"}, "With --import: prints errors and warnings only.");
+  QCommandLineOption maxTime(
+      "max-time",
+      "With --import: each fetch ends after SECONDS in all, from the name lookup to the last "
+      "byte (default 600).",
+      "SECONDS");
   parser.addOption(help);
   parser.addOption(version);
   parser.addOption(import);
   parser.addOption(quiet);
+  parser.addOption(maxTime);
 
   TCommandLine result;
   const QString program = QCoreApplication::applicationName();
@@ -290,6 +297,16 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     }
     result.Action = TStartAction::saImport;
     result.Quiet = parser.isSet(quiet);
+  }
+  if (parser.isSet(maxTime)) {
+    if (!parser.isSet(import)) return usageError("--max-time is for --import");
+    // In ms, as the network layer counts; at most what an int holds.
+    bool number = false;
+    const double seconds = parser.value(maxTime).toDouble(&number);
+    if (!number || !(seconds >= 0.001 && seconds <= 2000000))
+      return usageError("--max-time wants a number of seconds from 0.001 to 2000000, not \"" +
+                        parser.value(maxTime) + "\"");
+    result.MaxFetchTime = static_cast<int>(std::lround(seconds * 1000));
   }
   return result;
 }

@@ -1,7 +1,8 @@
 // The program's command line, read before any window or display is needed: --help, --version,
-// --import SOURCE[,SOURCE...] (the buttons' imports without a window, for scheduled refreshes),
-// and the window when nothing is asked. Tested by tests/app/import_e2e_qtest.cpp (the program run
-// as a separate process) and tests/app/commandline_qtest.cpp.
+// --import SOURCE[,SOURCE...] (the buttons' imports without a window, for scheduled refreshes)
+// with --quiet and --max-time SECONDS, and the window when nothing is asked. Tested by
+// tests/app/import_e2e_qtest.cpp (the program run as a separate process) and
+// tests/app/commandline_qtest.cpp.
 #pragma once
 
 #include <QStringList>
@@ -12,6 +13,7 @@
 
 #include "base/environment.h"
 #include "import/importrun.h"
+#include "net/httpsend.h"
 #include "sources/sourcetable.h"
 
 // Exit statuses.
@@ -26,8 +28,9 @@ enum class TStartAction { saWindow, saImport, saExit };
 
 struct TCommandLine {
   TStartAction Action = TStartAction::saWindow;
-  std::vector<brevak::TSourceId> Sources;  // saImport: in the order given
-  bool Quiet = false;                      // saImport: errors and warnings only
+  std::vector<brevak::TSourceId> Sources;        // saImport: in the order given
+  bool Quiet = false;                            // saImport: errors and warnings only
+  int MaxFetchTime = brevak::kRequestTimeLimit;  // saImport: ms for each fetch in all (--max-time)
   // saExit: what to print, where, and the status to exit with.
   std::string Text;
   bool ToStandardError = false;

@@ -103,9 +103,10 @@ std::string StatusCause(int code, std::string_view reason, std::string_view loca
 }
 
 bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::string& cause,
-                      const std::function<bool()>& keepWaiting) {
+                      const std::function<bool()>& keepWaiting, int maxTime) {
   THTTPSend http;
   http.WaitHook = keepWaiting;
+  http.MaxTime = maxTime;
   TProxySetting proxy;
   if (!ProxyForUrl(url, ProcessEnvironment, proxy, cause)) return false;
   if (!proxy.Host.empty()) {
@@ -120,17 +121,34 @@ bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::stri
     return false;
   }
   cause = StatusCause(http.ResultCode(), http.ResultString(), http.Header("Location"));
-  // Through a proxy, its own refusal is not the server's answer.
-  if (!proxy.Host.empty() && http.ResultCode() == 407)
-    cause = "proxy answered " + cause.substr(std::string_view("the server answered ").size());
-  if (!cause.empty()) return false;
-  document = std::move(http.Document());
-  document.SetPosition(0);
-  return true;
+  if (cause.empty()) {
+    document = std::move(http.Document());
+    document.SetPosition(0);
+    return true;
+  }
+  // Through a proxy, its own refusal is not the server's answer, and any other error page may be
+  // the proxy's (502, 503, 504) as well as the server's.
+  if (!proxy.Host.empty())
+    cause = http.ResultCode() == 407 ? http.ProxyAnswered(407, http.ResultString())
+                                     : cause + http.ThroughProxy();
+  return false;
+}
+
+TFetchFn HTTPFetchFor(TImportHost& host) {
+  return [&host](const std::string& url, TMemoryStream& document, std::string& cause) {
+    return HTTPFetchWaiting(
+        url, document, cause, [&host] { return host.KeepWaiting(); }, kRequestTimeLimit);
+  };
+}
+
+TFetchFn HTTPFetchWithin(int maxTime) {
+  return [maxTime](const std::string& url, TMemoryStream& document, std::string& cause) {
+    return HTTPFetchWaiting(url, document, cause, nullptr, maxTime);
+  };
 }
 
 bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause) {
-  return HTTPFetchWaiting(url, document, cause, nullptr);
+  return HTTPFetchWaiting(url, document, cause, nullptr, kRequestTimeLimit);
 }
 
 namespace {

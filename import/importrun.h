@@ -47,10 +47,16 @@ using TFetchFn =
 // 2xx answer (or one without a status line) is the document; any other status fails the fetch
 // with a cause naming it (see StatusCause).
 bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause);
-// The same with keepWaiting run between the slices of every network wait; when it returns false
-// the fetch stops and raises EFetchStopped.
+// The same with keepWaiting run between the slices of every network wait (when it returns false
+// the fetch stops and raises EFetchStopped), and a fetch that takes longer than maxTime ms in all
+// failing as timed out (0: no limit). Through a proxy, a failure's cause says so.
 bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::string& cause,
-                      const std::function<bool()>& keepWaiting);
+                      const std::function<bool()>& keepWaiting, int maxTime);
+// The real fetch of a run for host: HTTPFetchWaiting with the host's KeepWaiting and the network
+// layer's time limit. host must outlive the returned function.
+TFetchFn HTTPFetchFor(TImportHost& host);
+// The real fetch with no host to keep alive, each fetch failing after maxTime ms in all.
+TFetchFn HTTPFetchWithin(int maxTime);
 
 // Why a complete answer with this status is not the document, in the words that follow "Could not
 // fetch ...: "; empty for 2xx and for an answer without a status line (code 0). reason and

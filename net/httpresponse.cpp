@@ -37,6 +37,11 @@ void DecodeStatus(const std::string& line, int& code, std::string& reason) {
                                                     : std::string(Trim(After(rest, " ")));
 }
 
+bool HasStatusCode(const std::string& line) {
+  std::string_view code = Trim(Before(Trim(After(line, " ")), " "));
+  return code.size() == 3 && code.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 std::vector<std::string> JoinHeaderLines(const std::vector<std::string>& raw) {
   std::vector<std::string> joined;
   auto continues = [](const std::string& entry) {
@@ -159,6 +164,9 @@ void THTTPResponseReader::ReadStatus() {
       if (!ReadHeadLine(line)) return;
     } while (line.empty());
     if (StartsWith(Upper(line), "HTTP/")) {
+      // A line that claims to be a status line and has no code cannot say whether the answer
+      // is the document.
+      if (!HasStatusCode(line)) return Fail("the server's status line is malformed");
       FHeaders.push_back(line);
       DecodeStatus(line, ResultCode, ResultString);
       // An interim answer's own header lines (103 Early Hints has some) go with it.

@@ -20,6 +20,8 @@ class TBlockSocket;
 // Splits a status line: ResultCode from the word after "HTTP/x.y" (0 when not a number),
 // ResultString the rest (empty when there is none).
 void DecodeStatus(const std::string& line, int& code, std::string& reason);
+// Whether a line that begins with "HTTP/" has a status code there: three digits after the version.
+bool HasStatusCode(const std::string& line);
 
 // Joins folded header lines: an entry that begins with a space, TAB, '"', ':' or '=' continues the
 // line before it (never the last entry, which is the block's empty line).

@@ -3,11 +3,14 @@
 // Tested by tests/net/httpsend_test.cpp.
 #include "net/httpsend.h"
 
+#include <chrono>
 #include <exception>
 #include <new>
 
 #include "base/hexdigit.h"
+#include "base/showntext.h"
 #include "net/blocksocket.h"
+#include "net/hostaddress.h"
 #include "net/httpresponse.h"
 #include "net/httptext.h"
 #include "net/sslplugin.h"
@@ -118,7 +121,29 @@ std::string Authority(const std::string& host, const std::string& port, bool alw
   return r;
 }
 
+// ms as seconds: "600", "0.25".
+std::string SecondsText(int ms) {
+  std::string text = std::to_string(ms / 1000);
+  if (ms % 1000 != 0) {
+    std::string fraction = std::to_string(1000 + ms % 1000).substr(1);
+    text += "." + fraction.substr(0, fraction.find_last_not_of('0') + 1);
+  }
+  return text;
+}
+
+std::string PortCause(const char* what, const std::string& port) {
+  return std::string(what) + " \"" + ShownText(port) + "\" is not a number from 1 to 65535";
+}
+
 }  // namespace
+
+std::string THTTPSend::ProxyName() const {
+  return ProxyHost.empty() ? std::string() : ShownText(Authority(ProxyHost, ProxyPort, true));
+}
+
+std::string THTTPSend::ThroughProxy() const {
+  return ProxyHost.empty() ? std::string() : " (through proxy " + ProxyName() + ")";
+}
 
 std::string THTTPSend::ComposeHead(const std::string& method, const TUrlParts& url,
                                    std::size_t bodySize, bool absoluteTarget) const {
@@ -191,9 +216,13 @@ std::string THTTPSend::SocketCause(TSocketStage stage) const {
   }
 }
 
-bool THTTPSend::Fail(std::string cause) {
-  FStopped = FSock->LastError() == WSAECANCELLED;
-  FErrorCause = std::move(cause);
+bool THTTPSend::Fail(std::string cause) { return FailAsIs(std::move(cause) + ThroughProxy()); }
+
+bool THTTPSend::FailAsIs(std::string cause) {
+  // A wait cut short by the time limit is a time-out, not the caller's stop.
+  FStopped = !FOverTime && FSock->LastError() == WSAECANCELLED;
+  FErrorCause = FOverTime ? "timed out after " + SecondsText(MaxTime) + " s" + ThroughProxy()
+                          : std::move(cause);
   FAliveHost.clear();
   FAlivePort.clear();
   FSock->CloseSocket();
@@ -213,7 +242,20 @@ bool THTTPSend::HTTPMethod(const std::string& method, const std::string& url) {
 bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) {
   FErrorCause.clear();
   FStopped = false;
+  FOverTime = false;
+  // The whole request's limit is checked where the caller's hook runs: between the slices of
+  // every wait, and every slice or so while data keeps arriving.
   FSock->WaitHook = WaitHook;
+  if (MaxTime > 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(MaxTime);
+    FSock->WaitHook = [this, deadline] {
+      if (std::chrono::steady_clock::now() >= deadline) {
+        FOverTime = true;
+        return false;
+      }
+      return !WaitHook || WaitHook();
+    };
+  }
   FResultCode = 500;
   FResultString.clear();
   FDownloadSize = 0;
@@ -226,6 +268,9 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
   FDocument.Clear();
   const bool tls = Upper(parts.Scheme) == "HTTPS";
   const bool viaProxy = !ProxyHost.empty();
+  // A port past 65535 would wrap around to another one.
+  if (viaProxy && !IsPortNumber(ProxyPort)) return FailAsIs(PortCause("the proxy port", ProxyPort));
+  if (!IsPortNumber(parts.Port)) return FailAsIs(PortCause("the port", parts.Port));
   std::string head = ComposeHead(method, parts, body.size(), viaProxy && !tls);
 
   // Connect, or reuse a connection to the same place that the server has left quiet.
@@ -239,11 +284,12 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
     FSock->Connect(viaProxy ? ProxyHost : parts.Host, viaProxy ? ProxyPort : parts.Port);
     if (FSock->LastError() != 0) {
       std::string cause = SocketCause(TSocketStage::ssTransfer);
-      return Fail(viaProxy ? ProxyCause(cause) : cause);
+      return viaProxy ? FailAsIs(ProxyCause(cause)) : Fail(cause);
     }
     if (viaProxy && tls && !OpenTunnel(parts)) return false;
     if (tls) {
-      FSock->SSL().SNIHost = parts.Host;
+      // No name for an address: a server name is a host name only.
+      FSock->SSL().SNIHost = ServerNameFor(parts.Host);
       bool ok = FSock->SSLDoConnect();
       FSock->SSL().SNIHost.clear();
       if (!ok) return Fail(SocketCause(TSocketStage::ssHandshake));
@@ -294,9 +340,15 @@ std::string THTTPSend::Header(std::string_view name) const {
 }
 
 std::string THTTPSend::ProxyCause(const std::string& cause) const {
-  std::string proxy = "proxy " + Authority(ProxyHost, ProxyPort, true);
+  std::string proxy = "proxy " + ProxyName();
   if (FSock->LastError() == WSAECONNREFUSED) return proxy + " refused the connection";
   return proxy + ": " + cause;
+}
+
+std::string THTTPSend::ProxyAnswered(int code, const std::string& reason) const {
+  std::string cause = "proxy " + ProxyName() + " answered " + std::to_string(code);
+  if (!reason.empty()) cause.append(" ").append(ShownText(reason));
+  return cause;
 }
 
 bool THTTPSend::OpenTunnel(const TUrlParts& url) {
@@ -307,22 +359,19 @@ bool THTTPSend::OpenTunnel(const TUrlParts& url) {
   if (!UserAgent.empty()) head += "User-Agent: " + UserAgent + "\r\n";
   head += "\r\n";
   FSock->SendString(head);
-  if (FSock->LastError() != 0) return Fail(ProxyCause(SocketCause(TSocketStage::ssTransfer)));
+  if (FSock->LastError() != 0) return FailAsIs(ProxyCause(SocketCause(TSocketStage::ssTransfer)));
 
   // The proxy's answer has a head only; after a 2xx the connection carries the origin's TLS.
   TMemoryStream none;
   std::vector<std::string> headers;
   THTTPResponseReader reader(*FSock, Timeout, 0, none, headers);
   if (!reader.ReadHead())
-    return Fail(ProxyCause(reader.FailCause.empty() ? SocketCause(TSocketStage::ssTransfer)
-                                                    : reader.FailCause));
-  if (reader.ResultCode == 0) return Fail(ProxyCause("no HTTP answer to CONNECT"));
-  if (reader.ResultCode < 200 || reader.ResultCode > 299) {
-    std::string status = std::to_string(reader.ResultCode);
-    if (!reader.ResultString.empty()) status += " " + reader.ResultString;
-    return Fail("proxy answered " + status);
-  }
-  if (!FSock->LineBuffer().empty()) return Fail(ProxyCause("data before the TLS handshake"));
+    return FailAsIs(ProxyCause(reader.FailCause.empty() ? SocketCause(TSocketStage::ssTransfer)
+                                                        : reader.FailCause));
+  if (reader.ResultCode == 0) return FailAsIs(ProxyCause("no HTTP answer to CONNECT"));
+  if (reader.ResultCode < 200 || reader.ResultCode > 299)
+    return FailAsIs(ProxyAnswered(reader.ResultCode, reader.ResultString));
+  if (!FSock->LineBuffer().empty()) return FailAsIs(ProxyCause("data before the TLS handshake"));
   return true;
 }
 

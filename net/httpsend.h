@@ -16,6 +16,10 @@ namespace brevak {
 
 class TTCPBlockSocket;
 
+// The longest one request may take by default, in ms, from the name lookup to the body's last
+// byte, however steadily the server sends.
+inline constexpr int kRequestTimeLimit = 600000;
+
 // How the response body is framed.
 enum TTransferEncoding { TE_UNKNOWN, TE_IDENTITY, TE_CHUNKED };
 
@@ -59,7 +63,15 @@ public:
   // The byte count of the last counted body piece (Content-Length, or the last chunk size).
   int64_t DownloadSize() const { return FDownloadSize; }
   // After a false result: a human-readable cause (UTF-8), e.g. "connection refused"; else empty.
+  // Through a proxy it ends in ThroughProxy(), unless it names the proxy itself.
   const std::string& ErrorCause() const { return FErrorCause; }
+  // The proxy as messages name it, "HOST:PORT"; empty without one.
+  std::string ProxyName() const;
+  // " (through proxy HOST:PORT)" when the request goes through a proxy, else empty: what ends a
+  // failure's cause, so that a proxy's own error page is not taken for the server's.
+  std::string ThroughProxy() const;
+  // "proxy HOST:PORT answered CODE REASON": the proxy's own refusal (to CONNECT, or a 407).
+  std::string ProxyAnswered(int code, const std::string& reason) const;
   // After a false result: whether WaitHook stopped the request.
   bool Stopped() const { return FStopped; }
   // The trimmed value of the response's first header line named name (any case); "" when none.
@@ -74,6 +86,9 @@ public:
   bool KeepAlive = true;
   int KeepAliveTimeout = 300;  // seconds, written in the Keep-Alive header
   int Timeout = 90000;         // ms: each wait for data, connecting, the TLS handshake
+  // ms for the whole request, from the name lookup to the body's last byte; 0: no limit. Past it
+  // the request fails with "timed out after N s".
+  int MaxTime = kRequestTimeLimit;
   // Runs between the short slices of every wait of the request; false stops it (the connection
   // is closed, HTTPMethod returns false and Stopped() is true). Empty: nothing runs.
   std::function<bool()> WaitHook;
@@ -111,8 +126,10 @@ private:
   enum class TSocketStage { ssHandshake, ssTransfer };
   // The socket's last error in words.
   std::string SocketCause(TSocketStage stage) const;
-  // Records the cause, drops the connection and returns false.
+  // Records the cause (with ThroughProxy() after it), drops the connection and returns false.
   bool Fail(std::string cause);
+  // The same for a cause that names the proxy itself, or no party at all.
+  bool FailAsIs(std::string cause);
   // Keeps the name=value pair of each Set-Cookie line in Cookies.
   void StoreCookies();
 
@@ -124,6 +141,7 @@ private:
   int64_t FDownloadSize = 0;
   std::string FErrorCause;
   bool FStopped = false;
+  bool FOverTime = false;  // the request ran past MaxTime
   std::string FTargetHost;
   std::string FTargetPort;
   std::string FAliveHost;  // host and port of the connection left open, empty when none

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "net/hostaddress.h"
 #include "net/httpsend.h"
 #include "net/httptext.h"
 
@@ -18,21 +19,6 @@ std::string Variable(const TEnvLookup& env, const char* lower, const char* upper
     if (!value.empty()) return value;
   }
   return {};
-}
-
-bool IsLoopback(const std::string& host) {
-  std::string h = Lower(host);
-  if (h == "localhost" || h.ends_with(".localhost") || h == "::1") return true;
-  // 127.0.0.0/8 as a dotted literal.
-  if (!h.starts_with("127.")) return false;
-  int dots = 0;
-  for (char c : h) {
-    if (c == '.')
-      ++dots;
-    else if (c < '0' || c > '9')
-      return false;
-  }
-  return dots == 3;
 }
 
 // Whether an entry of no_proxy covers host: the same name, or a name under it.
@@ -66,7 +52,7 @@ bool ProxyForUrl(const std::string& url, const TEnvLookup& env, TProxySetting& p
     value = Variable(env, "http_proxy", "HTTP_PROXY");
   else if (scheme == "https")
     value = Variable(env, "https_proxy", "HTTPS_PROXY");
-  if (value.empty() || IsLoopback(target.Host) ||
+  if (value.empty() || IsLoopbackHost(target.Host) ||
       NoProxyCovers(Variable(env, "no_proxy", "NO_PROXY"), target.Host))
     return true;
 

@@ -18,7 +18,7 @@ struct TProxySetting {
 // The proxy for url: http_proxy for http:// URLs and https_proxy for https:// ones (each in lower
 // case first, then upper case), unless no_proxy (then NO_PROXY) names the URL's host: a comma list
 // of host names, each matching itself and every name under it, or "*" for all. Loopback targets
-// (localhost, 127.0.0.0/8, ::1) never go through a proxy. A proxy value is
+// in any spelling (IsLoopbackHost) never go through a proxy. A proxy value is
 // [http://][user[:password]@]host[:port] (port 1080 when none is given). False with cause set when
 // the value names another kind of proxy (socks5://, https://) or no host.
 bool ProxyForUrl(const std::string& url, const TEnvLookup& env, TProxySetting& proxy,

@@ -243,10 +243,7 @@ void ImportSourceIntoList(TSourceId source, TImportHost& host, const TFetchFn& f
 }
 
 void ImportSourceOverHttp(TSourceId source, TImportHost& host) {
-  ImportSourceWithFetch(
-      source, host, [&host](const std::string& url, TMemoryStream& document, std::string& cause) {
-        return HTTPFetchWaiting(url, document, cause, [&host] { return host.KeepWaiting(); });
-      });
+  ImportSourceWithFetch(source, host, HTTPFetchFor(host));
 }
 
 }  // namespace brevak

@@ -468,10 +468,7 @@ void ImportUserSourceWithFetch(const TUserSource& source, TImportHost& host,
 }
 
 void ImportUserSourceOverHttp(const TUserSource& source, TImportHost& host) {
-  ImportUserSourceWithFetch(
-      source, host, [&host](const std::string& url, TMemoryStream& document, std::string& cause) {
-        return HTTPFetchWaiting(url, document, cause, [&host] { return host.KeepWaiting(); });
-      });
+  ImportUserSourceWithFetch(source, host, HTTPFetchFor(host));
 }
 
 }  // namespace brevak

@@ -308,6 +308,35 @@ private slots:
     QCOMPARE(ProgressLine("RRC", -1), std::string("RRC [") + std::string(30, '#') + "] 65535%");
   }
 
+  // --max-time goes with --import, in seconds, and is kept in ms for the fetches.
+  void maxTime_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitStatus");  // kExitOk: an import with the limit below
+    QTest::addColumn<int>("ms");
+    const QStringList import = {"brevak", "--import", "SRR"};
+    QTest::newRow("default") << import << kExitOk << brevak::kRequestTimeLimit;
+    QTest::newRow("seconds") << import + QStringList{"--max-time", "30"} << kExitOk << 30000;
+    QTest::newRow("a fraction") << import + QStringList{"--max-time=0.25"} << kExitOk << 250;
+    QTest::newRow("zero") << import + QStringList{"--max-time", "0"} << kExitUsage << 0;
+    QTest::newRow("not a number") << import + QStringList{"--max-time", "soon"} << kExitUsage << 0;
+    QTest::newRow("without --import")
+        << QStringList{"brevak", "--max-time", "30"} << kExitUsage << 0;
+  }
+  void maxTime() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitStatus);
+    QFETCH(int, ms);
+    TCommandLine line = ParseCommandLine(arguments);
+    if (exitStatus != kExitOk) {
+      QCOMPARE(line.Action, TStartAction::saExit);
+      QCOMPARE(line.ExitStatus, exitStatus);
+      QVERIFY(QByteArray::fromStdString(line.Text).contains("max-time"));
+      return;
+    }
+    QCOMPARE(line.Action, TStartAction::saImport);
+    QCOMPARE(line.MaxFetchTime, ms);
+  }
+
   void missingDisplay_data() {
     QTest::addColumn<QStringList>("environment");  // NAME=value
     QTest::addColumn<QString>("reason");

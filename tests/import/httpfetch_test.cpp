@@ -15,6 +15,7 @@ namespace {
 using namespace brevak::testing;
 using test::Close;
 using test::Hold;
+using test::Pause;
 using test::Send;
 using test::TScriptedServer;
 
@@ -88,16 +89,21 @@ TEST(HTTPFetch, OnlyA2xxAnswerIsTheDocument) {
   }
 }
 
-// http_proxy from the environment carries the fetch; the proxy's own refusal is named as its.
+// http_proxy from the environment carries the fetch; the proxy's own refusal is named as its, and
+// any other error page says that it came through the proxy (502, 503 and 504 are the proxy's).
 TEST(HTTPFetch, GoesThroughTheProxyTheEnvironmentNames) {
   struct Case {
     std::string Answer;
     bool Ok;
-    const char* CauseOrDocument;
+    const char* CauseOrDocument;  // the proxy's port replaces %
   } cases[] = {
       {"HTTP/1.0 200 OK\r\n\r\nR1ABC\r\n", true, "R1ABC\r\n"},
       {"HTTP/1.0 407 Proxy Authentication Required\r\n\r\n", false,
-       "proxy answered 407 Proxy Authentication Required"},
+       "proxy 127.0.0.1:% answered 407 Proxy Authentication Required"},
+      {"HTTP/1.0 502 Bad Gateway\r\n\r\n<html>", false,
+       "the server answered 502 Bad Gateway (through proxy 127.0.0.1:%)"},
+      {"HTTP/1.0 404 Not Found\r\n\r\n", false,
+       "the server answered 404 Not Found (through proxy 127.0.0.1:%)"},
   };
   for (const Case& c : cases) {
     TScriptedServer proxy({Send(c.Answer), Close()});
@@ -106,10 +112,23 @@ TEST(HTTPFetch, GoesThroughTheProxyTheEnvironmentNames) {
     std::string cause;
     bool ok = HTTPFetch("http://srr.example.org/list.csv", document, cause);
     unsetenv("http_proxy");
+    std::string expected = c.CauseOrDocument;
+    if (auto p = expected.find('%'); p != std::string::npos)
+      expected.replace(p, 1, std::to_string(proxy.Port()));
     EXPECT_EQ(ok, c.Ok) << cause;
-    EXPECT_EQ(ok ? document.Bytes() : cause, c.CauseOrDocument);
+    EXPECT_EQ(ok ? document.Bytes() : cause, expected);
     EXPECT_TRUE(proxy.Request().starts_with("GET http://srr.example.org/list.csv HTTP/1.0\r\n"));
   }
+}
+
+// The command line's fetch has a limit for the whole fetch, however steadily the server sends.
+TEST(HTTPFetch, WithinALimitEndsAsTimedOut) {
+  TScriptedServer server({Send("HTTP/1.0 200 OK\r\n\r\n"), Pause(100), Send("R1"), Pause(100),
+                          Send("ABC"), Pause(100), Send("\r\n"), Close()});
+  TMemoryStream document;
+  std::string cause;
+  EXPECT_FALSE(HTTPFetchWithin(150)(server.Url("/list"), document, cause));
+  EXPECT_EQ(cause, "timed out after 0.15 s");
 }
 
 using HTTPFetchRun = TRunFixture;
@@ -142,7 +161,8 @@ TEST_F(HTTPFetchRun, AStoppedWaitEndsTheRunQuickly) {
   s.Url = server.Url("/list");
   int waits = 0;
   auto fetch = [&](const std::string& url, TMemoryStream& document, std::string& cause) {
-    return HTTPFetchWaiting(url, document, cause, [&] { return ++waits < 4; });
+    return HTTPFetchWaiting(
+        url, document, cause, [&] { return ++waits < 4; }, 0);
   };
   TFakeHost host;
   TTestRule rule;

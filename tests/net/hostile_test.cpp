@@ -226,6 +226,41 @@ TEST(HostileServer, TLSHandshakeWithWhatIsNoServerHello) {
   }
 }
 
+// A whole request has a time limit besides the limit of each wait: a server that sends a byte
+// now and then, or that never answers, is cut off when it runs out, and that is a time-out, not
+// the caller's stop.
+TEST(HostileServer, AWholeRequestEndsAtItsTimeLimit) {
+  std::vector<TStep> drip = {Send("HTTP/1.0 200 OK\r\n\r\n")};
+  for (int i = 0; i < 15; ++i) {
+    drip.push_back(Pause(40));
+    drip.push_back(Send("d"));
+  }
+  drip.push_back(Close());
+  const struct {
+    const char* Name;
+    std::vector<TStep> Script;
+    bool Hook;
+  } cases[] = {
+      {"a byte every 40 ms", drip, false},
+      {"a byte every 40 ms, with a hook that goes on", drip, true},
+      {"no answer", {Hold(800)}, false},
+  };
+  for (const auto& c : cases) {
+    TScriptedServer server(c.Script);
+    THTTPSend http;
+    http.Timeout = 2000;
+    http.MaxTime = 250;
+    if (c.Hook) http.WaitHook = [] { return true; };
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(http.HTTPMethod("GET", server.Url("/x"))) << c.Name;
+    const double seconds = test::SecondsSince(start);
+    EXPECT_GE(seconds, 0.25) << c.Name;
+    EXPECT_LT(seconds, 1.0) << c.Name;
+    EXPECT_EQ(http.ErrorCause(), "timed out after 0.25 s") << c.Name;
+    EXPECT_FALSE(http.Stopped()) << c.Name;
+  }
+}
+
 // A trickle never makes a wait run out, yet the hook still runs every slice or so, and its stop
 // ends the request.
 TEST(HostileServer, ATrickleStillLetsTheHookRunAndStop) {

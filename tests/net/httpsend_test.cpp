@@ -391,6 +391,16 @@ TEST(HTTPSendFailure, Causes) {
        0,
        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10000000000000000\r\n"},
        "chunk size too large"},
+      // A line that begins as a status line but has no three-digit code is no answer to go by
+      // (a line that is no status line at all is the body).
+      {"no numeric code",
+       0,
+       0,
+       {"HTTP/1.1 5xx Server Error\r\n\r\n<html>error</html>"},
+       "the server's status line is malformed"},
+      {"version only", 0, 0, {"HTTP/1.0\r\n\r\nbody"}, "the server's status line is malformed"},
+      {"four digits", 0, 0, {"HTTP/1.1 2000 OK\r\n\r\n"}, "the server's status line is malformed"},
+      {"two digits", 0, 0, {"http/1.0 20 OK\r\n\r\n"}, "the server's status line is malformed"},
   };
   for (const Case& c : cases) {
     auto sock = std::make_unique<TFakeSocket>();
@@ -400,6 +410,34 @@ TEST(HTTPSendFailure, Causes) {
     THTTPSend http(std::move(sock));
     EXPECT_FALSE(http.HTTPMethod("GET", "http://h/")) << c.Name;
     EXPECT_EQ(http.ErrorCause(), c.Cause) << c.Name;
+  }
+}
+
+// A port outside 1 to 65535 is refused before anything is connected, rather than wrapped
+// around to another port.
+TEST(HTTPSendFailure, PortsOutsideTheRangeAreRefused) {
+  const struct {
+    const char* Url;
+    const char* ProxyPort;  // nullptr: no proxy
+    const char* Cause;
+  } cases[] = {
+      {"http://h:83535/", nullptr, "the port \"83535\" is not a number from 1 to 65535"},
+      {"https://h:0/", nullptr, "the port \"0\" is not a number from 1 to 65535"},
+      {"http://h:/", nullptr, "the port \"\" is not a number from 1 to 65535"},
+      {"http://h:http/", nullptr, "the port \"http\" is not a number from 1 to 65535"},
+      {"http://h/", "99999", "the proxy port \"99999\" is not a number from 1 to 65535"},
+  };
+  for (const auto& c : cases) {
+    auto sock = std::make_unique<TFakeSocket>();
+    TFakeSocket& fake = *sock;
+    THTTPSend http(std::move(sock));
+    if (c.ProxyPort) {
+      http.ProxyHost = "proxy.lan";
+      http.ProxyPort = c.ProxyPort;
+    }
+    EXPECT_FALSE(http.HTTPMethod("GET", c.Url)) << c.Url;
+    EXPECT_EQ(http.ErrorCause(), c.Cause) << c.Url;
+    EXPECT_EQ(fake.ConnectedTo, "") << c.Url;
   }
 }
 

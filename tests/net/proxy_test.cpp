@@ -180,13 +180,18 @@ TEST(Proxy, FailuresNameTheProxy) {
   } cases[] = {
       {"CONNECT refused with 407", "https://hamlog.example.org/list",
        "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic\r\n\r\n",
-       "proxy answered 407 Proxy Authentication Required"},
+       "proxy 127.0.0.1:% answered 407 Proxy Authentication Required"},
       {"CONNECT refused with 403", "https://hamlog.example.org/list",
-       "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n", "proxy answered 403 Forbidden"},
+       "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n",
+       "proxy 127.0.0.1:% answered 403 Forbidden"},
       {"no HTTP answer to CONNECT", "https://hamlog.example.org/list", "SSH-2.0-x\r\n",
        "proxy 127.0.0.1:%: no HTTP answer to CONNECT"},
       {"closed before answering CONNECT", "https://hamlog.example.org/list", "",
        "proxy 127.0.0.1:%: connection closed by the server"},
+      // Past the proxy, a failure may be the proxy's as well as the server's: it says so.
+      {"body cut short", "http://srr.example.org/list",
+       "HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\nab",
+       "connection closed by the server (through proxy 127.0.0.1:%)"},
   };
   for (const Case& c : cases) {
     TScriptedServer proxy({Send(c.Answer), Close()});
