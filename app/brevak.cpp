@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "app/commandline.h"
+#include "app/errorbox.h"
 #include "app/fonts.h"
 #include "app/main.h"
 #include "base/paths.h"
@@ -27,12 +28,22 @@ int RunWindow(int argc, char* argv[]) {
     return kExitFailed;
   }
   brevak::ResolveProgramPaths();
+  // Held until the program ends; taken before the window deletes the list file.
+  const std::string listFile = brevak::ListFilePath();
+  brevak::TListFileLock lock(listFile);
+  const std::string inUse = ListFileInUse(lock, listFile);
   brevak::InitSSLInterface();
   int result = 0;
   {
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(brevak::kDesktopId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/brevak/icon.png")));
+    if (!inUse.empty()) {
+      PrintError(stderr, inUse);
+      ShowErrorBox(inUse);
+      brevak::DestroySSLInterface();
+      return kExitFailed;
+    }
     LoadProgramFonts();
     TfrmMain window;
     frmMain = &window;
@@ -61,12 +72,19 @@ int main(int argc, char* argv[]) {
       return line.ExitStatus;
     case TStartAction::saImport: {
       brevak::ResolveProgramPaths();
+      const std::string listFile = brevak::ListFilePath();
+      brevak::TListFileLock lock(listFile);
+      const std::string inUse = ListFileInUse(lock, listFile);
+      if (!inUse.empty()) {
+        PrintError(stderr, inUse);
+        return kExitFailed;
+      }
       brevak::InitSSLInterface();
       TImportOutput output;
       output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
       output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
-      int status = RunImports(line.Sources, brevak::ListFilePath(), output,
-                              brevak::HTTPFetchWithin(line.MaxFetchTime));
+      int status =
+          RunImports(line.Sources, listFile, output, brevak::HTTPFetchWithin(line.MaxFetchTime));
       brevak::DestroySSLInterface();
       return status;
     }

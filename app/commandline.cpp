@@ -200,11 +200,11 @@ bool Answers(const std::string& path, bool abstract) {
   return ok;
 }
 
+}  // namespace
+
 void PrintError(std::FILE* err, const std::string& message) {
   std::fprintf(err, "%s\n", ErrorBoxText(QString::fromStdString(message)).toStdString().c_str());
 }
-
-}  // namespace
 
 bool SourceByName(const QString& name, TSourceId& source) {
   const std::string typed = Squeezed(name);
@@ -309,6 +309,17 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     result.MaxFetchTime = static_cast<int>(std::lround(seconds * 1000));
   }
   return result;
+}
+
+std::string ListFileInUse(const brevak::TListFileLock& lock, const std::string& listFile) {
+  if (lock.HeldElsewhere()) {
+    const std::string process =
+        lock.Owner() > 0 ? " (process " + std::to_string(lock.Owner()) + ")" : "";
+    return "Brevak is already running" + process + " and is using " + brevak::ShownText(listFile);
+  }
+  if (!lock.Refusal().empty())
+    return "Cannot use the lock file " + brevak::ShownText(lock.Path()) + ": " + lock.Refusal();
+  return {};
 }
 
 std::string ProgressLine(const std::string& name, int v) {

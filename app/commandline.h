@@ -13,6 +13,7 @@
 
 #include "base/environment.h"
 #include "import/importrun.h"
+#include "listfile/listlock.h"
 #include "net/httpsend.h"
 #include "sources/sourcetable.h"
 
@@ -63,6 +64,14 @@ struct TImportOutput {
 // Returns kExitOk when every import succeeded, else kExitFailed.
 int RunImports(const std::vector<brevak::TSourceId>& sources, const std::string& listFile,
                const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
+
+// Why this process may not use the list file, or empty when it holds its lock (or goes on
+// without one where the folder takes no lock file): another Brevak holds it, or what lies at the
+// lock file's path was refused.
+std::string ListFileInUse(const brevak::TListFileLock& lock, const std::string& listFile);
+
+// An error's message on a line of its own, as the error box words it.
+void PrintError(std::FILE* err, const std::string& message);
 
 // The progress line for a source at bar value v (kept mod 65536, as the window's bar does).
 std::string ProgressLine(const std::string& name, int v);

@@ -21,6 +21,7 @@
 #include "app/main.h"
 #include "app/progressbar.h"
 #include "base/exepath.h"
+#include "listfile/listlock.h"
 #include "net/sslinterface.h"
 
 namespace {
@@ -236,6 +237,32 @@ private slots:
     QVERIFY2(list.startsWith("[RCWC]\r\nR0AAA=RCWC\r\nR0AAH=RCWC\r\n R0AAJ=RCWC\r\nR0AAK=RCWC\r\n"
                              "[SRR]\r\nR0OLD=SRR Member\r\n[AGB]\r\nR0AAA=AGB "),
              list.constData());
+  }
+
+  // While another Brevak holds the list file (this test), the command line neither fetches nor
+  // writes, and the window says so before it could delete the list.
+  void aSecondBrevakLeavesTheListAlone() {
+    WriteFile(ListFile(), "[SRR]\r\nR0OLD=SRR Member\r\n");
+    brevak::TListFileLock lock(ListFile().toStdString());
+    QVERIFY(!lock.HeldElsewhere() && lock.Refusal().empty());
+    const QByteArray message = "Brevak is already running (process " +
+                               QByteArray::number(getpid()) + ") and is using " +
+                               ListFile().toUtf8() + ".\n";
+    TRun run = RunProgram({"--import", "SRR"});
+    QCOMPARE(run.Err, message);
+    QCOMPARE(run.Status, 1);
+
+    // The window waits in its message box, which nobody here can close.
+    QProcess window;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    window.setProcessEnvironment(env);
+    window.start(FExeDir->filePath("brevak"), {});
+    QByteArray err;
+    QTRY_VERIFY_WITH_TIMEOUT((err += window.readAllStandardError()).contains(message), 20000);
+    window.kill();
+    window.waitForFinished(5000);
+    QCOMPARE(ReadFile(ListFile()), QByteArray("[SRR]\r\nR0OLD=SRR Member\r\n"));
   }
 
   void commandLineExitStatuses_data() {
