@@ -11,6 +11,7 @@
 #include "listfile/stringlist.h"
 #include "net/httpsend.h"
 #include "net/proxy.h"
+#include "net/sourceurl.h"
 
 namespace brevak {
 namespace {
@@ -90,16 +91,32 @@ int OnceAfterPercent(int n) {
   return PercentOf(n, n - 1);
 }
 
-std::string StatusCause(int code, std::string_view reason, std::string_view location) {
+namespace {
+
+constexpr std::string_view kMovedTo = ". The list is now at ";
+
+}  // namespace
+
+std::string StatusCause(int code, std::string_view reason, std::string_view location,
+                        std::string_view url, std::string_view through) {
   if (code == 0 || (code >= 200 && code <= 299)) return {};
   std::string cause = "the server answered " + std::to_string(code);
   // Appended piece by piece: GCC 12 at -O3 takes " " + std::string(...) for an overlapping copy
   // (-Wrestrict) that cannot happen.
   if (!reason.empty()) cause.append(" ").append(ShownText(reason));
+  cause.append(through);
   const bool redirect = code == 301 || code == 302 || code == 303 || code == 307 || code == 308;
-  if (redirect && !location.empty())
-    cause += " (the list is now at " + ShownText(location) + "); update sources.ini";
-  return cause;
+  if (!redirect || location.empty()) return cause;
+  const std::string moved = ResolveLocation(url, location);
+  if (IsFetchableUrl(moved)) return cause.append(kMovedTo).append(moved);
+  return cause.append(" (the list is now at ").append(ShownText(location)).append(")");
+}
+
+std::string MovedTo(std::string_view cause) {
+  const std::size_t at = cause.rfind(kMovedTo);
+  if (at == std::string_view::npos) return {};
+  const std::string_view url = cause.substr(at + kMovedTo.size());
+  return IsFetchableUrl(url) ? std::string(url) : std::string();
 }
 
 bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::string& cause,
@@ -120,17 +137,17 @@ bool HTTPFetchWaiting(const std::string& url, TMemoryStream& document, std::stri
     cause = http.ErrorCause();
     return false;
   }
-  cause = StatusCause(http.ResultCode(), http.ResultString(), http.Header("Location"));
+  cause = StatusCause(http.ResultCode(), http.ResultString(), http.Header("Location"), url,
+                      http.ThroughProxy());
   if (cause.empty()) {
     document = std::move(http.Document());
     document.SetPosition(0);
     return true;
   }
-  // Through a proxy, its own refusal is not the server's answer, and any other error page may be
-  // the proxy's (502, 503, 504) as well as the server's.
-  if (!proxy.Host.empty())
-    cause = http.ResultCode() == 407 ? http.ProxyAnswered(407, http.ResultString())
-                                     : cause + http.ThroughProxy();
+  // Through a proxy, its own refusal is not the server's answer; any other error page may be the
+  // proxy's (502, 503, 504) as well as the server's, which the cause says.
+  if (!proxy.Host.empty() && http.ResultCode() == 407)
+    cause = http.ProxyAnswered(407, http.ResultString());
   return false;
 }
 

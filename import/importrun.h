@@ -60,8 +60,14 @@ TFetchFn HTTPFetchWithin(int maxTime);
 
 // Why a complete answer with this status is not the document, in the words that follow "Could not
 // fetch ...: "; empty for 2xx and for an answer without a status line (code 0). reason and
-// location are the server's own text (Location only matters for redirects).
-std::string StatusCause(int code, std::string_view reason, std::string_view location);
+// location are the server's own text, url the request's, against which a relative location is
+// resolved; through follows the status (a proxy's " (through proxy HOST:PORT)"). A redirect (301,
+// 302, 303, 307, 308) to an address a source can be set to adds ". The list is now at URL", which
+// MovedTo gives back; one elsewhere adds " (the list is now at LOCATION)".
+std::string StatusCause(int code, std::string_view reason, std::string_view location,
+                        std::string_view url = {}, std::string_view through = {});
+// The address a StatusCause says the list is now at, when a source can be set to it; else "".
+std::string MovedTo(std::string_view cause);
 
 // A source's per-line extraction step. One object lives for one run, so a rule may carry values
 // from line to line of that run and no further. What a rule searches with, it is given when it is

@@ -15,6 +15,8 @@
 #include "base/showntext.h"
 #include "listfile/fileio.h"
 #include "listfile/profile.h"
+#include "net/hostaddress.h"
+#include "net/sourceurl.h"
 #include "text/matcher.h"
 
 namespace brevak {
@@ -71,15 +73,16 @@ bool IsHostValue(const std::string& v) {
         v.find(']', close + 1) != std::string::npos)
       return false;
     std::string after = v.substr(close + 1);
-    return after.empty() || (after.size() > 1 && after[0] == ':' &&
-                             after.find_first_not_of("0123456789", 1) == std::string::npos);
+    return after.empty() || (after[0] == ':' && IsPortNumber(std::string_view(after).substr(1)));
   }
   if (v.find(']') != std::string::npos) return false;
   std::size_t colon = v.find(':');
   if (colon == std::string::npos) return true;
-  std::string port = v.substr(colon + 1);
-  return colon > 0 && !port.empty() && port.find_first_not_of("0123456789") == std::string::npos;
+  return colon > 0 && IsPortNumber(std::string_view(v).substr(colon + 1));
 }
+
+// A whole address in place of the source's built-in one.
+bool IsUrlValue(const std::string& v) { return v.find("://") != std::string::npos; }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -160,15 +163,18 @@ std::string SourceHost(const TSourceInfo& info) {
   HostKeys(path);  // refuses a file that exists but cannot be read
   std::string host = ReadProfileString(path, "Hosts", info.Name, "");
   if (host.empty()) return info.DefaultHost;
-  if (!IsHostValue(host))
-    throw Exception("The host \"" + host + "\" of \"" + info.Name + "\" in " + path +
-                    " is not a host name, host:port or [IPv6 address]:port");
+  if (IsUrlValue(host) ? !IsFetchableUrl(host) : !IsHostValue(host))
+    throw Exception("The host \"" + ShownText(host) + "\" of \"" + info.Name + "\" in " + path +
+                    " is not a host name, host:port, [IPv6 address]:port or an http:// or "
+                    "https:// URL without user name or fragment");
   return host;
 }
 
 namespace {
 
+// A whole address stands for itself; a host gets the source's scheme, path and query.
 std::string UrlWithHost(const TSourceInfo& info, const std::string& host) {
+  if (IsUrlValue(host)) return host;
   return std::string(info.Scheme) + "://" + host + info.PathAndQuery;
 }
 
@@ -206,17 +212,21 @@ void ImportSource(TSourceId source, const TFetchFn& fetch, const TFrameRun& run)
   std::optional<TMatcher> matcher;
   if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
   std::unique_ptr<TLineRule> rule = info.MakeRule(matcher ? &*matcher : nullptr);
+  // A list that moved is not followed; the user learns what to set to fetch it from there.
+  bool failed = false;
+  auto noted = [&](const std::string& url, TMemoryStream& document, std::string& cause) {
+    failed = !fetch(url, document, cause);
+    if (const std::string moved = MovedTo(cause); failed && !moved.empty())
+      cause += ": to fetch it from there, set " + std::string(info.Name) + "=" + moved +
+               " under [Hosts] in " + SourcesFilePath();
+    return !failed;
+  };
   if (hostName != info.DefaultHost) {
-    run(settings, *rule, fetch);
+    run(settings, *rule, noted);
     return;
   }
   // The built-in host never resolves: when its fetch fails, the user learns what to set instead
   // of "host not found".
-  bool failed = false;
-  auto noted = [&](const std::string& url, TMemoryStream& document, std::string& cause) {
-    failed = !fetch(url, document, cause);
-    return !failed;
-  };
   try {
     run(settings, *rule, noted);
   } catch (const EFetchStopped&) {

@@ -50,10 +50,11 @@ constexpr int kSourceCount = 10;
 std::size_t NameDistance(std::string_view a, std::string_view b);
 
 // The host of a source: the value of its key in section [Hosts] of "sources.ini" beside the
-// executable, else its built-in default. Raises an Exception for a value that is not a host,
-// host:port or [IPv6]:port.
+// executable, else its built-in default. The value may be a whole http:// or https:// URL, used in
+// place of the source's scheme, path and query. Raises an Exception for a value that is not a
+// host, host:port, [IPv6]:port or such a URL (ports 1 to 65535).
 std::string SourceHost(const TSourceInfo& info);
-// scheme "://" host path-and-query.
+// scheme "://" host path-and-query, or the whole URL that sources.ini gives.
 std::string SourceUrl(const TSourceInfo& info);
 // The frame settings of a source, its URL included.
 TImportSettings SourceSettings(const TSourceInfo& info);

@@ -20,6 +20,7 @@ using test::Send;
 using test::TScriptedServer;
 
 TEST(StatusCause, NamesTheStatusAndWhereARedirectPoints) {
+  const std::string url = "http://srr.example.org/lists/srr.csv";
   struct Case {
     int Code;
     const char* Reason;
@@ -34,29 +35,39 @@ TEST(StatusCause, NamesTheStatusAndWhereARedirectPoints) {
       {500, "", "", "the server answered 500"},
       {199, "Odd", "", "the server answered 199 Odd"},
       {300, "Multiple Choices", "http://x/", "the server answered 300 Multiple Choices"},
-      {301, "Moved Permanently", "http://new.example.org/list.csv",
-       "the server answered 301 Moved Permanently (the list is now at "
-       "http://new.example.org/list.csv); update sources.ini"},
+      // Redirects say where the list went, resolved against the request, when a source can be
+      // set to it.
+      {301, "Moved Permanently", "https://new.example.org/list.csv",
+       "the server answered 301 Moved Permanently. The list is now at "
+       "https://new.example.org/list.csv"},
       {302, "Found", "/elsewhere",
-       "the server answered 302 Found (the list is now at /elsewhere); update sources.ini"},
-      {303, "See Other", "/a",
-       "the server answered 303 See Other (the list is now at /a); update "
-       "sources.ini"},
-      {307, "Temporary Redirect", "/b",
-       "the server answered 307 Temporary Redirect (the list is now at /b); update sources.ini"},
-      {308, "Permanent Redirect", "/c",
-       "the server answered 308 Permanent Redirect (the list is now at /c); update sources.ini"},
+       "the server answered 302 Found. The list is now at http://srr.example.org/elsewhere"},
+      {303, "See Other", "new.csv#top",
+       "the server answered 303 See Other. The list is now at "
+       "http://srr.example.org/lists/new.csv"},
+      {307, "Temporary Redirect", "//cdn.example.org/b",
+       "the server answered 307 Temporary Redirect. The list is now at http://cdn.example.org/b"},
+      {308, "Permanent Redirect", "ftp://files.example.org/c",
+       "the server answered 308 Permanent Redirect (the list is now at "
+       "ftp://files.example.org/c)"},
       {301, "Moved Permanently", "", "the server answered 301 Moved Permanently"},
       {304, "Not Modified", "/d", "the server answered 304 Not Modified"},
-      // The server's control characters are shown as escapes, never sent to the display.
+      // The server's text is shown, not obeyed.
       {404, "Not\x1b[31m Found\r", "", "the server answered 404 Not\\x1B[31m Found\\x0D"},
   };
   for (const Case& c : cases)
-    EXPECT_EQ(StatusCause(c.Code, c.Reason, c.Location), c.Cause) << c.Code << " " << c.Reason;
+    EXPECT_EQ(StatusCause(c.Code, c.Reason, c.Location, url), c.Cause) << c.Code << " " << c.Reason;
   // A long text from the server is cut.
   std::string cause = StatusCause(404, std::string(10000, 'x'), "");
   EXPECT_LT(cause.size(), 300u);
   EXPECT_TRUE(cause.ends_with("...")) << cause;
+  // Through a proxy the status says so, before where the list went.
+  cause = StatusCause(301, "Moved", "/new", url, " (through proxy p:3128)");
+  EXPECT_EQ(cause,
+            "the server answered 301 Moved (through proxy p:3128). The list is now at "
+            "http://srr.example.org/new");
+  EXPECT_EQ(MovedTo(cause), "http://srr.example.org/new");
+  EXPECT_EQ(MovedTo("the server answered 404 Not Found"), "");
 }
 
 TEST(HTTPFetch, OnlyA2xxAnswerIsTheDocument) {
@@ -75,8 +86,8 @@ TEST(HTTPFetch, OnlyA2xxAnswerIsTheDocument) {
        "HTTP/1.1 301 Moved Permanently\r\nLocation: https://srr.example.org/new.csv\r\n"
        "Content-Length: 5\r\n\r\nmoved",
        false,
-       "the server answered 301 Moved Permanently (the list is now at "
-       "https://srr.example.org/new.csv); update sources.ini"},
+       "the server answered 301 Moved Permanently. The list is now at "
+       "https://srr.example.org/new.csv"},
   };
   for (const Case& c : cases) {
     TScriptedServer server({Send(c.Response), Close()});

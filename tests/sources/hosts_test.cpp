@@ -6,6 +6,7 @@
 
 #include "base/paths.h"
 #include "import/runfixture.h"
+#include "net/loopback_server.h"
 #include "sources/sourcetable.h"
 
 namespace brevak {
@@ -63,6 +64,37 @@ TEST_F(SourceHosts, AConfiguredHostKeepsTheFetchError) {
   EXPECT_EQ(RunError(TSourceId::SRR),
             "Could not fetch \"SRR\" from "
             "http://srr.example.org/wp-content/uploads/2017/08/srr_qslbureau.csv: host not found");
+}
+
+// A list that moved is not followed; the message says exactly what to write, and what is written
+// there is fetched as it is.
+TEST_F(SourceHosts, AMovedListSaysWhatToSet) {
+  test::TScriptedServer server(
+      {test::Send("HTTP/1.1 301 Moved Permanently\r\nLocation: /lists/members.csv?all=1\r\n"
+                  "Content-Length: 0\r\n\r\n"),
+       test::Close()});
+  const std::string host = "127.0.0.1:" + std::to_string(server.Port());
+  WriteFile(FDir / "sources.ini", "[Hosts]\r\nSRR=" + host + "\r\n");
+  TFakeHost fakeHost;
+  std::string error;
+  try {
+    ImportSourceWithFetch(TSourceId::SRR, fakeHost, HTTPFetch);
+  } catch (const Exception& e) {
+    error = e.what();
+  }
+  const std::string moved = "http://" + host + "/lists/members.csv?all=1";
+  EXPECT_EQ(error, "Could not fetch \"SRR\" from http://" + host +
+                       "/wp-content/uploads/2017/08/srr_qslbureau.csv: the server answered 301 "
+                       "Moved Permanently. The list is now at " +
+                       moved + ": to fetch it from there, set SRR=" + moved + " under [Hosts] in " +
+                       SourcesFilePath());
+  EXPECT_EQ(ReadListFile(), "");
+
+  WriteFile(FDir / "sources.ini", "[Hosts]\r\nSRR=" + moved + "\r\n");
+  TFakeFetch fetch("R1ABC\r\n");
+  ImportSourceWithFetch(TSourceId::SRR, fakeHost, fetch.Fn());
+  EXPECT_THAT(fetch.Urls, ::testing::ElementsAre(moved));
+  EXPECT_EQ(ReadListFile(), "[SRR]\r\nR1ABC=SRR Member\r\n");
 }
 
 TEST_F(SourceHosts, AnUnreadableSourcesIniIsAnError) {

@@ -41,8 +41,9 @@ const TUrlCase kUrls[] = {
     {TSourceId::RadioWave, "http://radiowave.invalid/membership/", "h8", "http://h8/membership/"},
     {TSourceId::RCPW, "http://rcpw.invalid/members.html#close", "h9",
      "http://h9/members.html#close"},
-    {TSourceId::RRC, "http://rrc.invalid/rrc/CLUB/members.asp?ORDER=1", "h10",
-     "http://h10/rrc/CLUB/members.asp?ORDER=1"},
+    {TSourceId::RRC, "http://rrc.invalid/rrc/CLUB/members.asp?ORDER=1",
+     "https://rrc.example.org:8443/lists/rrc.asp?ORDER=2",
+     "https://rrc.example.org:8443/lists/rrc.asp?ORDER=2"},
 };
 
 TEST_F(SourceRun, FetchesTheConfiguredHostOrTheBuiltInOne) {
@@ -67,7 +68,9 @@ TEST_F(SourceRun, FetchesTheConfiguredHostOrTheBuiltInOne) {
 }
 
 TEST_F(SourceRun, RefusesAHostThatWouldChangeTheRequest) {
-  for (const char* bad : {"h/x", "user@h", "h:", "h:80x", "[::1", "::1", "h h", "[::1]x", "h?q"}) {
+  for (const char* bad :
+       {"h/x", "user@h", "h:", "h:80x", "[::1", "::1", "h h", "[::1]x", "h?q", "h:83535", "[::1]:0",
+        "ftp://h/x", "http://u:p@h/x", "http://h/members.html#close", "https://h:99999/"}) {
     WriteFile(FDir / "sources.ini", std::string("[Hosts]\r\nSRR=") + bad + "\r\n");
     TFakeFetch fetch;
     TFakeHost host;
