@@ -13,7 +13,7 @@
 #include "app/errorbox.h"
 #include "app/fonts.h"
 #include "app/main.h"
-#include "base/paths.h"
+#include "app/paths.h"
 #include "net/sslinterface.h"
 
 namespace {
@@ -27,9 +27,9 @@ int RunWindow(int argc, char* argv[]) {
                  missing.c_str());
     return kExitFailed;
   }
-  brevak::ResolveProgramPaths();
+  brevak::TProgramPaths paths = brevak::ResolveProgramPaths();
   // Held until the program ends; taken before the window deletes the list file.
-  const std::string listFile = brevak::ListFilePath();
+  const std::string& listFile = paths.Import.ListFile;
   brevak::TListFileLock lock(listFile);
   const std::string inUse = ListFileInUse(lock, listFile);
   brevak::InitSSLInterface();
@@ -45,7 +45,7 @@ int RunWindow(int argc, char* argv[]) {
       return kExitFailed;
     }
     LoadProgramFonts();
-    TfrmMain window;
+    TfrmMain window(paths);
     frmMain = &window;
     window.show();
     result = QApplication::exec();
@@ -71,8 +71,8 @@ int main(int argc, char* argv[]) {
       std::fputs(line.Text.c_str(), line.ToStandardError ? stderr : stdout);
       return line.ExitStatus;
     case TStartAction::saImport: {
-      brevak::ResolveProgramPaths();
-      const std::string listFile = brevak::ListFilePath();
+      brevak::TProgramPaths paths = brevak::ResolveProgramPaths();
+      const std::string& listFile = paths.Import.ListFile;
       brevak::TListFileLock lock(listFile);
       const std::string inUse = ListFileInUse(lock, listFile);
       if (!inUse.empty()) {
@@ -83,8 +83,8 @@ int main(int argc, char* argv[]) {
       TImportOutput output;
       output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
       output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
-      int status =
-          RunImports(line.Sources, listFile, output, brevak::HTTPFetchWithin(line.MaxFetchTime));
+      int status = RunImports(line.Sources, paths.Import, output,
+                              brevak::HTTPFetchWithin(line.MaxFetchTime));
       brevak::DestroySSLInterface();
       return status;
     }

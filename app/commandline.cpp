@@ -330,11 +330,12 @@ std::string ProgressLine(const std::string& name, int v) {
          std::to_string(percent) + "%";
 }
 
-int RunImports(const std::vector<TSourceId>& sources, const std::string& listFile,
+int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles& files,
                const TImportOutput& output, const brevak::TFetchFn& fetch) {
+  const std::string& listFile = files.ListFile;
   brevak::TStringList previous;
   try {
-    brevak::LoadListFile(previous);
+    brevak::LoadListFile(listFile, previous);
   } catch (const std::exception& e) {
     PrintError(output.Err, e.what());
     return kExitFailed;
@@ -345,7 +346,7 @@ int RunImports(const std::vector<TSourceId>& sources, const std::string& listFil
   std::vector<std::string> urls;
   for (TSourceId source : sources) {
     try {
-      urls.push_back(brevak::SourceUrl(brevak::SourceInfo(source)));
+      urls.push_back(brevak::SourceUrl(brevak::SourceInfo(source), files));
     } catch (const std::exception&) {
       urls.emplace_back();
     }
@@ -374,7 +375,7 @@ int RunImports(const std::vector<TSourceId>& sources, const std::string& listFil
       {
         TConsoleHost host(name, output.Err, output.Progress);
         try {
-          brevak::ImportSourceIntoList(source, host, take, list);
+          brevak::ImportSourceIntoList(source, files, host, take, list);
         } catch (const std::exception& e) {
           error = e.what();
         }
@@ -425,9 +426,9 @@ int RunImports(const std::vector<TSourceId>& sources, const std::string& listFil
       brevak::TStringList encoded;
       encoded.Clear(encoding);
       CopyLines(list, 0, list.Count(), encoded);
-      brevak::SaveListFile(encoded);
+      brevak::SaveListFile(listFile, encoded);
     } else {
-      brevak::SaveListFile(list);
+      brevak::SaveListFile(listFile, list);
     }
   } catch (const std::exception& e) {
     PrintError(output.Err, e.what());

@@ -55,14 +55,14 @@ struct TImportOutput {
   bool Summary = false;   // a line per source imported and the list file's path on Out
 };
 
-// Imports sources into the list file at listFile and replaces it once at the end. The fetches run
-// at the same time, at most kMaxParallelFetches at once, each with fetch on a thread of its own;
-// the documents are applied in the given order, so that the file is byte for byte what running
-// the imports one after another from an empty list gives. A source that fails keeps its section
-// of the previous list file, copied as it was at its place in the order, and says so on Err.
-// An old list file that cannot be read, or a save that fails, leaves the file as it was.
+// Imports sources into the list file of files (sources.ini from its places) and replaces it once at
+// the end. The fetches run at the same time, at most kMaxParallelFetches at once, each with fetch
+// on a thread of its own; the documents are applied in the given order, so that the file is byte
+// for byte what running the imports one after another from an empty list gives. A source that fails
+// keeps its section of the previous list file, copied as it was at its place in the order, and says
+// so on Err. An old list file that cannot be read, or a save that fails, leaves the file as it was.
 // Returns kExitOk when every import succeeded, else kExitFailed.
-int RunImports(const std::vector<brevak::TSourceId>& sources, const std::string& listFile,
+int RunImports(const std::vector<brevak::TSourceId>& sources, const brevak::TImportFiles& files,
                const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
 
 // Why this process may not use the list file, or empty when it holds its lock (or goes on

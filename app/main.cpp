@@ -9,13 +9,13 @@
 #include <cstddef>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "app/errorbox.h"
 #include "app/fonts.h"
 #include "app/placement.h"
 #include "app/progressbar.h"
 #include "app/skin.h"
-#include "base/paths.h"
 #include "listfile/listfile.h"
 
 TfrmMain* frmMain = nullptr;
@@ -66,7 +66,11 @@ char ButtonKey(std::size_t i) { return static_cast<char>('0' + (i + 1) % 10); }
 
 }  // namespace
 
-TfrmMain::TfrmMain(QWidget* parent) : TForm(parent) {
+TfrmMain::TfrmMain(brevak::TProgramPaths paths, QWidget* parent)
+    : TForm(parent), FPaths(std::move(paths)) {
+  ImportRun = [this](TSourceId source, brevak::TImportHost& host) {
+    brevak::ImportSourceOverHttp(source, FPaths.Import, host);
+  };
   SetUpWindow();
   CreateButtons();
   CreateProgressBar();
@@ -127,8 +131,9 @@ void TfrmMain::CreateComponents() {
 
 void TfrmMain::FormCreate() {
   ProgressBar->SetPercent(0);
-  brevak::ClearFilesAtStart();  // a failure is silent: the first run then appends to the old file
-  FormStorage1->IniFileName = brevak::PlacementFilePath();
+  // A failure is silent: the first run then appends to the old file.
+  brevak::ClearFilesAtStart(FPaths.Import.ListFile, FPaths.PlacementFile);
+  FormStorage1->IniFileName = FPaths.PlacementFile;
 }
 
 void TfrmMain::FormShow() {

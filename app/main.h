@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "app/form.h"
+#include "app/paths.h"
 #include "import/importrun.h"
 #include "sources/sourcetable.h"
 
@@ -16,7 +17,8 @@ class TSkinManager;
 class TfrmMain : public TForm, public brevak::TImportHost {
   Q_OBJECT
 public:
-  explicit TfrmMain(QWidget* parent = nullptr);
+  // The window working on the files of paths.
+  explicit TfrmMain(brevak::TProgramPaths paths, QWidget* parent = nullptr);
   ~TfrmMain() override;
 
   QPushButton* btnHamlog = nullptr;
@@ -34,7 +36,7 @@ public:
   TSkinManager* SkinManager1 = nullptr;
 
   // Once, when the window has been built: bar to 0, the old list file gone, the placement store
-  // pointed at "prog.ini" beside the executable.
+  // pointed at the placement file.
   void FormCreate();
   // Each time the window is shown, after the placement store has put it in place: the skin is
   // applied afresh to the window now on screen.
@@ -46,10 +48,10 @@ public:
   // Whether a button's import run is in progress.
   bool ImportRunning() const { return FRunning; }
 
-  // What a button press runs: brevak::ImportSourceOverHttp, or a stand-in that tests put in its
-  // place.
+  // What a button press runs: brevak::ImportSourceOverHttp on the window's files, or a stand-in
+  // that tests put in its place.
   using TImportRun = std::function<void(brevak::TSourceId, brevak::TImportHost&)>;
-  TImportRun ImportRun = brevak::ImportSourceOverHttp;
+  TImportRun ImportRun;
 
   // What an import run asks of the window.
   void SetPercent(int v) override;
@@ -84,6 +86,7 @@ private:
   // the error box.
   void ImportOnClick(brevak::TSourceId source);
 
+  brevak::TProgramPaths FPaths;
   bool FRunning = false;
   bool FCloseWhenDone = false;
 };

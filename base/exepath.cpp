@@ -6,24 +6,13 @@
 #include <string>
 
 namespace brevak {
-namespace {
-std::string& OverrideDir() {
-  static std::string dir;
-  return dir;
-}
-}  // namespace
 
 std::string ExeDir() {
-  if (!OverrideDir().empty()) return OverrideDir();
   char buf[PATH_MAX];
   ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
   if (n <= 0) return "./";
   std::string path(buf, static_cast<std::size_t>(n));
   return path.substr(0, path.rfind('/') + 1);
-}
-
-void SetExeDirForTesting(const std::string& dir) {
-  OverrideDir() = dir.empty() || dir.back() == '/' ? dir : dir + '/';
 }
 
 }  // namespace brevak

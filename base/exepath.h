@@ -1,13 +1,11 @@
-// Where the program's files live: beside the running executable.
+// The folder of the running executable, where a portable copy keeps its files.
 #pragma once
 
 #include <string>
 
 namespace brevak {
 
-// The directory of the running executable, with its trailing '/'. Tests may point it elsewhere
-// with SetExeDirForTesting.
+// The directory of the running executable, with its trailing '/'.
 std::string ExeDir();
-void SetExeDirForTesting(const std::string& dir);
 
 }  // namespace brevak

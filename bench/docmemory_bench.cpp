@@ -22,7 +22,6 @@
 #include <thread>
 #include <vector>
 
-#include "base/exepath.h"
 #include "sources/sourcetable.h"
 
 namespace {
@@ -122,10 +121,9 @@ TRunMemory MemoryOfOneRun(const TShape& shape, TSourceId source, const fs::path&
   if (child == 0) {
     close(listenFd);
     close(report[0]);
-    brevak::SetExeDirForTesting(dir.string());
     TQuietHost host;
     try {
-      brevak::ImportSourceOverHttp(source, host);
+      brevak::ImportSourceOverHttp(source, brevak::ImportFilesIn(dir.string()), host);
     } catch (const std::exception& e) {
       std::fprintf(stderr, "  (%s)\n", e.what());
     }

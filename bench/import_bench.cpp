@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "base/exception.h"
-#include "base/exepath.h"
 #include "net/sslinterface.h"
 #include "sources/sourcetable.h"
 
@@ -32,12 +31,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "import_bench: no source named \"%s\"\n", argv[1]);
     return 2;
   }
-  brevak::SetExeDirForTesting(argv[2]);
   brevak::InitSSLInterface();  // as the program does at start-up, for the HTTPS source
   TNoWindow host;
   auto start = std::chrono::steady_clock::now();
   try {
-    brevak::ImportSourceOverHttp(info->Id, host);
+    brevak::ImportSourceOverHttp(info->Id, brevak::ImportFilesIn(argv[2]), host);
   } catch (const brevak::Exception& e) {
     std::fprintf(stderr, "import_bench: %s\n", e.what());
     return 1;

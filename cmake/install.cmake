@@ -1,6 +1,6 @@
 # What `cmake --install` puts where (GNU layout under the prefix), and the Debian package that
 # `cpack -G DEB` makes of it. The desktop entry, icon and metainfo carry the program's desktop id,
-# which base/paths.h names as well (an installed copy is recognised by its metainfo file).
+# which app/paths.h names as well (an installed copy is recognised by its metainfo file).
 include(GNUInstallDirs)
 
 set(BREVAK_ID io.github.brevak.Brevak)

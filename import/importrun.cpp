@@ -193,14 +193,14 @@ void RunImportFrame(const TImportSettings& s, TLineRule& rule, TImportHost& host
   auto document = std::make_unique<TMemoryStream>();
   auto lines = std::make_unique<TDocumentLines>();
   TStringList listFile;
-  LoadListFile(listFile);  // an error here leaves the file as it was: nothing to save
+  LoadListFile(s.ListFile, listFile);  // an error here leaves the file as it was: nothing to save
 
   // The body and its lines go before the save, on every way out, so that their memory is free
   // while the list file is encoded.
   auto finish = [&] {
     lines.reset();
     document.reset();
-    SaveListFile(listFile);
+    SaveListFile(s.ListFile, listFile);
   };
   std::string cause;
   bool fetched = false;

@@ -105,12 +105,13 @@ struct TImportSettings {
   std::string Name;       // for messages: "SRR", "5 Ocean", ...
   std::u16string Header;  // the section header line, "[SRR]"
   std::string Url;        // scheme, host, path and query
+  std::string ListFile;   // the list file's full path
   THeaderPlacement HeaderPlacement = THeaderPlacement::hpAfterBody;
   int FirstLine = 0;  // the range is FirstLine to N - 1
   TProgressMode Progress = TProgressMode::pmPerLine;
 };
 
-// One import run with the given settings and rule against the list file beside the executable.
+// One import run with the given settings and rule against the list file settings.ListFile.
 // Raises brevak::Exception when the run ends by an error (the list file has then been saved, except
 // when it could not be loaded); on a failed fetch the list file is saved unchanged and the
 // Exception names the source, the URL and the cause. Not re-entrant: the caller refuses a second

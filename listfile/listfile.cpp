@@ -3,39 +3,33 @@
 
 #include <unistd.h>
 
-#include "base/paths.h"
 #include "listfile/fileio.h"
 
 namespace brevak {
 
-std::string ListFileName() { return ListFilePath(); }
-
-void RemoveStaleTemporaries() {
-  RemoveStaleTemporaries(ListFilePath(), true);
-  RemoveStaleTemporaries(PlacementFilePath(), true);
+void RemoveStaleTemporaries(const std::string& listFile, const std::string& placementFile) {
+  RemoveStaleTemporaries(listFile, true);
+  RemoveStaleTemporaries(placementFile, true);
 }
 
-void DeleteListFile() {
-  std::string path = ListFileName();
+void DeleteListFile(const std::string& path) {
   // The folder's permissions, not the file's, decide whether unlink works; a file marked
   // read-only is meant to stay, so its bits are asked first. What is no regular file is not
   // the program's to delete: the first load names it instead.
   if (FileExists(path) && MayWriteFile(path)) unlink(path.c_str());
 }
 
-void ClearFilesAtStart() {
-  RemoveStaleTemporaries();
-  DeleteListFile();
+void ClearFilesAtStart(const std::string& listFile, const std::string& placementFile) {
+  RemoveStaleTemporaries(listFile, placementFile);
+  DeleteListFile(listFile);
 }
 
-void LoadListFile(TStringList& list) {
-  std::string path = ListFileName();
+void LoadListFile(const std::string& path, TStringList& list) {
   RefuseNonRegularFile(path);
   if (FileExists(path)) list.LoadFromFile(path, TInvalidUTF8::iuRefuse);
 }
 
-void SaveListFile(const TStringList& list) {
-  std::string path = ListFileName();
+void SaveListFile(const std::string& path, const TStringList& list) {
   TSaveResult result = SaveFile(path, TSaveMode::smReplace,
                                 [&list](const TWriteFn& write) { return list.WriteTo(write); });
   if (result.Err != 0) RaiseSaveError(path, result, false);

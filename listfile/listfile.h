@@ -1,5 +1,6 @@
-// The list file "brevak.ini" beside the executable: deleted at start-up, loaded at the start of
-// every import run and saved at its end. Tested by tests/listfile/listfile_test.cpp.
+// The list file "brevak.ini": deleted at start-up, loaded at the start of every import run and
+// saved at its end. Its path is the caller's: the program decides it at start-up. Tested by
+// tests/listfile/listfile_test.cpp.
 #pragma once
 
 #include <string>
@@ -8,33 +9,31 @@
 
 namespace brevak {
 
-// The list file's full path (ListFilePath), worked out afresh on every call.
-std::string ListFileName();
-
 // Removes the temporary files that saves of the list file and of the placement file left behind
 // when their process was killed halfway (see RemoveStaleTemporaries in listfile/fileio.h). Called
 // at start-up, before the list file is deleted, while this process has saved nothing yet.
-void RemoveStaleTemporaries();
+void RemoveStaleTemporaries(const std::string& listFile, const std::string& placementFile);
 
-// Deletes the list file if there is one. A failure is ignored: the file then stays and grows from
-// there on. A read-only file is not deleted.
-void DeleteListFile();
+// Deletes the list file at path if there is one. A failure is ignored: the file then stays and
+// grows from there on. A read-only file is not deleted.
+void DeleteListFile(const std::string& path);
 
 // What every start of the program does before anything is saved, the window and the command line
 // alike: RemoveStaleTemporaries, then DeleteListFile.
-void ClearFilesAtStart();
+void ClearFilesAtStart(const std::string& listFile, const std::string& placementFile);
 
-// Fills list (empty, at the start of a run) with the list file's lines if the file exists;
+// Fills list (empty, at the start of a run) with the lines of the list file at path if it exists;
 // otherwise the list stays empty. Raises EFOpenError when the file cannot be read or the path
 // holds no regular file (a folder, a named pipe, a device), and
 // EInvalidUTF8 when it begins with the UTF-8 signature but holds invalid UTF-8: loading it as an
 // empty list would let the run's save wipe every section in it.
-void LoadListFile(TStringList& list);
+void LoadListFile(const std::string& path, TStringList& list);
 
-// Writes list to the list file, creating it when there is none. The file is replaced whole: a
-// failure or a crash leaves the old file as it was, never half a file, except in a folder that
-// refuses new files, where a file that may be written is written in place. Raises EFCreateError
-// ("Cannot create file "%s". %s") when the file cannot be written, a read-only file included.
-void SaveListFile(const TStringList& list);
+// Writes list to the list file at path, creating it when there is none. The file is replaced
+// whole: a failure or a crash leaves the old file as it was, never half a file, except in a folder
+// that refuses new files, where a file that may be written is written in place. Raises
+// EFCreateError ("Cannot create file "%s". %s") when the file cannot be written, a read-only file
+// included.
+void SaveListFile(const std::string& path, const TStringList& list);
 
 }  // namespace brevak

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "base/paths.h"
 #include "base/showntext.h"
 #include "listfile/fileio.h"
 #include "listfile/profile.h"
@@ -124,8 +123,7 @@ std::vector<std::string> HostKeys(const std::string& path) {
 }
 
 // Why a fetch of a source without a configured host failed: nothing was set, and where to set it.
-std::string NoHostMessage(const TSourceInfo& info) {
-  std::string path = SourcesFilePath();
+std::string NoHostMessage(const TSourceInfo& info, const std::string& path) {
   std::string message = std::string("No host is set for \"") + info.Name + "\": add " + info.Name +
                         "=HOST[:PORT] under [Hosts] in " + path;
   // A key that names no source but is a slip away from this one was most likely meant for it.
@@ -157,8 +155,19 @@ const TSourceInfo& SourceInfo(TSourceId id) {
   return info;
 }
 
-std::string SourceHost(const TSourceInfo& info) {
-  std::string path = SourcesFilePath();
+TImportFiles ImportFilesIn(std::string dir) {
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return {dir + "brevak.ini", {dir + "sources.ini"}, dir + "sources.ini"};
+}
+
+std::string SourcesFile(const TImportFiles& files) {
+  for (const std::string& path : files.SourcesFiles)
+    if (FileExists(path)) return path;
+  return files.NewSourcesFile;
+}
+
+std::string SourceHost(const TSourceInfo& info, const TImportFiles& files) {
+  std::string path = SourcesFile(files);
   RefuseNonRegularFile(path);
   HostKeys(path);  // refuses a file that exists but cannot be read
   std::string host = ReadProfileString(path, "Hosts", info.Name, "");
@@ -178,8 +187,10 @@ std::string UrlWithHost(const TSourceInfo& info, const std::string& host) {
   return std::string(info.Scheme) + "://" + host + info.PathAndQuery;
 }
 
-TImportSettings SettingsWithHost(const TSourceInfo& info, const std::string& host) {
+TImportSettings SettingsWithHost(const TSourceInfo& info, const std::string& host,
+                                 const TImportFiles& files) {
   TImportSettings s;
+  s.ListFile = files.ListFile;
   s.Name = info.Name;
   s.Header = info.Header;
   s.Url = UrlWithHost(info, host);
@@ -191,10 +202,12 @@ TImportSettings SettingsWithHost(const TSourceInfo& info, const std::string& hos
 
 }  // namespace
 
-std::string SourceUrl(const TSourceInfo& info) { return UrlWithHost(info, SourceHost(info)); }
+std::string SourceUrl(const TSourceInfo& info, const TImportFiles& files) {
+  return UrlWithHost(info, SourceHost(info, files));
+}
 
-TImportSettings SourceSettings(const TSourceInfo& info) {
-  return SettingsWithHost(info, SourceHost(info));
+TImportSettings SourceSettings(const TSourceInfo& info, const TImportFiles& files) {
+  return SettingsWithHost(info, SourceHost(info, files), files);
 }
 
 namespace {
@@ -202,12 +215,13 @@ namespace {
 // What runs the frame for a source: on the list file, or on a list the caller holds.
 using TFrameRun = std::function<void(const TImportSettings&, TLineRule&, const TFetchFn&)>;
 
-void ImportSource(TSourceId source, const TFetchFn& fetch, const TFrameRun& run) {
+void ImportSource(TSourceId source, const TImportFiles& files, const TFetchFn& fetch,
+                  const TFrameRun& run) {
   const TSourceInfo& info = SourceInfo(source);
   // sources.ini is read once per run: the host gives both the URL and the message for a source
   // left on its built-in name.
-  const std::string hostName = SourceHost(info);
-  TImportSettings settings = SettingsWithHost(info, hostName);
+  const std::string hostName = SourceHost(info, files);
+  TImportSettings settings = SettingsWithHost(info, hostName, files);
   // The matcher lives as long as the run and goes with it; see TMatcherUse for its order.
   std::optional<TMatcher> matcher;
   if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
@@ -218,7 +232,7 @@ void ImportSource(TSourceId source, const TFetchFn& fetch, const TFrameRun& run)
     failed = !fetch(url, document, cause);
     if (const std::string moved = MovedTo(cause); failed && !moved.empty())
       cause += ": to fetch it from there, set " + std::string(info.Name) + "=" + moved +
-               " under [Hosts] in " + SourcesFilePath();
+               " under [Hosts] in " + ShownText(SourcesFile(files));
     return !failed;
   };
   if (hostName != info.DefaultHost) {
@@ -232,28 +246,31 @@ void ImportSource(TSourceId source, const TFetchFn& fetch, const TFrameRun& run)
   } catch (const EFetchStopped&) {
     throw;
   } catch (const Exception&) {
-    if (failed) throw Exception(NoHostMessage(info));
+    if (failed) throw Exception(NoHostMessage(info, SourcesFile(files)));
     throw;
   }
 }
 
 }  // namespace
 
-void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch) {
-  ImportSource(source, fetch, [&](const TImportSettings& s, TLineRule& rule, const TFetchFn& f) {
-    RunImportFrame(s, rule, host, f);
-  });
+void ImportSourceWithFetch(TSourceId source, const TImportFiles& files, TImportHost& host,
+                           const TFetchFn& fetch) {
+  ImportSource(source, files, fetch,
+               [&](const TImportSettings& s, TLineRule& rule, const TFetchFn& f) {
+                 RunImportFrame(s, rule, host, f);
+               });
 }
 
-void ImportSourceIntoList(TSourceId source, TImportHost& host, const TFetchFn& fetch,
-                          TStringList& list) {
-  ImportSource(source, fetch, [&](const TImportSettings& s, TLineRule& rule, const TFetchFn& f) {
-    ImportIntoList(s, rule, host, f, list);
-  });
+void ImportSourceIntoList(TSourceId source, const TImportFiles& files, TImportHost& host,
+                          const TFetchFn& fetch, TStringList& list) {
+  ImportSource(source, files, fetch,
+               [&](const TImportSettings& s, TLineRule& rule, const TFetchFn& f) {
+                 ImportIntoList(s, rule, host, f, list);
+               });
 }
 
-void ImportSourceOverHttp(TSourceId source, TImportHost& host) {
-  ImportSourceWithFetch(source, host, HTTPFetchFor(host));
+void ImportSourceOverHttp(TSourceId source, const TImportFiles& files, TImportHost& host) {
+  ImportSourceWithFetch(source, files, host, HTTPFetchFor(host));
 }
 
 }  // namespace brevak

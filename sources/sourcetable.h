@@ -6,12 +6,24 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "import/importrun.h"
 
 namespace brevak {
 
 class TMatcher;
+
+// The files an import works with, as the program decided them at start-up: the list file, and
+// the places sources.ini is looked for.
+struct TImportFiles {
+  std::string ListFile;                   // brevak.ini
+  std::vector<std::string> SourcesFiles;  // the first of these that exists is read
+  std::string NewSourcesFile;             // where the user is told to write one when none exists
+};
+
+// The list file and sources.ini both in dir (ending in '/' or not): a portable copy's files.
+TImportFiles ImportFilesIn(std::string dir);
 
 // The ten sources, in the order of the window's buttons' tab order.
 enum class TSourceId { Hamlog, SRR, KDR, AGB, ARCK, RCWC, FiveOcean, RRC, RCPW, RadioWave };
@@ -49,29 +61,33 @@ constexpr int kSourceCount = 10;
 // Edits (insert, delete, replace, swap of neighbours) between two names, ASCII case ignored.
 std::size_t NameDistance(std::string_view a, std::string_view b);
 
-// The host of a source: the value of its key in section [Hosts] of "sources.ini" beside the
-// executable, else its built-in default. The value may be a whole http:// or https:// URL, used in
-// place of the source's scheme, path and query. Raises an Exception for a value that is not a
-// host, host:port, [IPv6]:port or such a URL (ports 1 to 65535).
-std::string SourceHost(const TSourceInfo& info);
+// The sources.ini that is read: the first of files.SourcesFiles that exists, else
+// files.NewSourcesFile (which then does not exist either).
+std::string SourcesFile(const TImportFiles& files);
+// The host of a source: the value of its key in section [Hosts] of SourcesFile, else its built-in
+// default. The value may be a whole http:// or https:// URL, used in place of the source's scheme,
+// path and query. Raises an Exception for a value that is not a host, host:port, [IPv6]:port or
+// such a URL (ports 1 to 65535).
+std::string SourceHost(const TSourceInfo& info, const TImportFiles& files);
 // scheme "://" host path-and-query, or the whole URL that sources.ini gives.
-std::string SourceUrl(const TSourceInfo& info);
-// The frame settings of a source, its URL included.
-TImportSettings SourceSettings(const TSourceInfo& info);
+std::string SourceUrl(const TSourceInfo& info, const TImportFiles& files);
+// The frame settings of a source, its URL and the list file included.
+TImportSettings SourceSettings(const TSourceInfo& info, const TImportFiles& files);
 
 // Runs the import of one source with the fetch supplied by the caller (tests, benchmarks and the
 // command line's stand-ins): a matcher when the source searches, its rule, and the frame. When the
 // source has no host in sources.ini and its fetch fails, the error says which key to set where.
-void ImportSourceWithFetch(TSourceId source, TImportHost& host, const TFetchFn& fetch);
+void ImportSourceWithFetch(TSourceId source, const TImportFiles& files, TImportHost& host,
+                           const TFetchFn& fetch);
 
 // The same on a list the caller holds, which gets the source's section; the list file is neither
 // loaded nor saved (ImportIntoList).
-void ImportSourceIntoList(TSourceId source, TImportHost& host, const TFetchFn& fetch,
-                          TStringList& list);
+void ImportSourceIntoList(TSourceId source, const TImportFiles& files, TImportHost& host,
+                          const TFetchFn& fetch, TStringList& list);
 
 // Runs the import of one source with a real HTTP GET: what a button press does. The host's
 // KeepWaiting runs while the fetch waits and may stop it (EFetchStopped).
-void ImportSourceOverHttp(TSourceId source, TImportHost& host);
+void ImportSourceOverHttp(TSourceId source, const TImportFiles& files, TImportHost& host);
 
 // The rules, one per source file.
 std::unique_ptr<TLineRule> MakeHamlogRule(TMatcher* matcher);

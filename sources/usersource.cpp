@@ -437,8 +437,9 @@ TUserSources ReadUserSources(const std::string& path) {
   return result;
 }
 
-TImportSettings UserSourceSettings(const TUserSource& source) {
+TImportSettings UserSourceSettings(const TUserSource& source, const std::string& listFile) {
   TImportSettings s;
+  s.ListFile = listFile;
   s.Name = source.Name;
   s.Header = source.Header;
   s.Url = source.Url;
@@ -460,15 +461,17 @@ std::unique_ptr<TLineRule> MakeUserRule(const TUserSource& source, TMatcher& mat
   return nullptr;
 }
 
-void ImportUserSourceWithFetch(const TUserSource& source, TImportHost& host,
-                               const TFetchFn& fetch) {
+void ImportUserSourceWithFetch(const TUserSource& source, const std::string& listFile,
+                               TImportHost& host, const TFetchFn& fetch) {
   TMatcher matcher;
   std::unique_ptr<TLineRule> rule = MakeUserRule(source, matcher);
-  RunImportFrame(UserSourceSettings(source), *rule, host, FetchIn(source.Encoding, fetch));
+  RunImportFrame(UserSourceSettings(source, listFile), *rule, host,
+                 FetchIn(source.Encoding, fetch));
 }
 
-void ImportUserSourceOverHttp(const TUserSource& source, TImportHost& host) {
-  ImportUserSourceWithFetch(source, host, HTTPFetchFor(host));
+void ImportUserSourceOverHttp(const TUserSource& source, const std::string& listFile,
+                              TImportHost& host) {
+  ImportUserSourceWithFetch(source, listFile, host, HTTPFetchFor(host));
 }
 
 }  // namespace brevak

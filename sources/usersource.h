@@ -57,13 +57,15 @@ TUserSources ReadUserSources(const std::string& path);
 
 // The frame settings and the rule of a user source. The rule sets its pattern on matcher once and
 // searches with it alone, so the matcher serves this rule only.
-TImportSettings UserSourceSettings(const TUserSource& source);
+TImportSettings UserSourceSettings(const TUserSource& source, const std::string& listFile);
 std::unique_ptr<TLineRule> MakeUserRule(const TUserSource& source, TMatcher& matcher);
 
 // One import of a user source with the fetch supplied (tests, the command line's check), or over
-// HTTP (a button).
-void ImportUserSourceWithFetch(const TUserSource& source, TImportHost& host, const TFetchFn& fetch);
-void ImportUserSourceOverHttp(const TUserSource& source, TImportHost& host);
+// HTTP (a button), on the list file at listFile.
+void ImportUserSourceWithFetch(const TUserSource& source, const std::string& listFile,
+                               TImportHost& host, const TFetchFn& fetch);
+void ImportUserSourceOverHttp(const TUserSource& source, const std::string& listFile,
+                              TImportHost& host);
 
 // Why url cannot be a source's address (empty when it can): http or https, a host, an optional
 // port from 1 to 65535, an optional path and query; no user name and no fragment.

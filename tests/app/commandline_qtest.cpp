@@ -13,7 +13,6 @@
 #include <thread>
 
 #include "app/commandline.h"
-#include "base/exepath.h"
 
 using brevak::TSourceId;
 
@@ -108,7 +107,8 @@ private:
     output.Out = std::tmpfile();
     output.Progress = output.Summary = terminal;
     TRun run;
-    run.Status = RunImports(sources, ListFile().toStdString(), output, server.Fetch());
+    run.Status = RunImports(sources, brevak::ImportFilesIn(FDir->path().toStdString()), output,
+                            server.Fetch());
     run.Out = ReadAll(output.Out);
     run.Err = ReadAll(output.Err);
     return run;
@@ -124,9 +124,7 @@ private slots:
   void init() {
     FDir = std::make_unique<QTemporaryDir>();
     QVERIFY(FDir->isValid());
-    brevak::SetExeDirForTesting(FDir->path().toStdString());
   }
-  void cleanup() { brevak::SetExeDirForTesting(""); }
 
   void parse_data() {
     QTest::addColumn<QStringList>("arguments");

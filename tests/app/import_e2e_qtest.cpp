@@ -20,7 +20,6 @@
 #include "app/errorbox.h"
 #include "app/main.h"
 #include "app/progressbar.h"
-#include "base/exepath.h"
 #include "listfile/listlock.h"
 #include "net/sslinterface.h"
 
@@ -82,6 +81,7 @@ private:
   std::unique_ptr<QTemporaryDir> FExeDir;
   QStringList FErrors;
 
+  brevak::TProgramPaths Paths() const { return brevak::PathsIn(FExeDir->path().toStdString()); }
   QString ListFile() const { return FExeDir->filePath("brevak.ini"); }
 
   // sources.ini beside the program: every source at the loopback servers, SRR possibly elsewhere.
@@ -173,16 +173,12 @@ private slots:
   void init() {
     FExeDir = std::make_unique<QTemporaryDir>();
     QVERIFY(FExeDir->isValid());
-    brevak::SetExeDirForTesting(FExeDir->path().toStdString());
     WriteHosts();
     FErrors.clear();
     SetErrorPresenter([this](const QString&, const QString& text) { FErrors << text; });
   }
 
-  void cleanup() {
-    SetErrorPresenter(nullptr);
-    brevak::SetExeDirForTesting("");
-  }
+  void cleanup() { SetErrorPresenter(nullptr); }
 
   void buttonsInSequence_data() {
     QTest::addColumn<QStringList>("buttons");
@@ -197,7 +193,7 @@ private slots:
   void buttonsInSequence() {
     QFETCH(QStringList, buttons);
     QFETCH(QString, expected);
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     for (const QString& name : buttons) {
@@ -325,7 +321,7 @@ private slots:
   void failedFetchFirstLeavesAnEmptyFileAndTellsWhy() {
     const QString unreachable = "127.0.0.1:" + QString::number(ClosedPort());
     WriteHosts(unreachable);
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     Press(form.btnSRR);
@@ -347,7 +343,7 @@ private slots:
   }
 
   void utf8SignedListFileStaysUTF8() {
-    TfrmMain form;  // deletes any list file: the signed one is put there afterwards
+    TfrmMain form(Paths());  // deletes any list file: the signed one is put there afterwards
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     WriteFile(ListFile(), "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=\xD0\x9A\xD0\xBB\xD1\x83\xD0\xB1");
@@ -366,7 +362,7 @@ private slots:
   }
 
   void clickDuringARunIsRefused() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Fires inside the run's message processing, between two lines of the RadioWave page.
@@ -386,7 +382,7 @@ private slots:
   }
 
   void closingDuringARunWaitsForTheSave() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     // Once the lines are being read: a close while the fetch waits would stop the fetch instead.

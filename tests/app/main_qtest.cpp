@@ -27,7 +27,6 @@
 #include "app/progressbar.h"
 #include "app/skin.h"
 #include "base/exception.h"
-#include "base/exepath.h"
 #include "net/loopback_server.h"
 
 using brevak::TSourceId;
@@ -80,6 +79,7 @@ private:
   std::unique_ptr<QTemporaryDir> FDir;
   std::vector<TShownError> FErrors;
 
+  brevak::TProgramPaths Paths() const { return brevak::PathsIn(FDir->path().toStdString()); }
   QString FilePath(const char* name) const { return FDir->filePath(QString::fromLatin1(name)); }
   void PointSRRAt(int port) {
     QFile ini(FilePath("sources.ini"));
@@ -93,20 +93,16 @@ private slots:
   void init() {
     FDir = std::make_unique<QTemporaryDir>();
     QVERIFY(FDir->isValid());
-    brevak::SetExeDirForTesting(FDir->path().toStdString());
     FErrors.clear();
     SetErrorPresenter([this](const QString& caption, const QString& text) {
       FErrors.push_back({caption, text});
     });
   }
 
-  void cleanup() {
-    SetErrorPresenter(nullptr);
-    brevak::SetExeDirForTesting("");
-  }
+  void cleanup() { SetErrorPresenter(nullptr); }
 
   void window() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     QCOMPARE(form.objectName(), QStringLiteral("frmMain"));
     QCOMPARE(form.windowTitle(), QStringLiteral("Brevak.ini"));
     QCOMPARE(form.size(), QSize(319, 166));
@@ -127,7 +123,7 @@ private slots:
   // Off gives the window and its controls the plain look; on applies the skin to all of them
   // afresh.
   void skinOffAndOn() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     QStyle* skin = form.style();
     QVERIFY(skin != QApplication::style());
     QCOMPARE(form.btnRadioWave->style(), skin);
@@ -171,7 +167,7 @@ private slots:
     QFETCH(QRect, geometry);
     QFETCH(int, tabOrder);
     QFETCH(QString, description);
-    TfrmMain form;
+    TfrmMain form(Paths());
     auto* button = form.findChild<QPushButton*>(QString::fromLatin1(QTest::currentDataTag()));
     QVERIFY(button);
     QCOMPARE(button->text(), caption);
@@ -196,14 +192,14 @@ private slots:
   }
 
   void progressBarPlace() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     QCOMPARE(form.ProgressBar->objectName(), QStringLiteral("ProgressBar"));
     QCOMPARE(form.ProgressBar->geometry(), QRect(8, 134, 303, 24));
     QCOMPARE(form.ProgressBar->InteriorRect().width(), 301);
   }
 
   void tabNeverFocusesAButton() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     form.activateWindow();
@@ -221,7 +217,7 @@ private slots:
   // Keys 1 to 9 and 0 press the buttons in the window's order, from the main block and from the
   // keypad, wherever the focus is; with a modifier, or held down, they start nothing.
   void keysPressTheButtons() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     std::vector<TSourceId> runs;
     form.ImportRun = [&](TSourceId id, brevak::TImportHost&) { runs.push_back(id); };
     form.show();
@@ -251,7 +247,7 @@ private slots:
 
   // A screen reader hears a window named by its title, and a named progress bar with its value.
   void screenReadersHearTheWindowAndTheBar() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
@@ -331,7 +327,7 @@ private slots:
   void drawing() {
     QFETCH(int, value);
     QFETCH(QString, label);
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     TProgressBar* bar = form.ProgressBar;
@@ -353,7 +349,7 @@ private slots:
   }
 
   void repaintsOnlyOnChange() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCoreApplication::processEvents();
@@ -374,7 +370,7 @@ private slots:
       QVERIFY(file.open(QIODevice::WriteOnly));
       file.write("[Hamlog]\r\n");
     }
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(!QFile::exists(FilePath("brevak.ini")));
@@ -390,7 +386,7 @@ private slots:
     const QPoint where(123, 87);
     QSize frame;
     {
-      TfrmMain form;
+      TfrmMain form(Paths());
       form.show();
       QVERIFY(QTest::qWaitForWindowExposed(&form));
       form.move(where);
@@ -409,7 +405,7 @@ private slots:
                                 .toLatin1();
     QVERIFY(text.contains(norm));
     QVERIFY(text.contains("\r\nVisible=0\r\n"));
-    TfrmMain again;
+    TfrmMain again(Paths());
     again.show();
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     // The window may be exposed before the window manager has said where it put the frame.
@@ -538,7 +534,7 @@ private slots:
     QVERIFY(ini.open(QIODevice::WriteOnly));
     ini.write("[TfrmMain]\r\nNormPos=" + saved + "\r\n");
     ini.close();
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     auto onAScreen = [&] {
@@ -616,7 +612,7 @@ private slots:
     if (asks.isEmpty()) QSKIP("run by survivesWaylandCompositors");
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("wayland"));
     {
-      TfrmMain form;
+      TfrmMain form(Paths());
       form.show();
       QVERIFY(QTest::qWaitForWindowExposed(&form));
       if (asks != "-") {
@@ -637,7 +633,7 @@ private slots:
   }
 
   void buttonsRunTheirSources() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     std::vector<TSourceId> runs;
     form.ImportRun = [&](TSourceId id, brevak::TImportHost& host) {
       runs.push_back(id);
@@ -660,7 +656,7 @@ private slots:
 
   // Clicks that arrive while a run processes messages start nothing and leave the run alone.
   void clicksDuringARunAreRefused() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     std::vector<TSourceId> runs;
@@ -683,7 +679,7 @@ private slots:
   }
 
   void closingWaitsForTheRun() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     bool openAtTheEndOfTheRun = false;
@@ -698,7 +694,7 @@ private slots:
   }
 
   void anErrorEndingARunGoesToTheErrorBox() {
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     int runs = 0;
@@ -724,7 +720,7 @@ private slots:
     TScriptedServer server(
         {Pause(700), Send("HTTP/1.0 200 OK\r\n\r\nUA1AAA\r\nUA1AAB\r\n"), Close()});
     PointSRRAt(server.Port());
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     TPaintCounter paints;
@@ -761,7 +757,7 @@ private slots:
     using namespace brevak::test;
     TScriptedServer server({Hold(10000)});  // accepts and never answers
     PointSRRAt(server.Port());
-    TfrmMain form;
+    TfrmMain form(Paths());
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QElapsedTimer sinceClose;

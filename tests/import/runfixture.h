@@ -1,4 +1,4 @@
-// A scratch folder standing in for the executable's, a fake fetch and a fake bar: what the tests
+// A scratch folder that holds the list file, a fake fetch and a fake bar: what the tests
 // of whole import runs share.
 #pragma once
 
@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "base/exepath.h"
 #include "import/importrun.h"
 #include "listfile/stringlist.h"
 
@@ -86,12 +85,8 @@ protected:
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(FDir);
     fs::create_directories(FDir);
-    SetExeDirForTesting(FDir.string());
   }
-  void TearDown() override {
-    SetExeDirForTesting("");
-    fs::remove_all(FDir);
-  }
+  void TearDown() override { fs::remove_all(FDir); }
 
   fs::path ListFile() const { return FDir / "brevak.ini"; }
   std::string ReadListFile() const {
@@ -105,9 +100,10 @@ protected:
     f << bytes;
   }
 
-  static TImportSettings Settings(THeaderPlacement placement, TProgressMode progress,
-                                  int firstLine = 0) {
+  TImportSettings Settings(THeaderPlacement placement, TProgressMode progress,
+                           int firstLine = 0) const {
     TImportSettings s;
+    s.ListFile = ListFile().string();
     s.Name = "Test";
     s.Header = u"[Test]";
     s.Url = "http://test.invalid/list";

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "base/exepath.h"
 #include "listfile/fileio.h"
 #include "listfile/tempdir.h"
 
@@ -24,19 +23,16 @@ using testing_support::RunningAsRoot;
 using testing_support::TTempDir;
 using testing_support::WriteBytes;
 
-// The executable's folder is a fresh temporary one for each test.
+// The list file lies in a fresh temporary folder for each test.
 class ListFile : public testing::Test {
 protected:
-  ListFile() { SetExeDirForTesting(FDir.Dir()); }
-  ~ListFile() override { SetExeDirForTesting(""); }
-
   std::string Path() const { return FDir.Path("brevak.ini"); }
   // One run: load, append, save.
   void Run(std::initializer_list<std::u16string_view> lines) {
     TStringList list;
-    LoadListFile(list);
+    LoadListFile(Path(), list);
     for (std::u16string_view line : lines) list.Add(line);
-    SaveListFile(list);
+    SaveListFile(Path(), list);
   }
   std::vector<std::string> FolderNames() const {
     std::vector<std::string> names;
@@ -50,13 +46,11 @@ protected:
   TTempDir FDir;
 };
 
-TEST_F(ListFile, LiesBesideTheExecutable) { EXPECT_EQ(ListFileName(), FDir.Dir() + "brevak.ini"); }
-
 TEST_F(ListFile, DeleteAtStartUp) {
   WriteBytes(Path(), "[SRR]\r\n");
-  DeleteListFile();
+  DeleteListFile(Path());
   EXPECT_FALSE(FileExists(Path()));
-  DeleteListFile();  // nothing there: nothing to do
+  DeleteListFile(Path());  // nothing there: nothing to do
 }
 
 TEST_F(ListFile, RunsAppendTheirSectionsInOrder) {
@@ -103,7 +97,7 @@ TEST_F(ListFile, SaveReplacesTheFileWholeAndKeepsItsPermissions) {
   ASSERT_EQ(link(Path().c_str(), FDir.Path("old.ini").c_str()), 0);
   TStringList list;
   list.Add(u"[RRC]");
-  SaveListFile(list);
+  SaveListFile(Path(), list);
   EXPECT_EQ(ReadBytes(Path()), "[RRC]\r\n");
   EXPECT_EQ(ReadBytes(FDir.Path("old.ini")), "[SRR]\r\nR1A=SRR Member\r\nR2A=SRR Member\r\n");
   EXPECT_EQ(ModeOf(Path()), 0640u);
@@ -123,15 +117,15 @@ TEST_F(ListFile, AReadOnlyFileStaysExactlyAsItWas) {
   const std::string kBytes = "[SRR]\r\nR1A=SRR Member\r\n";
   WriteBytes(Path(), kBytes);
   chmod(Path().c_str(), 0444);
-  DeleteListFile();
+  DeleteListFile(Path());
   ASSERT_TRUE(FileExists(Path()));
 
   TStringList list;
-  LoadListFile(list);
+  LoadListFile(Path(), list);
   EXPECT_EQ(list.Count(), 2);
   list.Add(u"[RRC]");
   try {
-    SaveListFile(list);
+    SaveListFile(Path(), list);
     ADD_FAILURE() << "saved over a read-only file";
   } catch (const EFCreateError& e) {
     EXPECT_EQ(std::string(e.what()), "Cannot create file \"" + Path() + "\". Permission denied");
@@ -142,10 +136,9 @@ TEST_F(ListFile, AReadOnlyFileStaysExactlyAsItWas) {
 }
 
 TEST_F(ListFile, AFolderThatCannotHoldItFailsTheSave) {
-  SetExeDirForTesting(FDir.Path("plain"));
   WriteBytes(FDir.Path("plain"), "a file, not a folder");
   TStringList list;
-  EXPECT_THROW(SaveListFile(list), EFCreateError);
+  EXPECT_THROW(SaveListFile(FDir.Path("plain/brevak.ini"), list), EFCreateError);
 }
 
 // A file with the UTF-8 signature but invalid UTF-8 would load as no lines, and the run's save
@@ -157,7 +150,7 @@ TEST_F(ListFile, InvalidUtf8AfterTheSignatureIsRefused) {
   WriteBytes(Path(), kBytes);
   TStringList list;
   try {
-    LoadListFile(list);
+    LoadListFile(Path(), list);
     ADD_FAILURE() << "loaded invalid UTF-8";
   } catch (const EInvalidUTF8& e) {
     EXPECT_NE(std::string(e.what()).find("\"" + Path() + "\""), std::string::npos) << e.what();
@@ -199,9 +192,9 @@ TEST_F(ListFile, ASaveKilledHalfwayLeavesTheOldFileAndTheNextStartClearsItsTempo
     rlimit limit{1 << 16, 1 << 16};
     setrlimit(RLIMIT_FSIZE, &limit);
     TStringList list;
-    LoadListFile(list);
+    LoadListFile(Path(), list);
     for (int i = 0; i < 20000; ++i) list.Add(u"UA1AAA=AGB \u21161 and a line long enough");
-    SaveListFile(list);
+    SaveListFile(Path(), list);
     _exit(0);
   }
   int status = 0;
@@ -214,8 +207,8 @@ TEST_F(ListFile, ASaveKilledHalfwayLeavesTheOldFileAndTheNextStartClearsItsTempo
   EXPECT_TRUE(names[1].starts_with("brevak.ini.tmp" + std::to_string(child) + "-")) << names[1];
   EXPECT_EQ(std::filesystem::file_size(FDir.Path(names[1])), 1u << 16);
 
-  RemoveStaleTemporaries();
-  DeleteListFile();
+  RemoveStaleTemporaries(Path(), FDir.Path("prog.ini"));
+  DeleteListFile(Path());
   EXPECT_TRUE(FolderNames().empty());
 }
 
@@ -254,12 +247,13 @@ TEST_F(ListFile, StaleTemporariesGoAndEverythingElseStays) {
   WriteBytes(FDir.Path("brevak.ini.tmp" + self + "-999"), "own");
   TStringList list;
   list.Add(u"[SRR]");
-  SaveListFile(list);
+  SaveListFile(Path(), list);
   EXPECT_FALSE(FileExists(FDir.Path(kStale[0])));
   EXPECT_TRUE(FileExists(FDir.Path(kStale[1])));  // prog.ini's: not this save's file
   EXPECT_TRUE(FileExists(FDir.Path("brevak.ini.tmp" + self + "-999")));
 
-  RemoveStaleTemporaries();  // at start-up, when this process has no save under way
+  RemoveStaleTemporaries(
+      Path(), FDir.Path("prog.ini"));  // at start-up, when this process has no save under way
   kill(copy, SIGKILL);
   kill(other, SIGKILL);
   waitpid(copy, nullptr, 0);
@@ -290,12 +284,12 @@ TEST_F(ListFile, APathThatHoldsNoFileIsRefusedAtLoad) {
     SCOPED_TRACE(c.What);
     std::filesystem::remove_all(Path());
     c.Make(Path());
-    DeleteListFile();
+    DeleteListFile(Path());
     ASSERT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(Path())));
     alarm(10);  // a load that waits dies here rather than at the run's time limit
     TStringList list;
     try {
-      LoadListFile(list);
+      LoadListFile(Path(), list);
       ADD_FAILURE() << "loaded";
     } catch (const EFOpenError& e) {
       EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + Path() + "\". " + c.Text);
@@ -316,15 +310,15 @@ TEST_F(ListFile, AFolderThatRefusesNewFilesGetsItsFileWrittenInPlace) {
   struct stat before {};
   stat(Path().c_str(), &before);
   int status = RunInChild(
-      [] {
+      [this] {
         TStringList list;
         list.Add(u"[RRC]");
-        SaveListFile(list);
+        SaveListFile(Path(), list);
         TStringList longer;
-        LoadListFile(longer);
+        LoadListFile(Path(), longer);
         longer.Add(u"R3A=RRC Member");
         longer.Add(u"R4A=RRC Member and a longer line than any before");
-        SaveListFile(longer);
+        SaveListFile(Path(), longer);
         return 0;
       },
       true);
@@ -341,9 +335,9 @@ TEST_F(ListFile, AFolderThatRefusesNewFilesGetsItsFileWrittenInPlace) {
   const std::string expected = "Cannot create file \"" + Path() + "\". The folder \"" + FDir.Dir() +
                                "\" does not take new files: Permission denied";
   status = RunInChild(
-      [&expected] {
+      [this, &expected] {
         try {
-          SaveListFile(TStringList());
+          SaveListFile(Path(), TStringList());
         } catch (const EFCreateError& e) {
           return std::string(e.what()) == expected ? 0 : 1;
         }

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "base/paths.h"
 #include "import/runfixture.h"
 #include "net/loopback_server.h"
 #include "sources/sourcetable.h"
@@ -15,12 +14,12 @@ namespace {
 using namespace brevak::testing;
 using SourceHosts = TRunFixture;
 
-std::string RunError(TSourceId id, bool fetchFails = true) {
+std::string RunError(const fs::path& dir, TSourceId id, bool fetchFails = true) {
   TFakeFetch fetch;
   fetch.Fails = fetchFails;
   TFakeHost host;
   try {
-    ImportSourceWithFetch(id, host, fetch.Fn());
+    ImportSourceWithFetch(id, ImportFilesIn(dir), host, fetch.Fn());
   } catch (const Exception& e) {
     return e.what();
   }
@@ -51,8 +50,9 @@ TEST_F(SourceHosts, ABuiltInHostSaysWhatToSetAndWhere) {
     fs::remove(FDir / "sources.ini");
     if (c.Ini) WriteFile(FDir / "sources.ini", c.Ini);
     const std::string name = SourceInfo(c.Id).Name;
-    EXPECT_EQ(RunError(c.Id), "No host is set for \"" + name + "\": add " + name +
-                                  "=HOST[:PORT] under [Hosts] in " + SourcesFilePath() + c.Hint)
+    EXPECT_EQ(RunError(FDir, c.Id), "No host is set for \"" + name + "\": add " + name +
+                                        "=HOST[:PORT] under [Hosts] in " +
+                                        (FDir / "sources.ini").string() + c.Hint)
         << name;
     // Saved as after any failed fetch: an empty list file.
     EXPECT_EQ(ReadListFile(), "") << name;
@@ -61,7 +61,7 @@ TEST_F(SourceHosts, ABuiltInHostSaysWhatToSetAndWhere) {
 
 TEST_F(SourceHosts, AConfiguredHostKeepsTheFetchError) {
   WriteFile(FDir / "sources.ini", "[Hosts]\r\nSRR=srr.example.org\r\n");
-  EXPECT_EQ(RunError(TSourceId::SRR),
+  EXPECT_EQ(RunError(FDir, TSourceId::SRR),
             "Could not fetch \"SRR\" from "
             "http://srr.example.org/wp-content/uploads/2017/08/srr_qslbureau.csv: host not found");
 }
@@ -78,7 +78,7 @@ TEST_F(SourceHosts, AMovedListSaysWhatToSet) {
   TFakeHost fakeHost;
   std::string error;
   try {
-    ImportSourceWithFetch(TSourceId::SRR, fakeHost, HTTPFetch);
+    ImportSourceWithFetch(TSourceId::SRR, ImportFilesIn(FDir), fakeHost, HTTPFetch);
   } catch (const Exception& e) {
     error = e.what();
   }
@@ -87,12 +87,12 @@ TEST_F(SourceHosts, AMovedListSaysWhatToSet) {
                        "/wp-content/uploads/2017/08/srr_qslbureau.csv: the server answered 301 "
                        "Moved Permanently. The list is now at " +
                        moved + ": to fetch it from there, set SRR=" + moved + " under [Hosts] in " +
-                       SourcesFilePath());
+                       (FDir / "sources.ini").string());
   EXPECT_EQ(ReadListFile(), "");
 
   WriteFile(FDir / "sources.ini", "[Hosts]\r\nSRR=" + moved + "\r\n");
   TFakeFetch fetch("R1ABC\r\n");
-  ImportSourceWithFetch(TSourceId::SRR, fakeHost, fetch.Fn());
+  ImportSourceWithFetch(TSourceId::SRR, ImportFilesIn(FDir), fakeHost, fetch.Fn());
   EXPECT_THAT(fetch.Urls, ::testing::ElementsAre(moved));
   EXPECT_EQ(ReadListFile(), "[SRR]\r\nR1ABC=SRR Member\r\n");
 }
@@ -100,15 +100,15 @@ TEST_F(SourceHosts, AMovedListSaysWhatToSet) {
 TEST_F(SourceHosts, AnUnreadableSourcesIniIsAnError) {
   // A folder in its place, and (for a user whom permissions bind) a file nobody may read.
   fs::create_directory(FDir / "sources.ini");
-  std::string error = RunError(TSourceId::SRR, false);
-  EXPECT_THAT(error, ::testing::HasSubstr(SourcesFilePath()));
+  std::string error = RunError(FDir, TSourceId::SRR, false);
+  EXPECT_THAT(error, ::testing::HasSubstr((FDir / "sources.ini").string()));
   EXPECT_FALSE(fs::exists(ListFile()));
   fs::remove(FDir / "sources.ini");
   if (geteuid() == 0) return;
   WriteFile(FDir / "sources.ini", "[Hosts]\r\nSRR=srr.example.org\r\n");
   fs::permissions(FDir / "sources.ini", fs::perms::none);
-  EXPECT_EQ(RunError(TSourceId::SRR, false),
-            "Cannot read file \"" + SourcesFilePath() + "\". Permission denied");
+  EXPECT_EQ(RunError(FDir, TSourceId::SRR, false),
+            "Cannot read file \"" + (FDir / "sources.ini").string() + "\". Permission denied");
   EXPECT_FALSE(fs::exists(ListFile()));
 }
 

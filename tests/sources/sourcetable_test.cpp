@@ -50,7 +50,7 @@ TEST_F(SourceRun, FetchesTheConfiguredHostOrTheBuiltInOne) {
   for (const TUrlCase& c : kUrls) {
     TFakeFetch fetch;
     TFakeHost host;
-    ImportSourceWithFetch(c.Id, host, fetch.Fn());
+    ImportSourceWithFetch(c.Id, ImportFilesIn(FDir), host, fetch.Fn());
     EXPECT_THAT(fetch.Urls, ElementsAre(c.DefaultUrl));
   }
   // Keys are the section names without brackets; a key absent or empty keeps the built-in host.
@@ -62,7 +62,7 @@ TEST_F(SourceRun, FetchesTheConfiguredHostOrTheBuiltInOne) {
   for (const TUrlCase& c : kUrls) {
     TFakeFetch fetch;
     TFakeHost host;
-    ImportSourceWithFetch(c.Id, host, fetch.Fn());
+    ImportSourceWithFetch(c.Id, ImportFilesIn(FDir), host, fetch.Fn());
     EXPECT_THAT(fetch.Urls, ElementsAre(c.Id == TSourceId::AGB ? c.DefaultUrl : c.ConfiguredUrl));
   }
 }
@@ -74,8 +74,9 @@ TEST_F(SourceRun, RefusesAHostThatWouldChangeTheRequest) {
     WriteFile(FDir / "sources.ini", std::string("[Hosts]\r\nSRR=") + bad + "\r\n");
     TFakeFetch fetch;
     TFakeHost host;
-    EXPECT_THAT([&] { ImportSourceWithFetch(TSourceId::SRR, host, fetch.Fn()); },
-                ::testing::ThrowsMessage<Exception>(HasSubstr("\"SRR\"")))
+    EXPECT_THAT(
+        [&] { ImportSourceWithFetch(TSourceId::SRR, ImportFilesIn(FDir), host, fetch.Fn()); },
+        ::testing::ThrowsMessage<Exception>(HasSubstr("\"SRR\"")))
         << bad;
     EXPECT_TRUE(fetch.Urls.empty()) << bad;
     EXPECT_FALSE(fs::exists(ListFile())) << bad;
@@ -89,7 +90,7 @@ TEST_F(SourceRun, RefusesAHostsFileThatIsNoFile) {
   ASSERT_EQ(mkfifo(path.c_str(), 0666), 0);
   TFakeFetch fetch;
   TFakeHost host;
-  EXPECT_THAT([&] { ImportSourceWithFetch(TSourceId::SRR, host, fetch.Fn()); },
+  EXPECT_THAT([&] { ImportSourceWithFetch(TSourceId::SRR, ImportFilesIn(FDir), host, fetch.Fn()); },
               ::testing::ThrowsMessage<Exception>(
                   HasSubstr("\"" + path.string() + "\". It is a named pipe (FIFO)")));
   EXPECT_TRUE(fetch.Urls.empty());
@@ -99,16 +100,17 @@ TEST_F(SourceRun, RefusesAHostsFileThatIsNoFile) {
 TEST_F(SourceRun, SectionsFollowEachOtherInTheOrderPressed) {
   TFakeHost host;
   TFakeFetch srr{"R0AAA;Ivan\r\n R0AAB \r\n"};
-  ImportSourceWithFetch(TSourceId::SRR, host, srr.Fn());
+  ImportSourceWithFetch(TSourceId::SRR, ImportFilesIn(FDir), host, srr.Fn());
   // The numero sign of the AGB suffix is byte B9 in the list file's code page.
   TFakeFetch agb{"No\tCallsign\r\n12\tR0AAC\r\n13 ex R0AAD\r\n"};
-  ImportSourceWithFetch(TSourceId::AGB, host, agb.Fn());
+  ImportSourceWithFetch(TSourceId::AGB, ImportFilesIn(FDir), host, agb.Fn());
   TFakeFetch kdr{"<b>#0123. </b><a href=x target=\"_blank\">R0AAE<a/>\r\n"};
-  ImportSourceWithFetch(TSourceId::KDR, host, kdr.Fn());
+  ImportSourceWithFetch(TSourceId::KDR, ImportFilesIn(FDir), host, kdr.Fn());
   TFakeFetch failed;
   failed.Fails = true;
-  EXPECT_THROW(ImportSourceWithFetch(TSourceId::RRC, host, failed.Fn()), Exception);
-  ImportSourceWithFetch(TSourceId::SRR, host, srr.Fn());
+  EXPECT_THROW(ImportSourceWithFetch(TSourceId::RRC, ImportFilesIn(FDir), host, failed.Fn()),
+               Exception);
+  ImportSourceWithFetch(TSourceId::SRR, ImportFilesIn(FDir), host, srr.Fn());
   EXPECT_EQ(ReadListFile(),
             "[SRR]\r\nR0AAA;Ivan=SRR Member\r\nR0AAB=SRR Member\r\n"
             "[AGB]\r\nR0AAC=AGB \xB9"
@@ -123,7 +125,7 @@ TEST_F(SourceRun, UTF8SignedListFileStaysUTF8) {
   WriteFile(ListFile(), "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=Old\r\n");
   TFakeHost host;
   TFakeFetch agb{"\r\n1 R0AAA\r\n"};
-  ImportSourceWithFetch(TSourceId::AGB, host, agb.Fn());
+  ImportSourceWithFetch(TSourceId::AGB, ImportFilesIn(FDir), host, agb.Fn());
   EXPECT_EQ(ReadListFile(),
             "\xEF\xBB\xBF[Old]\r\n\xD0\xAF=Old\r\n[AGB]\r\nR0AAA=AGB \xE2\x84\x96"
             "1\r\n");

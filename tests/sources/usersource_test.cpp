@@ -176,7 +176,7 @@ TEST_F(UserSources, EachRuleAppendsItsSection) {
     std::filesystem::remove(ListFile());
     TFakeFetch fetch(c.Document);
     TFakeHost host;
-    ImportUserSourceWithFetch(read.Sources[0], host, fetch.Fn());
+    ImportUserSourceWithFetch(read.Sources[0], ListFile().string(), host, fetch.Fn());
     EXPECT_EQ(fetch.Urls, std::vector<std::string>{"http://club.example.org/list"}) << c.Name;
     EXPECT_EQ(ReadListFile(), c.List) << c.Name;
   }
@@ -191,7 +191,8 @@ TEST_F(UserSources, AFailedFetchSavesTheListAsItWas) {
   TFakeFetch fetch;
   fetch.Fails = true;
   TFakeHost host;
-  EXPECT_THROW(ImportUserSourceWithFetch(read.Sources[0], host, fetch.Fn()), Exception);
+  EXPECT_THROW(ImportUserSourceWithFetch(read.Sources[0], ListFile().string(), host, fetch.Fn()),
+               Exception);
   EXPECT_EQ(ReadListFile(), "[SRR]\r\nUA1AAA=SRR Member\r\n");
 }
 
