@@ -54,6 +54,8 @@ std::string Base64(std::string_view s) {
 
 }  // namespace
 
+std::size_t UserPartEnd(std::string_view rest) { return rest.substr(0, rest.find('/')).rfind('@'); }
+
 TUrlParts SplitUrl(const std::string& url) {
   TUrlParts parts;
   std::string_view rest = url;
@@ -68,9 +70,8 @@ TUrlParts SplitUrl(const std::string& url) {
   else if (scheme == "FTP")
     parts.Port = "21";
 
-  std::size_t at = rest.find('@');
-  std::size_t slash = rest.find('/');
-  if (at != std::string_view::npos && (slash == std::string_view::npos || at < slash)) {
+  std::size_t at = UserPartEnd(rest);
+  if (at != std::string_view::npos) {
     std::string_view userPart = rest.substr(0, at);
     rest.remove_prefix(at + 1);
     std::size_t colon = userPart.find(':');
@@ -80,7 +81,7 @@ TUrlParts SplitUrl(const std::string& url) {
 
   // A fragment names a place inside the page for the reader; it is never part of a request.
   rest = rest.substr(0, rest.find('#'));
-  slash = rest.find('/');
+  std::size_t slash = rest.find('/');
   std::string_view hostPart = rest.substr(0, slash);
   std::string_view tail =
       slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
@@ -88,13 +89,19 @@ TUrlParts SplitUrl(const std::string& url) {
     hostPart.remove_prefix(1);
     std::size_t close = hostPart.find(']');
     parts.Host = std::string(hostPart.substr(0, close));
-    if (close != std::string_view::npos && hostPart.substr(close + 1, 1) == ":")
+    if (close != std::string_view::npos && hostPart.substr(close + 1, 1) == ":") {
       parts.Port = std::string(hostPart.substr(close + 2));
+      parts.PortGiven = true;
+    }
   } else {
     std::size_t colon = hostPart.find(':');
     parts.Host = std::string(hostPart.substr(0, colon));
-    if (colon != std::string_view::npos) parts.Port = std::string(hostPart.substr(colon + 1));
+    if (colon != std::string_view::npos) {
+      parts.Port = std::string(hostPart.substr(colon + 1));
+      parts.PortGiven = true;
+    }
   }
+  parts.HostGiven = !parts.Host.empty();
   // Appended to the "/" it starts with: GCC 12 at -O3 takes "/" + std::string(tail) for an
   // overlapping copy (-Wrestrict) that cannot happen.
   parts.Target.append(tail);

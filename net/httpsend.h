@@ -31,7 +31,13 @@ struct TUrlParts {
   std::string Host;
   std::string Port = "80";
   std::string Target = "/";  // "/" followed by the path and the query; never a fragment
+  bool HostGiven = false;     // the URL names a host (Host is "localhost" when it does not)
+  bool PortGiven = false;     // the URL names a port (Port is the scheme's when it does not)
 };
+
+// Where the user part of a URL ends, in rest, the URL after its "scheme://": at the last '@'
+// before the path, as a password may hold an '@' itself; npos when there is no user part.
+std::size_t UserPartEnd(std::string_view rest);
 
 // Splits a URL into scheme, user, password, host, port and request target. A "#" fragment is
 // dropped (the user part, taken first, may hold a "#"). Never fails: whatever is missing keeps its

@@ -40,6 +40,15 @@ bool NoProxyCovers(std::string_view list, const std::string& host) {
   return false;
 }
 
+// A proxy value as a message may show it: its user name and password replaced by "***".
+std::string WithoutSecrets(const std::string& value) {
+  std::size_t sep = value.find("://");
+  std::size_t start = sep == std::string::npos ? 0 : sep + 3;
+  std::size_t at = UserPartEnd(std::string_view(value).substr(start));
+  if (at == std::string_view::npos) return value;
+  return value.substr(0, start) + "***" + value.substr(start + at);
+}
+
 }  // namespace
 
 bool ProxyForUrl(const std::string& url, const TEnvLookup& env, TProxySetting& proxy,
@@ -61,20 +70,14 @@ bool ProxyForUrl(const std::string& url, const TEnvLookup& env, TProxySetting& p
     cause = "the proxy " + value.substr(0, sep) + "://... is not supported (only http:// proxies)";
     return false;
   }
-  std::string rest = sep == std::string::npos ? value : value.substr(sep + 3);
-  std::string_view authority = std::string_view(rest).substr(0, rest.find('/'));
-  std::size_t at = authority.rfind('@');
-  std::string_view hostPort = at == std::string_view::npos ? authority : authority.substr(at + 1);
-  // SplitUrl gives every part; whether a port was written decides between it and curl's 1080.
-  bool portGiven = hostPort.starts_with('[') ? hostPort.find("]:") != std::string_view::npos
-                                             : hostPort.find(':') != std::string_view::npos;
-  TUrlParts parts = SplitUrl("http://" + std::string(authority) + "/");
-  if (hostPort.empty() || hostPort.starts_with(':') || parts.Port.empty()) {
-    cause = "the proxy \"" + value + "\" names no host";
+  TUrlParts parts = SplitUrl(sep == std::string::npos ? "http://" + value : value);
+  if (!parts.HostGiven || parts.Port.empty()) {
+    cause = "the proxy \"" + WithoutSecrets(value) + "\" names no host";
     return false;
   }
   proxy.Host = parts.Host;
-  proxy.Port = portGiven ? parts.Port : "1080";
+  // curl's default, where a URL of the http scheme would have 80.
+  proxy.Port = parts.PortGiven ? parts.Port : "1080";
   proxy.User = parts.User;
   proxy.Password = parts.Password;
   return true;
