@@ -66,6 +66,14 @@ std::vector<std::string> XdgConfigDirs(const TEnvLookup& env) {
   return dirs;
 }
 
+// Whether the folder is the user's alone: it belongs to the user (or root) and neither its group
+// nor others may write to it. In a folder that others may write to (a group's shared folder, one
+// with the sticky bit), another user could put a link in the place of the list file and have the
+// program write the server's lines into any file of the user's, or read one out into the list.
+bool IsOwnFolder(const TExeFolder& exe) {
+  return (exe.Owner == exe.User || exe.Owner == 0) && (exe.Mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 // mkdir -p with mode 0700 for each folder it makes.
 void MakeFolders(const std::string& dir) {
   for (std::size_t slash = dir.find('/', 1); slash != std::string::npos;
@@ -106,8 +114,8 @@ TProgramPaths DecideProgramPaths(const TExeFolder& exe, const TEnvLookup& env) {
   std::string dataHome = XdgDir(env, exe.AccountHome, "XDG_DATA_HOME", ".local/share/");
   // Without a home folder there is nowhere else to go: the copy's own folder it is, and the first
   // save says so with its path.
-  const bool portable =
-      (!exe.Installed && exe.TakesFiles) || dataHome.empty() || configHome.empty();
+  const bool portable = (!exe.Installed && exe.TakesFiles && IsOwnFolder(exe)) ||
+                        dataHome.empty() || configHome.empty();
   TProgramPaths paths = PathsIn(portable ? exe.Dir : configHome + "brevak/");
   paths.Portable = portable;
   if (!portable) {

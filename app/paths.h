@@ -3,8 +3,9 @@
 // folder, and handed to the parts that read and write them; every message about one of them names
 // the full path decided here. Tested by tests/app/paths_qtest.cpp.
 //
-// A copy whose folder is its own keeps all three there (the portable use the program was made
-// for). An installed copy, or one whose folder refuses new files, keeps the list file in
+// A copy whose folder is its own (the user's or root's, and neither group nor others may write to
+// it) keeps all three there: the portable use the program was made for. An installed copy, or one
+// whose folder is shared or refuses new files, keeps the list file in
 // $XDG_DATA_HOME/brevak/ and the placement file in $XDG_CONFIG_HOME/brevak/. Either looks for
 // sources.ini beside itself, then in $XDG_CONFIG_HOME/brevak/, then under brevak/ in each folder of
 // $XDG_CONFIG_DIRS.

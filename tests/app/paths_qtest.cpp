@@ -138,6 +138,43 @@ private slots:
              std::string("/var/lib/u/.local/share/brevak/brevak.ini"));
   }
 
+  // Portable only in a folder of the user's (or root's) that neither group nor others may write
+  // to: in a shared one another user could plant links in the place of the files.
+  void portableOnlyInAFolderOfOnesOwn() {
+    struct TCase {
+      const char* Name;
+      unsigned Owner, Mode;
+      bool Portable;
+    } cases[] = {
+        {"own, 0755", 1000, 0755, true},
+        {"own, 0700", 1000, 0700, true},
+        {"root's", 0, 0755, true},
+        {"group may write (a shared 2775)", 1000, 02775, false},
+        {"others may write", 1000, 0757, false},
+        {"sticky and open to all, as /tmp", 0, 01777, false},
+        {"another user's", 1001, 0755, false},
+    };
+    for (const TCase& c : cases) {
+      TExeFolder exe = OwnFolder("/opt/ham/");
+      exe.Owner = c.Owner;
+      exe.Mode = c.Mode;
+      TProgramPaths p = brevak::DecideProgramPaths(exe, Env({{"HOME", "/home/u"}}));
+      QVERIFY2(p.Portable == c.Portable, c.Name);
+      QCOMPARE(p.Import.ListFile, c.Portable
+                                      ? std::string("/opt/ham/brevak.ini")
+                                      : std::string("/home/u/.local/share/brevak/brevak.ini"));
+      // sources.ini beside the program is still looked for first; its own checks apply to it.
+      QCOMPARE(p.Import.SourcesFiles.front(), std::string("/opt/ham/sources.ini"));
+    }
+    // What InspectExeFolder reads of a real folder.
+    TScratch s;
+    const std::string shared = s.Dir("shared");
+    QCOMPARE(chmod(shared.c_str(), 02775), 0);
+    TExeFolder exe = brevak::InspectExeFolder(shared);
+    QCOMPARE(exe.Mode, 02775u);
+    QVERIFY(!brevak::DecideProgramPaths(exe, Env({{"HOME", "/home/u"}})).Portable);
+  }
+
   // sources.ini is the first found beside the program, then in the config folders; none found:
   // where the user would put one. A folder named sources.ini is no file, and a relative entry of
   // XDG_CONFIG_DIRS is skipped; without the variable it is /etc/xdg.
