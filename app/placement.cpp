@@ -177,7 +177,7 @@ TWindowPlacement TFormPlacement::CurrentPlacement() {
 
 void TFormPlacement::RestoreFormPlacement() {
   FSaved = false;
-  brevak::RefuseNonRegularFile(IniFileName);
+  brevak::RefuseUnusableFile(IniFileName);
   {
     TOpenIni open(*this);
     if (ReadInteger("FormVersion", 0) >= Version && (Options & (fpState | fpPosition)) != 0)

@@ -7,31 +7,34 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 
+#include "base/showntext.h"
+
 namespace brevak {
 namespace {
 
 std::string FileMessage(const char* what, const std::string& path, int err) {
-  return std::string(what) + " \"" + FullPath(path) + "\". " + FileErrorText(err);
+  return std::string(what) + " \"" + ShownText(FullPath(path)) + "\". " + FileErrorText(err);
 }
 
 constexpr std::string_view kTemporaryMark = ".tmp";
 
-// A name for a temporary file beside path that no other save in this or another process uses:
-// "<path>.tmp<pid>-<n>". RemoveStaleTemporaries reads the pid back from it.
-std::string TemporaryName(const std::string& path) {
-  static std::atomic<unsigned> counter{0};
-  return path + std::string(kTemporaryMark) + std::to_string(getpid()) + "-" +
-         std::to_string(counter++);
+// Creates a temporary file beside path, "<path>.tmp<pid>-<six random letters or digits>", with
+// O_EXCL and mode 0600: nobody can read it while it is written, and nobody can take its name
+// beforehand. RemoveStaleTemporaries reads the pid back from the name. Returns the descriptor, or
+// -1 with errno set.
+int CreateTemporary(const std::string& path, std::string& name) {
+  name = path + std::string(kTemporaryMark) + std::to_string(getpid()) + "-XXXXXX";
+  return mkostemp(name.data(), O_CLOEXEC);
 }
 
-// The pid in name when it is "<fileName>.tmp<pid>-<n>"; 0 for any other name.
+// The pid in name when it is "<fileName>.tmp<pid>-<letters or digits>"; 0 for any other name.
+// Digits alone after the dash are what earlier versions wrote.
 pid_t TemporaryPid(std::string_view name, std::string_view fileName) {
   if (!name.starts_with(fileName)) return 0;
   name.remove_prefix(fileName.size());
@@ -40,11 +43,33 @@ pid_t TemporaryPid(std::string_view name, std::string_view fileName) {
   std::size_t dash = name.find('-');
   if (dash == 0 || dash == std::string_view::npos || dash > 9 || dash + 1 == name.size()) return 0;
   auto digits = [](std::string_view s) { return s.find_first_not_of("0123456789") == s.npos; };
-  if (!digits(name.substr(0, dash)) || !digits(name.substr(dash + 1))) return 0;
+  std::string_view random = name.substr(dash + 1);
+  if (!digits(name.substr(0, dash)) || random.size() > 20 ||
+      random.find_first_not_of("0123456789abcdefghijklmnopqrstuvwxyz"
+                               "ABCDEFGHIJKLMNOPQRSTUVWXYZ") != random.npos)
+    return 0;
   pid_t pid = 0;
   for (char c : name.substr(0, dash)) pid = pid * 10 + (c - '0');
   return pid;
 }
+
+// The mode a new file gets from open(..., 0666): what the umask lets through. The umask can only
+// be read by setting it, so /proc tells it where it can.
+unsigned NewFileMode() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("Umask:"))
+      return 0666 & ~static_cast<unsigned>(std::stoul(line.substr(6), nullptr, 8));
+  }
+  mode_t mask = umask(022);
+  umask(mask);
+  return 0666 & ~mask;
+}
+
+// Whether a file or link of this owner may be used: the user's own, or root's, whom the user
+// trusts with everything anyway.
+bool Trusted(uid_t owner) { return owner == geteuid() || owner == 0; }
 
 // The folder part of path with its '/', or "./" for a bare name.
 std::string FolderOf(const std::string& path) {
@@ -68,21 +93,6 @@ bool IsRunningCopy(pid_t pid) {
   return name == "brevak";
 }
 
-void RemoveStaleTemporariesIn(const std::string& folder, const std::string& fileName, bool ownToo) {
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return;
-  const pid_t self = getpid();
-  while (const dirent* entry = readdir(dir)) {
-    pid_t pid = TemporaryPid(entry->d_name, fileName);
-    if (pid <= 0 || (pid == self && !ownToo) || (pid != self && IsRunningCopy(pid))) continue;
-    // Only a regular file: a folder or a link of that name is no temporary of a save.
-    struct stat st;
-    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
-      unlinkat(dirfd(dir), entry->d_name, 0);
-  }
-  closedir(dir);
-}
-
 // access() asks the kernel, which lets the superuser write anything, so the permission bits are
 // asked as well.
 bool MayWrite(const std::string& path, const struct stat& st) {
@@ -90,15 +100,30 @@ bool MayWrite(const std::string& path, const struct stat& st) {
   return access(path.c_str(), W_OK) == 0;
 }
 
-// The file a link at path points to, so that a save replaces the file and keeps the link.
-std::string LinkTarget(const std::string& path) {
-  struct stat lst;
-  if (lstat(path.c_str(), &lst) != 0 || !S_ISLNK(lst.st_mode)) return path;
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return path;
-  std::string target(resolved);
-  std::free(resolved);
-  return target;
+// The file that path names once the links at its end are followed, so that a save replaces the
+// file and keeps the links. Each link must belong to the user (or root): in a folder that others
+// may write to, another user's link could point the program at any file of the user's. Returns 0,
+// or kForeignLink with the link that was refused in resolved. A link that leads nowhere resolves to
+// where it points; too many links give ELOOP.
+int ResolveLinks(const std::string& path, std::string& resolved) {
+  resolved = path;
+  for (int depth = 0; depth < 40; ++depth) {
+    struct stat st;
+    if (lstat(resolved.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return 0;
+    if (!Trusted(st.st_uid)) return kForeignLink;
+    std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
+    ssize_t n = readlink(resolved.c_str(), target.data(), target.size());
+    if (n < 0 || static_cast<std::size_t>(n) == target.size()) return n < 0 ? errno : ENAMETOOLONG;
+    target.resize(static_cast<std::size_t>(n));
+    resolved = target.starts_with('/') ? target : FolderOf(resolved) + target;
+  }
+  return ELOOP;
+}
+
+// What is wrong with an opened file for the program's use: no regular file, or someone else's.
+int OpenedFileError(const struct stat& st) {
+  if (int err = NotRegularFileError(st.st_mode)) return err;
+  return Trusted(st.st_uid) ? 0 : kForeignFile;
 }
 
 }  // namespace
@@ -106,8 +131,8 @@ std::string LinkTarget(const std::string& path) {
 EFOpenError::EFOpenError(const std::string& path, int err)
     : Exception(FileMessage("Cannot open file", path, err)) {}
 EFCreateError::EFCreateError(const std::string& path, int err, bool folderRefused)
-    : Exception(folderRefused ? "Cannot create file \"" + FullPath(path) + "\". The folder \"" +
-                                    FolderOf(FullPath(path)) +
+    : Exception(folderRefused ? "Cannot create file \"" + ShownText(FullPath(path)) +
+                                    "\". The folder \"" + ShownText(FolderOf(FullPath(path))) +
                                     "\" does not take new files: " + FileErrorText(err)
                               : FileMessage("Cannot create file", path, err)) {}
 EWriteError::EWriteError(const std::string& path, int err)
@@ -134,6 +159,16 @@ int NotRegularFileError(unsigned mode) {
 
 std::string FileErrorText(int err) {
   if (err >= 0) return SystemErrorText(err);
+  switch (err) {
+    case kForeignLink:
+      return "It is a link that belongs to another user";
+    case kForeignFile:
+      return "It belongs to another user";
+    case kWritableByOthers:
+      return "Other users may change it";
+    default:
+      break;
+  }
   const char* kind = "something other than a file";
   switch (static_cast<unsigned>(-err)) {
     case S_IFIFO:
@@ -157,10 +192,24 @@ bool MayWriteFile(const std::string& path) {
   return stat(path.c_str(), &st) == 0 && MayWrite(path, st);
 }
 
-void RefuseNonRegularFile(const std::string& path) {
+int UnusableFileError(const std::string& path) {
+  std::string resolved;
+  if (int err = ResolveLinks(path, resolved)) return err;
   struct stat st;
-  if (stat(path.c_str(), &st) != 0) return;
-  if (int err = NotRegularFileError(st.st_mode)) throw EFOpenError(path, err);
+  if (stat(resolved.c_str(), &st) != 0) return 0;
+  return OpenedFileError(st);
+}
+
+void RefuseUnusableFile(const std::string& path) {
+  if (int err = UnusableFileError(path)) throw EFOpenError(path, err);
+}
+
+int SharedFileError(const std::string& path) {
+  if (int err = UnusableFileError(path)) return err;
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && (st.st_mode & (S_IWGRP | S_IWOTH)) != 0)
+    return kWritableByOthers;
+  return 0;
 }
 
 bool FileExists(const std::string& path) {
@@ -174,16 +223,19 @@ TFileReader::~TFileReader() {
 
 int TFileReader::Open(const std::string& path) {
   // Asked before opening, as merely opening some devices acts on them; asked again of what was
-  // opened, in case the path changed in between. Without O_NONBLOCK the open of a named pipe
-  // would wait for a writer.
+  // opened, in case the path changed in between. The links are followed here, each of them
+  // checked, and the open follows none, so that a link put in place meanwhile is not followed
+  // either. Without O_NONBLOCK the open of a named pipe would wait for a writer.
+  std::string resolved;
+  if (int err = ResolveLinks(path, resolved)) return err;
   struct stat st;
-  if (stat(path.c_str(), &st) == 0) {
-    if (int err = NotRegularFileError(st.st_mode)) return err;
+  if (stat(resolved.c_str(), &st) == 0) {
+    if (int err = OpenedFileError(st)) return err;
   }
-  FFd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  FFd = open(resolved.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOFOLLOW);
   if (FFd < 0) return errno;
   if (fstat(FFd, &st) != 0) return errno;
-  if (int err = NotRegularFileError(st.st_mode)) return err;
+  if (int err = OpenedFileError(st)) return err;
   FSizeHint = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
   return 0;
 }
@@ -211,30 +263,34 @@ int TFileWriter::Create(const std::string& path) {
 
 int TFileWriter::CreateReplacement(const std::string& path) {
   FReplacement = true;
-  FTarget = LinkTarget(path);
+  if (int err = ResolveLinks(path, FTarget)) return err;
   struct stat old;
   FTargetExists = stat(FTarget.c_str(), &old) == 0;
   if (FTargetExists) {
-    if (int err = NotRegularFileError(old.st_mode)) return err;
+    if (int err = OpenedFileError(old)) return err;
     if (!MayWrite(FTarget, old)) return EACCES;
     FTargetMode = old.st_mode & 07777;
     FTargetUid = old.st_uid;
     FTargetGid = old.st_gid;
   }
-  RemoveStaleTemporaries(FTarget, false);
-  int err = EEXIST;
-  for (int attempt = 0; attempt < 100 && err == EEXIST; ++attempt) {
-    std::string temp = TemporaryName(FTarget);
-    FFd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (FFd >= 0) {
-      FTemporary = temp;
-      return 0;
-    }
-    err = errno;
+  // Only beside path: a link's target may lie in a folder that is not the program's.
+  RemoveStaleTemporaries(path, false);
+  std::string temp;
+  FFd = CreateTemporary(FTarget, temp);
+  if (FFd >= 0) {
+    FTemporary = temp;
+    return 0;
   }
+  int err = errno;
   if (err != EACCES && err != EPERM) return err;
   if (FTargetExists) {
-    FFd = open(FTarget.c_str(), O_WRONLY | O_CLOEXEC);
+    FFd = open(FTarget.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat opened;
+    if (FFd >= 0 && (fstat(FFd, &opened) != 0 || OpenedFileError(opened) != 0)) {
+      close(FFd);
+      FFd = -1;
+      return kForeignFile;
+    }
     if (FFd >= 0) {
       FInPlace = true;
       return 0;
@@ -279,11 +335,16 @@ int TFileWriter::Finish() {
     // The new bytes may be fewer than the old ones.
     if (ftruncate(FFd, static_cast<off_t>(FWritten)) != 0) err = errno;
   } else if (FReplacement && FTargetExists) {
+    // The temporary was private while it was written; it takes the old file's bits as it takes
+    // the old file's place.
     if (fchmod(FFd, FTargetMode) != 0) err = errno;
     // Only the superuser may give a file away; for anyone else the owner is already right.
     if (err == 0 && (FTargetUid != geteuid() || FTargetGid != getegid())) {
       [[maybe_unused]] int ignored = fchown(FFd, FTargetUid, FTargetGid);
     }
+  } else if (FReplacement) {
+    // A new file gets the bits any newly created file would.
+    if (fchmod(FFd, NewFileMode()) != 0) err = errno;
   }
   if (FReplacement && err == 0 && fsync(FFd) != 0) err = errno;
   if (close(FFd) != 0 && err == 0) err = errno;
@@ -357,13 +418,22 @@ int ReplaceWholeFile(const std::string& path, std::string_view bytes) {
 }
 
 void RemoveStaleTemporaries(const std::string& path, bool ownToo) {
-  auto clear = [ownToo](const std::string& file) {
-    RemoveStaleTemporariesIn(FolderOf(file), file.substr(file.rfind('/') + 1), ownToo);
-  };
-  clear(path);
-  // A save through a link writes its temporary beside the file the link points to.
-  std::string target = LinkTarget(path);
-  if (target != path) clear(target);
+  const std::string folder = FolderOf(path);
+  const std::string fileName = path.substr(path.rfind('/') + 1);
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const pid_t self = getpid();
+  while (const dirent* entry = readdir(dir)) {
+    pid_t pid = TemporaryPid(entry->d_name, fileName);
+    if (pid <= 0 || (pid == self && !ownToo) || (pid != self && IsRunningCopy(pid))) continue;
+    // Only a regular file of the user's: a folder or a link of that name is no temporary of a
+    // save, nor is another user's file.
+    struct stat st;
+    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == geteuid())
+      unlinkat(dirfd(dir), entry->d_name, 0);
+  }
+  closedir(dir);
 }
 
 }  // namespace brevak

@@ -44,13 +44,31 @@ std::string SystemErrorText(int err);
 // FileErrorText describes. Returns that error for a path whose st_mode is mode, or 0 for a
 // regular file.
 int NotRegularFileError(unsigned mode);
-// SystemErrorText for an errno value; for a refusal, what the path holds instead of a file.
+
+// Reads and replacements also refuse what belongs to another user (neither this process's user
+// nor root): a link at the end of the path, which in a folder others may write to could point
+// the program at any file of the user's, and the file itself. Their errors, below zero and apart
+// from the file types, which FileErrorText describes:
+inline constexpr int kForeignLink = -1;       // a link at the end of the path is someone else's
+inline constexpr int kForeignFile = -2;       // the file is someone else's
+inline constexpr int kWritableByOthers = -3;  // see SharedFileError
+
+// SystemErrorText for an errno value; for a refusal, what the path holds instead of a file, or
+// whose it is.
 std::string FileErrorText(int err);
 
-// Raises EFOpenError, naming path and what it holds, when path holds something other than a
-// regular file (a folder, a named pipe, a device); an absent path passes. A load asks this first
-// so that such a path is shown as the mistake it is rather than read as an empty file.
-void RefuseNonRegularFile(const std::string& path);
+// Why a read or a replacement would refuse path: no regular file, or someone else's link or file;
+// 0 when it would not, an absent path included.
+int UnusableFileError(const std::string& path);
+
+// Raises EFOpenError, naming path and UnusableFileError's reason, when there is one. A load asks
+// this first so that such a path is shown as the mistake it is rather than read as an empty file.
+void RefuseUnusableFile(const std::string& path);
+
+// UnusableFileError, and kWritableByOthers for a file whose group or others may write to it: a
+// file that chooses what the program does (which servers it fetches from) is read only when
+// nobody but its owner can have written it.
+int SharedFileError(const std::string& path);
 
 // A regular file (or a link to one) exists at path; a directory, a named pipe or a device does
 // not count.
@@ -75,8 +93,8 @@ public:
   TFileReader(const TFileReader&) = delete;
   TFileReader& operator=(const TFileReader&) = delete;
 
-  // Returns 0, or the errno of the failure, or the refusal of what is not a regular file. Never
-  // waits on a named pipe that has no writer.
+  // Returns 0, or the errno of the failure, or the refusal of what is not a regular file or is
+  // someone else's (UnusableFileError). Never waits on a named pipe that has no writer.
   int Open(const std::string& path);
   // The file's size when it was opened; it may grow or shrink while it is read.
   std::size_t SizeHint() const { return FSizeHint; }
@@ -103,10 +121,12 @@ public:
   int Create(const std::string& path);
   // Starts a file that Finish puts in the place of path in one step, so that at every moment the
   // path holds either the old file or the complete new one: the bytes go to a temporary file in
-  // the same folder, which Finish flushes to the disk and renames over path. A file already at
-  // path keeps its permission bits and owner. A file that its permission bits do not let this
-  // process write (MayWriteFile) is refused with EACCES; a path that holds no regular file, with
-  // its refusal. Temporaries that crashed saves of path left behind go first
+  // the same folder, private to the user while it is written, which Finish flushes to the disk
+  // and renames over path. A file already at path keeps its permission bits and owner; a new one
+  // gets 0666 less the umask. Links at path are followed to the file, which is replaced and the
+  // links kept. A file that its permission bits do not let this process write (MayWriteFile) is
+  // refused with EACCES; a path that holds no regular file, or someone else's link or file, with
+  // its refusal (UnusableFileError). Temporaries that crashed saves of path left behind go first
   // (RemoveStaleTemporaries).
   // A folder that refuses the temporary file while the file itself may be written gets the file
   // written in place instead: the one case that gives up the all-or-nothing replace, so that a
@@ -171,11 +191,12 @@ int WriteWholeFile(const std::string& path, std::string_view bytes);
 // Returns 0, or the errno of the failure (the old file unchanged).
 int ReplaceWholeFile(const std::string& path, std::string_view bytes);
 
-// Removes what a save of path killed halfway left behind: regular files named
-// "<file name>.tmp<pid>-<n>" beside path (and beside the file a link at path points to) whose
-// process is gone or is not this program. Files of a running copy of the program are left
-// alone, and so are this process's own unless ownToo says that no save of this process runs.
-// Nothing else in the folder is touched; failures are ignored.
+// Removes what a save of path killed halfway left behind: the user's regular files named
+// "<file name>.tmp<pid>-<letters or digits>" beside path whose process is gone or is not this
+// program. Files of a running copy of the program are left alone, and so are this process's own
+// unless ownToo says that no save of this process runs. Nothing else in the folder is touched, and
+// no other folder (the folder of a file that a link at path points to is not the program's);
+// failures are ignored.
 void RemoveStaleTemporaries(const std::string& path, bool ownToo);
 
 }  // namespace brevak

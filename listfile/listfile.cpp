@@ -25,7 +25,7 @@ void ClearFilesAtStart(const std::string& listFile, const std::string& placement
 }
 
 void LoadListFile(const std::string& path, TStringList& list) {
-  RefuseNonRegularFile(path);
+  RefuseUnusableFile(path);
   if (FileExists(path)) list.LoadFromFile(path, TInvalidUTF8::iuRefuse);
 }
 

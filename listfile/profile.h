@@ -12,7 +12,7 @@ namespace brevak {
 
 // The value of key in section of the file at path, cut to 2047 UTF-16 units; def when the file,
 // the section or the key is absent, or the file cannot be read (a path that holds no regular file
-// included: RefuseNonRegularFile says so before a load).
+// included: RefuseUnusableFile says so before a load).
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& def);
 

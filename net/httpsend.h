@@ -31,8 +31,8 @@ struct TUrlParts {
   std::string Host;
   std::string Port = "80";
   std::string Target = "/";  // "/" followed by the path and the query; never a fragment
-  bool HostGiven = false;     // the URL names a host (Host is "localhost" when it does not)
-  bool PortGiven = false;     // the URL names a port (Port is the scheme's when it does not)
+  bool HostGiven = false;    // the URL names a host (Host is "localhost" when it does not)
+  bool PortGiven = false;    // the URL names a port (Port is the scheme's when it does not)
 };
 
 // Where the user part of a URL ends, in rest, the URL after its "scheme://": at the last '@'

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cassert>
 #include <cerrno>
-#include <cstring>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -118,14 +117,14 @@ std::vector<std::string> HostKeys(const std::string& path) {
   std::vector<std::string> keys;
   int err = ReadProfileKeys(path, "Hosts", keys);
   if (err != 0 && err != ENOENT)
-    throw Exception("Cannot read file \"" + path + "\". " + std::strerror(err));
+    throw Exception("Cannot read file \"" + ShownText(path) + "\". " + FileErrorText(err));
   return keys;
 }
 
 // Why a fetch of a source without a configured host failed: nothing was set, and where to set it.
 std::string NoHostMessage(const TSourceInfo& info, const std::string& path) {
   std::string message = std::string("No host is set for \"") + info.Name + "\": add " + info.Name +
-                        "=HOST[:PORT] under [Hosts] in " + path;
+                        "=HOST[:PORT] under [Hosts] in " + ShownText(path);
   // A key that names no source but is a slip away from this one was most likely meant for it.
   constexpr std::size_t kNearEdits = 2;
   std::vector<std::string> near;
@@ -168,12 +167,14 @@ std::string SourcesFile(const TImportFiles& files) {
 
 std::string SourceHost(const TSourceInfo& info, const TImportFiles& files) {
   std::string path = SourcesFile(files);
-  RefuseNonRegularFile(path);
+  // sources.ini chooses the servers: one that another user could have written is refused.
+  if (int err = SharedFileError(path)) throw EFOpenError(path, err);
   HostKeys(path);  // refuses a file that exists but cannot be read
   std::string host = ReadProfileString(path, "Hosts", info.Name, "");
   if (host.empty()) return info.DefaultHost;
   if (IsUrlValue(host) ? !IsFetchableUrl(host) : !IsHostValue(host))
-    throw Exception("The host \"" + ShownText(host) + "\" of \"" + info.Name + "\" in " + path +
+    throw Exception("The host \"" + ShownText(host) + "\" of \"" + info.Name + "\" in " +
+                    ShownText(path) +
                     " is not a host name, host:port, [IPv6 address]:port or an http:// or "
                     "https:// URL without user name or fragment");
   return host;

@@ -206,6 +206,8 @@ TEST_F(ListFile, ASaveKilledHalfwayLeavesTheOldFileAndTheNextStartClearsItsTempo
   EXPECT_EQ(names[0], "brevak.ini");
   EXPECT_TRUE(names[1].starts_with("brevak.ini.tmp" + std::to_string(child) + "-")) << names[1];
   EXPECT_EQ(std::filesystem::file_size(FDir.Path(names[1])), 1u << 16);
+  // Private while it is written, whatever the list file's own bits.
+  EXPECT_EQ(ModeOf(FDir.Path(names[1])), 0600u);
 
   RemoveStaleTemporaries(Path(), FDir.Path("prog.ini"));
   DeleteListFile(Path());
@@ -345,6 +347,125 @@ TEST_F(ListFile, AFolderThatRefusesNewFilesGetsItsFileWrittenInPlace) {
       },
       true);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+// The temporary's name cannot be taken beforehand: names of this process's pid with every counter
+// an earlier version would have tried are taken, and the save still succeeds. The file takes the
+// old file's bits, or a new file's (0666 less the umask).
+TEST_F(ListFile, TemporariesHaveNamesNobodyCanTakeAndTheFileGetsItsBitsAtTheEnd) {
+  const std::string self = std::to_string(getpid());
+  for (int n = 0; n < 100; ++n)
+    WriteBytes(FDir.Path("brevak.ini.tmp" + self + "-" + std::to_string(n)), "");
+  TStringList list;
+  list.Add(u"[SRR]");
+  mode_t old = umask(027);
+  SaveListFile(Path(), list);
+  EXPECT_EQ(ModeOf(Path()), 0640u);
+  chmod(Path().c_str(), 0604);
+  SaveListFile(Path(), list);
+  umask(old);
+  EXPECT_EQ(ModeOf(Path()), 0604u);
+  EXPECT_EQ(ReadBytes(Path()), "[SRR]\r\n");
+  EXPECT_EQ(FolderNames().size(), 101u);
+}
+
+// The start-up clean-up stays in the program's own folder and takes only the user's files: what
+// looks like a stale temporary beside the file a link points to, or another user's file, stays.
+TEST_F(ListFile, StaleTemporariesGoOnlyInTheProgramsFolderAndOnlyTheUsers) {
+  const std::string gone = std::to_string(GonePid());
+  std::filesystem::create_directory(FDir.Path("elsewhere"));
+  WriteBytes(FDir.Path("elsewhere/target.ini"), "[SRR]\r\n");
+  WriteBytes(FDir.Path("elsewhere/target.ini.tmp" + gone + "-0"), "not the program's");
+  std::filesystem::create_symlink(FDir.Path("elsewhere/target.ini"), Path());
+  WriteBytes(FDir.Path("brevak.ini.tmp" + gone + "-Ab3xZ9"), "stale");
+  WriteBytes(FDir.Path("prog.ini.tmp" + gone + "-1"), "another user's");
+  if (RunningAsRoot()) {
+    ASSERT_EQ(chown(FDir.Path("prog.ini.tmp" + gone + "-1").c_str(), 65533, 65533), 0);
+  }
+  RemoveStaleTemporaries(Path(), FDir.Path("prog.ini"));
+  EXPECT_TRUE(FileExists(FDir.Path("elsewhere/target.ini.tmp" + gone + "-0")));
+  EXPECT_FALSE(FileExists(FDir.Path("brevak.ini.tmp" + gone + "-Ab3xZ9")));
+  EXPECT_EQ(FileExists(FDir.Path("prog.ini.tmp" + gone + "-1")), RunningAsRoot());
+}
+
+// In a folder that other users may write to, one of them puts a link named brevak.ini there,
+// pointing at a file of the user's: a shell start-up file (the save would write the server's
+// lines into it) or a private key (the load would read it into a new list file that others may
+// read). A link or a file of another user's is refused, for load and save alike; the user's own
+// links still lead to the file they point to, wherever it lies.
+TEST_F(ListFile, AnotherUsersLinkOrFileIsRefusedAndTheUsersOwnLinkIsFollowed) {
+  if (!RunningAsRoot())
+    GTEST_SKIP() << "needs root to play the user (65534) and another user (65533)";
+  const std::string shared = FDir.Path("shared/");
+  const std::string home = FDir.Path("home/");
+  std::filesystem::create_directory(shared);
+  std::filesystem::create_directory(home);
+  chmod(FDir.Dir().c_str(), 0755);
+  // Without the sticky bit, so that the kernel's own guard for links does not step in.
+  chmod(shared.c_str(), 0777);
+  ASSERT_EQ(chown(home.c_str(), 65534, 65534), 0);
+  const std::string kRc = "echo the user's own shell\n";
+  WriteBytes(home + "bashrc", kRc);
+  WriteBytes(home + "own.ini", "[SRR]\r\n");
+  for (const char* name : {"bashrc", "own.ini"})
+    ASSERT_EQ(chown((home + name).c_str(), 65534, 65534), 0);
+  chmod((home + "bashrc").c_str(), 0600);
+  const std::string list = shared + "brevak.ini";
+  const std::string link = "It is a link that belongs to another user";
+  const std::string file = "It belongs to another user";
+  struct TCase {
+    const char* Name;
+    std::string Target;   // empty: a plain file
+    uid_t Owner;          // of the link, or of the plain file
+    std::string Refusal;  // empty: used
+  } cases[] = {
+      {"another user's link to the user's file", home + "bashrc", 65533, link},
+      {"the user's own link into his home", home + "own.ini", 65534, ""},
+      {"root's link", home + "own.ini", 0, ""},
+      {"another user's file", "", 65533, file},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    std::filesystem::remove(list);
+    if (c.Target.empty())
+      WriteBytes(list, "[AGB]\r\n");
+    else
+      std::filesystem::create_symlink(c.Target, list);
+    ASSERT_EQ(lchown(list.c_str(), c.Owner, c.Owner), 0);
+    const std::string expected = c.Refusal.empty() ? "" : "\"" + list + "\". " + c.Refusal;
+    int status = RunInChild(
+        [&] {
+          std::string load, save;
+          TStringList lines;
+          try {
+            LoadListFile(list, lines);
+          } catch (const Exception& e) {
+            load = e.what();
+          }
+          lines.Add(u"UA1AAA=SRR Member");
+          try {
+            SaveListFile(list, lines);
+          } catch (const Exception& e) {
+            save = e.what();
+          }
+          if (expected.empty()) return load.empty() && save.empty() ? 0 : 1;
+          return load == "Cannot open file " + expected && save == "Cannot create file " + expected
+                     ? 0
+                     : 2;
+        },
+        true);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(ReadBytes(home + "bashrc"), kRc);
+    EXPECT_EQ(ModeOf(home + "bashrc"), 0600u);
+  }
+  // The followed links saved into the user's file, which keeps its place.
+  EXPECT_EQ(ReadBytes(home + "own.ini"), "[SRR]\r\nUA1AAA=SRR Member\r\nUA1AAA=SRR Member\r\n");
+  // The start-up delete takes a link itself, never its target.
+  std::filesystem::remove(list);
+  std::filesystem::create_symlink(home + "own.ini", list);
+  DeleteListFile(list);
+  EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(list)));
+  EXPECT_TRUE(FileExists(home + "own.ini"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // probably meant, and a sources.ini that cannot be read.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "import/runfixture.h"
@@ -110,6 +111,39 @@ TEST_F(SourceHosts, AnUnreadableSourcesIniIsAnError) {
   EXPECT_EQ(RunError(FDir, TSourceId::SRR, false),
             "Cannot read file \"" + (FDir / "sources.ini").string() + "\". Permission denied");
   EXPECT_FALSE(fs::exists(ListFile()));
+}
+
+// sources.ini chooses the servers the user's lists come from: a file that another user wrote, or
+// that others may change, is refused with its path and the reason, and nothing is fetched.
+TEST_F(SourceHosts, ASourcesIniOthersCouldHaveWrittenIsRefused) {
+  const std::string path = (FDir / "sources.ini").string();
+  struct TCase {
+    unsigned Mode;
+    uid_t Owner;  // 0 for the present user
+    const char* Refusal;
+  } cases[] = {
+      {0666, 0, "Other users may change it"},
+      {0620, 0, "Other users may change it"},
+      {0644, 65533, "It belongs to another user"},
+  };
+  for (const TCase& c : cases) {
+    if (c.Owner != 0 && geteuid() != 0) continue;  // only root can give a file away
+    WriteFile(path, "[Hosts]\r\nSRR=attacker.example\r\n");
+    chmod(path.c_str(), c.Mode);
+    if (c.Owner != 0) {
+      ASSERT_EQ(chown(path.c_str(), c.Owner, c.Owner), 0);
+    }
+    TFakeFetch fetch;
+    TFakeHost host;
+    try {
+      ImportSourceWithFetch(TSourceId::SRR, ImportFilesIn(FDir), host, fetch.Fn());
+      ADD_FAILURE() << "read";
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + path + "\". " + c.Refusal);
+    }
+    EXPECT_TRUE(fetch.Urls.empty());
+    fs::remove(FDir / "sources.ini");
+  }
 }
 
 }  // namespace
