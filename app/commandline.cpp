@@ -456,8 +456,8 @@ std::string MissingDisplay(const brevak::TEnvLookup& env) {
     if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) return {};
     std::string socket = "/tmp/.X11-unix/X" + number;
     if (Answers(socket, true) || Answers(socket, false)) return {};
-    return "no X server answers on display " + x;
+    return "no X server answers on display " + brevak::ShownText(x);
   }
-  if (!wayland.empty()) return "no Wayland compositor answers on " + wayland;
+  if (!wayland.empty()) return "no Wayland compositor answers on " + brevak::ShownText(wayland);
   return "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
 }

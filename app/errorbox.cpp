@@ -18,6 +18,9 @@ TErrorPresenter& Presenter() {
 void ShowMessageBox(const QString& caption, const QString& text) {
   QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok,
                   QApplication::activeWindow());
+  // The text holds what servers and files said; left to guess, the box would take markup in it
+  // for rich text, showing headings and links that open any address through the desktop.
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

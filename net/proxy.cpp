@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "base/showntext.h"
 #include "net/hostaddress.h"
 #include "net/httpsend.h"
 #include "net/httptext.h"
@@ -67,12 +68,13 @@ bool ProxyForUrl(const std::string& url, const TEnvLookup& env, TProxySetting& p
 
   std::size_t sep = value.find("://");
   if (sep != std::string::npos && Lower(value.substr(0, sep)) != "http") {
-    cause = "the proxy " + value.substr(0, sep) + "://... is not supported (only http:// proxies)";
+    cause = "the proxy " + ShownText(value.substr(0, sep)) +
+            "://... is not supported (only http:// proxies)";
     return false;
   }
   TUrlParts parts = SplitUrl(sep == std::string::npos ? "http://" + value : value);
   if (!parts.HostGiven || parts.Port.empty()) {
-    cause = "the proxy \"" + WithoutSecrets(value) + "\" names no host";
+    cause = "the proxy \"" + ShownText(WithoutSecrets(value)) + "\" names no host";
     return false;
   }
   proxy.Host = parts.Host;

@@ -1,4 +1,5 @@
 // The default error box: its caption, its text rule, and the real modal box it shows.
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
@@ -74,6 +75,28 @@ private slots:
     QVERIFY(modal);
     QCOMPARE(caption, QStringLiteral("Errorbox_qtest"));
     QCOMPARE(text, QStringLiteral("Unable to write to /ro/prog.ini."));
+  }
+
+  // A server's reason phrase or Location may hold markup: the box shows it as the text it is, with
+  // no heading, colour or link that a click would open (plain text has no links).
+  void markupArrivesAsLiteralText() {
+    const QString markup = QStringLiteral(
+        "Could not fetch \"SRR\" from http://srr.example.org/: the server answered 301 "
+        "<h1 style=color:red>UPDATE REQUIRED</h1><a href=http://evil.example/>here</a>");
+    QString shown;
+    Qt::TextFormat format = Qt::AutoText;
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      QVERIFY(box);
+      auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+      QVERIFY(label);
+      shown = label->text();
+      format = label->textFormat();
+      box->accept();
+    });
+    ShowErrorBox(markup.toStdString());
+    QCOMPARE(format, Qt::PlainText);
+    QCOMPARE(shown, markup + ".");
   }
 };
 

@@ -203,6 +203,10 @@ TEST(Proxy, FailuresNameTheProxy) {
       {"CONNECT refused with 403", "https://hamlog.example.org/list",
        "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n",
        "proxy 127.0.0.1:% answered 403 Forbidden"},
+      // The reason reaches a terminal: its escapes are shown, not obeyed, and it is cut short
+      // (the reader takes the blanks and controls around it away first).
+      {"CONNECT refused with escapes and a long reason", "https://hamlog.example.org/list",
+       "HTTP/1.1 403 \x1B]0;pwned\x07\x1B[2J" + std::string(5000, 'A') + "\r\n\r\n", nullptr},
       {"no HTTP answer to CONNECT", "https://hamlog.example.org/list", "SSH-2.0-x\r\n",
        "proxy 127.0.0.1:%: no HTTP answer to CONNECT"},
       {"closed before answering CONNECT", "https://hamlog.example.org/list", "",
@@ -217,7 +221,9 @@ TEST(Proxy, FailuresNameTheProxy) {
     THTTPSend http;
     UseProxy(http, proxy.Port());
     EXPECT_FALSE(http.HTTPMethod("GET", c.Url)) << c.Name;
-    std::string cause = c.Cause;
+    std::string cause = c.Cause ? c.Cause
+                                : "proxy 127.0.0.1:% answered 403 ]0;pwned\\x07\\x1B[2J" +
+                                      std::string(187, 'A') + "...";
     if (auto p = cause.find('%'); p != std::string::npos)
       cause.replace(p, 1, std::to_string(proxy.Port()));
     EXPECT_EQ(http.ErrorCause(), cause) << c.Name;
