@@ -14,19 +14,12 @@
 #include "app/fonts.h"
 #include "app/main.h"
 #include "app/paths.h"
+#include "app/translation.h"
 #include "net/sslinterface.h"
 
 namespace {
 
 int RunWindow(int argc, char* argv[]) {
-  std::string missing = MissingDisplay(brevak::ProcessEnvironment);
-  if (!missing.empty()) {
-    std::fprintf(stderr,
-                 "brevak: cannot open the window: %s. To import without a window, run "
-                 "brevak --import SOURCE[,SOURCE...] (see brevak --help).\n",
-                 missing.c_str());
-    return kExitFailed;
-  }
   brevak::TProgramPaths paths = brevak::ResolveProgramPaths();
   // Held until the program ends; taken before the window deletes the list file.
   const std::string& listFile = paths.Import.ListFile;
@@ -36,6 +29,7 @@ int RunWindow(int argc, char* argv[]) {
   int result = 0;
   {
     QApplication application(argc, argv);
+    InstallTranslations();
     QGuiApplication::setDesktopFileName(QString::fromLatin1(brevak::kDesktopId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/brevak/icon.png")));
     if (!inUse.empty()) {
@@ -60,36 +54,48 @@ int RunWindow(int argc, char* argv[]) {
 int main(int argc, char* argv[]) {
   QCoreApplication::setApplicationName(QStringLiteral("brevak"));
   QCoreApplication::setApplicationVersion(QStringLiteral(BREVAK_VERSION));
-  TCommandLine line;
   {
-    // Reads the arguments as the locale encodes them; gone before a window's application exists.
-    QCoreApplication parsing(argc, argv);
-    line = ParseCommandLine(QCoreApplication::arguments());
-  }
-  switch (line.Action) {
-    case TStartAction::saExit:
-      std::fputs(line.Text.c_str(), line.ToStandardError ? stderr : stdout);
-      return line.ExitStatus;
-    case TStartAction::saImport: {
-      brevak::TProgramPaths paths = brevak::ResolveProgramPaths();
-      const std::string& listFile = paths.Import.ListFile;
-      brevak::TListFileLock lock(listFile);
-      const std::string inUse = ListFileInUse(lock, listFile);
-      if (!inUse.empty()) {
-        PrintError(stderr, inUse);
-        return kExitFailed;
+    // Reads the arguments as the locale encodes them, and speaks the user's language on the
+    // terminal; gone before a window's application exists.
+    QCoreApplication console(argc, argv);
+    InstallTranslations();
+    const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());
+    switch (line.Action) {
+      case TStartAction::saExit:
+        std::fputs(line.Text.c_str(), line.ToStandardError ? stderr : stdout);
+        return line.ExitStatus;
+      case TStartAction::saImport: {
+        brevak::TProgramPaths paths = brevak::ResolveProgramPaths();
+        const std::string& listFile = paths.Import.ListFile;
+        brevak::TListFileLock lock(listFile);
+        const std::string inUse = ListFileInUse(lock, listFile);
+        if (!inUse.empty()) {
+          PrintError(stderr, inUse);
+          return kExitFailed;
+        }
+        brevak::InitSSLInterface();
+        TImportOutput output;
+        output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
+        output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
+        int status = RunImports(line.Sources, paths.Import, output,
+                                brevak::HTTPFetchWithin(line.MaxFetchTime));
+        brevak::DestroySSLInterface();
+        return status;
       }
-      brevak::InitSSLInterface();
-      TImportOutput output;
-      output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
-      output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
-      int status = RunImports(line.Sources, paths.Import, output,
-                              brevak::HTTPFetchWithin(line.MaxFetchTime));
-      brevak::DestroySSLInterface();
-      return status;
+      case TStartAction::saWindow:
+        break;
     }
-    case TStartAction::saWindow:
-      break;
+    const std::string missing = MissingDisplay(brevak::ProcessEnvironment);
+    if (!missing.empty()) {
+      const QString text =
+          QCoreApplication::translate(
+              "CommandLine",
+              "brevak: cannot open the window: %1. To import without a window, run brevak "
+              "--import SOURCE[,SOURCE...] (see brevak --help).")
+              .arg(QString::fromStdString(missing));
+      std::fputs((text + u'\n').toUtf8().constData(), stderr);
+      return kExitFailed;
+    }
   }
   return RunWindow(argc, argv);
 }

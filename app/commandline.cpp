@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "app/errorbox.h"
+#include "app/translation.h"
 #include "base/showntext.h"
 #include "listfile/listfile.h"
 #include "listfile/stringlist.h"
@@ -183,7 +184,16 @@ void CopyLines(brevak::TStringList& from, int begin, int end, brevak::TStringLis
   for (int i = begin; i < end; ++i) to.Add(from.StringView(i));
 }
 
-std::string Entries(int n) { return std::to_string(n) + (n == 1 ? " entry" : " entries"); }
+// A text with "%n entries" in it, translated for n. English, the texts' own language, has no
+// catalogue to give its singular; it is written here.
+QString WithEntries(QString translated, int n) {
+  if (n == 1) translated.replace(QStringLiteral("1 entries"), QStringLiteral("1 entry"));
+  return translated;
+}
+
+void Print(std::FILE* to, const QString& line) {
+  std::fputs((line + u'\n').toUtf8().constData(), to);
+}
 
 // Whether something listens on the Unix socket at path (abstract when abstract).
 bool Answers(const std::string& path, bool abstract) {
@@ -203,7 +213,7 @@ bool Answers(const std::string& path, bool abstract) {
 }  // namespace
 
 void PrintError(std::FILE* err, const std::string& message) {
-  std::fprintf(err, "%s\n", ErrorBoxText(QString::fromStdString(message)).toStdString().c_str());
+  Print(err, ErrorBoxText(TranslatedMessage(QString::fromStdString(message))));
 }
 
 bool SourceByName(const QString& name, TSourceId& source) {
@@ -222,24 +232,36 @@ bool SourceByName(const QString& name, TSourceId& source) {
 TCommandLine ParseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
-      "Builds the club member list brevak.ini from ten clubs' and services' member lists.\n"
-      "Without options it opens the window; --import runs imports without one.\n"
-      "Sources, in the window's order: " +
-      SourceNames() + "; \"all\" names the ten.");
-  QCommandLineOption help({"h", "help"}, "Prints this help and exits.");
-  QCommandLineOption version({"v", "version"}, "Prints the version and exits.");
+      QCoreApplication::translate(
+          "CommandLine",
+          "Builds the club member list brevak.ini from ten clubs' and services' member lists.\n"
+          "Without options it opens the window; --import runs imports without one.\n"
+          "Sources, in the window's order: %1; \"all\" names the ten.")
+          .arg(SourceNames()));
+  QCommandLineOption help(
+      {"h", "help"}, QCoreApplication::translate("CommandLine", "Prints this help and exits."));
+  QCommandLineOption version({"v", "version"}, QCoreApplication::translate(
+                                                   "CommandLine", "Prints the version and exits."));
+  // The value's name stays as typed: SOURCE is what the sources.ini keys are called everywhere.
   QCommandLineOption import(
       "import",
-      "Imports the named sources without a window and replaces the list file once at the end "
-      "with their sections in the given order. The fetches run at the same time. A source that "
-      "fails keeps its section of the previous list file, and the exit status is 1. Names are "
-      "the sources.ini keys, without regard to case and spaces (5ocean), or \"all\".",
+      QCoreApplication::translate(
+          "CommandLine",
+          "Imports the named sources without a window and replaces the list file once at the end "
+          "with their sections in the given order. The fetches run at the same time. A source "
+          "that fails keeps its section of the previous list file, and the exit status is 1. "
+          "Names are the sources.ini keys, without regard to case and spaces (5ocean), or "
+          "\"all\"."),
       "SOURCE[,SOURCE...]");
-  QCommandLineOption quiet({"q", "quiet"}, "With --import: prints errors and warnings only.");
+  QCommandLineOption quiet({"q", "quiet"},
+                           QCoreApplication::translate(
+                               "CommandLine", "With --import: prints errors and warnings only."));
   QCommandLineOption maxTime(
       "max-time",
-      "With --import: each fetch ends after SECONDS in all, from the name lookup to the last "
-      "byte (default 600).",
+      QCoreApplication::translate(
+          "CommandLine",
+          "With --import: each fetch ends after SECONDS in all, from the name lookup to the last "
+          "byte (default 600)."),
       "SECONDS");
   parser.addOption(help);
   parser.addOption(version);
@@ -254,13 +276,18 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     result.ToStandardError = true;
     result.ExitStatus = kExitUsage;
     result.Sources.clear();
-    result.Text = (program + ": ").toStdString() + brevak::ShownText(why.toStdString()) +
-                  "\nTry '" + program.toStdString() + " --help' for more information.\n";
+    result.Text =
+        (program + ": ").toStdString() + brevak::ShownText(why.toStdString()) + "\n" +
+        QCoreApplication::translate("CommandLine", "Try '%1 --help' for more information.")
+            .arg(program)
+            .toStdString() +
+        "\n";
     return result;
   };
   if (!parser.parse(arguments)) return usageError(parser.errorText());
   if (!parser.positionalArguments().isEmpty())
-    return usageError("unexpected argument \"" + parser.positionalArguments().first() + "\"");
+    return usageError(QCoreApplication::translate("CommandLine", "unexpected argument \"%1\"")
+                          .arg(parser.positionalArguments().first()));
   if (parser.isSet(help)) {
     result.Action = TStartAction::saExit;
     result.Text = parser.helpText().toStdString();
@@ -269,10 +296,13 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
   if (parser.isSet(version)) {
     result.Action = TStartAction::saExit;
     result.Text = (program + " " + QCoreApplication::applicationVersion()).toStdString() + "\n" +
-                  kCopyright +
-                  "\nLicense MIT: <https://opensource.org/licenses/MIT>.\n"
-                  "This is free software: you are free to change and redistribute it.\n"
-                  "There is NO WARRANTY, to the extent permitted by law.\n";
+                  kCopyright + "\n" +
+                  QCoreApplication::translate(
+                      "CommandLine",
+                      "License MIT: <https://opensource.org/licenses/MIT>.\n"
+                      "This is free software: you are free to change and redistribute it.\n"
+                      "There is NO WARRANTY, to the extent permitted by law.\n")
+                      .toStdString();
     return result;
   }
   if (parser.isSet(import)) {
@@ -289,9 +319,11 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
           result.Sources.push_back(source);
           continue;
         }
-        QString why = "unknown source \"" + name + "\"";
+        QString why = QCoreApplication::translate("CommandLine", "unknown source \"%1\"").arg(name);
         if (const brevak::TSourceInfo* nearest = NearestSource(name))
-          why += " (did you mean \"" + QString::fromUtf8(nearest->Name) + "\"?)";
+          why = QCoreApplication::translate("CommandLine",
+                                            "unknown source \"%1\" (did you mean \"%2\"?)")
+                    .arg(name, QString::fromUtf8(nearest->Name));
         return usageError(why);
       }
     }
@@ -304,8 +336,11 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     bool number = false;
     const double seconds = parser.value(maxTime).toDouble(&number);
     if (!number || !(seconds >= 0.001 && seconds <= 2000000))
-      return usageError("--max-time wants a number of seconds from 0.001 to 2000000, not \"" +
-                        parser.value(maxTime) + "\"");
+      return usageError(
+          QCoreApplication::translate(
+              "CommandLine",
+              "--max-time wants a number of seconds from 0.001 to 2000000, not \"%1\"")
+              .arg(parser.value(maxTime)));
     result.MaxFetchTime = static_cast<int>(std::lround(seconds * 1000));
   }
   return result;
@@ -313,12 +348,22 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
 
 std::string ListFileInUse(const brevak::TListFileLock& lock, const std::string& listFile) {
   if (lock.HeldElsewhere()) {
-    const std::string process =
-        lock.Owner() > 0 ? " (process " + std::to_string(lock.Owner()) + ")" : "";
-    return "Brevak is already running" + process + " and is using " + brevak::ShownText(listFile);
+    const QString shown = QString::fromStdString(brevak::ShownText(listFile));
+    if (lock.Owner() <= 0)
+      return QCoreApplication::translate("CommandLine", "Brevak is already running and is using %1")
+          .arg(shown)
+          .toStdString();
+    return QCoreApplication::translate("CommandLine",
+                                       "Brevak is already running (process %1) and is using %2")
+        .arg(lock.Owner())
+        .arg(shown)
+        .toStdString();
   }
   if (!lock.Refusal().empty())
-    return "Cannot use the lock file " + brevak::ShownText(lock.Path()) + ": " + lock.Refusal();
+    return QCoreApplication::translate("CommandLine", "Cannot use the lock file %1: %2")
+        .arg(QString::fromStdString(brevak::ShownText(lock.Path())),
+             TranslatedMessage(QString::fromStdString(lock.Refusal())))
+        .toStdString();
   return {};
 }
 
@@ -385,36 +430,52 @@ int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles
         importedAny = true;
         const int entries = list.Count() - before - 1;
         if (entries == 0)
-          std::fprintf(output.Err, "%s: no entries in the answer; the page may have changed\n",
-                       name.c_str());
+          Print(output.Err,
+                QCoreApplication::translate(
+                    "CommandLine", "%1: no entries in the answer; the page may have changed")
+                    .arg(QString::fromStdString(name)));
         else if (output.Summary)
-          std::fprintf(output.Out, "%s: %s\n", name.c_str(), Entries(entries).c_str());
+          Print(output.Out, WithEntries(QCoreApplication::translate("CommandLine", "%1: %n entries",
+                                                                    nullptr, entries),
+                                        entries)
+                                .arg(QString::fromStdString(name)));
         continue;
       }
       status = kExitFailed;
       PrintError(output.Err, error);
       if (list.Count() != before) {
         // The run broke off halfway through the section: nothing of this run is saved.
-        std::fprintf(output.Err, "Nothing was saved; the list file %s was left as it was.\n",
-                     brevak::ShownText(listFile).c_str());
+        Print(output.Err,
+              QCoreApplication::translate("CommandLine",
+                                          "Nothing was saved; the list file %1 was left as it was.")
+                  .arg(QString::fromStdString(brevak::ShownText(listFile))));
         return kExitFailed;
       }
       if (const TSection* kept = NthSection(sections, source, nth)) {
         CopyLines(previous, kept->Begin, kept->End, list);
         keptAny = true;
-        std::fprintf(output.Err, "%s: kept its section of the previous list file (%s)\n",
-                     name.c_str(), Entries(kept->End - kept->Begin - 1).c_str());
+        const int entries = kept->End - kept->Begin - 1;
+        Print(output.Err, WithEntries(QCoreApplication::translate("CommandLine",
+                                                                  "%1: kept its section of the "
+                                                                  "previous list file (%n entries)",
+                                                                  nullptr, entries),
+                                      entries)
+                              .arg(QString::fromStdString(name)));
       } else {
-        std::fprintf(output.Err, "%s: the previous list file has no section of it to keep\n",
-                     name.c_str());
+        Print(output.Err,
+              QCoreApplication::translate("CommandLine",
+                                          "%1: the previous list file has no section of it to keep")
+                  .arg(QString::fromStdString(name)));
       }
     }
   }
 
   if (!importedAny) {
     // What a save would write holds nothing new, and would lose any section of another source.
-    std::fprintf(output.Err, "Nothing was imported; the list file %s was left as it was.\n",
-                 brevak::ShownText(listFile).c_str());
+    Print(output.Err,
+          QCoreApplication::translate("CommandLine",
+                                      "Nothing was imported; the list file %1 was left as it was.")
+              .arg(QString::fromStdString(brevak::ShownText(listFile))));
     return kExitFailed;
   }
   try {
@@ -435,7 +496,8 @@ int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles
     return kExitFailed;
   }
   if (output.Summary)
-    std::fprintf(output.Out, "List file: %s\n", brevak::ShownText(listFile).c_str());
+    Print(output.Out, QCoreApplication::translate("CommandLine", "List file: %1")
+                          .arg(QString::fromStdString(brevak::ShownText(listFile))));
   return status;
 }
 
@@ -456,8 +518,15 @@ std::string MissingDisplay(const brevak::TEnvLookup& env) {
     if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) return {};
     std::string socket = "/tmp/.X11-unix/X" + number;
     if (Answers(socket, true) || Answers(socket, false)) return {};
-    return "no X server answers on display " + brevak::ShownText(x);
+    return QCoreApplication::translate("CommandLine", "no X server answers on display %1")
+        .arg(QString::fromStdString(brevak::ShownText(x)))
+        .toStdString();
   }
-  if (!wayland.empty()) return "no Wayland compositor answers on " + brevak::ShownText(wayland);
-  return "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)";
+  if (!wayland.empty())
+    return QCoreApplication::translate("CommandLine", "no Wayland compositor answers on %1")
+        .arg(QString::fromStdString(brevak::ShownText(wayland)))
+        .toStdString();
+  return QCoreApplication::translate("CommandLine",
+                                     "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)")
+      .toStdString();
 }

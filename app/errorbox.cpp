@@ -8,6 +8,8 @@
 
 #include <cctype>
 
+#include "app/translation.h"
+
 namespace {
 
 TErrorPresenter& Presenter() {
@@ -46,7 +48,7 @@ QString ErrorBoxText(const QString& message) {
 }
 
 void ShowErrorBox(const std::string& message) {
-  const QString text = ErrorBoxText(QString::fromStdString(message));
+  const QString text = ErrorBoxText(TranslatedMessage(QString::fromStdString(message)));
   if (Presenter())
     Presenter()(ApplicationTitle(), text);
   else

@@ -98,7 +98,7 @@ void TfrmMain::CreateButtons() {
     auto* button = new QPushButton(QString::fromUtf8(design.Caption), this);
     button->setObjectName(QString::fromLatin1(design.Name));
     button->setToolTip(QString::fromUtf8(design.Hint));
-    button->setAccessibleDescription(QStringLiteral("Key ") + QChar::fromLatin1(ButtonKey(i)));
+    button->setAccessibleDescription(tr("Key %1").arg(QChar::fromLatin1(ButtonKey(i))));
     button->setGeometry(design.Left, design.Top, design.Width, kButtonHeight);
     // No tab stop: the Tab key never brings the focus to a button; a click still may.
     button->setFocusPolicy(Qt::ClickFocus);
@@ -112,7 +112,7 @@ void TfrmMain::CreateButtons() {
 void TfrmMain::CreateProgressBar() {
   ProgressBar = new TProgressBar(this);
   ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
-  ProgressBar->setAccessibleName(QStringLiteral("Import progress"));
+  ProgressBar->setAccessibleName(tr("Import progress"));
   ProgressBar->setGeometry(8, 134, 303, 24);
   ProgressBar->SetPercent(20);  // the design value; FormCreate sets 0 before anyone sees it
 }

@@ -109,6 +109,11 @@ private:
     if (!QFile::exists(copy)) {
       const QString built = QString::fromLocal8Bit(qgetenv("BREVAK_BINARY_DIR")) + "/brevak";
       if (!QFile::copy(built, copy)) qWarning("cannot copy %s", qPrintable(built));
+      // Its catalogues too, so that a run in another language speaks it.
+      QDir().mkpath(FExeDir->filePath("translations"));
+      const QDir catalogues(QString::fromLocal8Bit(qgetenv("BREVAK_BINARY_DIR")) + "/translations");
+      for (const QString& name : catalogues.entryList({"*.qm"}, QDir::Files))
+        QFile::copy(catalogues.filePath(name), FExeDir->filePath("translations/" + name));
     }
     if (env.isEmpty()) {
       env = QProcessEnvironment::systemEnvironment();
@@ -215,6 +220,47 @@ private slots:
     QCOMPARE(run.Err, QByteArray());
     QCOMPARE(run.Status, 0);
     QCOMPARE(ReadFile(ListFile()), ReadFile(Fixture("expected/every-button.ini")));
+  }
+
+  // The list file speaks no language: every source imported in Russian gives the bytes it gives
+  // in English, while the lines on the terminal are Russian.
+  void listFileIsTheSameInEveryLanguage_data() {
+    QTest::addColumn<QStringList>("language");
+    QTest::addColumn<QByteArray>("summary");
+    QTest::newRow("LANG=C") << QStringList{"LANG=C"} << QByteArray("List file: ");
+    QTest::newRow("LANG=ru_RU.UTF-8")
+        << QStringList{"LANG=ru_RU.UTF-8"} << QByteArray("Файл списка: ");
+    QTest::newRow("LANGUAGE=ru") << QStringList{"LANGUAGE=ru", "LANG=en_US.UTF-8"}
+                                 << QByteArray("Файл списка: ");
+  }
+
+  void listFileIsTheSameInEveryLanguage() {
+    QFETCH(QStringList, language);
+    QFETCH(QByteArray, summary);
+    QProcessEnvironment env;
+    env.insert("PATH", qEnvironmentVariable("PATH"));
+    env.insert("HOME", FExeDir->path());
+    for (const QString& variable : language)
+      env.insert(variable.section('=', 0, 0), variable.section('=', 1));
+    TRun run = RunProgram({"--import", "all"}, env);
+    QCOMPARE(run.Err, QByteArray());
+    QCOMPARE(run.Status, 0);
+    QCOMPARE(ReadFile(ListFile()), ReadFile(Fixture("expected/every-button.ini")));
+    // A failed fetch: its message and the kept section's line in the language, the file's bytes
+    // again the same.
+    WriteHosts("127.0.0.1:" + QString::number(ClosedPort()));
+    run = RunProgram({"--import", "RCWC,SRR"}, env);
+    QCOMPARE(run.Status, 1);
+    const bool russian = summary != "List file: ";
+    QVERIFY2(run.Err.contains(russian ? "Не удалось загрузить «SRR»" : "Could not fetch \"SRR\""),
+             run.Err.constData());
+    QVERIFY2(run.Err.contains(russian ? "в соединении отказано" : "connection refused"),
+             run.Err.constData());
+    // The rows run in order: English first, whose file the others must equal.
+    static QByteArray afterFailureInEnglish;
+    if (!russian) afterFailureInEnglish = ReadFile(ListFile());
+    QVERIFY(afterFailureInEnglish.startsWith("[RCWC]\r\n"));
+    QCOMPARE(ReadFile(ListFile()), afterFailureInEnglish);
   }
 
   // The real client with the fetches at the same time: SRR's server refuses in the middle of the
