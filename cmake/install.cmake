@@ -15,7 +15,15 @@ add_custom_command(
   COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/install/brevak.1 > ${CMAKE_BINARY_DIR}/install/brevak.1.gz
   DEPENDS ${CMAKE_BINARY_DIR}/install/brevak.1
   VERBATIM)
-add_custom_target(brevak_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/install/brevak.1.gz)
+# The Russian one, installed under the same name in man/ru.
+configure_file(${BREVAK_DATA}/brevak.ru.1 ${CMAKE_BINARY_DIR}/install/ru/brevak.1 @ONLY)
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/install/ru/brevak.1.gz
+  COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/install/ru/brevak.1 > ${CMAKE_BINARY_DIR}/install/ru/brevak.1.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/install/ru/brevak.1
+  VERBATIM)
+add_custom_target(brevak_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/install/brevak.1.gz
+                                             ${CMAKE_BINARY_DIR}/install/ru/brevak.1.gz)
 
 install(TARGETS brevak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${BREVAK_DATA}/${BREVAK_ID}.desktop
@@ -30,6 +38,8 @@ foreach(size 16 22 24 32 48 64 128 256)
           RENAME ${BREVAK_ID}.png)
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/install/brevak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${CMAKE_BINARY_DIR}/install/ru/brevak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ru/man1)
+install(FILES ${BREVAK_QM} DESTINATION ${CMAKE_INSTALL_DATADIR}/brevak/translations)
 install(FILES ${PROJECT_SOURCE_DIR}/sources.ini.example ${BREVAK_DATA}/copyright
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/brevak)  # the package's name, not the project's
 

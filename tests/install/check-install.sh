@@ -26,6 +26,7 @@ stage=$tmp/stage
 DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 expected="usr/bin/brevak
 usr/share/applications/io.github.brevak.Brevak.desktop
+usr/share/brevak/translations/brevak_ru.qm
 usr/share/doc/brevak/copyright
 usr/share/doc/brevak/sources.ini.example
 usr/share/icons/hicolor/128x128/apps/io.github.brevak.Brevak.png
@@ -38,6 +39,7 @@ usr/share/icons/hicolor/48x48/apps/io.github.brevak.Brevak.png
 usr/share/icons/hicolor/64x64/apps/io.github.brevak.Brevak.png
 usr/share/icons/hicolor/scalable/apps/io.github.brevak.Brevak.svg
 usr/share/man/man1/brevak.1.gz
+usr/share/man/ru/man1/brevak.1.gz
 usr/share/metainfo/io.github.brevak.Brevak.metainfo.xml"
 actual=$(cd "$stage" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
 if [ "$actual" != "$expected" ]; then
@@ -48,6 +50,23 @@ fi
 desktop-file-validate "$stage/usr/share/applications/io.github.brevak.Brevak.desktop"
 appstreamcli validate --no-net "$stage/usr/share/metainfo/io.github.brevak.Brevak.metainfo.xml"
 gzip -t "$stage/usr/share/man/man1/brevak.1.gz"
+# The Russian page: UTF-8 groff that renders without a warning, and the Russian desktop texts.
+gzip -dc "$stage/usr/share/man/ru/man1/brevak.1.gz" | head -1 | grep -q 'coding: UTF-8' ||
+  { echo "FAIL: the Russian manual page does not declare UTF-8"; exit 1; }
+if command -v groff >/dev/null; then
+  warnings=$(gzip -dc "$stage/usr/share/man/ru/man1/brevak.1.gz" | preconv | groff -man -Tutf8 -ww -z 2>&1)
+  [ -z "$warnings" ] || { echo "FAIL: the Russian manual page: $warnings"; exit 1; }
+fi
+grep -q '^Name\[ru\]=' "$stage/usr/share/applications/io.github.brevak.Brevak.desktop" &&
+  grep -q '^Comment\[ru\]=' "$stage/usr/share/applications/io.github.brevak.Brevak.desktop" &&
+  grep -q '^Keywords\[ru\]=' "$stage/usr/share/applications/io.github.brevak.Brevak.desktop" ||
+  { echo "FAIL: the desktop entry lacks its Russian name, comment or keywords"; exit 1; }
+grep -q '<summary xml:lang="ru">' "$stage/usr/share/metainfo/io.github.brevak.Brevak.metainfo.xml" &&
+  grep -q '<p xml:lang="ru">' "$stage/usr/share/metainfo/io.github.brevak.Brevak.metainfo.xml" ||
+  { echo "FAIL: the metainfo lacks its Russian summary or description"; exit 1; }
+# The installed program finds its catalogue under share/brevak/translations.
+env -i PATH=/usr/bin:/bin LANG=ru_RU.UTF-8 "$stage/usr/bin/brevak" --help | grep -q 'Использование' ||
+  { echo "FAIL: the installed program's --help is not in Russian under LANG=ru_RU.UTF-8"; exit 1; }
 
 # The user: nobody when the test runs as root (as in CI), else the one running it.
 home=$tmp/home
