@@ -83,6 +83,9 @@ constexpr const char* kMessageShapes[] = {
     QT_TRANSLATE_NOOP("Message", "It is a character device, not a regular file"),
     QT_TRANSLATE_NOOP("Message", "It is a block device, not a regular file"),
     QT_TRANSLATE_NOOP("Message", "It is a socket, not a regular file"),
+    QT_TRANSLATE_NOOP("Message", "It is a link that belongs to another user"),
+    QT_TRANSLATE_NOOP("Message", "It belongs to another user"),
+    QT_TRANSLATE_NOOP("Message", "Other users may change it"),
     QT_TRANSLATE_NOOP("Message", "It is something other than a file, not a regular file"),
     // A cause met through a proxy says so after it.
     QT_TRANSLATE_NOOP("Message", "%1 (through proxy %2)"),

@@ -348,6 +348,18 @@ There is NO WARRANTY, to the extent permitted by law.
         <source>the server answered %1 (the list is now at %2)</source>
         <translation>сервер ответил %1 (список теперь находится по адресу %2)</translation>
     </message>
+    <message>
+        <source>It is a link that belongs to another user</source>
+        <translation>Это ссылка, принадлежащая другому пользователю</translation>
+    </message>
+    <message>
+        <source>It belongs to another user</source>
+        <translation>Он принадлежит другому пользователю</translation>
+    </message>
+    <message>
+        <source>Other users may change it</source>
+        <translation>Другие пользователи могут его изменять</translation>
+    </message>
 </context>
 <context>
     <name>TfrmMain</name>
