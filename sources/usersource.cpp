@@ -469,6 +469,14 @@ void ImportUserSourceWithFetch(const TUserSource& source, const std::string& lis
                  FetchIn(source.Encoding, fetch));
 }
 
+void ImportUserSourceIntoList(const TUserSource& source, TImportHost& host, const TFetchFn& fetch,
+                              TStringList& list) {
+  TMatcher matcher;
+  std::unique_ptr<TLineRule> rule = MakeUserRule(source, matcher);
+  ImportIntoList(UserSourceSettings(source, {}), *rule, host, FetchIn(source.Encoding, fetch),
+                 list);
+}
+
 void ImportUserSourceOverHttp(const TUserSource& source, const std::string& listFile,
                               TImportHost& host) {
   ImportUserSourceWithFetch(source, listFile, host, HTTPFetchFor(host));

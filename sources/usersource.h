@@ -66,6 +66,9 @@ void ImportUserSourceWithFetch(const TUserSource& source, const std::string& lis
                                TImportHost& host, const TFetchFn& fetch);
 void ImportUserSourceOverHttp(const TUserSource& source, const std::string& listFile,
                               TImportHost& host);
+// The same on a list the caller holds; the list file is neither loaded nor saved.
+void ImportUserSourceIntoList(const TUserSource& source, TImportHost& host, const TFetchFn& fetch,
+                              TStringList& list);
 
 // Why url cannot be a source's address (empty when it can): http or https, a host, an optional
 // port from 1 to 65535, an optional path and query; no user name and no fragment.
