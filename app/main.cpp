@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstddef>
 #include <iterator>
@@ -16,6 +17,7 @@
 #include "app/placement.h"
 #include "app/progressbar.h"
 #include "app/skin.h"
+#include "base/showntext.h"
 #include "listfile/listfile.h"
 
 TfrmMain* frmMain = nullptr;
@@ -68,12 +70,27 @@ char ButtonKey(std::size_t i) { return static_cast<char>('0' + (i + 1) % 10); }
 
 TfrmMain::TfrmMain(brevak::TProgramPaths paths, QWidget* parent)
     : TForm(parent), FPaths(std::move(paths)) {
+  // A sources.ini that cannot be read leaves the ten buttons as they are: each press then says why.
+  try {
+    FSources = std::make_unique<brevak::TSourceList>(FPaths.Import);
+    for (const std::string& problem : FSources->Errors())
+      FSourcesProblems += (FSourcesProblems.empty() ? "" : "\n") + problem;
+  } catch (const brevak::Exception&) {
+    FSources.reset();
+  }
   ImportRun = [this](TSourceId source, brevak::TImportHost& host) {
-    brevak::ImportSourceOverHttp(source, FPaths.Import, host);
+    if (FSources && FSources->BuiltIn(source).User)
+      FSources->ImportOverHttp(FSources->BuiltIn(source), host);
+    else
+      brevak::ImportSourceOverHttp(source, FPaths.Import, host);
+  };
+  OwnImportRun = [this](const brevak::TSource& source, brevak::TImportHost& host) {
+    FSources->ImportOverHttp(source, host);
   };
   SetUpWindow();
   CreateButtons();
   CreateProgressBar();
+  CreateOwnButtons();
   CreateComponents();
   FormCreate();
 }
@@ -109,6 +126,30 @@ void TfrmMain::CreateButtons() {
   }
 }
 
+void TfrmMain::CreateOwnButtons() {
+  if (!FSources || !FSources->HasOwnSources()) return;
+  constexpr int kPerRow = 3, kRowHeight = 31;
+  const int lefts[kPerRow] = {8, 111, 214};
+  const std::vector<brevak::TSource>& sources = FSources->Sources();
+  int top = 134;
+  for (std::size_t i = brevak::kSourceCount; i < sources.size(); ++i) {
+    const std::size_t k = OwnButtons.size();
+    if (k > 0 && k % kPerRow == 0) top += kRowHeight;
+    const brevak::TSource* source = &sources[i];
+    auto* button = new QPushButton(QString::fromStdString(brevak::ShownText(source->Name)), this);
+    button->setObjectName(QStringLiteral("btnOwn%1").arg(k + 1));
+    button->setToolTip(QString::fromStdString(brevak::ShownText(FSources->Url(*source))));
+    button->setGeometry(lefts[k % kPerRow], top, 97, kButtonHeight);
+    button->setFocusPolicy(Qt::ClickFocus);
+    connect(button, &QPushButton::clicked, this,
+            [this, source] { RunOnClick([this, source] { OwnImportRun(*source, *this); }); });
+    OwnButtons.push_back(button);
+  }
+  const int added = top + kRowHeight - 134;
+  ProgressBar->move(ProgressBar->x(), ProgressBar->y() + added);
+  setFixedSize(kClientWidth, kClientHeight + added);
+}
+
 void TfrmMain::CreateProgressBar() {
   ProgressBar = new TProgressBar(this);
   ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
@@ -139,6 +180,11 @@ void TfrmMain::FormCreate() {
 void TfrmMain::FormShow() {
   SkinManager1->SetActive(false);
   SkinManager1->SetActive(true);
+  // Sections of sources.ini that describe no source are told once, when the window is there.
+  if (!FSourcesProblems.empty()) {
+    QTimer::singleShot(0, this, [this, problems = FSourcesProblems] { ShowErrorBox(problems); });
+    FSourcesProblems.clear();
+  }
 }
 
 void TfrmMain::FormCloseQuery(bool& canClose) {
@@ -171,12 +217,16 @@ bool TfrmMain::KeepWaiting() {
 }
 
 void TfrmMain::ImportOnClick(brevak::TSourceId source) {
+  RunOnClick([this, source] { ImportRun(source, *this); });
+}
+
+void TfrmMain::RunOnClick(const std::function<void()>& run) {
   if (FRunning) return;
   FRunning = true;
   std::string error;
   bool failed = false;
   try {
-    ImportRun(source, *this);
+    run();
   } catch (const brevak::EFetchStopped&) {
     // The user closed the window while the fetch waited: nothing to tell.
   } catch (const std::exception& e) {

@@ -3,10 +3,14 @@
 #pragma once
 
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/form.h"
 #include "app/paths.h"
 #include "import/importrun.h"
+#include "sources/sourcelist.h"
 #include "sources/sourcetable.h"
 
 class QPushButton;
@@ -52,6 +56,14 @@ public:
   // that tests put in its place.
   using TImportRun = std::function<void(brevak::TSourceId, brevak::TImportHost&)>;
   TImportRun ImportRun;
+  // What a press of a button of a club described in sources.ini runs: the list's ImportOverHttp,
+  // or a stand-in.
+  using TOwnImportRun = std::function<void(const brevak::TSource&, brevak::TImportHost&)>;
+  TOwnImportRun OwnImportRun;
+
+  // The row of buttons under the ten, one per club sources.ini describes, in the file's order;
+  // empty when it describes none.
+  std::vector<QPushButton*> OwnButtons;
 
   // What an import run asks of the window.
   void SetPercent(int v) override;
@@ -85,8 +97,14 @@ private:
   // progress holds the list file from its load to its save); an error that ends the run goes to
   // the error box.
   void ImportOnClick(brevak::TSourceId source);
+  // The buttons of the clubs sources.ini describes, and the window made taller for them.
+  void CreateOwnButtons();
+  // A click's run: one at a time, its error in the box, a close asked for meanwhile done after.
+  void RunOnClick(const std::function<void()>& run);
 
   brevak::TProgramPaths FPaths;
+  std::unique_ptr<brevak::TSourceList> FSources;  // null when sources.ini could not be read
+  std::string FSourcesProblems;                   // told once the window is on screen
   bool FRunning = false;
   bool FCloseWhenDone = false;
 };

@@ -120,6 +120,40 @@ private slots:
     QCOMPARE(form.palette().color(QPalette::Window), form.palette().color(QPalette::Button));
   }
 
+  // Clubs described in sources.ini get a row of buttons under the ten, the bar moving down; a
+  // section with a fault is told once the window is up, and a replaced built-in source keeps its
+  // button. Without such sections the window is as it always is (above).
+  void ownSourcesGetARowOfButtons() {
+    {
+      QFile ini(FilePath("sources.ini"));
+      QVERIFY(ini.open(QIODevice::WriteOnly));
+      ini.write(
+          "[Source CWClub]\r\nURL=http://127.0.0.1:9/r.html\r\nRule=lines\r\n"
+          "[Source Lists]\r\nURL=https://lists.example.org/\r\nRule=lines\r\n"
+          "[Source SRR]\r\nURL=http://127.0.0.1:9/srr.csv\r\nRule=lines\r\n"
+          "[Source Broken]\r\nRule=lines\r\n");
+    }
+    TfrmMain form(Paths());
+    QCOMPARE(form.OwnButtons.size(), std::size_t{2});
+    QCOMPARE(form.OwnButtons[0]->text(), QStringLiteral("CWClub"));
+    QCOMPARE(form.OwnButtons[0]->toolTip(), QStringLiteral("http://127.0.0.1:9/r.html"));
+    QCOMPARE(form.OwnButtons[1]->text(), QStringLiteral("Lists"));
+    QCOMPARE(form.OwnButtons[1]->geometry(), QRect(111, 134, 97, 25));
+    QCOMPARE(form.size(), QSize(319, 197));
+    QCOMPARE(form.ProgressBar->geometry().top(), 165);
+
+    std::vector<std::string> run;
+    form.OwnImportRun = [&](const brevak::TSource& source, brevak::TImportHost&) {
+      run.push_back(source.Name);
+    };
+    form.OwnButtons[1]->click();
+    QCOMPARE(run, std::vector<std::string>{"Lists"});
+
+    form.show();
+    QTRY_COMPARE(FErrors.size(), std::size_t{1});
+    QVERIFY(FErrors[0].Text.contains(QStringLiteral("[Source Broken] URL: missing")));
+  }
+
   // Off gives the window and its controls the plain look; on applies the skin to all of them
   // afresh.
   void skinOffAndOn() {
