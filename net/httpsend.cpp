@@ -230,9 +230,7 @@ bool THTTPSend::FailAsIs(std::string cause) {
   FStopped = !FOverTime && FSock->LastError() == WSAECANCELLED;
   FErrorCause = FOverTime ? "timed out after " + SecondsText(MaxTime) + " s" + ThroughProxy()
                           : std::move(cause);
-  FAliveHost.clear();
-  FAlivePort.clear();
-  FSock->CloseSocket();
+  DropConnection();
   return false;
 }
 
@@ -280,30 +278,7 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
   if (!IsPortNumber(parts.Port)) return FailAsIs(PortCause("the port", parts.Port));
   std::string head = ComposeHead(method, parts, body.size(), viaProxy && !tls);
 
-  // Connect, or reuse a connection to the same place that the server has left quiet.
-  bool reuse = !viaProxy && FSock->IsOpen() && FAliveHost == parts.Host &&
-               FAlivePort == parts.Port && !FSock->CanRead(0);
-  if (!reuse) {
-    FSock->CloseSocket();
-    FAliveHost.clear();
-    FAlivePort.clear();
-    FSock->ConnectionTimeout = Timeout;
-    FSock->Connect(viaProxy ? ProxyHost : parts.Host, viaProxy ? ProxyPort : parts.Port);
-    if (FSock->LastError() != 0) {
-      std::string cause = SocketCause(TSocketStage::ssTransfer);
-      return viaProxy ? FailAsIs(ProxyCause(cause)) : Fail(cause);
-    }
-    if (viaProxy && tls && !OpenTunnel(parts)) return false;
-    if (tls) {
-      // No name for an address: a server name is a host name only.
-      FSock->SSL().SNIHost = ServerNameFor(parts.Host);
-      bool ok = FSock->SSLDoConnect();
-      FSock->SSL().SNIHost.clear();
-      if (!ok) return Fail(SocketCause(TSocketStage::ssHandshake));
-    }
-    FAliveHost = parts.Host;
-    FAlivePort = parts.Port;
-  }
+  if (!ConnectOrReuse(parts, tls, viaProxy)) return false;
 
   FHeaders.clear();
   std::string_view request = head;
@@ -318,22 +293,54 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
   RangeStart = RangeEnd = 0;
   THTTPResponseReader reader(*FSock, Timeout, MaxBodySize, FDocument, FHeaders);
   bool ok = reader.Read(method);
+  TakeResult(reader);
+  if (!ok)
+    return Fail(reader.FailCause.empty() ? SocketCause(TSocketStage::ssTransfer)
+                                         : reader.FailCause);
+
+  if (Protocol != "1.1" || reader.Framing.Close) DropConnection();
+  StoreCookies();
+  return true;
+}
+
+bool THTTPSend::ConnectOrReuse(const TUrlParts& parts, bool tls, bool viaProxy) {
+  // Reuse only a connection to the same place that the server has left quiet: bytes waiting on
+  // it now would be the end of an earlier answer, or the server closing it.
+  bool reuse = !viaProxy && FSock->IsOpen() && FAliveHost == parts.Host &&
+               FAlivePort == parts.Port && !FSock->CanRead(0);
+  if (reuse) return true;
+  DropConnection();
+  FSock->ConnectionTimeout = Timeout;
+  FSock->Connect(viaProxy ? ProxyHost : parts.Host, viaProxy ? ProxyPort : parts.Port);
+  if (FSock->LastError() != 0) {
+    std::string cause = SocketCause(TSocketStage::ssTransfer);
+    return viaProxy ? FailAsIs(ProxyCause(cause)) : Fail(cause);
+  }
+  if (viaProxy && tls && !OpenTunnel(parts)) return false;
+  if (tls) {
+    // No name for an address: a server name is a host name only.
+    FSock->SSL().SNIHost = ServerNameFor(parts.Host);
+    bool ok = FSock->SSLDoConnect();
+    FSock->SSL().SNIHost.clear();
+    if (!ok) return Fail(SocketCause(TSocketStage::ssHandshake));
+  }
+  FAliveHost = parts.Host;
+  FAlivePort = parts.Port;
+  return true;
+}
+
+void THTTPSend::TakeResult(const THTTPResponseReader& reader) {
   FResultCode = reader.ResultCode;
   FResultString = reader.ResultString;
   FDownloadSize = reader.DownloadSize;
   MimeType = reader.Framing.MimeType;
   FDocument.SetPosition(0);
-  if (!ok)
-    return Fail(reader.FailCause.empty() ? SocketCause(TSocketStage::ssTransfer)
-                                         : reader.FailCause);
+}
 
-  if (Protocol != "1.1" || reader.Framing.Close) {
-    FSock->CloseSocket();
-    FAliveHost.clear();
-    FAlivePort.clear();
-  }
-  StoreCookies();
-  return true;
+void THTTPSend::DropConnection() {
+  FSock->CloseSocket();
+  FAliveHost.clear();
+  FAlivePort.clear();
 }
 
 std::string THTTPSend::Header(std::string_view name) const {

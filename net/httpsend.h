@@ -15,6 +15,7 @@
 namespace brevak {
 
 class TTCPBlockSocket;
+class THTTPResponseReader;
 
 // The longest one request may take by default, in ms, from the name lookup to the body's last
 // byte, however steadily the server sends.
@@ -119,6 +120,13 @@ public:
 
 private:
   bool DoHTTPMethod(const std::string& method, const std::string& url);
+  // Leaves the socket connected to the URL's place (through the proxy, and TLS for tls): the
+  // connection of the last request when it may serve again, else a new one. False after Fail.
+  bool ConnectOrReuse(const TUrlParts& parts, bool tls, bool viaProxy);
+  // Copies the response's status, counted size and Content-Type from reader, Document rewound.
+  void TakeResult(const THTTPResponseReader& reader);
+  // Closes the connection and forgets its place, so that the next request connects anew.
+  void DropConnection();
   // The request head: request line, header lines, empty line, each ending in CR LF.
   // absoluteTarget: the request goes to an HTTP proxy, which is asked for the whole URL.
   std::string ComposeHead(const std::string& method, const TUrlParts& url, std::size_t bodySize,
