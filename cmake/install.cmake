@@ -22,8 +22,15 @@ add_custom_command(
   COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/install/ru/brevak.1 > ${CMAKE_BINARY_DIR}/install/ru/brevak.1.gz
   DEPENDS ${CMAKE_BINARY_DIR}/install/ru/brevak.1
   VERBATIM)
+# The package's changelog, where Debian looks for a native package's (compressed the same way).
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/install/changelog.gz
+  COMMAND gzip -9nc ${BREVAK_DATA}/changelog > ${CMAKE_BINARY_DIR}/install/changelog.gz
+  DEPENDS ${BREVAK_DATA}/changelog
+  VERBATIM)
 add_custom_target(brevak_manpage ALL DEPENDS ${CMAKE_BINARY_DIR}/install/brevak.1.gz
-                                             ${CMAKE_BINARY_DIR}/install/ru/brevak.1.gz)
+                                             ${CMAKE_BINARY_DIR}/install/ru/brevak.1.gz
+                                             ${CMAKE_BINARY_DIR}/install/changelog.gz)
 
 install(TARGETS brevak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${BREVAK_DATA}/${BREVAK_ID}.desktop
@@ -41,6 +48,7 @@ install(FILES ${CMAKE_BINARY_DIR}/install/brevak.1.gz DESTINATION ${CMAKE_INSTAL
 install(FILES ${CMAKE_BINARY_DIR}/install/ru/brevak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/ru/man1)
 install(FILES ${BREVAK_QM} DESTINATION ${CMAKE_INSTALL_DATADIR}/brevak/translations)
 install(FILES ${PROJECT_SOURCE_DIR}/sources.ini.example ${BREVAK_DATA}/copyright
+              ${CMAKE_BINARY_DIR}/install/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/brevak)  # the package's name, not the project's
 
 set(CPACK_GENERATOR DEB)

@@ -27,6 +27,7 @@ DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
 expected="usr/bin/brevak
 usr/share/applications/io.github.brevak.Brevak.desktop
 usr/share/brevak/translations/brevak_ru.qm
+usr/share/doc/brevak/changelog.gz
 usr/share/doc/brevak/copyright
 usr/share/doc/brevak/sources.ini.example
 usr/share/icons/hicolor/128x128/apps/io.github.brevak.Brevak.png

@@ -279,7 +279,7 @@ TEST_F(ListFile, APathThatHoldsNoFileIsRefusedAtLoad) {
        "It is a named pipe (FIFO), not a regular file"},
       {"folder", [](const std::string& p) { std::filesystem::create_directory(p); },
        "Is a directory"},
-      {"device", [](const std::string& p) { symlink("/dev/zero", p.c_str()); },
+      {"device", [](const std::string& p) { ASSERT_EQ(symlink("/dev/zero", p.c_str()), 0); },
        "It is a character device, not a regular file"},
   };
   for (const Case& c : kCases) {
