@@ -27,20 +27,21 @@ bool IsHostName(std::string_view host) {
   return true;
 }
 
-// host[:port] or [IPv6][:port].
-bool IsAuthority(std::string_view authority) {
+// Why authority is not host[:port] or [IPv6][:port]; empty when it is.
+std::string AuthorityProblem(std::string_view authority) {
   std::string_view host = authority;
   std::string_view port;
   bool hasPort = false;
   if (authority.starts_with('[')) {
     const std::size_t close = authority.find(']');
-    if (close == std::string_view::npos) return false;
+    if (close == std::string_view::npos) return "the IPv6 address has no closing ]";
     host = authority.substr(1, close - 1);
     const std::string_view after = authority.substr(close + 1);
-    if (!after.empty() && !after.starts_with(':')) return false;
+    if (!after.empty() && !after.starts_with(':')) return "text after the IPv6 address";
     hasPort = !after.empty();
     if (hasPort) port = after.substr(1);
-    if (host.find(':') == std::string_view::npos || !IsAddressLiteral(host)) return false;
+    if (host.find(':') == std::string_view::npos || !IsAddressLiteral(host))
+      return "not an IPv6 address in brackets";
   } else {
     const std::size_t colon = authority.find(':');
     if (colon != std::string_view::npos) {
@@ -48,9 +49,11 @@ bool IsAuthority(std::string_view authority) {
       port = authority.substr(colon + 1);
       hasPort = true;
     }
-    if (!IsHostName(host)) return false;
+    if (host.empty()) return "no host";
+    if (!IsHostName(host)) return "the host is not a host name";
   }
-  return !hasPort || IsPortNumber(port);
+  if (hasPort && !IsPortNumber(port)) return "the port is not a number from 1 to 65535";
+  return {};
 }
 
 // Resolves "." and ".." in a path that begins with "/".
@@ -78,17 +81,22 @@ std::string WithoutDotSegments(std::string_view path) {
 
 }  // namespace
 
-bool IsFetchableUrl(std::string_view url) {
-  for (char c : url)
-    if (c <= ' ' || c >= 0x7F || c == '#') return false;
+std::string FetchableUrlProblem(std::string_view url) {
   const std::size_t scheme = SchemeLength(url);
-  if (scheme == 0) return false;
+  if (scheme == 0) return "not an http:// or https:// URL";
+  for (char c : url) {
+    if (c == '#') return "a fragment (#...) is never sent to the server";
+    if (c <= ' ' || c >= 0x7F) return "spaces, control characters and non-ASCII must be %-escaped";
+  }
   std::string_view rest = url.substr(scheme);
   const std::size_t end = rest.find_first_of("/?");
-  if (end != std::string_view::npos && rest[end] == '?') return false;  // a query needs a path
+  if (end != std::string_view::npos && rest[end] == '?') return "a query needs a path (/?...)";
   const std::string_view authority = rest.substr(0, end);
-  return authority.find('@') == std::string_view::npos && IsAuthority(authority);
+  if (authority.find('@') != std::string_view::npos) return "a user name is not allowed";
+  return AuthorityProblem(authority);
 }
+
+bool IsFetchableUrl(std::string_view url) { return FetchableUrlProblem(url).empty(); }
 
 std::string ResolveLocation(std::string_view base, std::string_view location) {
   location = http::Trim(location.substr(0, location.find('#')));

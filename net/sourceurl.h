@@ -12,6 +12,9 @@ namespace brevak {
 // name, or an IPv6 address in brackets) with an optional port from 1 to 65535, then nothing or a
 // path from "/" with an optional "?query". No user part and no fragment; only visible ASCII.
 bool IsFetchableUrl(std::string_view url);
+// Why url is not fetchable as it is written, in a few words ("the port is not a number from 1 to
+// 65535"); empty when it is.
+std::string FetchableUrlProblem(std::string_view url);
 
 // A redirect's location resolved against the URL it answered (absolute, http or https): an
 // absolute location as it is, "//host/..." with base's scheme, "/path", "?query" and a relative

@@ -14,6 +14,7 @@
 #include "listfile/profile.h"
 #include "listfile/stringlist.h"
 #include "listfile/utf.h"
+#include "net/sourceurl.h"
 #include "sources/callsign.h"
 #include "text/matcher.h"
 
@@ -114,7 +115,7 @@ bool ReadSection(const TProfileSection& section, TUserSource& source, std::strin
 
   key = "URL";
   if (!url) return problem = "missing", false;
-  problem = SourceUrlProblem(*url);
+  problem = FetchableUrlProblem(*url);
   if (!problem.empty()) return false;
   source.Url = *url;
 
@@ -360,46 +361,6 @@ TFetchFn FetchIn(TUserEncoding encoding, const TFetchFn& fetch) {
 }
 
 }  // namespace
-
-std::string SourceUrlProblem(const std::string& url) {
-  std::string_view rest = url;
-  if (rest.starts_with("http://"))
-    rest.remove_prefix(7);
-  else if (rest.starts_with("https://"))
-    rest.remove_prefix(8);
-  else
-    return "not an http:// or https:// URL";
-  for (unsigned char c : url)
-    if (c <= ' ' || c == 0x7F || c >= 0x80)
-      return "spaces and control characters must be %-escaped";
-  if (url.find('#') != std::string::npos) return "a fragment (#...) is never sent to the server";
-  const std::size_t end = rest.find_first_of("/?");
-  std::string_view authority = rest.substr(0, end);
-  if (authority.find('@') != std::string_view::npos) return "a user name is not allowed";
-  std::string_view port;
-  if (authority.starts_with('[')) {
-    const std::size_t close = authority.find(']');
-    if (close == std::string_view::npos || close == 1) return "the IPv6 address has no closing ]";
-    std::string_view after = authority.substr(close + 1);
-    if (!after.empty() && !after.starts_with(':')) return "text after the IPv6 address";
-    if (!after.empty()) port = after.substr(1);
-    if (after == ":") return "the port is empty";
-  } else {
-    const std::size_t colon = authority.find(':');
-    std::string_view host = authority.substr(0, colon);
-    if (host.empty()) return "no host";
-    for (char c : host)
-      if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-            c == '.' || c == '-' || c == '_'))
-        return "the host is not a host name";
-    if (colon != std::string_view::npos) {
-      port = authority.substr(colon + 1);
-      if (port.empty()) return "the port is empty";
-    }
-  }
-  if (!port.empty() && !NumberIn(port, 1, 65535)) return "the port is not a number from 1 to 65535";
-  return {};
-}
 
 TUserSources ReadUserSources(const std::string& path) {
   TUserSources result;

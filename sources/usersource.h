@@ -70,8 +70,4 @@ void ImportUserSourceOverHttp(const TUserSource& source, const std::string& list
 void ImportUserSourceIntoList(const TUserSource& source, TImportHost& host, const TFetchFn& fetch,
                               TStringList& list);
 
-// Why url cannot be a source's address (empty when it can): http or https, a host, an optional
-// port from 1 to 65535, an optional path and query; no user name and no fragment.
-std::string SourceUrlProblem(const std::string& url);
-
 }  // namespace brevak
