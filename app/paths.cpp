@@ -91,6 +91,10 @@ TExeFolder InspectExeFolder(const std::string& dir) {
   struct stat st {};
   exe.Installed =
       stat((exe.Dir + "../share/metainfo/" + kDesktopId + ".metainfo.xml").c_str(), &st) == 0;
+  // The prefix is the folder above the program's ("/usr" for "/usr/bin/").
+  const std::string prefix = exe.Dir.substr(0, exe.Dir.find_last_of('/', exe.Dir.size() - 2));
+  const std::string example = prefix + "/share/doc/brevak/sources.ini.example";
+  if (!prefix.empty() && stat(example.c_str(), &st) == 0) exe.ExampleFile = example;
   if (stat(exe.Dir.c_str(), &st) == 0) {
     exe.Owner = st.st_uid;
     exe.Mode = st.st_mode & 07777;
@@ -122,6 +126,7 @@ TProgramPaths DecideProgramPaths(const TExeFolder& exe, const TEnvLookup& env) {
     paths.DataDir = dataHome + "brevak/";
     paths.Import.ListFile = paths.DataDir + "brevak.ini";
   }
+  paths.Import.ExampleFile = exe.ExampleFile;
   paths.Import.SourcesFiles = {exe.Dir + "sources.ini"};
   if (!configHome.empty()) paths.Import.SourcesFiles.push_back(configHome + "brevak/sources.ini");
   for (const std::string& dir : XdgConfigDirs(env))

@@ -33,6 +33,7 @@ struct TProgramPaths {
 struct TExeFolder {
   std::string Dir;          // ends in '/'
   bool Installed = false;   // its prefix holds the program's metainfo file
+  std::string ExampleFile;  // its prefix's sources.ini.example, when there is one
   bool TakesFiles = false;  // a new file could be created in it
   unsigned Owner = 0;       // uid
   unsigned Mode = 0;        // permission bits

@@ -55,6 +55,8 @@ namespace {
 // Long formats are split across lines, every element ends with its comma.
 // NOLINTBEGIN(bugprone-suspicious-missing-comma)
 constexpr const char* kMessageShapes[] = {
+    // First: it wraps a message of another shape.
+    QT_TRANSLATE_NOOP("Message", "%1. Every key is listed in %2"),
     QT_TRANSLATE_NOOP("Message", "Could not fetch \"%1\" from %2: %3"),
     QT_TRANSLATE_NOOP("Message",
                       "No host is set for \"%1\": add %2=HOST[:PORT] under [Hosts] in "

@@ -122,7 +122,8 @@ std::vector<std::string> HostKeys(const std::string& path) {
 }
 
 // Why a fetch of a source without a configured host failed: nothing was set, and where to set it.
-std::string NoHostMessage(const TSourceInfo& info, const std::string& path) {
+std::string NoHostMessage(const TSourceInfo& info, const std::string& path,
+                          const std::string& example) {
   std::string message = std::string("No host is set for \"") + info.Name + "\": add " + info.Name +
                         "=HOST[:PORT] under [Hosts] in " + ShownText(path);
   // A key that names no source but is a slip away from this one was most likely meant for it.
@@ -141,6 +142,8 @@ std::string NoHostMessage(const TSourceInfo& info, const std::string& path) {
     message += near.size() == 1 ? " in sources.ini is no source's name)"
                                 : " in sources.ini are no source's names)";
   }
+  // A new install has no sources.ini yet; the example the package installs lists every key.
+  if (!example.empty()) message += ". Every key is listed in " + ShownText(example);
   return message;
 }
 
@@ -156,7 +159,7 @@ const TSourceInfo& SourceInfo(TSourceId id) {
 
 TImportFiles ImportFilesIn(std::string dir) {
   if (dir.empty() || dir.back() != '/') dir += '/';
-  return {dir + "brevak.ini", {dir + "sources.ini"}, dir + "sources.ini"};
+  return {dir + "brevak.ini", {dir + "sources.ini"}, dir + "sources.ini", ""};
 }
 
 std::string SourcesFile(const TImportFiles& files) {
@@ -247,7 +250,7 @@ void ImportSource(TSourceId source, const TImportFiles& files, const TFetchFn& f
   } catch (const EFetchStopped&) {
     throw;
   } catch (const Exception&) {
-    if (failed) throw Exception(NoHostMessage(info, SourcesFile(files)));
+    if (failed) throw Exception(NoHostMessage(info, SourcesFile(files), files.ExampleFile));
     throw;
   }
 }

@@ -20,6 +20,7 @@ struct TImportFiles {
   std::string ListFile;                   // brevak.ini
   std::vector<std::string> SourcesFiles;  // the first of these that exists is read
   std::string NewSourcesFile;             // where the user is told to write one when none exists
+  std::string ExampleFile;                // the installed sources.ini.example; empty when none
 };
 
 // The list file and sources.ini both in dir (ending in '/' or not): a portable copy's files.

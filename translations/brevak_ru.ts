@@ -360,6 +360,10 @@ There is NO WARRANTY, to the extent permitted by law.
         <source>Other users may change it</source>
         <translation>Другие пользователи могут его изменять</translation>
     </message>
+    <message>
+        <source>%1. Every key is listed in %2</source>
+        <translation>%1. Все ключи перечислены в файле %2</translation>
+    </message>
 </context>
 <context>
     <name>TfrmMain</name>

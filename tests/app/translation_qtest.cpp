@@ -96,6 +96,12 @@ private slots:
            "(\"RCWP\" in sources.ini is no source's name)"
         << "Для «RCPW» не задан сервер: добавьте RCPW=HOST[:PORT] в раздел [Hosts] файла "
            "/e/sources.ini (\"RCWP\" в sources.ini не является именем источника)";
+    QTest::newRow("no host, on a new install")
+        << "No host is set for \"SRR\": add SRR=HOST[:PORT] under [Hosts] in /e/sources.ini. "
+           "Every key is listed in /usr/share/doc/brevak/sources.ini.example"
+        << "Для «SRR» не задан сервер: добавьте SRR=HOST[:PORT] в раздел [Hosts] файла "
+           "/e/sources.ini. Все ключи перечислены в файле "
+           "/usr/share/doc/brevak/sources.ini.example";
     QTest::newRow("file, a path with %1 and a system error kept")
         << "Cannot create file \"/d/%1 x/brevak.ini\". Permission denied"
         << "Не удаётся создать файл «/d/%1 x/brevak.ini». Permission denied";

@@ -60,6 +60,24 @@ TEST_F(SourceHosts, ABuiltInHostSaysWhatToSetAndWhere) {
   }
 }
 
+// An installed copy names the example it installs, which lists every key.
+TEST_F(SourceHosts, ANewInstallIsPointedAtTheExample) {
+  TImportFiles files = ImportFilesIn(FDir);
+  files.ExampleFile = "/usr/share/doc/brevak/sources.ini.example";
+  TFakeFetch fetch;
+  fetch.Fails = true;
+  TFakeHost host;
+  try {
+    ImportSourceWithFetch(TSourceId::SRR, files, host, fetch.Fn());
+    ADD_FAILURE() << "the fetch failed, the import did not";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "No host is set for \"SRR\": add SRR=HOST[:PORT] under [Hosts] in " +
+                  (FDir / "sources.ini").string() +
+                  ". Every key is listed in /usr/share/doc/brevak/sources.ini.example");
+  }
+}
+
 TEST_F(SourceHosts, AConfiguredHostKeepsTheFetchError) {
   WriteFile(FDir / "sources.ini", "[Hosts]\r\nSRR=srr.example.org\r\n");
   EXPECT_EQ(RunError(FDir, TSourceId::SRR),
