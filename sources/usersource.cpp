@@ -11,6 +11,7 @@
 
 #include "base/exception.h"
 #include "base/showntext.h"
+#include "listfile/fileio.h"
 #include "listfile/profile.h"
 #include "listfile/stringlist.h"
 #include "listfile/utf.h"
@@ -364,6 +365,8 @@ TFetchFn FetchIn(TUserEncoding encoding, const TFetchFn& fetch) {
 
 TUserSources ReadUserSources(const std::string& path) {
   TUserSources result;
+  // The sections choose servers and rules, as [Hosts] does: a file others could write is refused.
+  if (int err = SharedFileError(path)) throw EFOpenError(path, err);
   std::vector<TProfileSection> sections;
   if (int err = ReadProfileSections(path, sections); err != 0 && err != ENOENT)
     throw Exception("Cannot read file \"" + ShownText(path) + "\". " + std::strerror(err));

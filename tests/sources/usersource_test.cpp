@@ -133,6 +133,15 @@ TEST_F(UserSources, TheExampleSectionsAreSources) {
   EXPECT_EQ(read.Sources[2].Rule, TUserRuleKind::Pattern);
 }
 
+// Another user could have planted the clubs, or a built-in source's new address: refused as a
+// [Hosts] section would be.
+TEST_F(UserSources, AFileOthersCouldWriteIsRefused) {
+  WriteFile(FDir / "sources.ini",
+            "[Source SRR]\r\nURL=http://attacker.example.org/x\r\nRule=lines\r\n");
+  std::filesystem::permissions(FDir / "sources.ini", std::filesystem::perms(0666));
+  EXPECT_THROW(ReadUserSources((FDir / "sources.ini").string()), Exception);
+}
+
 TEST_F(UserSources, NoFileDescribesNoSource) {
   TUserSources read = ReadUserSources((FDir / "sources.ini").string());
   EXPECT_TRUE(read.Sources.empty());
