@@ -1,5 +1,6 @@
-// The main window TfrmMain: ten source buttons, each running its source's import, and the progress
-// bar that shows how far the run has got. Tested by tests/app/main_qtest.cpp.
+// The main window TfrmMain: ten source buttons, each running its source's import, a row of buttons
+// for the clubs sources.ini describes (when it describes any), and the progress bar that shows how
+// far the run has got. Tested by tests/app/main_qtest.cpp.
 #pragma once
 
 #include <functional>

@@ -1,5 +1,5 @@
 // Reading environment variables through a function that tests can replace. Used by the file
-// locations (base/paths.*), the proxy choice (net/proxy.*) and the display check (app/).
+// locations (app/paths.*), the proxy choice (net/proxy.*) and the display check (app/).
 #pragma once
 
 #include <functional>

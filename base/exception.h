@@ -1,6 +1,6 @@
 // The base of every error the application logic raises. An Exception that leaves a click handler is
-// shown by the window's default error box with its message (app/errorbox.*). The network layer and
-// the string operations never raise.
+// shown by the window's default error box with its message (app/errorbox.*); the command line
+// prints it. The network layer and the string operations never raise one.
 #pragma once
 
 #include <stdexcept>

@@ -1,4 +1,5 @@
-// The folder of the running executable, where a portable copy keeps its files.
+// The folder of the running executable: a portable copy keeps its files there, every copy looks
+// there first for sources.ini, and an installed copy finds its prefix from it.
 #pragma once
 
 #include <string>

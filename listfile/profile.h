@@ -1,4 +1,5 @@
-// Profile files: "prog.ini" (the window placement) and "sources.ini" (the sources' hosts).
+// Profile files: "prog.ini" (the window placement) and "sources.ini" (the sources' hosts and the
+// clubs the user describes).
 // Sections "[name]" and "key=value" lines, UTF-8 text with CR LF line ends. Section and key names
 // match case-insensitively (ASCII); values lose their surrounding blanks on reading.
 #pragma once

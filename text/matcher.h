@@ -1,6 +1,6 @@
-// TMatcher: the small regular-expression matcher the HTML sources cut their keys with. Set a
-// pattern (Expression) and a text, search with Exec / ExecNext / ExecPos, and read the whole match
-// and the groups through Match, MatchPos and MatchLen. Positions are 1-based UTF-16 code units; the
+// TMatcher: the small regular-expression matcher the HTML sources and the user's pattern rules cut
+// their keys with. Set a pattern (Expression) and a text, search with Exec / ExecNext / ExecPos, and
+// read the whole match and the groups through Match, MatchPos and MatchLen. Positions are 1-based UTF-16 code units; the
 // searched text ends at its first U+0000.
 //
 // Supported: literal characters (and ASCII punctuation escaped with "\"), ".", "\d", groups 1 to
