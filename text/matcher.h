@@ -1,7 +1,7 @@
 // TMatcher: the small regular-expression matcher the HTML sources and the user's pattern rules cut
-// their keys with. Set a pattern (Expression) and a text, search with Exec / ExecNext / ExecPos, and
-// read the whole match and the groups through Match, MatchPos and MatchLen. Positions are 1-based UTF-16 code units; the
-// searched text ends at its first U+0000.
+// their keys with. Set a pattern (Expression) and a text, search with Exec / ExecNext / ExecPos,
+// and read the whole match and the groups through Match, MatchPos and MatchLen. Positions are
+// 1-based UTF-16 code units; the searched text ends at its first U+0000.
 //
 // Supported: literal characters (and ASCII punctuation escaped with "\"), ".", "\d", groups 1 to
 // 14, and "*", "+", "?" after a one-unit atom, each lazy when followed by "?" (or always, with
