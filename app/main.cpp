@@ -31,40 +31,53 @@ constexpr int kClientWidth = 319;
 constexpr int kClientHeight = 166;
 constexpr int kButtonHeight = 25;
 
+// What the window itself gives a source's button; the source table gives what it runs.
 struct TButtonDesign {
+  TSourceId Source;
   QPushButton* TfrmMain::*Field;
   const char* Name;
   const char* Caption;
   const char* Hint;  // UTF-8
   int Left, Top, Width;
-  void (TfrmMain::*Handler)();
 };
 
-// In tab order, which is the window's reading order: keys 1 to 9 and 0 press them in this order.
-const TButtonDesign kButtons[] = {
-    {&TfrmMain::btnHamlog, "btnHamlog", "Hamlog", "User Hamlog", 8, 8, 97,
-     &TfrmMain::btnHamlogClick},
-    {&TfrmMain::btnSRR, "btnSRR", "Create SRR", "SRR", 111, 8, 97, &TfrmMain::btnSRRClick},
-    {&TfrmMain::btnKDR, "btnKDR", "Create KDR", "Клуб дипломированных радиолюбителей (KDR)", 214, 8,
-     97, &TfrmMain::btnKDRClick},
-    {&TfrmMain::btnAGB, "btnAGB", "Create AGB", "Activity Group of Belarus", 8, 39, 97,
-     &TfrmMain::btnAGBClick},
-    {&TfrmMain::btnARCK, "btnARCK", "Create ARCK", "Amateur Radio Club Kristall", 111, 39, 97,
-     &TfrmMain::btnARCKClick},
-    {&TfrmMain::btnRCWC, "btnRCWC", "Create RCWC", "Russian CW Club", 214, 39, 97,
-     &TfrmMain::btnRCWCClick},
-    {&TfrmMain::btn5Ocean, "btn5Ocean", "Create 5 Ocean", "Fifth Ocean", 8, 70, 97,
-     &TfrmMain::btn5OceanClick},
-    {&TfrmMain::btnRDXC, "btnRDXC", "Create RRC", "Russian Robinson Club", 112, 70, 96,
-     &TfrmMain::btnRDXCClick},
-    {&TfrmMain::btnRCPW, "btnRCPW", "Create RCPW", "Radio Club <ПВ>", 216, 70, 95,
-     &TfrmMain::btnRCPWClick},
-    {&TfrmMain::btnRadioWave, "btnRadioWave", "Create RadioWave",
-     "Клуб путешественников РадиоВолна", 88, 103, 145, &TfrmMain::btnRadioWaveClick},
+// In the order of TSourceId, which is the window's reading order and tab order: keys 1 to 9 and 0
+// press the buttons in this order.
+constexpr TButtonDesign kButtons[] = {
+    {TSourceId::Hamlog, &TfrmMain::btnHamlog, "btnHamlog", "Hamlog", "User Hamlog", 8, 8, 97},
+    {TSourceId::SRR, &TfrmMain::btnSRR, "btnSRR", "Create SRR", "SRR", 111, 8, 97},
+    {TSourceId::KDR, &TfrmMain::btnKDR, "btnKDR", "Create KDR",
+     "Клуб дипломированных радиолюбителей (KDR)", 214, 8, 97},
+    {TSourceId::AGB, &TfrmMain::btnAGB, "btnAGB", "Create AGB", "Activity Group of Belarus", 8, 39,
+     97},
+    {TSourceId::ARCK, &TfrmMain::btnARCK, "btnARCK", "Create ARCK", "Amateur Radio Club Kristall",
+     111, 39, 97},
+    {TSourceId::RCWC, &TfrmMain::btnRCWC, "btnRCWC", "Create RCWC", "Russian CW Club", 214, 39, 97},
+    {TSourceId::FiveOcean, &TfrmMain::btn5Ocean, "btn5Ocean", "Create 5 Ocean", "Fifth Ocean", 8,
+     70, 97},
+    {TSourceId::RRC, &TfrmMain::btnRDXC, "btnRDXC", "Create RRC", "Russian Robinson Club", 112, 70,
+     96},
+    {TSourceId::RCPW, &TfrmMain::btnRCPW, "btnRCPW", "Create RCPW", "Radio Club <ПВ>", 216, 70, 95},
+    {TSourceId::RadioWave, &TfrmMain::btnRadioWave, "btnRadioWave", "Create RadioWave",
+     "Клуб путешественников РадиоВолна", 88, 103, 145},
 };
 
-// The key that presses button i of kButtons.
-char ButtonKey(std::size_t i) { return static_cast<char>('0' + (i + 1) % 10); }
+constexpr bool InSourceOrder() {
+  for (std::size_t i = 0; i < std::size(kButtons); ++i)
+    if (kButtons[i].Source != static_cast<TSourceId>(i)) return false;
+  return true;
+}
+static_assert(std::size(kButtons) == brevak::kSourceCount && InSourceOrder(),
+              "one button per source, in the order of TSourceId");
+
+const TButtonDesign& ButtonDesign(TSourceId source) {
+  return kButtons[static_cast<std::size_t>(source)];
+}
+
+// The key that presses the button of source.
+char ButtonKey(TSourceId source) {
+  return static_cast<char>('0' + (static_cast<int>(source) + 1) % 10);
+}
 
 }  // namespace
 
@@ -110,16 +123,17 @@ void TfrmMain::SetUpWindow() {
 
 void TfrmMain::CreateButtons() {
   QWidget* previous = nullptr;
-  for (std::size_t i = 0; i < std::size(kButtons); ++i) {
-    const TButtonDesign& design = kButtons[i];
+  for (int i = 0; i < brevak::kSourceCount; ++i) {
+    const TSourceId source = brevak::SourceTable()[i].Id;
+    const TButtonDesign& design = ButtonDesign(source);
     auto* button = new QPushButton(QString::fromUtf8(design.Caption), this);
     button->setObjectName(QString::fromLatin1(design.Name));
     button->setToolTip(QString::fromUtf8(design.Hint));
-    button->setAccessibleDescription(tr("Key %1").arg(QChar::fromLatin1(ButtonKey(i))));
+    button->setAccessibleDescription(tr("Key %1").arg(QChar::fromLatin1(ButtonKey(source))));
     button->setGeometry(design.Left, design.Top, design.Width, kButtonHeight);
     // No tab stop: the Tab key never brings the focus to a button; a click still may.
     button->setFocusPolicy(Qt::ClickFocus);
-    connect(button, &QPushButton::clicked, this, design.Handler);
+    connect(button, &QPushButton::clicked, this, [this, source] { ImportClick(source); });
     if (previous) setTabOrder(previous, button);
     previous = button;
     this->*design.Field = button;
@@ -202,7 +216,8 @@ void TfrmMain::keyPressEvent(QKeyEvent* event) {
   }
   // A held key repeats; one press is one import.
   if (!event->isAutoRepeat()) {
-    (this->*kButtons[(key - Qt::Key_0 + 9) % 10].Field)->click();
+    const auto source = static_cast<TSourceId>((key - Qt::Key_0 + 9) % 10);
+    (this->*ButtonDesign(source).Field)->click();
   }
   event->accept();
 }
@@ -216,7 +231,7 @@ bool TfrmMain::KeepWaiting() {
   return !FCloseWhenDone;
 }
 
-void TfrmMain::ImportOnClick(brevak::TSourceId source) {
+void TfrmMain::ImportClick(brevak::TSourceId source) {
   RunOnClick([this, source] { ImportRun(source, *this); });
 }
 
@@ -240,14 +255,3 @@ void TfrmMain::RunOnClick(const std::function<void()>& run) {
     close();
   }
 }
-
-void TfrmMain::btnHamlogClick() { ImportOnClick(TSourceId::Hamlog); }
-void TfrmMain::btnSRRClick() { ImportOnClick(TSourceId::SRR); }
-void TfrmMain::btnKDRClick() { ImportOnClick(TSourceId::KDR); }
-void TfrmMain::btnAGBClick() { ImportOnClick(TSourceId::AGB); }
-void TfrmMain::btnARCKClick() { ImportOnClick(TSourceId::ARCK); }
-void TfrmMain::btnRCWCClick() { ImportOnClick(TSourceId::RCWC); }
-void TfrmMain::btn5OceanClick() { ImportOnClick(TSourceId::FiveOcean); }
-void TfrmMain::btnRDXCClick() { ImportOnClick(TSourceId::RRC); }
-void TfrmMain::btnRCPWClick() { ImportOnClick(TSourceId::RCPW); }
-void TfrmMain::btnRadioWaveClick() { ImportOnClick(TSourceId::RadioWave); }

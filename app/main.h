@@ -66,23 +66,16 @@ public:
   // empty when it describes none.
   std::vector<QPushButton*> OwnButtons;
 
+  // A click of source's button: runs the source's import unless another is in progress (the run
+  // in progress holds the list file from its load to its save); an error that ends the run goes to
+  // the error box.
+  void ImportClick(brevak::TSourceId source);
+
   // What an import run asks of the window.
   void SetPercent(int v) override;
   void ProcessMessages() override;
   // While the fetch waits: the window repaints, moves and shows hints; a close stops the fetch.
   bool KeepWaiting() override;
-
-public slots:
-  void btnHamlogClick();
-  void btnSRRClick();
-  void btnKDRClick();
-  void btnAGBClick();
-  void btnARCKClick();
-  void btnRCWCClick();
-  void btn5OceanClick();
-  void btnRDXCClick();
-  void btnRCPWClick();
-  void btnRadioWaveClick();
 
 protected:
   // Keys 1 to 9 and 0, on the main block or the keypad, press the ten buttons in the window's
@@ -94,10 +87,6 @@ private:
   void CreateButtons();
   void CreateProgressBar();
   void CreateComponents();
-  // A button's click: runs the source's import unless another is in progress (the run in
-  // progress holds the list file from its load to its save); an error that ends the run goes to
-  // the error box.
-  void ImportOnClick(brevak::TSourceId source);
   // The buttons of the clubs sources.ini describes, and the window made taller for them.
   void CreateOwnButtons();
   // A click's run: one at a time, its error in the box, a close asked for meanwhile done after.

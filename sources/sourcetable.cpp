@@ -22,38 +22,35 @@ namespace {
 
 using enum THeaderPlacement;
 using enum TProgressMode;
-using enum TMatcherUse;
+
+// Whether a row's rule searches with the run's matcher.
+constexpr bool kWithMatcher = true;
+constexpr bool kNoMatcher = false;
 
 // Indexed by TSourceId.
 const TSourceInfo kSources[kSourceCount] = {
-    {TSourceId::Hamlog, "Hamlog", "btnHamlog", "btnHamlogClick", u"[Hamlog]", u"=User Hamlog",
-     "https", "/list/callsign-all.txt", "hamlog.invalid", hpAfterBody, 0, pmOnceAfter, muNone,
-     MakeHamlogRule},
-    {TSourceId::SRR, "SRR", "btnSRR", "btnSRRClick", u"[SRR]", u"=SRR Member", "http",
+    {TSourceId::Hamlog, "Hamlog", u"[Hamlog]", u"=User Hamlog", "https", "/list/callsign-all.txt",
+     "hamlog.invalid", hpAfterBody, 0, pmOnceAfter, kNoMatcher, MakeHamlogRule},
+    {TSourceId::SRR, "SRR", u"[SRR]", u"=SRR Member", "http",
      "/wp-content/uploads/2017/08/srr_qslbureau.csv", "srr.invalid", hpAfterBody, 0, pmOnceAfter,
-     muNone, MakeSRRRule},
-    {TSourceId::KDR, "KDR", "btnKDR", "btnKDRClick", u"[KDR]", u"=KDR \u2116", "http",
-     "/index.php?id_page=155", "kdr.invalid", hpBeforeBody, 0, pmPerLine, muCreatedFirst,
-     MakeKDRRule},
-    {TSourceId::AGB, "AGB", "btnAGB", "btnAGBClick", u"[AGB]", u"=AGB \u2116", "http",
-     "/club/agb-list.txt", "agb.invalid", hpAfterBody, 1, pmPerLine, muNone, MakeAGBRule},
-    {TSourceId::ARCK, "ARCK", "btnARCK", "btnARCKClick", u"[ARCK]", u"=ARCK", "http", "/p0101.htm",
-     "arck.invalid", hpBeforeBody, 0, pmPerLine, muCreatedFirst, MakeARCKRule},
-    {TSourceId::RCWC, "RCWC", "btnRCWC", "btnRCWCClick", u"[RCWC]", u"=RCWC", "http",
-     "/?do=members&getlist=1", "rcwc.invalid", hpAfterBody, 0, pmOnceAfter, muNone, MakeRCWCRule},
-    {TSourceId::FiveOcean, "5 Ocean", "btn5Ocean", "btn5OceanClick", u"[5 Ocean]", u"=5 Ocean",
-     "http", "/callbook/", "5ocean.invalid", hpBeforeBody, 0, pmPerLine, muCreatedFirst,
-     MakeFiveOceanRule},
-    {TSourceId::RRC, "RRC", "btnRDXC", "btnRDXCClick", u"[RRC]", u"=RRC", "http",
-     "/rrc/CLUB/members.asp?ORDER=1", "rrc.invalid", hpAfterBody, 0, pmPerLine, muCreatedLast,
-     MakeRRCRule},
+     kNoMatcher, MakeSRRRule},
+    {TSourceId::KDR, "KDR", u"[KDR]", u"=KDR \u2116", "http", "/index.php?id_page=155",
+     "kdr.invalid", hpBeforeBody, 0, pmPerLine, kWithMatcher, MakeKDRRule},
+    {TSourceId::AGB, "AGB", u"[AGB]", u"=AGB \u2116", "http", "/club/agb-list.txt", "agb.invalid",
+     hpAfterBody, 1, pmPerLine, kNoMatcher, MakeAGBRule},
+    {TSourceId::ARCK, "ARCK", u"[ARCK]", u"=ARCK", "http", "/p0101.htm", "arck.invalid",
+     hpBeforeBody, 0, pmPerLine, kWithMatcher, MakeARCKRule},
+    {TSourceId::RCWC, "RCWC", u"[RCWC]", u"=RCWC", "http", "/?do=members&getlist=1", "rcwc.invalid",
+     hpAfterBody, 0, pmOnceAfter, kNoMatcher, MakeRCWCRule},
+    {TSourceId::FiveOcean, "5 Ocean", u"[5 Ocean]", u"=5 Ocean", "http", "/callbook/",
+     "5ocean.invalid", hpBeforeBody, 0, pmPerLine, kWithMatcher, MakeFiveOceanRule},
+    {TSourceId::RRC, "RRC", u"[RRC]", u"=RRC", "http", "/rrc/CLUB/members.asp?ORDER=1",
+     "rrc.invalid", hpAfterBody, 0, pmPerLine, kWithMatcher, MakeRRCRule},
     // The fragment stays in the address the user sees; the client never sends it.
-    {TSourceId::RCPW, "RCPW", "btnRCPW", "btnRCPWClick", u"[RCPW]", u"=RCPW", "http",
-     "/members.html#close", "rcpw.invalid", hpBeforeBody, 0, pmPerLine, muCreatedFirst,
-     MakeRCPWRule},
-    {TSourceId::RadioWave, "RadioWave", "btnRadioWave", "btnRadioWaveClick", u"[RadioWave]",
-     u"=Radio Wave", "http", "/membership/", "radiowave.invalid", hpAfterBody, 0, pmPerLine,
-     muCreatedFirst, MakeRadioWaveRule},
+    {TSourceId::RCPW, "RCPW", u"[RCPW]", u"=RCPW", "http", "/members.html#close", "rcpw.invalid",
+     hpBeforeBody, 0, pmPerLine, kWithMatcher, MakeRCPWRule},
+    {TSourceId::RadioWave, "RadioWave", u"[RadioWave]", u"=Radio Wave", "http", "/membership/",
+     "radiowave.invalid", hpAfterBody, 0, pmPerLine, kWithMatcher, MakeRadioWaveRule},
 };
 
 // A host, host:port or [IPv6]:port, and nothing that would change the rest of the URL.
@@ -226,9 +223,9 @@ void ImportSource(TSourceId source, const TImportFiles& files, const TFetchFn& f
   // left on its built-in name.
   const std::string hostName = SourceHost(info, files);
   TImportSettings settings = SettingsWithHost(info, hostName, files);
-  // The matcher lives as long as the run and goes with it; see TMatcherUse for its order.
+  // The matcher lives as long as the run and goes with it.
   std::optional<TMatcher> matcher;
-  if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
+  if (info.SearchesWithMatcher) matcher.emplace();
   std::unique_ptr<TLineRule> rule = info.MakeRule(matcher ? &*matcher : nullptr);
   // A list that moved is not followed; the user learns what to set to fetch it from there.
   bool failed = false;

@@ -29,27 +29,21 @@ TImportFiles ImportFilesIn(std::string dir);
 // The ten sources, in the order of the window's buttons' tab order.
 enum class TSourceId { Hamlog, SRR, KDR, AGB, ARCK, RCWC, FiveOcean, RRC, RCPW, RadioWave };
 
-// Whether a source's rule searches with a matcher, and whether the matcher is made before or after
-// the run's other objects. Making a matcher only takes memory, so the order cannot be seen from
-// outside; the column records the source's design, and one code path serves both.
-enum class TMatcherUse { muNone, muCreatedFirst, muCreatedLast };
-
 struct TSourceInfo {
   TSourceId Id;
   const char* Name;        // the key in sources.ini and the section name: "5 Ocean"
-  const char* Button;      // "btn5Ocean"
-  const char* Handler;     // "btn5OceanClick"
   const char16_t* Header;  // "[5 Ocean]"
-  const char16_t*
-      Suffix;  // the entry text after the key: "=5 Ocean"; for AGB and KDR the number follows
+  // The entry text after the key: "=5 Ocean"; for AGB and KDR the number follows.
+  const char16_t* Suffix;
   const char* Scheme;  // "http" or "https"
   const char* PathAndQuery;
   const char* DefaultHost;  // used when sources.ini gives none
   THeaderPlacement HeaderPlacement;
   int FirstLine;
   TProgressMode Progress;
-  TMatcherUse Matcher;
-  // The source's rule; matcher is the run's matcher when Matcher is not muNone, else null.
+  // Whether the rule searches its lines with a matcher, which the run then makes for it.
+  bool SearchesWithMatcher;
+  // The source's rule; matcher is the run's matcher when SearchesWithMatcher, else null.
   std::unique_ptr<TLineRule> (*MakeRule)(TMatcher* matcher);
 };
 

@@ -18,7 +18,7 @@ inline std::vector<std::u16string> RuleOutput(TSourceId id,
                                               const std::vector<std::u16string>& lines) {
   const TSourceInfo& info = SourceInfo(id);
   std::optional<TMatcher> matcher;
-  if (info.Matcher != TMatcherUse::muNone) matcher.emplace();
+  if (info.SearchesWithMatcher) matcher.emplace();
   std::unique_ptr<TLineRule> rule = info.MakeRule(matcher ? &*matcher : nullptr);
   TStringList listFile;
   for (std::size_t i = static_cast<std::size_t>(info.FirstLine); i < lines.size(); ++i)

@@ -138,7 +138,6 @@ TEST(SourceTable, RowsMatchTheirIds) {
     std::u16string header = u"[";
     header.append(row.Name, row.Name + std::strlen(row.Name)).append(u"]");
     EXPECT_EQ(std::u16string(row.Header), header);
-    EXPECT_EQ(std::string(row.Handler), std::string(row.Button) + "Click");
   }
 }
 
