@@ -6,7 +6,8 @@
 
 namespace brevak {
 
-// The directory of the running executable, with its trailing '/'.
+// The directory of the running executable, with its trailing '/'; "./" when the system does not
+// say where the executable is.
 std::string ExeDir();
 
 }  // namespace brevak

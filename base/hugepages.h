@@ -1,4 +1,5 @@
-// Large buffers backed by huge pages. Tested through the loads and saves that use it.
+// Large buffers backed by huge pages. Tested through the buffers that use it (TMemoryStream, the
+// line lists' buffers).
 #pragma once
 
 #include <cstddef>

@@ -1,5 +1,5 @@
-// A growable byte buffer with a read position: the HTTP client's Document, read by
-// TStringList::LoadFromStream from its position to its end.
+// A growable byte buffer with a read position: the HTTP client's Document, whose lines the line
+// lists (TStringList, TDocumentLines) load from its position to its end.
 //
 // The room past the end is never filled before it is written, so the network layer receives
 // straight into it (Tail, then Extend). A large buffer lives in a mapping of its own, which grows

@@ -14,7 +14,8 @@
 
 namespace brevak {
 
-// AnsiEncodeExactTo for the units of text from index from on.
+// AnsiEncodeExactTo for the units of text from index from on; out is the buffer of the whole
+// text (unit i goes to out[i]), and the units before from are taken as written already.
 std::size_t AnsiEncodeExactFrom(std::u16string_view text, std::size_t from, char* out);
 
 inline std::size_t AnsiEncodeExactTo(std::u16string_view text, char* out) {

@@ -13,7 +13,7 @@
 
 namespace brevak {
 
-// "Cannot open file "%s". %s"; err is an errno value or a NotRegularFileError.
+// "Cannot open file "%s". %s"; err is an errno value or a refusal below zero (FileErrorText).
 class EFOpenError : public Exception {
 public:
   EFOpenError(const std::string& path, int err);
@@ -167,7 +167,7 @@ enum class TSaveMode { smCreate, smReplace };
 // How a save ended: Err is 0, or the errno of the failure.
 struct TSaveResult {
   int Err = 0;
-  bool Started = false;        // the file was created before the failure (a write failed)
+  bool Started = false;        // the file was created before the failure (a write or Finish failed)
   bool FolderRefused = false;  // see TFileWriter::FolderRefused
 };
 

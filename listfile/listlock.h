@@ -1,8 +1,7 @@
 // One owner for a list file: a lock on the file "<list file>.lock" beside it, held by one process
 // at a time for as long as it runs. The lock is the system's (fcntl), so it dies with its process:
 // the lock file of a process that was killed is simply taken over. The file itself stays and
-// holds the process id of its last owner. Tested
-// by tests/listfile/listlock_test.cpp.
+// holds the process id of its last owner. Tested by tests/listfile/listlock_test.cpp.
 #pragma once
 
 #include <string>

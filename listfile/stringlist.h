@@ -19,7 +19,7 @@
 namespace brevak {
 
 // The encoding a load found, and a save writes. encAnsi is the system ANSI code page
-// (listfile/codepage.h); a list that was never loaded remembers encNone and saves in it too.
+// (listfile/codepage.h); a list that was never loaded says encNone and saves in the code page.
 enum class TEncoding { encNone, encAnsi, encUTF8, encUTF16LE, encUTF16BE };
 
 // What a load does with bytes after the UTF-8 signature that are not valid UTF-8.
@@ -76,15 +76,18 @@ public:
   std::u16string_view StringView(int index);
 
   // Replaces all lines by the decoded content of the whole file and remembers its encoding.
-  // Raises EFOpenError ("Cannot open file "%s". %s") when the file cannot be opened or read, and
-  // with iuRefuse EInvalidUTF8; the list then keeps its old lines and encoding.
+  // Raises EFOpenError ("Cannot open file "%s". %s") when the file cannot be opened or read or is
+  // refused (TFileReader::Open), and with iuRefuse EInvalidUTF8; the list then keeps its old
+  // lines and encoding.
   void LoadFromFile(const std::string& path, TInvalidUTF8 invalid = TInvalidUTF8::iuEmptyText);
   // The same for the bytes from the stream's position to its end; the stream is left at its end.
   // Invalid UTF-8 after the signature gives no lines.
   void LoadFromStream(TMemoryStream& stream);
 
-  // Creates or empties the file and writes the encoded lines. Raises EFCreateError ("Cannot
-  // create file "%s". %s") when it cannot be created, EWriteError when the write fails.
+  // Creates or empties the file (following links, checking no owner, with no flush to the disk)
+  // and writes the encoded lines; the list file is saved by SaveListFile instead. Raises
+  // EFCreateError ("Cannot create file "%s". %s") when it cannot be created, EWriteError when the
+  // write fails.
   void SaveToFile(const std::string& path) const;
   // The bytes SaveToFile writes: the signature of the remembered encoding (none for the ANSI code
   // page) and every line followed by CR LF, the last one too.

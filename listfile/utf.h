@@ -18,7 +18,8 @@ constexpr bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
 // byte, a cut-off sequence, an overlong form, a surrogate, a value above U+10FFFF).
 char16_t* Utf8DecodeStrictTo(std::string_view bytes, char16_t* out);
 
-// Lenient UTF-8 for text the program reads for itself: each invalid sequence gives U+FFFD.
+// Lenient UTF-8 for text the program reads for itself: each byte that starts no valid sequence
+// gives one U+FFFD, and decoding goes on at the next byte.
 std::u16string Utf8Decode(std::string_view bytes);
 
 // Encodes text as UTF-8 to out, which has room for 3 * text.size() bytes; returns the end of what
@@ -26,7 +27,9 @@ std::u16string Utf8Decode(std::string_view bytes);
 char* Utf8EncodeTo(std::u16string_view text, char* out);
 std::string Utf8Encode(std::u16string_view text);
 
-// UTF-16 bytes of either order, two bytes per unit; a byte left over at the end is ignored.
+// UTF-16 bytes of either order, two bytes per unit; a byte left over at the end is ignored. out
+// has room for bytes.size() / 2 units (decode) or 2 * text.size() bytes (encode); each returns the
+// end of what was written. Surrogates pass through as the units they are.
 enum class TByteOrder { boLittleEndian, boBigEndian };
 char16_t* Utf16DecodeTo(std::string_view bytes, TByteOrder order, char16_t* out);
 char* Utf16EncodeTo(std::u16string_view text, TByteOrder order, char* out);
