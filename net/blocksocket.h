@@ -24,8 +24,8 @@ class TCustomSSL;
 using TResolver = std::function<int(const std::string& host, const std::string& port,
                                     const addrinfo& hints, addrinfo** found)>;
 
-// The error numbers the socket layer records, by the names the socket API gives them. The HTTP
-// client tests the first three.
+// The error numbers the socket layer records, by the names the socket API gives them; the HTTP
+// client turns them into its causes in words. Any other system error is 10000 + its errno.
 // NOLINTBEGIN(readability-identifier-naming)
 inline constexpr int WSAECONNRESET = 10054;   // connection closed or reset by the peer
 inline constexpr int WSAETIMEDOUT = 10060;    // no data (or no connection) within the time limit
@@ -51,9 +51,11 @@ public:
 
   // Shuts down sending, discards what is waiting and closes. Harmless when not open.
   virtual void CloseSocket();
-  // Resolves host (IPv4 first unless Family says otherwise; the first address only) and connects,
-  // waiting at most ConnectionTimeout ms for each (0: no limit of our own). The lookup runs on a
-  // thread of its own, so that its wait, too, is sliced for WaitHook and bounded.
+  // Resolves host (an address written out as the address it is; a name IPv4 first unless Family
+  // or PreferIP4 says otherwise; the first address only) and connects, waiting at most
+  // ConnectionTimeout ms for each (0: no limit of our own). The lookup runs on a thread of its
+  // own, so that its wait, too, is sliced for WaitHook and bounded. A name that is not found gives
+  // LastError WSAHOST_NOT_FOUND.
   virtual void Connect(const std::string& host, const std::string& port);
   // Hands one piece to the network; the count sent, or -1 with LastError set.
   virtual int SendBuffer(const char* buffer, int length);
@@ -90,12 +92,13 @@ public:
   virtual bool IsOpen() const { return FSocket >= 0; }
 
   bool ConvertLineEnd = false;     // lines may end in CR, LF, CR LF or LF CR (else CR LF only)
-  bool InterPacketTimeout = true;  // the time limit applies to each wait for a packet
+  bool InterPacketTimeout = true;  // not consulted: the limit always applies to each packet's wait
   int MaxLineLength = 0;           // 0: no limit
   int SendMaxChunk = 65536;
   bool PreferIP4 = true;
   TSocketFamily Family = SF_Any;
-  int ConnectionTimeout = 0;  // ms for connecting, sending and the TLS handshake; 0: no limit
+  // ms for the name lookup, connecting, sending and the TLS handshake; 0: no limit
+  int ConnectionTimeout = 0;
   // Runs between the slices of every wait (connecting, the TLS handshake, sending, receiving);
   // false stops the wait with LastError WSAECANCELLED. Empty: each wait is one poll.
   TWaitHook WaitHook;

@@ -17,8 +17,8 @@ namespace brevak {
 
 class TBlockSocket;
 
-// Splits a status line: ResultCode from the word after "HTTP/x.y" (0 when not a number),
-// ResultString the rest (empty when there is none).
+// Splits a status line: code from the word after "HTTP/x.y" (0 when not a number), reason the
+// rest (empty when there is none).
 void DecodeStatus(const std::string& line, int& code, std::string& reason);
 // Whether a line that begins with "HTTP/" has a status code there: three digits after the version.
 bool HasStatusCode(const std::string& line);
@@ -36,6 +36,10 @@ struct TResponseFraming {
   // The Content-Encoding values, several lines joined by commas; empty: none.
   std::string ContentEncoding;
 };
+// Notes in framing what one joined header line says (names in any case): Content-Length (a
+// value that is no number counts as none), Content-Type, Transfer-Encoding naming chunked (which
+// wins over a length), Content-Encoding (appended), and "close" in Connection or
+// Proxy-Connection. Other lines change nothing.
 void ApplyHeaderLine(const std::string& line, TResponseFraming& framing);
 
 // A chunk-size line: the hexadecimal number before any extension; text that is not hexadecimal
@@ -82,7 +86,7 @@ private:
   std::size_t TakeEncoded(uint64_t max);
   // One line counted against the head budget; false (state RS_FAILED) on an error.
   bool ReadHeadLine(std::string& line);
-  // One line of at most MaxHeadSize bytes (longer: LastError WSAEMSGSIZE).
+  // One line of at most kMaxHeadSize bytes (longer: LastError WSAEMSGSIZE).
   std::string ReadLimitedLine();
   void Fail(std::string cause = {});
   // Body bytes still allowed after the body and framing bytes read so far (0 when none). The

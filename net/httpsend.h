@@ -1,4 +1,5 @@
-// THTTPSend: one blocking HTTP GET per object over a TTCPBlockSocket (TLS for https URLs).
+// THTTPSend: blocking HTTP requests, one at a time, over a TTCPBlockSocket (TLS for https URLs);
+// the program sends GET.
 // URL splitting and the request head live here; the response parsing (status line, header block,
 // body framing) is in httpresponse.*. Tested by tests/net/httpsend_test.cpp.
 #pragma once
@@ -62,7 +63,7 @@ public:
   // The response body (chunk framing removed), read position 0 after HTTPMethod.
   TMemoryStream& Document() { return FDocument; }
   // After a response: the status line, the header lines (folded lines joined) and a final empty
-  // line.
+  // line; empty for an answer without a status line.
   const std::vector<std::string>& Headers() const { return FHeaders; }
   // 500 until a status line is read, then its code; 0 when the first line was no status line.
   int ResultCode() const { return FResultCode; }
@@ -92,7 +93,8 @@ public:
   std::string UserAgent = "Mozilla/4.0 (compatible; Brevak)";
   bool KeepAlive = true;
   int KeepAliveTimeout = 300;  // seconds, written in the Keep-Alive header
-  int Timeout = 90000;         // ms: each wait for data, connecting, the TLS handshake
+  // ms: the name lookup, connecting, sending, the TLS handshake and each wait for data
+  int Timeout = 90000;
   // ms for the whole request, from the name lookup to the body's last byte; 0: no limit. Past it
   // the request fails with "timed out after N s".
   int MaxTime = kRequestTimeLimit;
@@ -100,8 +102,9 @@ public:
   // is closed, HTTPMethod returns false and Stopped() is true). Empty: nothing runs.
   std::function<bool()> WaitHook;
   bool AddPortNumberToHost = true;
-  bool Status100 = false;
-  std::string MimeType = "text/html";  // after a response: its Content-Type
+  bool Status100 = false;  // not consulted: no request asks for 100 Continue
+  // The Content-Type sent with a request body; after a response, the response's Content-Type.
+  std::string MimeType = "text/html";
   int64_t RangeStart = 0;
   int64_t RangeEnd = 0;
   std::vector<std::string> Cookies;  // name=value
@@ -113,7 +116,7 @@ public:
   std::string ProxyPort = "8080";
   std::string ProxyUser;
   std::string ProxyPass;
-  std::string IPInterface = "0.0.0.0";
+  std::string IPInterface = "0.0.0.0";  // not consulted: the socket binds no local address
 
   // Largest response body accepted; a larger one makes HTTPMethod fail.
   int64_t MaxBodySize = int64_t(256) << 20;
