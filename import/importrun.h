@@ -43,9 +43,11 @@ public:
 using TFetchFn =
     std::function<bool(const std::string& url, TMemoryStream& document, std::string& cause)>;
 
-// The real fetch: a fresh THTTPSend with its default settings, one HTTPMethod("GET", url). Only a
-// 2xx answer (or one without a status line) is the document; any other status fails the fetch
-// with a cause naming it (see StatusCause).
+// The real fetch: a fresh THTTPSend with its default settings and the proxy the environment names
+// for url (ProxyForUrl; a proxy value it refuses fails the fetch with its cause), one
+// HTTPMethod("GET", url). Only a 2xx answer (or one without a status line) is the document; any
+// other status fails the fetch with a cause naming it (see StatusCause), a proxy's 407 with the
+// proxy's name (THTTPSend::ProxyAnswered).
 bool HTTPFetch(const std::string& url, TMemoryStream& document, std::string& cause);
 // The same with keepWaiting run between the slices of every network wait (when it returns false
 // the fetch stops and raises EFetchStopped), and a fetch that takes longer than maxTime ms in all
