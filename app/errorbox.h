@@ -19,7 +19,8 @@ QString ApplicationTitle();
 // sorts above the full stop.
 QString ErrorBoxText(const QString& message);
 
-// Shows the box for message (UTF-8) and returns when the user has closed it.
+// Shows the box for message (UTF-8), in the user's language (TranslatedMessage), and returns when
+// the user has closed it.
 void ShowErrorBox(const std::string& message);
 // Shows the box for an exception's message.
 void ShowException(const std::exception& error);

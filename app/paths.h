@@ -1,5 +1,5 @@
 // Where the program's files live: the list file "brevak.ini", the placement file "prog.ini" and the
-// hosts file "sources.ini". Decided once at start-up, from the environment and the executable's
+// sources file "sources.ini". Decided once at start-up, from the environment and the executable's
 // folder, and handed to the parts that read and write them; every message about one of them names
 // the full path decided here. Tested by tests/app/paths_qtest.cpp.
 //
@@ -45,7 +45,9 @@ struct TExeFolder {
 // takes files is found with a file made and removed again.
 TExeFolder InspectExeFolder(const std::string& dir);
 
-// Where the files live for a program in exe under the environment env. Creates nothing.
+// Where the files live for a program in exe under the environment env. Creates nothing. When
+// either XDG folder has no place (its variable is no absolute path, and there is neither HOME nor
+// an account home), the copy keeps its files beside itself whatever its folder.
 TProgramPaths DecideProgramPaths(const TExeFolder& exe, const TEnvLookup& env);
 
 // Every file in dir (ending in '/'), sources.ini only there: the portable layout.
