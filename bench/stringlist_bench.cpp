@@ -7,8 +7,8 @@
 //  - BM_Baseline_ReadSplitAndDecode: the same after reading the file into memory, the baseline of
 //    LoadFromFile;
 //  - BM_Baseline_LoadAndWrite: that, then the same bytes written to a new file with write() and
-//    made durable with fsync(), as the save makes its file: the baseline of LoadFromFile +
-//    SaveToFile.
+//    made durable with fsync(), as the list file's save makes its file: the baseline of
+//    LoadFromFile + SaveToFile (which itself does not fsync).
 // A list in the code page keeps the file's bytes as its text and decodes a line only when it is
 // read, so its load does less than the baselines above; the fair ones for it leave the decode out:
 //  - BM_Baseline_ReadAndSplit: the file read into memory and split at line ends, as
@@ -182,8 +182,8 @@ void BM_Baseline_ReadSplitAndDecode(benchmark::State& state) {
 }
 BENCHMARK(BM_Baseline_ReadSplitAndDecode)->Unit(benchmark::kMillisecond);
 
-// Reads the input file, splits it with split, and writes its bytes to the output file as the
-// save makes its file.
+// Reads the input file, splits it with split, and writes its bytes to the output file as the list
+// file's save makes its file durable.
 template <typename TSplit>
 void ReadSplitAndWrite(TSplit split, TBaselineBuffers& buffers) {
   TBytes bytes;
