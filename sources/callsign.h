@@ -7,10 +7,11 @@
 
 namespace brevak {
 
-// The callsign that text holds, or the empty text when it holds none: markup ("<...>") and blanks
-// at either end are removed first; what is left must be 3 to 20 ASCII letters, digits and "/",
-// with at least one letter and one digit ("UA1AAA", "R1ABC/P", "EW/UA1AAA"). The result is a view
-// into text, or into buffer when markup had to be removed.
+// The callsign that text holds, or the empty text when it holds none: markup ("<...>" anywhere in
+// it; a "<" that is never closed drops the rest) is removed, then blanks (space, tab, CR, LF,
+// U+00A0) at either end; what is left must be 3 to 20 ASCII letters, digits and "/", with at least
+// one letter and one digit ("UA1AAA", "R1ABC/P", "EW/UA1AAA"). The result is a view into text, or
+// into buffer when markup had to be removed.
 std::u16string_view CallsignIn(std::u16string_view text, std::u16string& buffer);
 
 }  // namespace brevak

@@ -1,5 +1,6 @@
 // Small pieces that several line rules share: the cut through a delimiter, and the base of the
-// rules that search their lines with the run's matcher.
+// rules that search their lines with the run's matcher. Tested through the rules' tests
+// (tests/sources/).
 #pragma once
 
 #include <string>

@@ -47,11 +47,13 @@ struct TUserSource {
 
 struct TUserSources {
   std::vector<TUserSource> Sources;  // in file order
-  // One line per section that was left out, naming the file, the section, the key and the reason.
+  // One line per section that was left out, naming the file, the section's line, the section, the
+  // key at fault (none for a bad or repeated name) and the reason.
   std::vector<std::string> Errors;
 };
 
-// The "[Source NAME]" sections of the sources.ini at path. A file that exists but cannot be read
+// The "[Source NAME]" sections of the sources.ini at path. A file that exists but cannot be read,
+// or that is refused (SharedFileError: no regular file, someone else's, or writable by others),
 // raises an Exception naming it; an absent file describes no source.
 TUserSources ReadUserSources(const std::string& path);
 
