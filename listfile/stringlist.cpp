@@ -40,6 +40,70 @@ TEncoding DetectEncoding(std::string_view bytes) {
   return TEncoding::encAnsi;
 }
 
+// One reused piece of bytes between a list's text and write: units are encoded into it, and each
+// full piece goes to write before the next is made. Its first bytes are the signature.
+template <typename TUnit, typename TEncode>
+class TPieceWriter {
+public:
+  using TView = std::basic_string_view<TUnit>;
+
+  // encode turns units into at most perUnit bytes each.
+  TPieceWriter(std::string_view signature, std::size_t perUnit, TEncode encode,
+               const std::function<int(std::string_view)>& write)
+      : FEncode(encode),
+        FWrite(write),
+        FPiece(std::make_unique_for_overwrite<char[]>(signature.size() + perUnit * kPieceUnits)),
+        FOut(std::copy(signature.begin(), signature.end(), FPiece.get())) {}
+
+  // Encodes s after what the piece holds, handing each piece that fills to write. Returns 0, or
+  // write's error.
+  int Put(TView s) {
+    while (!s.empty()) {
+      if constexpr (sizeof(TUnit) == 1) {
+        // Bytes that go out as they are go to write from where they lie, a piece at a time.
+        if (FOut == FPiece.get() && s.size() >= kPieceUnits) {
+          if (int err = FWrite(s.substr(0, kPieceUnits))) return err;
+          s.remove_prefix(kPieceUnits);
+          continue;
+        }
+      }
+      std::size_t take = std::min(FRoom, s.size());
+      if constexpr (sizeof(TUnit) == 2) {
+        // A surrogate pair stays in one piece, so that it is encoded as one character.
+        if (take < s.size() && IsHighSurrogate(s[take - 1])) --take;
+      }
+      if (take > 0) {
+        FOut = FEncode(s.substr(0, take), FOut);
+        FRoom -= take;
+        s.remove_prefix(take);
+      }
+      if (FRoom <= 1) {
+        if (int err = Flush()) return err;
+      }
+    }
+    return 0;
+  }
+
+  // Hands what the piece still holds to write. Returns 0, or write's error.
+  int Finish() { return FOut != FPiece.get() ? Flush() : 0; }
+
+private:
+  static constexpr std::size_t kPieceUnits = 1 << 16;
+
+  int Flush() {
+    int err = FWrite(std::string_view(FPiece.get(), static_cast<std::size_t>(FOut - FPiece.get())));
+    FOut = FPiece.get();
+    FRoom = kPieceUnits;
+    return err;
+  }
+
+  TEncode FEncode;
+  const std::function<int(std::string_view)>& FWrite;
+  std::unique_ptr<char[]> FPiece;
+  char* FOut;                       // where the next encoded byte goes
+  std::size_t FRoom = kPieceUnits;  // units the piece takes before it goes to write
+};
+
 // Hands the bytes of a list's text to write in pieces: the signature, then every line followed
 // by CR LF. text holds the lines (see TStringList::FText), firstAdded is the first added line;
 // encode turns units into at most perUnit bytes each.
@@ -49,42 +113,7 @@ int WriteText(const TBuffer<TUnit>& text, const TLineIndex& lines, std::size_t f
               const std::function<int(std::string_view)>& write) {
   using TView = std::basic_string_view<TUnit>;
   static constexpr TUnit kCrLf[] = {'\r', '\n'};
-  constexpr std::size_t kPieceUnits = 1 << 16;
-  auto piece = std::make_unique_for_overwrite<char[]>(signature.size() + perUnit * kPieceUnits);
-  char* out = std::copy(signature.begin(), signature.end(), piece.get());
-  std::size_t room = kPieceUnits;
-  auto flush = [&] {
-    int err = write(std::string_view(piece.get(), static_cast<std::size_t>(out - piece.get())));
-    out = piece.get();
-    room = kPieceUnits;
-    return err;
-  };
-  auto put = [&](TView s) {
-    while (!s.empty()) {
-      if constexpr (sizeof(TUnit) == 1) {
-        // Bytes that go out as they are go to write from where they lie, a piece at a time.
-        if (out == piece.get() && s.size() >= kPieceUnits) {
-          if (int err = write(s.substr(0, kPieceUnits))) return err;
-          s.remove_prefix(kPieceUnits);
-          continue;
-        }
-      }
-      std::size_t take = std::min(room, s.size());
-      if constexpr (sizeof(TUnit) == 2) {
-        // A surrogate pair stays in one piece, so that it is encoded as one character.
-        if (take < s.size() && IsHighSurrogate(s[take - 1])) --take;
-      }
-      if (take > 0) {
-        out = encode(s.substr(0, take), out);
-        room -= take;
-        s.remove_prefix(take);
-      }
-      if (room <= 1) {
-        if (int err = flush()) return err;
-      }
-    }
-    return 0;
-  };
+  TPieceWriter<TUnit, TEncode> out(signature, perUnit, encode, write);
   // The buffer holds the line ends of a loaded text and of every added line between the lines.
   // Where those are CR LF, a line, its line end and the lines after it are one run of the buffer,
   // encoded in one go.
@@ -93,21 +122,98 @@ int WriteText(const TBuffer<TUnit>& text, const TLineIndex& lines, std::size_t f
     std::size_t start = lines.Start(i);
     while (i < firstAdded && lines.LineEnd(i) == 2) ++i;
     if (i == firstAdded) {
-      if (int err = put(TView(units + start, lines.Start(i) - start))) return err;
+      if (int err = out.Put(TView(units + start, lines.Start(i) - start))) return err;
       break;
     }
     // A line whose CR LF is not in the buffer: one loaded with a lone CR or LF, or with none.
-    if (int err = put(TView(units + start, lines.End(i) - start))) return err;
-    if (int err = put(TView(kCrLf, 2))) return err;
+    if (int err = out.Put(TView(units + start, lines.End(i) - start))) return err;
+    if (int err = out.Put(TView(kCrLf, 2))) return err;
     ++i;
   }
   // The added lines and their line ends are the rest of the buffer.
   if (firstAdded < lines.Size()) {
     std::size_t start = lines.Start(firstAdded);
-    if (int err = put(TView(units + start, text.Size - start))) return err;
+    if (int err = out.Put(TView(units + start, text.Size - start))) return err;
   }
-  return out != piece.get() ? flush() : 0;
+  return out.Finish();
 }
+
+// A list file read a block at a time. The block holds the bytes read that were not handed on
+// yet; the rest of the file is read into a whole string, or straight into a line splitter's
+// buffer.
+class TBlockReader {
+public:
+  explicit TBlockReader(const std::string& path)
+      : FPath(path), FBlock(std::make_unique_for_overwrite<char[]>(kBlock)) {
+    if (int err = FFile.Open(path)) throw EFOpenError(path, err);
+  }
+
+  // Reads until the block holds at least n bytes or the file ends; the bytes it holds.
+  std::string_view ReadHead(std::size_t n) {
+    while (FGot < n && !FAtEnd) ReadMore();
+    return Held();
+  }
+
+  // The bytes the block holds, then the rest of the file.
+  std::string ReadAll() {
+    std::string bytes;
+    bytes.reserve(FFile.SizeHint());
+    while (FGot > 0) {
+      bytes.append(FBlock.get(), FGot);
+      FGot = 0;
+      ReadMore();
+    }
+    return bytes;
+  }
+
+  // The bytes the block holds, then the rest of the file, split into lines as bytes of the code
+  // page: the file is read straight into text, with no copy.
+  void SplitAll(TByteBuffer& text, TLineIndex& lines) {
+    TAnsiLineSplitter splitter(text, lines, FFile.SizeHint());
+    splitter.Feed(Held());
+    std::size_t got = FGot;
+    while (got > 0) {
+      std::span<char> room = splitter.Room(kBlock);
+      if (room.empty()) {
+        // The buffer is full: the file is at its end, or longer than it said (or said nothing).
+        // The block finds out, and the buffer grows for what it holds.
+        FGot = 0;
+        ReadMore();
+        got = FGot;
+        splitter.Feed(Held());
+      } else {
+        got = Read(room.data(), room.size());
+        splitter.Took(got);
+      }
+    }
+    splitter.Finish();
+  }
+
+private:
+  static constexpr std::size_t kBlock = 1 << 16;
+
+  std::string_view Held() const { return {FBlock.get(), FGot}; }
+
+  // Adds the next bytes of the file to the block.
+  void ReadMore() {
+    std::size_t n = Read(FBlock.get() + FGot, kBlock - FGot);
+    FGot += n;
+    FAtEnd = n == 0;
+  }
+
+  // Reads up to size bytes to buf; 0 at the end of the file.
+  std::size_t Read(char* buf, std::size_t size) {
+    std::size_t n = 0;
+    if (int err = FFile.Read(buf, size, n)) throw EFOpenError(FPath, err);
+    return n;
+  }
+
+  const std::string& FPath;
+  TFileReader FFile;
+  std::unique_ptr<char[]> FBlock;
+  std::size_t FGot = 0;  // the bytes the block holds
+  bool FAtEnd = false;
+};
 
 }  // namespace
 
@@ -174,53 +280,18 @@ void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
 }
 
 void TStringList::LoadFromFile(const std::string& path, TInvalidUTF8 invalid) {
-  TFileReader file;
-  if (int err = file.Open(path)) throw EFOpenError(path, err);
-  constexpr std::size_t kBlock = 1 << 16;
-  auto block = std::make_unique_for_overwrite<char[]>(kBlock);
-  std::size_t got = 0;
-  bool atEnd = false;
-  auto readMore = [&] {
-    std::size_t n = 0;
-    if (int err = file.Read(block.get() + got, kBlock - got, n)) throw EFOpenError(path, err);
-    got += n;
-    atEnd = n == 0;
-  };
+  TBlockReader file(path);
   // The first bytes decide the encoding.
-  while (got < kUtf8Signature.size() && !atEnd) readMore();
-  TEncoding encoding = DetectEncoding(std::string_view(block.get(), got));
+  TEncoding encoding = DetectEncoding(file.ReadHead(kUtf8Signature.size()));
   if (encoding != TEncoding::encAnsi) {
     // A file with a signature is decoded in one piece, as a document is.
-    std::string bytes;
-    bytes.reserve(file.SizeHint());
-    while (got > 0) {
-      bytes.append(block.get(), got);
-      got = 0;
-      readMore();
-    }
-    LoadFromBytes(bytes, invalid, path);
+    LoadFromBytes(file.ReadAll(), invalid, path);
     return;
   }
-  // In the ANSI code page every byte is a character, so the bytes are kept as the text: the file
-  // is read straight into the list's buffer and split there, with no decode.
+  // In the ANSI code page every byte is a character, so the bytes are kept as the text.
   TByteBuffer kept;
   TLineIndex lines;
-  TAnsiLineSplitter splitter(kept, lines, file.SizeHint());
-  splitter.Feed(std::string_view(block.get(), got));
-  while (got > 0) {
-    std::span<char> room = splitter.Room(kBlock);
-    if (room.empty()) {
-      // The buffer is full: the file is at its end, or longer than it said (or said nothing).
-      // The block finds out, and the buffer grows for what it holds.
-      got = 0;
-      readMore();
-      splitter.Feed(std::string_view(block.get(), got));
-    } else {
-      if (int err = file.Read(room.data(), room.size(), got)) throw EFOpenError(path, err);
-      splitter.Took(got);
-    }
-  }
-  splitter.Finish();
+  file.SplitAll(kept, lines);
   Replace(std::move(kept), TUnitBuffer(), std::move(lines), encoding);
 }
 
