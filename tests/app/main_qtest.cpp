@@ -27,7 +27,7 @@
 #include "app/progressbar.h"
 #include "app/skin.h"
 #include "base/exception.h"
-#include "net/loopback_server.h"
+#include "support/loopback_server.h"
 
 using brevak::TSourceId;
 

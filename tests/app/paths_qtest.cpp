@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/paths.h"
+#include "support/tempdir.h"
 
 using brevak::TExeFolder;
 using brevak::TProgramPaths;
@@ -23,14 +24,6 @@ namespace {
 // A fresh folder for each test, removed afterwards.
 class TScratch {
 public:
-  TScratch() {
-    std::string tmpl = (fs::temp_directory_path() / "brevak-paths-XXXXXX").string();
-    FRoot = mkdtemp(tmpl.data());
-  }
-  ~TScratch() {
-    std::error_code ec;
-    fs::remove_all(FRoot, ec);
-  }
   // A folder below the root, made on the way, with its trailing '/'.
   std::string Dir(const std::string& rel) const {
     fs::create_directories(FRoot / rel);
@@ -43,7 +36,8 @@ public:
   }
 
 private:
-  fs::path FRoot;
+  brevak::test::TTempDir FTemp;
+  fs::path FRoot = FTemp.Root();
 };
 
 brevak::TEnvLookup Env(std::map<std::string, std::string> vars) {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "../net/fake_socket.h"
 #include "net/httpsend.h"
+#include "support/fake_socket.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   auto sock = std::make_unique<brevak::test::TFakeSocket>();

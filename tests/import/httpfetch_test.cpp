@@ -6,13 +6,13 @@
 #include <cstdlib>
 
 #include "import/importrun.h"
-#include "import/runfixture.h"
-#include "net/loopback_server.h"
+#include "support/loopback_server.h"
+#include "support/runfixture.h"
 
 namespace brevak {
 namespace {
 
-using namespace brevak::testing;
+using namespace brevak::test;
 using test::Close;
 using test::Hold;
 using test::Pause;

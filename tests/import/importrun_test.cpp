@@ -7,12 +7,12 @@
 
 #include <algorithm>
 
-#include "import/runfixture.h"
+#include "support/runfixture.h"
 
 namespace brevak {
 namespace {
 
-using namespace brevak::testing;
+using namespace brevak::test;
 using ImportRun = TRunFixture;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;

@@ -23,15 +23,16 @@
 
 #include "import/importrun.h"
 #include "net/httpsend.h"
-#include "net/loopback_server.h"
-#include "net/process.h"
+#include "support/loopback_server.h"
+#include "support/process.h"
+#include "support/tempdir.h"
 
 namespace brevak {
 namespace {
 
 namespace fs = std::filesystem;
 
-bool RunsAsRoot() { return geteuid() == 0; }
+using test::RunningAsRoot;
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -57,14 +58,11 @@ std::string Gzip(const std::string& data) {
 class TRealServer {
 public:
   explicit TRealServer(std::string program) : FProgram(std::move(program)) {
-    FDir = test::TempDir();
     chmod(FDir.c_str(), 0755);
     FPort = test::FreePort();
   }
-  ~TRealServer() {
-    FProcess.reset();
-    fs::remove_all(FDir);
-  }
+  // The server ends before its folder is removed.
+  ~TRealServer() { FProcess.reset(); }
   TRealServer(const TRealServer&) = delete;
   TRealServer& operator=(const TRealServer&) = delete;
 
@@ -76,10 +74,7 @@ public:
     return test::WaitForListener(FPort, 10000);
   }
   // What the server wrote about itself, for a failure's message.
-  std::string Log(const std::string& name) const {
-    std::ifstream in(FDir + "/" + name);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Log(const std::string& name) const { return test::ReadBytes(FDir + "/" + name); }
   const std::string& Dir() const { return FDir; }
   int Port() const { return FPort; }
   std::string Url(const std::string& target) const {
@@ -88,7 +83,8 @@ public:
 
 private:
   std::string FProgram;
-  std::string FDir;
+  test::TTempDir FTemp;
+  std::string FDir = FTemp.Root();
   int FPort = 0;
   std::unique_ptr<test::TChildProcess> FProcess;
 };
@@ -114,7 +110,7 @@ TEST(RealServers, Apache2StrictServesAPageAskedForWithAFragment) {
                      "LoadModule authz_core_module /usr/lib/apache2/modules/mod_authz_core.so\n"
                      "DocumentRoot " +
                      d + "/www\n<Directory " + d + "/www>\n  Require all granted\n</Directory>\n";
-  if (RunsAsRoot()) conf += "User nobody\nGroup nogroup\n";
+  if (RunningAsRoot()) conf += "User nobody\nGroup nogroup\n";
   WriteFile(d + "/httpd.conf", conf);
   ASSERT_TRUE(apache.Start({"-f", d + "/httpd.conf", "-DFOREGROUND"}))
       << apache.Log("error.log") << apache.Log("server.out");
@@ -253,7 +249,7 @@ protected:
                        "/passwd\nauth_param basic children 1 startup=1 idle=1\n"
                        "auth_param basic realm brevak-test\nacl club proxy_auth REQUIRED\n"
                        "http_access allow club\nhttp_access deny all\n";
-    if (RunsAsRoot()) conf += "cache_effective_user nobody\ncache_effective_group nogroup\n";
+    if (RunningAsRoot()) conf += "cache_effective_user nobody\ncache_effective_group nogroup\n";
     WriteFile(d + "/squid.conf", conf);
     Started = Squid->Start({"-N", "-f", d + "/squid.conf"});
   }

@@ -11,17 +11,17 @@
 #include <filesystem>
 
 #include "listfile/fileio.h"
-#include "listfile/tempdir.h"
+#include "support/tempdir.h"
 
 namespace brevak {
 namespace {
 
-using testing_support::ModeOf;
-using testing_support::ReadBytes;
-using testing_support::RunInChild;
-using testing_support::RunningAsRoot;
-using testing_support::TTempDir;
-using testing_support::WriteBytes;
+using test::ModeOf;
+using test::ReadBytes;
+using test::RunInChild;
+using test::RunningAsRoot;
+using test::TTempDir;
+using test::WriteBytes;
 
 // The list file lies in a fresh temporary folder for each test.
 class ListFile : public testing::Test {

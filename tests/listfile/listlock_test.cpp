@@ -8,16 +8,16 @@
 
 #include <filesystem>
 
-#include "listfile/tempdir.h"
+#include "support/tempdir.h"
 
 namespace brevak {
 namespace {
 
-using testing_support::ReadBytes;
-using testing_support::RunInChild;
-using testing_support::RunningAsRoot;
-using testing_support::TTempDir;
-using testing_support::WriteBytes;
+using test::ReadBytes;
+using test::RunInChild;
+using test::RunningAsRoot;
+using test::TTempDir;
+using test::WriteBytes;
 
 // Locks are per process: another process is what a lock keeps out, so the second owner is a child.
 // Its exit status: 0 when it found the lock held by expected, 1 when it took it, 2 otherwise.

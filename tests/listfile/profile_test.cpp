@@ -4,17 +4,17 @@
 #include <sys/stat.h>
 
 #include "listfile/fileio.h"
-#include "listfile/tempdir.h"
+#include "support/tempdir.h"
 
 namespace brevak {
 namespace {
 
-using testing_support::ModeOf;
-using testing_support::ReadBytes;
-using testing_support::RunInChild;
-using testing_support::RunningAsRoot;
-using testing_support::TTempDir;
-using testing_support::WriteBytes;
+using test::ModeOf;
+using test::ReadBytes;
+using test::RunInChild;
+using test::RunningAsRoot;
+using test::TTempDir;
+using test::WriteBytes;
 
 const std::string kProg =
     "; kept as it is\r\n"

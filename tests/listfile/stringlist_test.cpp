@@ -9,14 +9,14 @@
 
 #include "listfile/codepage.h"
 #include "listfile/fileio.h"
-#include "listfile/tempdir.h"
+#include "support/tempdir.h"
 
 namespace brevak {
 namespace {
 
-using testing_support::ReadBytes;
-using testing_support::TTempDir;
-using testing_support::WriteBytes;
+using test::ReadBytes;
+using test::TTempDir;
+using test::WriteBytes;
 using Lines = std::vector<std::u16string>;
 
 Lines LinesOf(const TStringList& list) {

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "loopback_server.h"
-#include "test_util.h"
+#include "support/loopback_server.h"
+#include "support/test_util.h"
 
 namespace brevak {
 namespace {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "fake_socket.h"
 #include "net/httpsend.h"
+#include "support/fake_socket.h"
 
 namespace brevak {
 namespace {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "fake_socket.h"
 #include "net/httpsend.h"
+#include "support/fake_socket.h"
 
 namespace brevak {
 namespace {

@@ -3,10 +3,10 @@
 // quickly because the limits are lowered; what is checked is the outcome and its cause.
 #include <gtest/gtest.h>
 
-#include "loopback_server.h"
 #include "net/httpsend.h"
 #include "net/sslinterface.h"
-#include "test_util.h"
+#include "support/loopback_server.h"
+#include "support/test_util.h"
 
 namespace brevak {
 namespace {

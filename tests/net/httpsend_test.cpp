@@ -12,10 +12,10 @@
 #include <memory>
 #include <thread>
 
-#include "fake_socket.h"
-#include "loopback_server.h"
 #include "net/blocksocket.h"
-#include "test_util.h"
+#include "support/fake_socket.h"
+#include "support/loopback_server.h"
+#include "support/test_util.h"
 
 namespace brevak {
 namespace {

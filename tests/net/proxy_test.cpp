@@ -6,8 +6,8 @@
 
 #include <map>
 
-#include "loopback_server.h"
 #include "net/httpsend.h"
+#include "support/loopback_server.h"
 
 namespace brevak {
 namespace {

@@ -5,16 +5,16 @@
 #include <openssl/err.h>
 #include <openssl/ssl.h>
 
-#include <filesystem>
 #include <fstream>
 
-#include "loopback_server.h"
 #include "net/blocksocket.h"
 #include "net/httpsend.h"
 #include "net/sslinterface.h"
 #include "net/sslplugin.h"
-#include "process.h"
-#include "test_util.h"
+#include "support/loopback_server.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+#include "support/test_util.h"
 
 namespace brevak {
 namespace {
@@ -34,17 +34,20 @@ class TLS : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
     InitSSLInterface();
-    FDir = test::TempDir();
+    FTemp = std::make_unique<test::TTempDir>();
+    FDir = FTemp->Root();
     FHaveCerts = MakeCertificate(FDir, "localhost") && MakeCertificate(FDir, "other");
   }
-  static void TearDownTestSuite() { std::filesystem::remove_all(FDir); }
+  static void TearDownTestSuite() { FTemp.reset(); }
   void SetUp() override {
     if (!IsSSLloaded()) GTEST_SKIP() << "TLS unavailable";
     if (!FHaveCerts) GTEST_SKIP() << "openssl req failed";
   }
+  static std::unique_ptr<test::TTempDir> FTemp;
   static std::string FDir;
   static bool FHaveCerts;
 };
+std::unique_ptr<test::TTempDir> TLS::FTemp;
 std::string TLS::FDir;
 bool TLS::FHaveCerts = false;
 

@@ -2,14 +2,14 @@
 // a multi-megabyte file with Content-Length and a chunked response of many chunks.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "net/httpsend.h"
-#include "process.h"
-#include "test_util.h"
+#include "support/process.h"
+#include "support/tempdir.h"
+#include "support/test_util.h"
 
 namespace brevak {
 namespace {
@@ -17,7 +17,6 @@ namespace {
 class WebServer : public ::testing::Test {
 protected:
   void SetUp() override {
-    FDir = test::TempDir();
     const char* root = std::getenv("BREVAK_TEST_DATA");
     std::string script = std::string(root ? root : "tests") + "/net/data/web_server.py";
     FServer = std::make_unique<test::TChildProcess>(
@@ -31,15 +30,13 @@ protected:
     ASSERT_NE(FPort, 0) << "web server did not start";
     ASSERT_TRUE(test::WaitForListener(FPort, 5000));
   }
-  void TearDown() override {
-    FServer.reset();
-    std::filesystem::remove_all(FDir);
-  }
+  void TearDown() override { FServer.reset(); }
   std::string Url(const std::string& target) {
     return "http://127.0.0.1:" + std::to_string(FPort) + target;
   }
 
-  std::string FDir;
+  test::TTempDir FTemp;
+  std::string FDir = FTemp.Root();
   std::unique_ptr<test::TChildProcess> FServer;
   int FPort = 0;
 };

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "ruleharness.h"
+#include "support/ruleharness.h"
 
 namespace brevak {
 namespace {
 
-using testing::ExpectCases;
-using testing::RuleOutput;
+using test::ExpectCases;
+using test::RuleOutput;
 
 TEST(AGB, SplitsNumberAndCallsign) {
   ExpectCases(

@@ -5,14 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "import/runfixture.h"
-#include "net/loopback_server.h"
 #include "sources/sourcetable.h"
+#include "support/loopback_server.h"
+#include "support/runfixture.h"
 
 namespace brevak {
 namespace {
 
-using namespace brevak::testing;
+using namespace brevak::test;
 using SourceHosts = TRunFixture;
 
 std::string RunError(const fs::path& dir, TSourceId id, bool fetchFails = true) {

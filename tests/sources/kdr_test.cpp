@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "ruleharness.h"
+#include "support/ruleharness.h"
 
 namespace brevak {
 namespace {
 
-using testing::ExpectCases;
-using testing::RuleOutput;
+using test::ExpectCases;
+using test::RuleOutput;
 using Lines = std::vector<std::u16string>;
 
 TEST(KDR, CarriesTheNumberFromLineToLine) {

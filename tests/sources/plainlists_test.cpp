@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "listfile/codepage.h"
-#include "ruleharness.h"
+#include "support/ruleharness.h"
 
 namespace brevak {
 namespace {
 
-using testing::ExpectCases;
-using testing::RuleOutput;
+using test::ExpectCases;
+using test::RuleOutput;
 
 TEST(PlainLists, HamlogAndSRRTakeTheWholeTrimmedLine) {
   ExpectCases(

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "ruleharness.h"
+#include "support/ruleharness.h"
 
 namespace brevak {
 namespace {
 
-using testing::ExpectCases;
+using test::ExpectCases;
 
 TEST(RCPW, FirstCentredCellWithADigit) {
   ExpectCases(TSourceId::RCPW,

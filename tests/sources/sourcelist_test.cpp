@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include "import/runfixture.h"
 #include "listfile/stringlist.h"
+#include "support/runfixture.h"
 
 namespace brevak {
 namespace {
 
-using namespace brevak::testing;
+using namespace brevak::test;
 using SourceList = TRunFixture;
 
 TEST_F(SourceList, TheTenThenTheFilesOwnWithAReplacedOneInItsPlace) {

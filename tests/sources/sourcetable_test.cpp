@@ -8,12 +8,12 @@
 
 #include <cstring>
 
-#include "import/runfixture.h"
+#include "support/runfixture.h"
 
 namespace brevak {
 namespace {
 
-using namespace brevak::testing;
+using namespace brevak::test;
 using SourceRun = TRunFixture;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;

@@ -8,14 +8,14 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "import/runfixture.h"
 #include "listfile/utf.h"
 #include "sources/callsign.h"
+#include "support/runfixture.h"
 
 namespace brevak {
 namespace {
 
-using namespace brevak::testing;
+using namespace brevak::test;
 using UserSources = TRunFixture;
 
 TEST(CallsignFilter, KeepsOnlyWhatLooksLikeACallsign) {

@@ -1,5 +1,5 @@
-// A fresh folder under /tmp for one test, removed with everything in it afterwards, and small
-// helpers for the exact bytes of a file.
+// A fresh folder under /tmp for one test, removed with everything in it afterwards, small helpers
+// for the exact bytes and the mode of a file, and a piece of a test run as an unprivileged user.
 #pragma once
 
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <iterator>
 #include <string>
 
-namespace brevak::testing_support {
+namespace brevak::test {
 
 class TTempDir {
 public:
@@ -29,7 +29,8 @@ public:
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
 
-  // The folder with its trailing '/'.
+  // The folder without and with its trailing '/'.
+  const std::string& Root() const { return FPath; }
   std::string Dir() const { return FPath + "/"; }
   std::string Path(const std::string& name) const { return Dir() + name; }
 
@@ -70,4 +71,4 @@ int RunInChild(TBody body, bool unprivileged = false) {
   return status;
 }
 
-}  // namespace brevak::testing_support
+}  // namespace brevak::test

@@ -12,7 +12,7 @@
 #include "sources/sourcetable.h"
 #include "text/matcher.h"
 
-namespace brevak::testing {
+namespace brevak::test {
 
 inline std::vector<std::u16string> RuleOutput(TSourceId id,
                                               const std::vector<std::u16string>& lines) {
@@ -46,4 +46,4 @@ inline void ExpectCases(TSourceId id, const std::vector<TLineCase>& cases) {
   }
 }
 
-}  // namespace brevak::testing
+}  // namespace brevak::test

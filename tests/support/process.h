@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "loopback_server.h"
+#include "support/loopback_server.h"
 
 namespace brevak::test {
 
@@ -82,13 +82,6 @@ inline bool WaitForListener(int port, int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return false;
-}
-
-// A fresh directory under the system's temporary folder.
-inline std::string TempDir() {
-  char pattern[] = "/tmp/brevak-net-XXXXXX";
-  const char* dir = mkdtemp(pattern);
-  return dir ? dir : "/tmp";
 }
 
 }  // namespace brevak::test

@@ -3,19 +3,17 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/exception.h"
 #include "import/importrun.h"
 #include "listfile/stringlist.h"
+#include "support/tempdir.h"
 
-namespace brevak::testing {
+namespace brevak::test {
 
 namespace fs = std::filesystem;
 
@@ -79,25 +77,10 @@ inline std::string Lines(int n) {
 
 class TRunFixture : public ::testing::Test {
 protected:
-  void SetUp() override {
-    FDir = fs::temp_directory_path() /
-           ("importrun_test." + std::to_string(getpid()) + "." +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(FDir);
-    fs::create_directories(FDir);
-  }
-  void TearDown() override { fs::remove_all(FDir); }
-
   fs::path ListFile() const { return FDir / "brevak.ini"; }
-  std::string ReadListFile() const {
-    std::ifstream f(ListFile(), std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-  }
+  std::string ReadListFile() const { return ReadBytes(ListFile().string()); }
   void WriteFile(const fs::path& p, const std::string& bytes) const {
-    std::ofstream f(p, std::ios::binary);
-    f << bytes;
+    WriteBytes(p.string(), bytes);
   }
 
   TImportSettings Settings(THeaderPlacement placement, TProgressMode progress,
@@ -113,7 +96,8 @@ protected:
     return s;
   }
 
-  fs::path FDir;
+  TTempDir FTemp;
+  fs::path FDir = FTemp.Root();
 };
 
-}  // namespace brevak::testing
+}  // namespace brevak::test
