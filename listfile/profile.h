@@ -17,8 +17,9 @@ namespace brevak {
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& def);
 
-// The keys of section in the file at path, in file order. Returns 0, or the errno of the failure to
-// read the file (ENOENT when it is absent: no keys).
+// The keys of section in the file at path, in file order; a comment line that holds "=" gives its
+// text before it (";Hamlog") as a key too. Returns 0, or the errno of the failure to read the file
+// (ENOENT when it is absent: no keys).
 int ReadProfileKeys(const std::string& path, const std::string& section,
                     std::vector<std::string>& keys);
 
@@ -41,7 +42,8 @@ int ReadProfileSections(const std::string& path, std::vector<TProfileSection>& s
 
 // Sets key in section of the file at path, creating file, section and key as needed and leaving
 // every other line as it was. The file is complete on disk when this returns true; false when it
-// cannot be written (the caller raises "Unable to write to %s").
+// cannot be written (the caller raises "Unable to write to %s"), or when what is asked would not
+// read back as written (a line end anywhere, "=" in the key, "]" in the section, an empty key).
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
 
