@@ -36,9 +36,10 @@ struct TResponseFraming {
   // The Content-Encoding values, several lines joined by commas; empty: none.
   std::string ContentEncoding;
 };
-// Notes in framing what one joined header line says (names in any case): Content-Length (a
-// value that is no number counts as none), Content-Type, Transfer-Encoding naming chunked (which
-// wins over a length), Content-Encoding (appended), and "close" in Connection or
+// Notes in framing what one joined header line says (names in any case): Content-Length and
+// Content-Type, whose value is the text after the line's first space ("Content-Length:12"
+// announces no length; a value that is no number counts as none), Transfer-Encoding naming
+// chunked (which wins over a length), Content-Encoding (appended), and "close" in Connection or
 // Proxy-Connection. Other lines change nothing.
 void ApplyHeaderLine(const std::string& line, TResponseFraming& framing);
 
