@@ -1,6 +1,7 @@
-// Start-up: the command line first, with no display needed; then either the imports it asks for,
-// or the window: the TLS binding, the application, the program's fonts, the main window, the
-// message loop; the TLS binding is released when the window has closed.
+// Start-up: the command line first, with no display needed; then either what it asks for (imports,
+// the list of sources, a source's check), or the window: the TLS binding, the application, the
+// program's fonts, the main window, the message loop; the TLS binding is released when the window
+// has closed.
 #include <QApplication>
 #include <QCoreApplication>
 #include <QIcon>
@@ -8,6 +9,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/commandline.h"
 #include "app/errorbox.h"
@@ -15,9 +20,51 @@
 #include "app/main.h"
 #include "app/paths.h"
 #include "app/translation.h"
+#include "base/exepath.h"
 #include "net/sslinterface.h"
 
 namespace {
+
+// --import, --list-sources and --check-source: each needs sources.ini, whose faulty sections are
+// told first; only --import uses the list file, and so takes its lock and its folders.
+int RunWithSources(const TCommandLine& line) {
+  const bool imports = line.Action == TStartAction::saImport;
+  const brevak::TProgramPaths paths =
+      imports ? brevak::ResolveProgramPaths()
+              : brevak::DecideProgramPaths(brevak::InspectExeFolder(brevak::ExeDir()),
+                                           brevak::ProcessEnvironment);
+  const std::unique_ptr<brevak::TSourceList> list = ReadSourceList(paths.Import, stderr);
+  if (!list) return kExitFailed;
+  if (line.Action == TStartAction::saListSources) {
+    PrintSourceList(*list, stdout);
+    return kExitOk;
+  }
+  std::vector<const brevak::TSource*> sources;
+  std::string usage;
+  if (!ResolveSources(line.Sources, *list, sources, usage)) {
+    std::fputs(usage.c_str(), stderr);
+    return kExitUsage;
+  }
+  std::optional<brevak::TListFileLock> lock;
+  if (imports) {
+    const std::string& listFile = paths.Import.ListFile;
+    lock.emplace(listFile);
+    const std::string inUse = ListFileInUse(*lock, listFile);
+    if (!inUse.empty()) {
+      PrintError(stderr, inUse);
+      return kExitFailed;
+    }
+  }
+  brevak::InitSSLInterface();
+  TImportOutput output;
+  output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
+  output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
+  const brevak::TFetchFn fetch = brevak::HTTPFetchWithin(line.MaxFetchTime);
+  const int status = imports ? RunImports(sources, *list, output, fetch)
+                             : CheckSource(*sources.front(), *list, output, fetch);
+  brevak::DestroySSLInterface();
+  return status;
+}
 
 int RunWindow(int argc, char* argv[]) {
   brevak::TProgramPaths paths = brevak::ResolveProgramPaths();
@@ -64,24 +111,10 @@ int main(int argc, char* argv[]) {
       case TStartAction::saExit:
         std::fputs(line.Text.c_str(), line.ToStandardError ? stderr : stdout);
         return line.ExitStatus;
-      case TStartAction::saImport: {
-        brevak::TProgramPaths paths = brevak::ResolveProgramPaths();
-        const std::string& listFile = paths.Import.ListFile;
-        brevak::TListFileLock lock(listFile);
-        const std::string inUse = ListFileInUse(lock, listFile);
-        if (!inUse.empty()) {
-          PrintError(stderr, inUse);
-          return kExitFailed;
-        }
-        brevak::InitSSLInterface();
-        TImportOutput output;
-        output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
-        output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
-        int status = RunImports(line.Sources, paths.Import, output,
-                                brevak::HTTPFetchWithin(line.MaxFetchTime));
-        brevak::DestroySSLInterface();
-        return status;
-      }
+      case TStartAction::saImport:
+      case TStartAction::saListSources:
+      case TStartAction::saCheckSource:
+        return RunWithSources(line);
       case TStartAction::saWindow:
         break;
     }

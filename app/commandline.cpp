@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -20,11 +21,13 @@
 #include "app/translation.h"
 #include "base/showntext.h"
 #include "listfile/listfile.h"
+#include "listfile/profile.h"
 #include "listfile/stringlist.h"
 
 namespace {
 
-using brevak::TSourceId;
+using brevak::TSource;
+using brevak::TSourceList;
 
 constexpr const char* kCopyright = "Copyright (C) 2026 The Brevak developers.";
 
@@ -36,29 +39,54 @@ QString SourceNames() {
 }
 
 // A name as it is compared: without spaces; case is left to the comparison.
-std::string Squeezed(const QString& name) {
+std::string Squeezed(std::string_view name) {
   std::string out;
-  for (char c : name.toStdString())
+  for (char c : name)
     if (c != ' ') out += c;
   return out;
 }
 
+bool SameSqueezed(std::string_view typed, std::string_view name) {
+  const std::string squeezed = Squeezed(typed);
+  return !squeezed.empty() && brevak::NameDistance(squeezed, Squeezed(name)) == 0;
+}
+
+// The source typed names: one of that very name (ASCII case ignored) first, so that two clubs whose
+// names differ only in spaces are both reachable; else one whose name has the same letters.
+const TSource* SourceNamed(std::string_view typed, const TSourceList& list) {
+  if (const TSource* exact = list.Find(typed)) return exact;
+  for (const TSource& source : list.Sources())
+    if (SameSqueezed(typed, source.Name)) return &source;
+  return nullptr;
+}
+
 // The source a mistyped name most likely meant: the nearest within two edits, else none.
-const brevak::TSourceInfo* NearestSource(const QString& name) {
+const TSource* NearestSource(std::string_view name, const TSourceList& list) {
   constexpr std::size_t kNearEdits = 2;
-  const brevak::TSourceInfo* nearest = nullptr;
+  const TSource* nearest = nullptr;
   std::size_t best = kNearEdits + 1;
   const std::string typed = Squeezed(name);
-  for (int i = 0; i < brevak::kSourceCount; ++i) {
-    const brevak::TSourceInfo& info = brevak::SourceTable()[i];
-    std::size_t d = brevak::NameDistance(typed, Squeezed(QString::fromUtf8(info.Name)));
+  for (const TSource& source : list.Sources()) {
+    std::size_t d = brevak::NameDistance(typed, Squeezed(source.Name));
     if (d < best && d < typed.size()) {
       best = d;
-      nearest = &info;
+      nearest = &source;
     }
   }
   return nearest;
 }
+
+// The refusal of a command line, as the program prints it: what is wrong, and where to read more.
+std::string UsageText(const QString& why) {
+  const QString program = QCoreApplication::applicationName();
+  return (program + ": ").toStdString() + brevak::ShownText(why.toStdString()) + "\n" +
+         QCoreApplication::translate("CommandLine", "Try '%1 --help' for more information.")
+             .arg(program)
+             .toStdString() +
+         "\n";
+}
+
+QString Shown(std::string_view text) { return QString::fromStdString(brevak::ShownText(text)); }
 
 // Writes the progress line over itself; the run's last value stays on screen.
 class TConsoleHost : public brevak::TImportHost {
@@ -148,35 +176,33 @@ private:
   std::vector<std::thread> FWorkers;
 };
 
-// Where each source's sections lie in a list file, in the order they come: from its header line
-// to the next section header ("[...]") of any name.
+// Where the sections of the headers asked for lie in a list file, in the order they come: from the
+// header line to the next section header ("[...]") of any name.
 struct TSection {
-  TSourceId Source;
+  std::u16string_view Header;
   int Begin, End;
 };
 
-std::vector<TSection> SectionsOf(brevak::TStringList& list) {
+std::vector<TSection> SectionsOf(brevak::TStringList& list,
+                                 const std::vector<std::u16string_view>& headers) {
   std::vector<TSection> sections;
   bool open = false;
   for (int i = 0; i < list.Count(); ++i) {
     const std::u16string_view line = list.StringView(i);
     if (line.empty() || line.front() != u'[' || line.back() != u']') continue;
     if (open) sections.back().End = i;
-    open = false;
-    for (int s = 0; s < brevak::kSourceCount; ++s) {
-      if (line != brevak::SourceTable()[s].Header) continue;
-      sections.push_back({brevak::SourceTable()[s].Id, i, list.Count()});
-      open = true;
-      break;
-    }
+    open = std::find(headers.begin(), headers.end(), line) != headers.end();
+    if (open)
+      sections.push_back({*std::find(headers.begin(), headers.end(), line), i, list.Count()});
   }
   return sections;
 }
 
-// The k-th section of source in sections, or null.
-const TSection* NthSection(const std::vector<TSection>& sections, TSourceId source, int k) {
+// The k-th section under header in sections, or null.
+const TSection* NthSection(const std::vector<TSection>& sections, std::u16string_view header,
+                           int k) {
   for (const TSection& section : sections)
-    if (section.Source == source && k-- == 0) return &section;
+    if (section.Header == header && k-- == 0) return &section;
   return nullptr;
 }
 
@@ -193,6 +219,13 @@ QString WithEntries(QString translated, int n) {
 
 void Print(std::FILE* to, const QString& line) {
   std::fputs((line + u'\n').toUtf8().constData(), to);
+}
+
+// A source whose answer gave no entries: its page may have changed under its rule.
+void WarnNoEntries(std::FILE* err, const std::string& name) {
+  Print(err, QCoreApplication::translate("CommandLine",
+                                         "%1: no entries in the answer; the page may have changed")
+                 .arg(Shown(name)));
 }
 
 // Whether something listens on the Unix socket at path (abstract when abstract).
@@ -216,27 +249,15 @@ void PrintError(std::FILE* err, const std::string& message) {
   Print(err, ErrorBoxText(TranslatedMessage(QString::fromStdString(message))));
 }
 
-bool SourceByName(const QString& name, TSourceId& source) {
-  const std::string typed = Squeezed(name);
-  for (int i = 0; i < brevak::kSourceCount; ++i) {
-    const brevak::TSourceInfo& info = brevak::SourceTable()[i];
-    if (!typed.empty() &&
-        brevak::NameDistance(typed, Squeezed(QString::fromUtf8(info.Name))) == 0) {
-      source = info.Id;
-      return true;
-    }
-  }
-  return false;
-}
-
 TCommandLine ParseCommandLine(const QStringList& arguments) {
   QCommandLineParser parser;
   parser.setApplicationDescription(
       QCoreApplication::translate(
           "CommandLine",
-          "Builds the club member list brevak.ini from ten clubs' and services' member lists.\n"
+          "Builds the club member list brevak.ini from clubs' and services' member lists.\n"
           "Without options it opens the window; --import runs imports without one.\n"
-          "Sources, in the window's order: %1; \"all\" names the ten.")
+          "Sources, in the window's order: %1, then the clubs that sources.ini describes in "
+          "[Source NAME] sections (see --list-sources); \"all\" names every one.")
           .arg(SourceNames()));
   QCommandLineOption help(
       {"h", "help"}, QCoreApplication::translate("CommandLine", "Prints this help and exits."));
@@ -250,8 +271,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
           "Imports the named sources without a window and replaces the list file once at the end "
           "with their sections in the given order. The fetches run at the same time. A source "
           "that fails keeps its section of the previous list file, and the exit status is 1. "
-          "Names are the sources.ini keys, without regard to case and spaces (5ocean), or "
-          "\"all\"."),
+          "Names are the sources.ini keys and section names, without regard to case and spaces "
+          "(5ocean), or \"all\"."),
       "SOURCE[,SOURCE...]");
   QCommandLineOption quiet({"q", "quiet"},
                            QCoreApplication::translate(
@@ -260,14 +281,28 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
       "max-time",
       QCoreApplication::translate(
           "CommandLine",
-          "With --import: each fetch ends after SECONDS in all, from the name lookup to the last "
-          "byte (default 600)."),
+          "With --import or --check-source: each fetch ends after SECONDS in all, from the name "
+          "lookup to the last byte (default 600)."),
       "SECONDS");
+  QCommandLineOption listSources(
+      "list-sources",
+      QCoreApplication::translate("CommandLine",
+                                  "Lists every source in the window's order: its rule, where it "
+                                  "is described and its URL."));
+  QCommandLineOption checkSource(
+      "check-source",
+      QCoreApplication::translate(
+          "CommandLine",
+          "Fetches one source and prints what its import would append (the first 20 entries and "
+          "the count), without touching the list file: to try a club's description."),
+      "SOURCE");
   parser.addOption(help);
   parser.addOption(version);
   parser.addOption(import);
   parser.addOption(quiet);
   parser.addOption(maxTime);
+  parser.addOption(listSources);
+  parser.addOption(checkSource);
 
   TCommandLine result;
   const QString program = QCoreApplication::applicationName();
@@ -276,12 +311,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     result.ToStandardError = true;
     result.ExitStatus = kExitUsage;
     result.Sources.clear();
-    result.Text =
-        (program + ": ").toStdString() + brevak::ShownText(why.toStdString()) + "\n" +
-        QCoreApplication::translate("CommandLine", "Try '%1 --help' for more information.")
-            .arg(program)
-            .toStdString() +
-        "\n";
+    result.Text = UsageText(why);
     return result;
   };
   if (!parser.parse(arguments)) return usageError(parser.errorText());
@@ -305,33 +335,30 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
                       .toStdString();
     return result;
   }
+  if (int(parser.isSet(import)) + int(parser.isSet(listSources)) + int(parser.isSet(checkSource)) >
+      1)
+    return usageError(QCoreApplication::translate(
+        "CommandLine", "--import, --list-sources and --check-source go one at a time"));
   if (parser.isSet(import)) {
-    for (const QString& value : parser.values(import)) {
-      for (const QString& piece : value.split(',')) {
-        const QString name = piece.trimmed();
-        if (name.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
-          for (int i = 0; i < brevak::kSourceCount; ++i)
-            result.Sources.push_back(brevak::SourceTable()[i].Id);
-          continue;
-        }
-        TSourceId source{};
-        if (SourceByName(name, source)) {
-          result.Sources.push_back(source);
-          continue;
-        }
-        QString why = QCoreApplication::translate("CommandLine", "unknown source \"%1\"").arg(name);
-        if (const brevak::TSourceInfo* nearest = NearestSource(name))
-          why = QCoreApplication::translate("CommandLine",
-                                            "unknown source \"%1\" (did you mean \"%2\"?)")
-                    .arg(name, QString::fromUtf8(nearest->Name));
-        return usageError(why);
-      }
-    }
+    for (const QString& value : parser.values(import))
+      for (const QString& piece : value.split(','))
+        result.Sources.push_back(piece.trimmed().toStdString());
     result.Action = TStartAction::saImport;
-    result.Quiet = parser.isSet(quiet);
+  } else if (parser.isSet(checkSource)) {
+    const QStringList values = parser.values(checkSource);
+    if (values.size() > 1)
+      return usageError(
+          QCoreApplication::translate("CommandLine", "--check-source takes one source"));
+    result.Sources.push_back(values.first().trimmed().toStdString());
+    result.Action = TStartAction::saCheckSource;
+  } else if (parser.isSet(listSources)) {
+    result.Action = TStartAction::saListSources;
   }
+  result.Quiet = parser.isSet(quiet);
   if (parser.isSet(maxTime)) {
-    if (!parser.isSet(import)) return usageError("--max-time is for --import");
+    if (result.Action != TStartAction::saImport && result.Action != TStartAction::saCheckSource)
+      return usageError(QCoreApplication::translate(
+          "CommandLine", "--max-time is for --import and --check-source"));
     // In ms, as the network layer counts; at most what an int holds.
     bool number = false;
     const double seconds = parser.value(maxTime).toDouble(&number);
@@ -344,6 +371,67 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     result.MaxFetchTime = static_cast<int>(std::lround(seconds * 1000));
   }
   return result;
+}
+
+std::unique_ptr<TSourceList> ReadSourceList(const brevak::TImportFiles& files, std::FILE* err) {
+  std::unique_ptr<TSourceList> list;
+  try {
+    list = std::make_unique<TSourceList>(files);
+  } catch (const std::exception& e) {
+    PrintError(err, e.what());
+    return nullptr;
+  }
+  for (const std::string& problem : list->Errors()) PrintError(err, problem);
+  return list;
+}
+
+bool ResolveSources(const std::vector<std::string>& names, const TSourceList& list,
+                    std::vector<const TSource*>& sources, std::string& usage) {
+  // A source whose description was left out would be imported by its built-in rule, or not at
+  // all, and a run for all would drop its section from the list file: neither is what the user
+  // asked for, so nothing runs until the section is mended.
+  auto leftOut = [&](std::string_view name) -> const std::string* {
+    for (const std::string& faulty : list.FaultyNames())
+      if (!name.empty() && (brevak::SameProfileName(faulty, name) || SameSqueezed(name, faulty)))
+        return &faulty;
+    return nullptr;
+  };
+  auto refuse = [&](const QString& why) {
+    usage = UsageText(why);
+    sources.clear();
+    return false;
+  };
+  sources.clear();
+  for (const std::string& name : names) {
+    if (brevak::SameProfileName(name, "all")) {
+      if (!list.FaultyNames().empty())
+        return refuse(QCoreApplication::translate(
+                          "CommandLine",
+                          "\"all\" takes in source \"%1\", whose section in sources.ini was left "
+                          "out for the error above")
+                          .arg(QString::fromStdString(list.FaultyNames().front())));
+      for (const TSource& source : list.Sources()) sources.push_back(&source);
+      continue;
+    }
+    if (const std::string* faulty = leftOut(name))
+      return refuse(QCoreApplication::translate(
+                        "CommandLine",
+                        "the section of source \"%1\" in sources.ini was left out for the error "
+                        "above")
+                        .arg(QString::fromStdString(*faulty)));
+    if (const TSource* source = SourceNamed(name, list)) {
+      sources.push_back(source);
+      continue;
+    }
+    const QString typed = QString::fromStdString(name);
+    QString why = QCoreApplication::translate("CommandLine", "unknown source \"%1\"").arg(typed);
+    if (const TSource* nearest = NearestSource(name, list))
+      why =
+          QCoreApplication::translate("CommandLine", "unknown source \"%1\" (did you mean \"%2\"?)")
+              .arg(typed, QString::fromStdString(nearest->Name));
+    return refuse(why);
+  }
+  return true;
 }
 
 std::string ListFileInUse(const brevak::TListFileLock& lock, const std::string& listFile) {
@@ -375,9 +463,9 @@ std::string ProgressLine(const std::string& name, int v) {
          std::to_string(percent) + "%";
 }
 
-int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles& files,
+int RunImports(const std::vector<const TSource*>& sources, const TSourceList& sourceList,
                const TImportOutput& output, const brevak::TFetchFn& fetch) {
-  const std::string& listFile = files.ListFile;
+  const std::string& listFile = sourceList.Files().ListFile;
   brevak::TStringList previous;
   try {
     brevak::LoadListFile(listFile, previous);
@@ -385,13 +473,15 @@ int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles
     PrintError(output.Err, e.what());
     return kExitFailed;
   }
-  const std::vector<TSection> sections = SectionsOf(previous);
+  std::vector<std::u16string_view> headers;
+  for (const TSource* source : sources) headers.push_back(TSourceList::Header(*source));
+  const std::vector<TSection> sections = SectionsOf(previous, headers);
 
   // A source whose sources.ini entry is refused has no URL; its import then says why.
   std::vector<std::string> urls;
-  for (TSourceId source : sources) {
+  for (const TSource* source : sources) {
     try {
-      urls.push_back(brevak::SourceUrl(brevak::SourceInfo(source), files));
+      urls.push_back(sourceList.Url(*source));
     } catch (const std::exception&) {
       urls.emplace_back();
     }
@@ -403,10 +493,12 @@ int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles
   int status = kExitOk;
   {
     TParallelFetches fetches(urls, fetch);
-    int seen[brevak::kSourceCount] = {};
+    // How many sections of each header the run has met: a source named twice keeps the old
+    // file's first section for its first import and the second for its second.
+    std::map<std::u16string_view, int> seen;
     for (std::size_t i = 0; i < sources.size(); ++i) {
-      const TSourceId source = sources[i];
-      const std::string name = brevak::SourceInfo(source).Name;
+      const TSource& source = *sources[i];
+      const std::string& name = source.Name;
       TParallelFetches::TResult fetched = fetches.Take(i);
       // The document fetched for this URL; sources.ini changed in between gives another one.
       auto take = [&](const std::string& url, brevak::TMemoryStream& document, std::string& cause) {
@@ -418,27 +510,24 @@ int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles
       const int before = list.Count();
       std::string error;
       {
-        TConsoleHost host(name, output.Err, output.Progress);
+        TConsoleHost host(brevak::ShownText(name), output.Err, output.Progress);
         try {
-          brevak::ImportSourceIntoList(source, files, host, take, list);
+          sourceList.ImportIntoList(source, host, take, list);
         } catch (const std::exception& e) {
           error = e.what();
         }
       }
-      const int nth = seen[static_cast<int>(source)]++;
+      const int nth = seen[headers[i]]++;
       if (error.empty()) {
         importedAny = true;
         const int entries = list.Count() - before - 1;
         if (entries == 0)
-          Print(output.Err,
-                QCoreApplication::translate(
-                    "CommandLine", "%1: no entries in the answer; the page may have changed")
-                    .arg(QString::fromStdString(name)));
+          WarnNoEntries(output.Err, name);
         else if (output.Summary)
           Print(output.Out, WithEntries(QCoreApplication::translate("CommandLine", "%1: %n entries",
                                                                     nullptr, entries),
                                         entries)
-                                .arg(QString::fromStdString(name)));
+                                .arg(Shown(name)));
         continue;
       }
       status = kExitFailed;
@@ -451,7 +540,7 @@ int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles
                   .arg(QString::fromStdString(brevak::ShownText(listFile))));
         return kExitFailed;
       }
-      if (const TSection* kept = NthSection(sections, source, nth)) {
+      if (const TSection* kept = NthSection(sections, headers[i], nth)) {
         CopyLines(previous, kept->Begin, kept->End, list);
         keptAny = true;
         const int entries = kept->End - kept->Begin - 1;
@@ -460,12 +549,12 @@ int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles
                                                                   "previous list file (%n entries)",
                                                                   nullptr, entries),
                                       entries)
-                              .arg(QString::fromStdString(name)));
+                              .arg(Shown(name)));
       } else {
         Print(output.Err,
               QCoreApplication::translate("CommandLine",
                                           "%1: the previous list file has no section of it to keep")
-                  .arg(QString::fromStdString(name)));
+                  .arg(Shown(name)));
       }
     }
   }
@@ -499,6 +588,78 @@ int RunImports(const std::vector<TSourceId>& sources, const brevak::TImportFiles
     Print(output.Out, QCoreApplication::translate("CommandLine", "List file: %1")
                           .arg(QString::fromStdString(brevak::ShownText(listFile))));
   return status;
+}
+
+int CheckSource(const TSource& source, const TSourceList& sourceList, const TImportOutput& output,
+                const brevak::TFetchFn& fetch) {
+  brevak::TStringList list;
+  std::string error;
+  {
+    TConsoleHost host(brevak::ShownText(source.Name), output.Err, output.Progress);
+    try {
+      sourceList.ImportIntoList(source, host, fetch, list);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+  }
+  if (!error.empty()) {
+    PrintError(output.Err, error);
+    return kExitFailed;
+  }
+  // The section begins with its header: what follows are the entries.
+  const int entries = list.Count() - 1;
+  if (entries <= 0) {
+    WarnNoEntries(output.Err, source.Name);
+    return kExitFailed;
+  }
+  for (int i = 0; i <= std::min(entries, kCheckShownEntries); ++i)
+    Print(output.Out,
+          Shown(QString::fromStdU16String(std::u16string(list.StringView(i))).toStdString()));
+  if (entries > kCheckShownEntries)
+    Print(output.Out,
+          WithEntries(QCoreApplication::translate("CommandLine", "... and %1 more (%n entries)",
+                                                  nullptr, entries),
+                      entries)
+              .arg(entries - kCheckShownEntries));
+  else
+    Print(output.Out,
+          WithEntries(QCoreApplication::translate("CommandLine", "%n entries", nullptr, entries),
+                      entries));
+  return kExitOk;
+}
+
+void PrintSourceList(const TSourceList& list, std::FILE* out) {
+  const QString builtIn = QCoreApplication::translate("CommandLine", "built in");
+  std::vector<QStringList> rows;
+  rows.push_back({QCoreApplication::translate("CommandLine", "Source"),
+                  QCoreApplication::translate("CommandLine", "Rule"),
+                  QCoreApplication::translate("CommandLine", "Described in"),
+                  QCoreApplication::translate("CommandLine", "URL")});
+  for (const TSource& source : list.Sources()) {
+    QString url;
+    try {
+      url = Shown(list.Url(source));
+    } catch (const std::exception& e) {
+      // A [Hosts] value that is refused: its row says why, as the source's import would.
+      url = TranslatedMessage(QString::fromStdString(e.what()));
+    }
+    rows.push_back({Shown(source.Name),
+                    source.User ? QString::fromStdString(TSourceList::RuleName(source)) : builtIn,
+                    source.User ? Shown(TSourceList::Origin(source)) : builtIn, url});
+  }
+  // Every column but the last as wide as its widest cell, two spaces between.
+  const int columns = static_cast<int>(rows.front().size());
+  std::vector<qsizetype> widths(static_cast<std::size_t>(columns), 0);
+  for (const QStringList& row : rows)
+    for (int c = 0; c < columns; ++c)
+      widths[static_cast<std::size_t>(c)] =
+          std::max(widths[static_cast<std::size_t>(c)], row[c].size());
+  for (const QStringList& row : rows) {
+    QString line;
+    for (int c = 0; c + 1 < columns; ++c)
+      line += row[c].leftJustified(widths[static_cast<std::size_t>(c)]) + QStringLiteral("  ");
+    Print(out, line + row.back());
+  }
 }
 
 std::string MissingDisplay(const brevak::TEnvLookup& env) {

@@ -1,13 +1,16 @@
 // The program's command line, read before any window or display is needed: --help, --version,
 // --import SOURCE[,SOURCE...] (the buttons' imports without a window, for scheduled refreshes)
-// with --quiet and --max-time SECONDS, and the window when nothing is asked. Tested by
-// tests/app/import_e2e_qtest.cpp (the program run as a separate process) and
-// tests/app/commandline_qtest.cpp.
+// with --quiet and --max-time SECONDS, --list-sources, --check-source SOURCE (a source tried
+// without touching the list file), and the window when nothing is asked. The arguments are read
+// first, with no file needed; the names are looked up once sources.ini is read, as it may describe
+// sources of its own. Tested by tests/app/import_e2e_qtest.cpp (the program run as a separate
+// process) and tests/app/commandline_qtest.cpp.
 #pragma once
 
 #include <QStringList>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,37 +18,50 @@
 #include "import/importrun.h"
 #include "listfile/listlock.h"
 #include "net/httpsend.h"
-#include "sources/sourcetable.h"
+#include "sources/sourcelist.h"
 
 // Exit statuses.
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;  // an import failed, or the window had no display
-constexpr int kExitUsage = 2;   // an unknown option or source name
+constexpr int kExitFailed = 1;  // an import or a check failed, or the window had no display
+constexpr int kExitUsage = 2;   // an unknown option or source name, or a source left out
 
 // The most fetches an --import runs at the same time.
 constexpr int kMaxParallelFetches = 10;
 
-enum class TStartAction { saWindow, saImport, saExit };
+// The most entries --check-source shows; the rest are counted.
+constexpr int kCheckShownEntries = 20;
+
+enum class TStartAction { saWindow, saImport, saListSources, saCheckSource, saExit };
 
 struct TCommandLine {
   TStartAction Action = TStartAction::saWindow;
-  std::vector<brevak::TSourceId> Sources;        // saImport: in the order given
-  bool Quiet = false;                            // saImport: errors and warnings only
-  int MaxFetchTime = brevak::kRequestTimeLimit;  // saImport: ms for each fetch in all (--max-time)
+  // saImport: the names in the order given, as typed ("all" among them); saCheckSource: the one.
+  std::vector<std::string> Sources;
+  bool Quiet = false;  // saImport: errors and warnings only; saCheckSource: no progress bar
+  int MaxFetchTime = brevak::kRequestTimeLimit;  // ms for each fetch in all (--max-time)
   // saExit: what to print, where, and the status to exit with.
   std::string Text;
   bool ToStandardError = false;
   int ExitStatus = kExitOk;
 };
 
-// Reads the arguments (the program's name first). An unknown option, a stray argument or an
-// unknown source name gives saExit with one line saying so and a pointer to --help on stderr, and
-// kExitUsage.
+// Reads the arguments (the program's name first); names are kept for ResolveSources. An unknown
+// option, a stray argument or options that do not go together give saExit with one line saying
+// so and a pointer to --help on stderr, and kExitUsage.
 TCommandLine ParseCommandLine(const QStringList& arguments);
 
-// The source whose sources.ini key is name, compared without regard to case and spaces ("5ocean"
-// is "5 Ocean"); false when none is.
-bool SourceByName(const QString& name, brevak::TSourceId& source);
+// Reads the sources.ini of files for a run of the command line and tells each of its faulty
+// sections on err, once. Null, with the reason on err, when the file cannot be read.
+std::unique_ptr<brevak::TSourceList> ReadSourceList(const brevak::TImportFiles& files,
+                                                    std::FILE* err);
+
+// The sources names name, in order, looked up in list without regard to case and spaces ("5ocean"
+// is "5 Ocean"; an exact name first); "all" is every source of list in its order. A name that is
+// none, or whose section in sources.ini was left out (and "all" while one was), gives false and in
+// usage the text to print on stderr, as ParseCommandLine words its refusals; the nearest name is
+// suggested for a slip.
+bool ResolveSources(const std::vector<std::string>& names, const brevak::TSourceList& list,
+                    std::vector<const brevak::TSource*>& sources, std::string& usage);
 
 // Where an --import run's words go. Errors and warnings always go to Err.
 struct TImportOutput {
@@ -55,15 +71,26 @@ struct TImportOutput {
   bool Summary = false;   // a line per source imported and the list file's path on Out
 };
 
-// Imports sources into the list file of files (sources.ini from its places) and replaces it once at
-// the end. The fetches run at the same time, at most kMaxParallelFetches at once, each with fetch
-// on a thread of its own; the documents are applied in the given order, so that the file is byte
-// for byte what running the imports one after another from an empty list gives. A source that fails
-// keeps its section of the previous list file, copied as it was at its place in the order, and says
-// so on Err. An old list file that cannot be read, or a save that fails, leaves the file as it was.
-// Returns kExitOk when every import succeeded, else kExitFailed.
-int RunImports(const std::vector<brevak::TSourceId>& sources, const brevak::TImportFiles& files,
+// Imports sources of list into its list file and replaces it once at the end. The fetches run at
+// the same time, at most kMaxParallelFetches at once, each with fetch on a thread of its own; the
+// documents are applied in the given order, so that the file is byte for byte what running the
+// imports one after another from an empty list gives. A source that fails keeps its section of the
+// previous list file (found by the header its import writes), copied as it was at its place in the
+// order, and says so on Err. An old list file that cannot be read, or a save that fails, leaves the
+// file as it was. Returns kExitOk when every import succeeded, else kExitFailed.
+int RunImports(const std::vector<const brevak::TSource*>& sources, const brevak::TSourceList& list,
                const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
+
+// Fetches source and runs its rule into a list of its own: prints on Out the header and the first
+// kCheckShownEntries entries as an import would append them, then how many there are. The list
+// file is neither read nor written, so no lock is needed. Returns kExitOk with entries, else
+// kExitFailed (a failed fetch, or a warning that the answer gave none).
+int CheckSource(const brevak::TSource& source, const brevak::TSourceList& list,
+                const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
+
+// Every source of list in the window's order on out, one a line under a heading, in aligned
+// columns: its name, its rule, where it is described ("built in" or the sources.ini), its URL.
+void PrintSourceList(const brevak::TSourceList& list, std::FILE* out);
 
 // Why this process may not use the list file, or empty when it holds its lock (or goes on
 // without one where the folder takes no lock file): another Brevak holds it, or what lies at the

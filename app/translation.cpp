@@ -132,6 +132,49 @@ constexpr const char* kMessageShapes[] = {
     QT_TRANSLATE_NOOP("Message", "data before the TLS handshake"),
     QT_TRANSLATE_NOOP("Message", "the proxy %1://... is not supported (only http:// proxies)"),
     QT_TRANSLATE_NOOP("Message", "the proxy \"%1\" names no host"),
+    // A "[Source NAME]" section of sources.ini that was left out: where, which key, and why.
+    QT_TRANSLATE_NOOP("Message", "%1, line %2: [%3] %4: %5"),
+    QT_TRANSLATE_NOOP("Message", "%1, line %2: [%3]: %4"),
+    QT_TRANSLATE_NOOP("Message", "missing"),
+    QT_TRANSLATE_NOOP("Message", "no such key"),
+    QT_TRANSLATE_NOOP("Message", "not a number of lines from 0 to 1000000"),
+    QT_TRANSLATE_NOOP("Message", "not windows-1251, utf-8 or auto"),
+    QT_TRANSLATE_NOOP("Message", "not only or any"),
+    QT_TRANSLATE_NOOP("Message", "not lines, columns or pattern"),
+    QT_TRANSLATE_NOOP("Message", "not used by Rule=%1"),
+    QT_TRANSLATE_NOOP("Message", "not one character (or tab)"),
+    QT_TRANSLATE_NOOP("Message", "not a column number from 1 to 1000"),
+    QT_TRANSLATE_NOOP("Message", "not all or first"),
+    QT_TRANSLATE_NOOP("Message", "at position %1: %2"),
+    QT_TRANSLATE_NOOP("Message",
+                      "only patterns of the form TEXT(.*?)TEXT, or without *, + and ?, are "
+                      "searched in a time that no page can stretch"),
+    QT_TRANSLATE_NOOP("Message", "the section names no source"),
+    QT_TRANSLATE_NOOP("Message", "the name is longer than 40 characters"),
+    QT_TRANSLATE_NOOP("Message", "the name may not hold control characters, ',', '=', '[' or ']'"),
+    QT_TRANSLATE_NOOP("Message", "\"all\" names every source on the command line"),
+    QT_TRANSLATE_NOOP("Message", "a source of this name is described above"),
+    // Why a source's URL is refused.
+    QT_TRANSLATE_NOOP("Message", "not an http:// or https:// URL"),
+    QT_TRANSLATE_NOOP("Message", "a fragment (#...) is never sent to the server"),
+    QT_TRANSLATE_NOOP("Message", "spaces, control characters and non-ASCII must be %-escaped"),
+    QT_TRANSLATE_NOOP("Message", "a query needs a path (/?...)"),
+    QT_TRANSLATE_NOOP("Message", "a user name is not allowed"),
+    QT_TRANSLATE_NOOP("Message", "the IPv6 address has no closing ]"),
+    QT_TRANSLATE_NOOP("Message", "text after the IPv6 address"),
+    QT_TRANSLATE_NOOP("Message", "not an IPv6 address in brackets"),
+    QT_TRANSLATE_NOOP("Message", "no host"),
+    QT_TRANSLATE_NOOP("Message", "the host is not a host name"),
+    QT_TRANSLATE_NOOP("Message", "the port is not a number from 1 to 65535"),
+    // Why the matcher refuses a pattern.
+    QT_TRANSLATE_NOOP("Message", "TMatcher(comp): Too Many Groups"),
+    QT_TRANSLATE_NOOP("Message", "TMatcher(comp): Missing )"),
+    QT_TRANSLATE_NOOP("Message", "TMatcher(comp): Unmatched )"),
+    QT_TRANSLATE_NOOP("Message", "TMatcher(comp): Repeated Atom Can Match Nothing"),
+    QT_TRANSLATE_NOOP("Message", "TMatcher(comp): Nested Repetition"),
+    QT_TRANSLATE_NOOP("Message", "TMatcher(comp): Repetition Follows Nothing"),
+    QT_TRANSLATE_NOOP("Message", "TMatcher(comp): Trailing \\"),
+    QT_TRANSLATE_NOOP("Message", "TMatcher(comp): Unsupported Construct"),
 };
 // NOLINTEND(bugprone-suspicious-missing-comma)
 
@@ -165,6 +208,13 @@ std::vector<TMessageShape> MakeShapes() {
 }  // namespace
 
 QString TranslatedMessage(const QString& english) {
+  // Several messages, one a line (every faulty section of sources.ini told at once): each on its
+  // own, as no message holds a line break of its own (outside text has its breaks escaped).
+  if (english.contains(u'\n')) {
+    QStringList lines = english.split(u'\n');
+    for (QString& line : lines) line = TranslatedMessage(line);
+    return lines.join(u'\n');
+  }
   static const std::vector<TMessageShape> shapes = MakeShapes();
   for (const TMessageShape& shape : shapes) {
     const QRegularExpressionMatch m = shape.Pattern.match(english);

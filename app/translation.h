@@ -21,5 +21,5 @@ bool InstallTranslations(const QLocale& locale = QLocale::system(),
 // A message from the layers below the window, which write English: the same text in the user's
 // language when it has one of the known shapes ("Could not fetch \"%1\" from %2: %3" with the
 // cause translated in turn); names, paths, URLs and numbers in it are kept as they are. Any other
-// text is returned unchanged.
+// text is returned unchanged. A text of several lines is taken as one message a line.
 QString TranslatedMessage(const QString& english);

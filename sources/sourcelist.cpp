@@ -47,6 +47,10 @@ std::string TSourceList::Origin(const TSource& source) {
   return source.User ? source.User->File : "built in";
 }
 
+std::u16string_view TSourceList::Header(const TSource& source) {
+  return source.User ? std::u16string_view(source.User->Header) : source.BuiltIn->Header;
+}
+
 void TSourceList::ImportOverHttp(const TSource& source, TImportHost& host) const {
   if (source.User)
     ImportUserSourceOverHttp(*source.User, FFiles.ListFile, host);

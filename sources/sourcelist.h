@@ -35,6 +35,8 @@ public:
   // Whether sources.ini describes clubs beyond the ten.
   bool HasOwnSources() const { return FSources.size() > static_cast<std::size_t>(kSourceCount); }
   const std::vector<std::string>& Errors() const { return FUser.Errors; }
+  // The name of the section each of Errors is about, as written.
+  const std::vector<std::string>& FaultyNames() const { return FUser.FaultyNames; }
   const TImportFiles& Files() const { return FFiles; }
 
   const TSource& BuiltIn(TSourceId id) const { return FSources[static_cast<std::size_t>(id)]; }
@@ -46,6 +48,8 @@ public:
   std::string Url(const TSource& source) const;
   static std::string RuleName(const TSource& source);
   static std::string Origin(const TSource& source);
+  // The header line its import writes: a description's own, else the built-in one.
+  static std::u16string_view Header(const TSource& source);
 
   // The import of a source on the list file, with a real HTTP GET (a button) or the fetch given.
   void ImportOverHttp(const TSource& source, TImportHost& host) const;

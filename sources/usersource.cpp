@@ -377,6 +377,7 @@ TUserSources ReadUserSources(const std::string& path) {
                               ShownText(section.Name) + "]";
     if (std::string problem = NameProblem(*name); !problem.empty()) {
       result.Errors.push_back(where + ": " + problem);
+      result.FaultyNames.emplace_back(*name);
       continue;
     }
     bool duplicate = false;
@@ -384,6 +385,7 @@ TUserSources ReadUserSources(const std::string& path) {
       duplicate |= SameProfileName(earlier.Name, *name);
     if (duplicate) {
       result.Errors.push_back(where + ": a source of this name is described above");
+      result.FaultyNames.emplace_back(*name);
       continue;
     }
     TUserSource source;
@@ -394,6 +396,7 @@ TUserSources ReadUserSources(const std::string& path) {
     std::string key, problem;
     if (!ReadSection(section, source, key, problem)) {
       result.Errors.push_back(where + " " + ShownText(key) + ": " + problem);
+      result.FaultyNames.emplace_back(*name);
       continue;
     }
     result.Sources.push_back(std::move(source));

@@ -50,6 +50,9 @@ struct TUserSources {
   // One line per section that was left out, naming the file, the section's line, the section, the
   // key at fault (none for a bad or repeated name) and the reason.
   std::vector<std::string> Errors;
+  // The name each of those sections gives after "Source ", as written, in the order of Errors: a
+  // name typed on the command line is refused when its description was left out.
+  std::vector<std::string> FaultyNames;
 };
 
 // The "[Source NAME]" sections of the sources.ini at path. A file that exists but cannot be read,

@@ -8,24 +8,12 @@
         <translation>brevak: не удаётся открыть окно: %1. Чтобы импортировать без окна, запустите brevak --import SOURCE[,SOURCE...] (см. brevak --help).</translation>
     </message>
     <message>
-        <source>Builds the club member list brevak.ini from ten clubs&apos; and services&apos; member lists.
-Without options it opens the window; --import runs imports without one.
-Sources, in the window&apos;s order: %1; &quot;all&quot; names the ten.</source>
-        <translation>Составляет список членов клубов brevak.ini из списков членов десяти клубов и сервисов.
-Без параметров открывает окно; --import выполняет импорт без окна.
-Источники в порядке кнопок окна: %1; «all» означает все десять.</translation>
-    </message>
-    <message>
         <source>Prints this help and exits.</source>
         <translation>Выводит эту справку и завершает работу.</translation>
     </message>
     <message>
         <source>Prints the version and exits.</source>
         <translation>Выводит версию и завершает работу.</translation>
-    </message>
-    <message>
-        <source>Imports the named sources without a window and replaces the list file once at the end with their sections in the given order. The fetches run at the same time. A source that fails keeps its section of the previous list file, and the exit status is 1. Names are the sources.ini keys, without regard to case and spaces (5ocean), or &quot;all&quot;.</source>
-        <translation>Импортирует указанные источники без окна и в конце один раз заменяет файл списка их разделами в заданном порядке. Загрузки идут одновременно. Источник, который не удалось загрузить, сохраняет свой раздел из прежнего файла списка, а код завершения равен 1. Имена — это ключи sources.ini без учёта регистра и пробелов (5ocean) или «all».</translation>
     </message>
     <message>
         <source>With --import: prints errors and warnings only.</source>
@@ -106,10 +94,6 @@ There is NO WARRANTY, to the extent permitted by law.
         </translation>
     </message>
     <message>
-        <source>With --import: each fetch ends after SECONDS in all, from the name lookup to the last byte (default 600).</source>
-        <translation>С --import: каждая загрузка прерывается через SECONDS секунд от поиска имени до последнего байта (по умолчанию 600).</translation>
-    </message>
-    <message>
         <source>--max-time wants a number of seconds from 0.001 to 2000000, not &quot;%1&quot;</source>
         <translation>--max-time ожидает число секунд от 0.001 до 2000000, а не «%1»</translation>
     </message>
@@ -124,6 +108,86 @@ There is NO WARRANTY, to the extent permitted by law.
     <message>
         <source>Cannot use the lock file %1: %2</source>
         <translation>Не удаётся использовать файл блокировки %1: %2</translation>
+    </message>
+    <message>
+        <source>Builds the club member list brevak.ini from clubs&apos; and services&apos; member lists.
+Without options it opens the window; --import runs imports without one.
+Sources, in the window&apos;s order: %1, then the clubs that sources.ini describes in [Source NAME] sections (see --list-sources); &quot;all&quot; names every one.</source>
+        <translation>Составляет список членов клубов brevak.ini из списков членов клубов и сервисов.
+Без параметров открывает окно; --import выполняет импорт без окна.
+Источники в порядке кнопок окна: %1, затем клубы, описанные в sources.ini разделами [Source NAME] (см. --list-sources); «all» означает все.</translation>
+    </message>
+    <message>
+        <source>Imports the named sources without a window and replaces the list file once at the end with their sections in the given order. The fetches run at the same time. A source that fails keeps its section of the previous list file, and the exit status is 1. Names are the sources.ini keys and section names, without regard to case and spaces (5ocean), or &quot;all&quot;.</source>
+        <translation>Импортирует указанные источники без окна и в конце один раз заменяет файл списка их разделами в заданном порядке. Загрузки идут одновременно. Источник, который не удалось загрузить, сохраняет свой раздел из прежнего файла списка, а код завершения равен 1. Имена — это ключи и имена разделов sources.ini без учёта регистра и пробелов (5ocean) или «all».</translation>
+    </message>
+    <message>
+        <source>With --import or --check-source: each fetch ends after SECONDS in all, from the name lookup to the last byte (default 600).</source>
+        <translation>С --import или --check-source: каждая загрузка прерывается через SECONDS секунд от поиска имени до последнего байта (по умолчанию 600).</translation>
+    </message>
+    <message>
+        <source>Lists every source in the window&apos;s order: its rule, where it is described and its URL.</source>
+        <translation>Выводит все источники в порядке кнопок окна: правило, где источник описан, и его адрес.</translation>
+    </message>
+    <message>
+        <source>Fetches one source and prints what its import would append (the first 20 entries and the count), without touching the list file: to try a club&apos;s description.</source>
+        <translation>Загружает один источник и выводит, что добавил бы его импорт (первые 20 записей и их число), не трогая файл списка: так можно проверить описание клуба.</translation>
+    </message>
+    <message>
+        <source>--import, --list-sources and --check-source go one at a time</source>
+        <translation>--import, --list-sources и --check-source нельзя указывать вместе</translation>
+    </message>
+    <message>
+        <source>--check-source takes one source</source>
+        <translation>--check-source принимает только один источник</translation>
+    </message>
+    <message>
+        <source>--max-time is for --import and --check-source</source>
+        <translation>--max-time указывается только с --import или --check-source</translation>
+    </message>
+    <message>
+        <source>&quot;all&quot; takes in source &quot;%1&quot;, whose section in sources.ini was left out for the error above</source>
+        <translation>«all» включает источник «%1», раздел которого в sources.ini пропущен из-за ошибки выше</translation>
+    </message>
+    <message>
+        <source>the section of source &quot;%1&quot; in sources.ini was left out for the error above</source>
+        <translation>раздел источника «%1» в sources.ini пропущен из-за ошибки выше</translation>
+    </message>
+    <message numerus="yes">
+        <source>... and %1 more (%n entries)</source>
+        <translation>
+            <numerusform>... и ещё %1 (всего %n запись)</numerusform>
+            <numerusform>... и ещё %1 (всего %n записи)</numerusform>
+            <numerusform>... и ещё %1 (всего %n записей)</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries</source>
+        <translation>
+            <numerusform>%n запись</numerusform>
+            <numerusform>%n записи</numerusform>
+            <numerusform>%n записей</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>built in</source>
+        <translation>встроенный</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>Источник</translation>
+    </message>
+    <message>
+        <source>Rule</source>
+        <translation>Правило</translation>
+    </message>
+    <message>
+        <source>Described in</source>
+        <translation>Где описан</translation>
+    </message>
+    <message>
+        <source>URL</source>
+        <translation>Адрес</translation>
     </message>
 </context>
 <context>
@@ -363,6 +427,158 @@ There is NO WARRANTY, to the extent permitted by law.
     <message>
         <source>%1. Every key is listed in %2</source>
         <translation>%1. Все ключи перечислены в файле %2</translation>
+    </message>
+    <message>
+        <source>%1, line %2: [%3] %4: %5</source>
+        <translation>%1, строка %2: [%3] %4: %5</translation>
+    </message>
+    <message>
+        <source>%1, line %2: [%3]: %4</source>
+        <translation>%1, строка %2: [%3]: %4</translation>
+    </message>
+    <message>
+        <source>missing</source>
+        <translation>не задан</translation>
+    </message>
+    <message>
+        <source>no such key</source>
+        <translation>такого ключа нет</translation>
+    </message>
+    <message>
+        <source>not a number of lines from 0 to 1000000</source>
+        <translation>не число строк от 0 до 1000000</translation>
+    </message>
+    <message>
+        <source>not windows-1251, utf-8 or auto</source>
+        <translation>не windows-1251, не utf-8 и не auto</translation>
+    </message>
+    <message>
+        <source>not only or any</source>
+        <translation>не only и не any</translation>
+    </message>
+    <message>
+        <source>not lines, columns or pattern</source>
+        <translation>не lines, не columns и не pattern</translation>
+    </message>
+    <message>
+        <source>not used by Rule=%1</source>
+        <translation>не используется при Rule=%1</translation>
+    </message>
+    <message>
+        <source>not one character (or tab)</source>
+        <translation>не один символ (и не tab)</translation>
+    </message>
+    <message>
+        <source>not a column number from 1 to 1000</source>
+        <translation>не номер столбца от 1 до 1000</translation>
+    </message>
+    <message>
+        <source>not all or first</source>
+        <translation>не all и не first</translation>
+    </message>
+    <message>
+        <source>at position %1: %2</source>
+        <translation>в позиции %1: %2</translation>
+    </message>
+    <message>
+        <source>only patterns of the form TEXT(.*?)TEXT, or without *, + and ?, are searched in a time that no page can stretch</source>
+        <translation>допустимы только шаблоны вида TEXT(.*?)TEXT или без *, + и ?: лишь их поиск никакая страница не может затянуть</translation>
+    </message>
+    <message>
+        <source>the section names no source</source>
+        <translation>в заголовке раздела нет имени источника</translation>
+    </message>
+    <message>
+        <source>the name is longer than 40 characters</source>
+        <translation>имя длиннее 40 символов</translation>
+    </message>
+    <message>
+        <source>the name may not hold control characters, &apos;,&apos;, &apos;=&apos;, &apos;[&apos; or &apos;]&apos;</source>
+        <translation>в имени не может быть управляющих символов и знаков &apos;,&apos;, &apos;=&apos;, &apos;[&apos; и &apos;]&apos;</translation>
+    </message>
+    <message>
+        <source>&quot;all&quot; names every source on the command line</source>
+        <translation>«all» в командной строке означает все источники</translation>
+    </message>
+    <message>
+        <source>a source of this name is described above</source>
+        <translation>источник с таким именем уже описан выше</translation>
+    </message>
+    <message>
+        <source>not an http:// or https:// URL</source>
+        <translation>не адрес http:// или https://</translation>
+    </message>
+    <message>
+        <source>a fragment (#...) is never sent to the server</source>
+        <translation>фрагмент (#...) серверу никогда не передаётся</translation>
+    </message>
+    <message>
+        <source>spaces, control characters and non-ASCII must be %-escaped</source>
+        <translation>пробелы, управляющие символы и символы вне ASCII нужно записывать через %-кодирование</translation>
+    </message>
+    <message>
+        <source>a query needs a path (/?...)</source>
+        <translation>перед запросом нужен путь (/?...)</translation>
+    </message>
+    <message>
+        <source>a user name is not allowed</source>
+        <translation>имя пользователя не допускается</translation>
+    </message>
+    <message>
+        <source>the IPv6 address has no closing ]</source>
+        <translation>у адреса IPv6 нет закрывающей ]</translation>
+    </message>
+    <message>
+        <source>text after the IPv6 address</source>
+        <translation>текст после адреса IPv6</translation>
+    </message>
+    <message>
+        <source>not an IPv6 address in brackets</source>
+        <translation>в скобках не адрес IPv6</translation>
+    </message>
+    <message>
+        <source>no host</source>
+        <translation>не указан хост</translation>
+    </message>
+    <message>
+        <source>the host is not a host name</source>
+        <translation>хост не является именем хоста</translation>
+    </message>
+    <message>
+        <source>the port is not a number from 1 to 65535</source>
+        <translation>порт — не число от 1 до 65535</translation>
+    </message>
+    <message>
+        <source>TMatcher(comp): Too Many Groups</source>
+        <translation>TMatcher(comp): слишком много групп</translation>
+    </message>
+    <message>
+        <source>TMatcher(comp): Missing )</source>
+        <translation>TMatcher(comp): не хватает )</translation>
+    </message>
+    <message>
+        <source>TMatcher(comp): Unmatched )</source>
+        <translation>TMatcher(comp): лишняя )</translation>
+    </message>
+    <message>
+        <source>TMatcher(comp): Repeated Atom Can Match Nothing</source>
+        <translation>TMatcher(comp): повторяемый элемент может совпасть с пустой строкой</translation>
+    </message>
+    <message>
+        <source>TMatcher(comp): Nested Repetition</source>
+        <translation>TMatcher(comp): вложенное повторение</translation>
+    </message>
+    <message>
+        <source>TMatcher(comp): Repetition Follows Nothing</source>
+        <translation>TMatcher(comp): повторять нечего</translation>
+    </message>
+    <message>
+        <source>TMatcher(comp): Trailing \</source>
+        <translation>TMatcher(comp): \ в конце шаблона</translation>
+    </message>
+    <message>
+        <source>TMatcher(comp): Unsupported Construct</source>
+        <translation>TMatcher(comp): неподдерживаемая конструкция</translation>
     </message>
 </context>
 <context>

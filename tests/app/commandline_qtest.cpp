@@ -37,10 +37,11 @@ QByteArray ReadAll(std::FILE* file) {
   return text;
 }
 
-// Serves the demo's documents by request target, as the demo's server does. A source's host
-// (its built-in one, "srr.invalid") listed in Failing fails with "connection refused", one in
-// Empty answers an empty document. Earlier sources answer later, so that the fetches end in the
-// reverse of their order; the most fetches seen at the same time is counted.
+// Serves the demo's documents by request target, as the demo's server does, and those given with
+// Serve. A source's host (its built-in one, "srr.invalid") listed in Failing fails with
+// "connection refused", one in Empty answers an empty document. Earlier sources answer later, so
+// that the fetches end in the reverse of their order; the most fetches seen at the same time is
+// counted.
 class TStandInServer {
 public:
   std::set<std::string> Failing, Empty;
@@ -55,6 +56,8 @@ public:
             ReadFile(TestData("../scripts/demo-data/docs/" + QString::fromUtf8(fields[1])));
     }
   }
+
+  void Serve(const std::string& path, const QByteArray& bytes) { FDocuments[path] = bytes; }
 
   brevak::TFetchFn Fetch() {
     return [this](const std::string& url, brevak::TMemoryStream& document, std::string& cause) {
@@ -91,27 +94,42 @@ private:
   std::unique_ptr<QTemporaryDir> FDir;
 
   QString ListFile() const { return FDir->filePath("brevak.ini"); }
-  void WriteListFile(const QByteArray& bytes) {
-    QFile f(ListFile());
+  void WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile f(FDir->filePath(name));
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     f.write(bytes);
+  }
+  void WriteListFile(const QByteArray& bytes) { WriteFile("brevak.ini", bytes); }
+  std::unique_ptr<brevak::TSourceList> Sources() const {
+    return std::make_unique<brevak::TSourceList>(brevak::ImportFilesIn(FDir->path().toStdString()));
   }
 
   struct TRun {
     int Status;
     QByteArray Out, Err;
   };
-  TRun Run(const std::vector<TSourceId>& sources, TStandInServer& server, bool terminal = false) {
+  // The sources named by name, or by built-in id, imported (or checked, for one) as the program
+  // does after sources.ini in the test's folder was read.
+  TRun Run(const std::vector<std::string>& names, TStandInServer& server, bool terminal = false,
+           bool check = false) {
+    const std::unique_ptr<brevak::TSourceList> list = Sources();
+    std::vector<const brevak::TSource*> sources;
+    for (const std::string& name : names) sources.push_back(list->Find(name));
     TImportOutput output;
     output.Err = std::tmpfile();
     output.Out = std::tmpfile();
     output.Progress = output.Summary = terminal;
     TRun run;
-    run.Status = RunImports(sources, brevak::ImportFilesIn(FDir->path().toStdString()), output,
-                            server.Fetch());
+    run.Status = check ? CheckSource(*sources.front(), *list, output, server.Fetch())
+                       : RunImports(sources, *list, output, server.Fetch());
     run.Out = ReadAll(output.Out);
     run.Err = ReadAll(output.Err);
     return run;
+  }
+  TRun Run(const std::vector<TSourceId>& ids, TStandInServer& server, bool terminal = false) {
+    std::vector<std::string> names;
+    for (TSourceId id : ids) names.emplace_back(brevak::SourceInfo(id).Name);
+    return Run(names, server, terminal);
   }
 
   static std::vector<TSourceId> All() {
@@ -129,29 +147,36 @@ private slots:
   void parse_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("sources");  // saImport: the names, comma-separated
+    QTest::addColumn<QString>("sources");  // saImport, saCheckSource: the names, comma-separated
     QTest::addColumn<QString>("text");     // saExit: the text, or how it starts
     QTest::addColumn<int>("status");
     const int import = static_cast<int>(TStartAction::saImport);
+    const int check = static_cast<int>(TStartAction::saCheckSource);
     const int exit = static_cast<int>(TStartAction::saExit);
-    const QString all = "Hamlog,SRR,KDR,AGB,ARCK,RCWC,5 Ocean,RRC,RCPW,RadioWave";
-    QTest::newRow("all, in the window's order")
-        << QStringList{"--import", "all"} << import << all << "" << 0;
-    QTest::newRow("case and spaces do not matter")
-        << QStringList{"--import", "5ocean, 5 OCEAN ,radio wave", "--import", "ALL"} << import
-        << "5 Ocean,5 Ocean,RadioWave," + all << "" << 0;
-    QTest::newRow("a typo: one line and where to look")
-        << QStringList{"--import", "KDR,SRX"} << exit << ""
-        << "brevak: unknown source \"SRX\" (did you mean \"SRR\"?)\n"
+    // Names are only looked up once sources.ini is read: here they stay as typed.
+    QTest::newRow("names as typed, in the order given")
+        << QStringList{"--import", "5ocean, 5 OCEAN ,Nope", "--import", "ALL"} << import
+        << "5ocean,5 OCEAN,Nope,ALL"
+        << "" << 0;
+    QTest::newRow("--list-sources")
+        << QStringList{"--list-sources"} << static_cast<int>(TStartAction::saListSources) << ""
+        << "" << 0;
+    QTest::newRow("--check-source")
+        << QStringList{"--check-source", " CW Club ", "--max-time", "5"} << check << "CW Club"
+        << "" << 0;
+    QTest::newRow("--check-source twice")
+        << QStringList{"--check-source", "A", "--check-source", "B"} << exit << ""
+        << "brevak: --check-source takes one source\nTry 'brevak --help' for more information.\n"
+        << kExitUsage;
+    QTest::newRow("two of the runs at once")
+        << QStringList{"--import", "SRR", "--list-sources"} << exit << ""
+        << "brevak: --import, --list-sources and --check-source go one at a time\n"
            "Try 'brevak --help' for more information.\n"
         << kExitUsage;
-    QTest::newRow("nothing near")
-        << QStringList{"--import", "Nope"} << exit << ""
-        << "brevak: unknown source \"Nope\"\nTry 'brevak --help' for more information.\n"
-        << kExitUsage;
-    QTest::newRow("a name with a control character")
-        << QStringList{"--import", "S\x1b[2JRR"} << exit << ""
-        << "brevak: unknown source \"S\\x1B[2JRR\"\nTry 'brevak --help' for more information.\n"
+    QTest::newRow("--max-time without a fetch")
+        << QStringList{"--list-sources", "--max-time", "5"} << exit << ""
+        << "brevak: --max-time is for --import and --check-source\n"
+           "Try 'brevak --help' for more information.\n"
         << kExitUsage;
     QTest::newRow("an unknown option")
         << QStringList{"--imprt", "KDR"} << exit << ""
@@ -179,8 +204,85 @@ private slots:
     QCOMPARE(QString::fromStdString(line.Text), text);
     QCOMPARE(line.ExitStatus, status);
     QStringList names;
-    for (TSourceId source : line.Sources) names << brevak::SourceInfo(source).Name;
+    for (const std::string& name : line.Sources) names << QString::fromStdString(name);
     QCOMPARE(names.join(','), sources);
+  }
+
+  // Names against the ten and the clubs of sources.ini: case and spaces ignored, "all" the ten
+  // then the clubs in the file's order, a slip answered with the nearest of all of them, and a
+  // source whose section was left out refused rather than imported another way.
+  void resolve_data() {
+    QTest::addColumn<bool>("faulty");      // sources.ini has a section that was left out
+    QTest::addColumn<QString>("names");    // as typed, comma-separated
+    QTest::addColumn<QString>("sources");  // name:rule, comma-separated
+    QTest::addColumn<QString>("usage");    // the refusal's first line
+    const QString ten =
+        "Hamlog:built in,SRR:lines,KDR:built in,AGB:built in,ARCK:built in,"
+        "RCWC:built in,5 Ocean:built in,RRC:built in,RCPW:built in,"
+        "RadioWave:built in";
+    QTest::newRow("all: the ten, then the clubs")
+        << false << "all" << ten + ",CW Club:pattern,DX:lines"
+        << "";
+    QTest::newRow("case and spaces do not matter")
+        << false << "cwclub,5 OCEAN, radio wave ,dx"
+        << "CW Club:pattern,5 Ocean:built in,RadioWave:built in,DX:lines"
+        << "";
+    QTest::newRow("a slip of a club's name")
+        << false << "KDR,CW Clb"
+        << ""
+        << "brevak: unknown source \"CW Clb\" (did you mean \"CW Club\"?)";
+    QTest::newRow("a slip of a built-in name") << false << "SRX"
+                                               << ""
+                                               << "brevak: unknown source \"SRX\" (did you mean "
+                                                  "\"SRR\"?)";
+    QTest::newRow("nothing near") << false << "Nope"
+                                  << ""
+                                  << "brevak: unknown source \"Nope\"";
+    QTest::newRow("a name with a control character") << false << "S\x1b[2JRR"
+                                                     << ""
+                                                     << "brevak: unknown source \"S\\x1B[2JRR\"";
+    QTest::newRow("other sources beside a faulty section") << true << "SRR,dx"
+                                                           << "SRR:lines,DX:lines"
+                                                           << "";
+    QTest::newRow("the faulty section's name")
+        << true << "KDR,broken club"
+        << ""
+        << "brevak: the section of source \"Broken Club\" in sources.ini was left out for the "
+           "error above";
+    QTest::newRow("all, with a faulty section")
+        << true << "all"
+        << ""
+        << "brevak: \"all\" takes in source \"Broken Club\", whose section in sources.ini was "
+           "left out for the error above";
+  }
+
+  void resolve() {
+    QFETCH(bool, faulty);
+    QFETCH(QString, names);
+    QFETCH(QString, sources);
+    QFETCH(QString, usage);
+    WriteFile("sources.ini",
+              "[Source CW Club]\r\nURL=http://cw.example.org/\r\nRule=pattern\r\n"
+              "Pattern=<b>(.*?)</b>\r\n"
+              "[Source srr]\r\nURL=http://srr.example.org/\r\nRule=lines\r\n" +
+                  QByteArray(faulty ? "[Source Broken Club]\r\nRule=lines\r\n" : "") +
+                  "[Source DX]\r\nURL=http://dx.example.org/\r\nRule=lines\r\n");
+    const std::unique_ptr<brevak::TSourceList> list = Sources();
+    std::vector<std::string> typed;
+    for (const QString& name : names.split(',')) typed.push_back(name.toStdString());
+    std::vector<const brevak::TSource*> resolved;
+    std::string refusal;
+    const bool ok = ResolveSources(typed, *list, resolved, refusal);
+    QCOMPARE(ok, usage.isEmpty());
+    QStringList got;
+    for (const brevak::TSource* source : resolved)
+      got << QString::fromStdString(
+          source->Name + ":" +
+          (source->User ? brevak::TSourceList::RuleName(*source) : std::string("built in")));
+    QCOMPARE(got.join(','), sources);
+    if (!ok)
+      QCOMPARE(QString::fromStdString(refusal),
+               usage + "\nTry 'brevak --help' for more information.\n");
   }
 
   void quietAndHelp() {
@@ -287,6 +389,63 @@ private slots:
     QCOMPARE(run.Status, kExitOk);
     QCOMPARE(run.Err, QByteArray("RCWC: no entries in the answer; the page may have changed\n"));
     QVERIFY(ReadFile(ListFile()).startsWith("[RCWC]\r\n[AGB]\r\n"));
+  }
+
+  // A club of sources.ini is imported as the ten are; when its fetch fails, its section of the old
+  // file is found by the header its import writes, not by its name.
+  void clubKeepsItsOldSectionByItsHeader() {
+    WriteFile("sources.ini",
+              "[Source Club]\r\nURL=http://club.invalid/members.txt\r\nRule=lines\r\n"
+              "Header=[Club list]\r\n"
+              "[Source DX]\r\nURL=http://dx.invalid/list/callsign-all.txt\r\nRule=lines\r\n");
+    WriteListFile("[Club]\r\nR0NOT=Club\r\n[Club list]\r\nR0OLD=Club\r\n");
+    TStandInServer server;
+    server.Failing = {"club.invalid"};
+    TRun run = Run(std::vector<std::string>{"DX", "Club"}, server);
+    QCOMPARE(run.Status, kExitFailed);
+    QCOMPARE(ReadFile(ListFile()),
+             QByteArray("[DX]\r\nR0AAA=DX\r\nR0AAB=DX\r\nR0AAC=DX\r\nR0AAD/P=DX\r\n"
+                        "[Club list]\r\nR0OLD=Club\r\n"));
+    QVERIFY2(run.Err.endsWith("Club: kept its section of the previous list file (1 entry)\n"),
+             run.Err.constData());
+  }
+
+  // What an import would append, without the list file: at most 20 entries, then their count; an
+  // answer without entries fails with the import's warning.
+  void checkSource_data() {
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("out");
+    QTest::addColumn<QByteArray>("err");
+    QByteArray twenty = "[Club]\n";
+    for (int i = 1; i <= 20; ++i) twenty += "R0A" + QByteArray::number(100 + i) + "=Club\n";
+    QTest::newRow("one") << 1 << kExitOk << QByteArray("[Club]\nR0A101=Club\n1 entry\n")
+                         << QByteArray();
+    QTest::newRow("twenty") << 20 << kExitOk << twenty + "20 entries\n" << QByteArray();
+    QTest::newRow("twenty-one") << 21 << kExitOk << twenty + "... and 1 more (21 entries)\n"
+                                << QByteArray();
+    QTest::newRow("none") << 0 << kExitFailed << QByteArray()
+                          << QByteArray(
+                                 "Club: no entries in the answer; the page may have "
+                                 "changed\n");
+  }
+
+  void checkSource() {
+    QFETCH(int, lines);
+    QFETCH(int, status);
+    QFETCH(QByteArray, out);
+    QFETCH(QByteArray, err);
+    WriteFile("sources.ini",
+              "[Source Club]\r\nURL=http://club.invalid/roster\r\nRule=lines\r\nSkip=1\r\n");
+    QByteArray roster = "Callsign\r\n";
+    for (int i = 1; i <= lines; ++i) roster += "R0A" + QByteArray::number(100 + i) + " Name\r\n";
+    TStandInServer server;
+    server.Serve("/roster", roster);
+    TRun run = Run(std::vector<std::string>{"Club"}, server, false, true);
+    QCOMPARE(run.Status, status);
+    QCOMPARE(run.Out, out);
+    QCOMPARE(run.Err, err);
+    QVERIFY(!QFile::exists(ListFile()));
   }
 
   // An old file the run cannot read is neither fetched for nor replaced.

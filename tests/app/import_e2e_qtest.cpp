@@ -96,6 +96,32 @@ private:
     WriteFile(FExeDir->filePath("sources.ini"), ini);
   }
 
+  // The hosts, then clubs of sources.ini's own at the HTTP server (or at clubHost): one that takes
+  // SRR's CSV by its columns, SRR itself described anew (each line's first word), and a section
+  // that is left out for a key its rule does not use.
+  void WriteClubs(const QString& clubHost = {}) {
+    WriteHosts();
+    const QByteArray srr = "http://127.0.0.1:" + QByteArray::number(FHttpPort) +
+                           "/wp-content/uploads/2017/08/srr_qslbureau.csv";
+    QByteArray club = srr;
+    if (!clubHost.isEmpty())
+      club.replace("127.0.0.1:" + QByteArray::number(FHttpPort), clubHost.toUtf8());
+    QFile ini(FExeDir->filePath("sources.ini"));
+    QVERIFY(ini.open(QIODevice::Append));
+    ini.write("[Source Club]\r\nURL=" + club +
+              "\r\nRule=columns\r\nSeparator=;\r\nSkip=1\r\n"
+              "[Source SRR]\r\nURL=" +
+              srr +
+              "\r\nRule=lines\r\nSkip=1\r\n"
+              "[Source Broken Club]\r\nURL=" +
+              srr + "\r\nRule=lines\r\nPattern=(x)\r\n");
+  }
+  // What sources.ini in WriteClubs says of its faulty section, on a line of its own.
+  QByteArray BrokenClubWarning() const {
+    return FExeDir->filePath("sources.ini").toUtf8() +
+           ", line 21: [Source Broken Club] Pattern: not used by Rule=lines.\n";
+  }
+
   static void Press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
   struct TRun {
@@ -348,6 +374,119 @@ private slots:
              run.Err.constData());
     QCOMPARE(run.Status, status);
     QCOMPARE(ReadFile(ListFile()), listFile);
+  }
+
+  // The clubs of sources.ini by name, as the ten are, and SRR by its new description; a name
+  // whose section was left out stops the run before anything is fetched or written.
+  void commandLineImportsTheClubsOfSourcesIni_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("listFile");  // after the run, over "[Old]\r\n"
+    QTest::addColumn<QByteArray>("stdErr");    // after the faulty section's warning
+    QTest::newRow("a club, a replaced built-in and a built-in")
+        << QStringList{"--import", "club,srr", "--import", "KDR"} << 0
+        << QByteArray(
+               "[Club]\r\nR0AAA=Club\r\nR0AAF=Club\r\nR0AAG=Club\r\n"
+               "[SRR]\r\nR0AAA=SRR Member\r\nR0AAF=SRR Member\r\nR0AAG=SRR Member\r\n"
+               "[KDR]\r\nR0AAA=KDR \xB9"
+               "0123\r\nR0AAZ=KDR \xB9"
+               "0123\r\nR0ABB=KDR \xB9"
+               "0124\r\n")
+        << QByteArray();
+    QTest::newRow("the faulty section's name")
+        << QStringList{"--import", "Club,brokenclub"} << 2 << QByteArray("[Old]\r\n")
+        << QByteArray(
+               "brevak: the section of source \"Broken Club\" in sources.ini was left out "
+               "for the error above\nTry 'brevak --help' for more information.\n");
+    QTest::newRow("a slip, answered from the clubs too")
+        << QStringList{"--import", "Clu"} << 2 << QByteArray("[Old]\r\n")
+        << QByteArray(
+               "brevak: unknown source \"Clu\" (did you mean \"Club\"?)\n"
+               "Try 'brevak --help' for more information.\n");
+  }
+
+  void commandLineImportsTheClubsOfSourcesIni() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, listFile);
+    QFETCH(QByteArray, stdErr);
+    WriteClubs();
+    WriteFile(ListFile(), "[Old]\r\n");
+    TRun run = RunProgram(arguments);
+    QCOMPARE(run.Err, BrokenClubWarning() + stdErr);
+    QCOMPARE(run.Status, status);
+    QCOMPARE(ReadFile(ListFile()), listFile);
+  }
+
+  // Every source in the window's order, one a line, in columns that line up.
+  void listSources() {
+    WriteClubs();
+    TRun run = RunProgram({"--list-sources"});
+    QCOMPARE(run.Status, 0);
+    QCOMPARE(run.Err, BrokenClubWarning());
+    const QStringList lines = QString::fromUtf8(run.Out).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1 + brevak::kSourceCount + 1);
+    static const QRegularExpression gap(" {2,}");
+    const QString ini = FExeDir->filePath("sources.ini");
+    const QString http = "http://127.0.0.1:" + QString::number(FHttpPort);
+    QCOMPARE(lines[0].split(gap), (QStringList{"Source", "Rule", "Described in", "URL"}));
+    QCOMPARE(lines[1].split(gap), (QStringList{"Hamlog", "built in", "built in",
+                                               "https://127.0.0.1:" + QString::number(FHttpsPort) +
+                                                   "/list/callsign-all.txt"}));
+    QCOMPARE(
+        lines[2].split(gap),
+        (QStringList{"SRR", "lines", ini, http + "/wp-content/uploads/2017/08/srr_qslbureau.csv"}));
+    QCOMPARE(lines[7].split(gap),
+             (QStringList{"5 Ocean", "built in", "built in", http + "/callbook/"}));
+    QCOMPARE(lines[11].split(gap),
+             (QStringList{"Club", "columns", ini,
+                          http + "/wp-content/uploads/2017/08/srr_qslbureau.csv"}));
+    for (const QString& line : lines)
+      QCOMPARE(line.indexOf(line.split(gap).last()), lines[0].indexOf("URL"));
+  }
+
+  // A check fetches and shows, and leaves the list file as it was, or absent; it takes no lock,
+  // so it runs while another Brevak (this test) holds the list file.
+  void checkSourceLeavesTheListFileAlone_data() {
+    QTest::addColumn<bool>("reachable");
+    QTest::addColumn<QByteArray>("listFile");  // empty: none
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("stdOut");
+    QTest::addColumn<QByteArray>("stdErr");  // how it starts, after the faulty section's warning
+    const QByteArray club = "[Club]\nR0AAA=Club\nR0AAF=Club\nR0AAG=Club\n3 entries\n";
+    QTest::newRow("no list file") << true << QByteArray() << "club" << 0 << club << QByteArray();
+    QTest::newRow("a list file") << true << QByteArray("[Club]\r\nR0OLD=Club\r\n") << "CLUB" << 0
+                                 << club << QByteArray();
+    QTest::newRow("a replaced built-in")
+        << true << QByteArray("[Old]\r\n") << "srr" << 0
+        << QByteArray("[SRR]\nR0AAA=SRR Member\nR0AAF=SRR Member\nR0AAG=SRR Member\n3 entries\n")
+        << QByteArray();
+    QTest::newRow("a failed fetch") << false << QByteArray("[Old]\r\n") << "club" << 1
+                                    << QByteArray() << QByteArray("Could not fetch \"Club\" from ");
+    QTest::newRow("an unknown name") << true << QByteArray() << "Clb" << 2 << QByteArray()
+                                     << QByteArray("brevak: unknown source \"Clb\"");
+  }
+
+  void checkSourceLeavesTheListFileAlone() {
+    QFETCH(bool, reachable);
+    QFETCH(QByteArray, listFile);
+    QFETCH(QString, name);
+    QFETCH(int, status);
+    QFETCH(QByteArray, stdOut);
+    QFETCH(QByteArray, stdErr);
+    WriteClubs(reachable ? QString() : "127.0.0.1:" + QString::number(ClosedPort()));
+    if (!listFile.isEmpty()) WriteFile(ListFile(), listFile);
+    brevak::TListFileLock lock(ListFile().toStdString());
+    QVERIFY(!lock.HeldElsewhere() && lock.Refusal().empty());
+    TRun run = RunProgram({"--check-source", name});
+    QCOMPARE(run.Out, stdOut);
+    QVERIFY2(run.Err.startsWith(BrokenClubWarning() + stdErr), run.Err.constData());
+    QCOMPARE(run.Status, status);
+    if (listFile.isEmpty())
+      QVERIFY(!QFile::exists(ListFile()));
+    else
+      QCOMPARE(ReadFile(ListFile()), listFile);
   }
 
   // A display that is named but has no server: one line that says so, not Qt's abort.

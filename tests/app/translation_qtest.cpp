@@ -109,6 +109,16 @@ private slots:
         << "Cannot open file \"/d/brevak.ini\". It is a named pipe (FIFO), not a regular file"
         << "Не удаётся открыть файл «/d/brevak.ini». Это именованный канал (FIFO), а не обычный "
            "файл";
+    QTest::newRow("a faulty section, the matcher's words too")
+        << "/e/sources.ini, line 7: [Source CW Club] Pattern: at position 3: TMatcher(comp): "
+           "Missing )"
+        << "/e/sources.ini, строка 7: [Source CW Club] Pattern: в позиции 3: TMatcher(comp): не "
+           "хватает )";
+    QTest::newRow("faulty sections, one a line")
+        << "/e/sources.ini, line 2: [Source A] URL: missing\n/e/sources.ini, line 5: [Source "
+           "all]: \"all\" names every source on the command line"
+        << "/e/sources.ini, строка 2: [Source A] URL: не задан\n/e/sources.ini, строка 5: [Source "
+           "all]: «all» в командной строке означает все источники";
     QTest::newRow("unknown shape") << "Something new happened"
                                    << "Something new happened";
   }

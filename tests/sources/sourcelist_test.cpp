@@ -43,6 +43,9 @@ TEST_F(SourceList, TheTenThenTheFilesOwnWithAReplacedOneInItsPlace) {
 
   ASSERT_EQ(list.Errors().size(), 1u);
   EXPECT_NE(list.Errors()[0].find("[Source Broken] URL: missing"), std::string::npos);
+  EXPECT_EQ(list.FaultyNames(), std::vector<std::string>{"Broken"});
+  EXPECT_EQ(TSourceList::Header(agb), u"[AGB]");
+  EXPECT_EQ(TSourceList::Header(cw), u"[CWClub]");
 
   // A replaced source writes the built-in header and note; a club its own.
   TFakeFetch fetch("EW1AA\r\n");
