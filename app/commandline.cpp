@@ -51,13 +51,14 @@ bool SameSqueezed(std::string_view typed, std::string_view name) {
   return !squeezed.empty() && brevak::NameDistance(squeezed, Squeezed(name)) == 0;
 }
 
-// The source typed names: one of that very name (ASCII case ignored) first, so that two clubs whose
-// names differ only in spaces are both reachable; else one whose name has the same letters.
-const TSource* SourceNamed(std::string_view typed, const TSourceList& list) {
-  if (const TSource* exact = list.Find(typed)) return exact;
-  for (const TSource& source : list.Sources())
-    if (SameSqueezed(typed, source.Name)) return &source;
-  return nullptr;
+// How a typed name may match a source's: the very name (ASCII case ignored), or the same letters
+// without spaces. Every source is tried the first way before any the second, so that two clubs
+// whose names differ only in spaces are both reachable.
+enum class TNameMatch { Exact, Squeezed };
+
+bool NameMatches(std::string_view typed, std::string_view name, TNameMatch match) {
+  return match == TNameMatch::Exact ? brevak::SameProfileName(typed, name)
+                                    : SameSqueezed(typed, name);
 }
 
 // The source a mistyped name most likely meant: the nearest within two edits, else none.
@@ -346,7 +347,8 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     result.Action = TStartAction::saImport;
   } else if (parser.isSet(checkSource)) {
     const QStringList values = parser.values(checkSource);
-    if (values.size() > 1)
+    // One source: "all" would check only the first of them.
+    if (values.size() > 1 || values.first().trimmed().compare(u"all", Qt::CaseInsensitive) == 0)
       return usageError(
           QCoreApplication::translate("CommandLine", "--check-source takes one source"));
     result.Sources.push_back(values.first().trimmed().toStdString());
@@ -387,15 +389,6 @@ std::unique_ptr<TSourceList> ReadSourceList(const brevak::TImportFiles& files, s
 
 bool ResolveSources(const std::vector<std::string>& names, const TSourceList& list,
                     std::vector<const TSource*>& sources, std::string& usage) {
-  // A source whose description was left out would be imported by its built-in rule, or not at
-  // all, and a run for all would drop its section from the list file: neither is what the user
-  // asked for, so nothing runs until the section is mended.
-  auto leftOut = [&](std::string_view name) -> const std::string* {
-    for (const std::string& faulty : list.FaultyNames())
-      if (!name.empty() && (brevak::SameProfileName(faulty, name) || SameSqueezed(name, faulty)))
-        return &faulty;
-    return nullptr;
-  };
   auto refuse = [&](const QString& why) {
     usage = UsageText(why);
     sources.clear();
@@ -413,14 +406,29 @@ bool ResolveSources(const std::vector<std::string>& names, const TSourceList& li
       for (const TSource& source : list.Sources()) sources.push_back(&source);
       continue;
     }
-    if (const std::string* faulty = leftOut(name))
+    // A source whose description was left out would be imported by its built-in rule, or not at
+    // all, and a run for all would drop its section from the list file: neither is what the user
+    // asked for, so such a name counts before the source it would leave in its place, and nothing
+    // runs until the section is mended.
+    const std::string* faulty = nullptr;
+    const TSource* found = nullptr;
+    for (TNameMatch match : {TNameMatch::Exact, TNameMatch::Squeezed}) {
+      if (name.empty()) break;
+      for (const std::string& section : list.FaultyNames())
+        if (!faulty && NameMatches(name, section, match)) faulty = &section;
+      if (faulty) break;
+      for (const TSource& source : list.Sources())
+        if (!found && NameMatches(name, source.Name, match)) found = &source;
+      if (found) break;
+    }
+    if (faulty)
       return refuse(QCoreApplication::translate(
                         "CommandLine",
                         "the section of source \"%1\" in sources.ini was left out for the error "
                         "above")
                         .arg(QString::fromStdString(*faulty)));
-    if (const TSource* source = SourceNamed(name, list)) {
-      sources.push_back(source);
+    if (found) {
+      sources.push_back(found);
       continue;
     }
     const QString typed = QString::fromStdString(name);

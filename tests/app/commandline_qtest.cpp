@@ -168,6 +168,10 @@ private slots:
         << QStringList{"--check-source", "A", "--check-source", "B"} << exit << ""
         << "brevak: --check-source takes one source\nTry 'brevak --help' for more information.\n"
         << kExitUsage;
+    QTest::newRow("--check-source all")
+        << QStringList{"--check-source", "All"} << exit << ""
+        << "brevak: --check-source takes one source\nTry 'brevak --help' for more information.\n"
+        << kExitUsage;
     QTest::newRow("two of the runs at once")
         << QStringList{"--import", "SRR", "--list-sources"} << exit << ""
         << "brevak: --import, --list-sources and --check-source go one at a time\n"
@@ -245,10 +249,14 @@ private slots:
                                                            << "SRR:lines,DX:lines"
                                                            << "";
     QTest::newRow("the faulty section's name")
-        << true << "KDR,broken club"
+        << true << "SRR,broken club"
         << ""
         << "brevak: the section of source \"Broken Club\" in sources.ini was left out for the "
            "error above";
+    QTest::newRow("a built-in whose new description was left out")
+        << true << "kdr"
+        << ""
+        << "brevak: the section of source \"KDR\" in sources.ini was left out for the error above";
     QTest::newRow("all, with a faulty section")
         << true << "all"
         << ""
@@ -265,7 +273,9 @@ private slots:
               "[Source CW Club]\r\nURL=http://cw.example.org/\r\nRule=pattern\r\n"
               "Pattern=<b>(.*?)</b>\r\n"
               "[Source srr]\r\nURL=http://srr.example.org/\r\nRule=lines\r\n" +
-                  QByteArray(faulty ? "[Source Broken Club]\r\nRule=lines\r\n" : "") +
+                  QByteArray(faulty ? "[Source Broken Club]\r\nRule=lines\r\n"
+                                      "[Source KDR]\r\nURL=ftp://kdr.example.org/\r\nRule=lines\r\n"
+                                    : "") +
                   "[Source DX]\r\nURL=http://dx.example.org/\r\nRule=lines\r\n");
     const std::unique_ptr<brevak::TSourceList> list = Sources();
     std::vector<std::string> typed;
