@@ -55,15 +55,15 @@ TCommandLine ParseCommandLine(const QStringList& arguments);
 std::unique_ptr<brevak::TSourceList> ReadSourceList(const brevak::TImportFiles& files,
                                                     std::FILE* err);
 
-// The sources names name, in order, looked up in list without regard to case and spaces ("5ocean"
-// is "5 Ocean"; an exact name first); "all" is every source of list in its order. A name that is
+// Looks names up in list, in order, into sources: without regard to case and spaces ("5ocean" is
+// "5 Ocean"; an exact name first); "all" is every source of list in its order. A name that is
 // none, or whose section in sources.ini was left out (and "all" while one was), gives false and in
 // usage the text to print on stderr, as ParseCommandLine words its refusals; the nearest name is
 // suggested for a slip.
 bool ResolveSources(const std::vector<std::string>& names, const brevak::TSourceList& list,
                     std::vector<const brevak::TSource*>& sources, std::string& usage);
 
-// Where an --import run's words go. Errors and warnings always go to Err.
+// Where the words of an --import or a --check-source go. Errors and warnings always go to Err.
 struct TImportOutput {
   std::FILE* Err = stderr;
   std::FILE* Out = stdout;
