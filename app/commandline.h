@@ -45,9 +45,11 @@ struct TCommandLine {
   int ExitStatus = kExitOk;
 };
 
-// Reads the arguments (the program's name first); names are kept for ResolveSources. An unknown
-// option, a stray argument or options that do not go together give saExit with one line saying
-// so and a pointer to --help on stderr, and kExitUsage.
+// Reads the arguments (the program's name first); names are kept for ResolveSources. --help and
+// --version give saExit with their text for stdout and kExitOk. An unknown option, a stray
+// argument, options that do not go together, more than one source (or "all") for --check-source
+// or a --max-time that is no number of seconds from 0.001 to 2000000 give saExit with one line
+// saying so and a pointer to --help on stderr, and kExitUsage.
 TCommandLine ParseCommandLine(const QStringList& arguments);
 
 // Reads the sources.ini of files for a run of the command line and tells each of its faulty
@@ -73,11 +75,12 @@ struct TImportOutput {
 
 // Imports sources of list into its list file and replaces it once at the end. The fetches run at
 // the same time, at most kMaxParallelFetches at once, each with fetch on a thread of its own; the
-// documents are applied in the given order, so that the file is byte for byte what running the
-// imports one after another from an empty list gives. A source that fails keeps its section of the
-// previous list file (found by the header its import writes), copied as it was at its place in the
-// order, and says so on Err. An old list file that cannot be read, or a save that fails, leaves the
-// file as it was. Returns kExitOk when every import succeeded, else kExitFailed.
+// documents are applied in the given order, so that, when every import succeeds, the file is byte
+// for byte what running the imports one after another from an empty list gives. A source that fails
+// keeps its section of the previous list file (found by the header its import writes), copied as it
+// was at its place in the order, and says so on Err. An old list file that cannot be read, a save
+// that fails, a run in which no import succeeded and one whose import broke off inside its section
+// leave the file as it was. Returns kExitOk when every import succeeded, else kExitFailed.
 int RunImports(const std::vector<const brevak::TSource*>& sources, const brevak::TSourceList& list,
                const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
 
@@ -89,7 +92,8 @@ int CheckSource(const brevak::TSource& source, const brevak::TSourceList& list,
                 const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
 
 // Every source of list in the window's order on out, one a line under a heading, in aligned
-// columns: its name, its rule, where it is described ("built in" or the sources.ini), its URL.
+// columns: its name, its rule, where it is described ("built in" or the sources.ini), its URL (or,
+// for a [Hosts] value that is refused, why).
 void PrintSourceList(const brevak::TSourceList& list, std::FILE* out);
 
 // Why this process may not use the list file, or empty when it holds its lock (or goes on
