@@ -40,11 +40,12 @@ public:
   TFormStorage* FormStorage1 = nullptr;
   TSkinManager* SkinManager1 = nullptr;
 
-  // Once, when the window has been built: bar to 0, the old list file gone, the placement store
-  // pointed at the placement file.
+  // Once, when the window has been built: bar to 0, the temporaries of killed saves and the old
+  // list file gone, the placement store pointed at the placement file.
   void FormCreate();
   // Each time the window is shown, after the placement store has put it in place: the skin is
-  // applied afresh to the window now on screen.
+  // applied afresh to the window now on screen. The first time, the sections sources.ini had to
+  // leave out are told in the error box once the window is there.
   void FormShow();
   // While an import run is in progress the window stays open; it closes when the run has saved.
   // A close while the run's fetch waits for the network stops the fetch, so the run ends at once.
@@ -53,8 +54,9 @@ public:
   // Whether a button's import run is in progress.
   bool ImportRunning() const { return FRunning; }
 
-  // What a button press runs: brevak::ImportSourceOverHttp on the window's files, or a stand-in
-  // that tests put in its place.
+  // What a button press runs: brevak::ImportSourceOverHttp on the window's files (or, for a
+  // source that sources.ini describes anew, the list's ImportOverHttp), or a stand-in that tests
+  // put in its place.
   using TImportRun = std::function<void(brevak::TSourceId, brevak::TImportHost&)>;
   TImportRun ImportRun;
   // What a press of a button of a club described in sources.ini runs: the list's ImportOverHttp,
