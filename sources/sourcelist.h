@@ -24,8 +24,8 @@ struct TSource {
 class TSourceList {
 public:
   // Reads the "[Source NAME]" sections of the sources.ini that files name. A sources.ini that
-  // exists but cannot be read raises an Exception naming it; a faulty section is left out and
-  // said in Errors.
+  // exists but cannot be read, or is refused (ReadUserSources), raises an Exception naming it; a
+  // faulty section is left out and said in Errors.
   explicit TSourceList(TImportFiles files);
   TSourceList(const TSourceList&) = delete;
   TSourceList& operator=(const TSourceList&) = delete;
@@ -43,8 +43,9 @@ public:
   // The source named name, ASCII case ignored; null when there is none.
   const TSource* Find(std::string_view name) const;
 
-  // Where a source is fetched from, what cuts its entries ("built in", "lines", "columns" or
-  // "pattern"), and where it is described ("built in" or the sources.ini's path).
+  // Where a source is fetched from (for a built-in row, SourceUrl, which raises for a [Hosts]
+  // value it refuses), what cuts its entries ("built in", "lines", "columns" or "pattern"), and
+  // where it is described ("built in" or the sources.ini's path).
   std::string Url(const TSource& source) const;
   static std::string RuleName(const TSource& source);
   static std::string Origin(const TSource& source);
