@@ -62,7 +62,8 @@ std::string SourcesFile(const TImportFiles& files);
 // The host of a source: the value of its key in section [Hosts] of SourcesFile, else its built-in
 // default. The value may be a whole http:// or https:// URL, used in place of the source's scheme,
 // path and query. Raises an Exception for a value that is not a host, host:port, [IPv6]:port or
-// such a URL (ports 1 to 65535).
+// such a URL (ports 1 to 65535), and EFOpenError for a sources.ini that cannot be read or is
+// refused (SharedFileError: no regular file, someone else's, or writable by others).
 std::string SourceHost(const TSourceInfo& info, const TImportFiles& files);
 // scheme "://" host path-and-query, or the whole URL that sources.ini gives.
 std::string SourceUrl(const TSourceInfo& info, const TImportFiles& files);
@@ -71,7 +72,8 @@ TImportSettings SourceSettings(const TSourceInfo& info, const TImportFiles& file
 
 // Runs the import of one source with the fetch supplied by the caller (tests, benchmarks and the
 // command line's stand-ins): a matcher when the source searches, its rule, and the frame. When the
-// source has no host in sources.ini and its fetch fails, the error says which key to set where.
+// source has no host in sources.ini and its fetch fails, the error says which key to set where;
+// when the list has moved (a redirect), it says what to set to fetch it from its new place.
 void ImportSourceWithFetch(TSourceId source, const TImportFiles& files, TImportHost& host,
                            const TFetchFn& fetch);
 
