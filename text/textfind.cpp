@@ -37,8 +37,11 @@ constexpr std::array<uint8_t, 128> kAsciiRarity = [] {
 }();
 
 size_t Rarity(char16_t unit) { return unit < 128 ? kAsciiRarity[unit] : kCommonUnits.size(); }
+// A byte above 0x7F is a letter of the code page, as rare as a unit outside ASCII.
+size_t Rarity(char unit) { return Rarity(static_cast<char16_t>(static_cast<unsigned char>(unit))); }
 
-void ChooseAnchors(std::u16string_view needle, size_t& anchor1, size_t& anchor2) {
+template <typename TView>
+void ChooseAnchors(TView needle, size_t& anchor1, size_t& anchor2) {
   anchor1 = 0;
   for (size_t k = 1; k < needle.size(); ++k)
     if (Rarity(needle[k]) > Rarity(needle[anchor1])) anchor1 = k;
@@ -50,12 +53,16 @@ void ChooseAnchors(std::u16string_view needle, size_t& anchor1, size_t& anchor2)
 #if defined(__x86_64__)
 
 namespace sse2 {
-struct V {
+template <typename TUnit>
+struct V;
+template <>
+struct V<char16_t> {
   using T = __m128i;
   static constexpr size_t kUnits = 8;
+  static constexpr unsigned kBits = 2;
+  static constexpr uint32_t kPlaceBits = 0x55555555u;  // one bit per place
   static T Set1(char16_t u) { return _mm_set1_epi16(static_cast<short>(u)); }
   static T Load(const char16_t* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
-  static void Store(char16_t* p, T v) { _mm_storeu_si128(reinterpret_cast<T*>(p), v); }
   static T Eq(T a, T b) { return _mm_cmpeq_epi16(a, b); }
   static T And(T a, T b) { return _mm_and_si128(a, b); }
   static T Or(T a, T b) { return _mm_or_si128(a, b); }
@@ -63,17 +70,36 @@ struct V {
   static T SubsU(T a, T b) { return _mm_subs_epu16(a, b); }
   static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm_movemask_epi8(a)); }
 };
+template <>
+struct V<char> {
+  using T = __m128i;
+  static constexpr size_t kUnits = 16;
+  static constexpr unsigned kBits = 1;
+  static constexpr uint32_t kPlaceBits = 0xFFFFFFFFu;
+  static T Set1(char u) { return _mm_set1_epi8(u); }
+  static T Load(const char* p) { return _mm_loadu_si128(reinterpret_cast<const T*>(p)); }
+  static T Eq(T a, T b) { return _mm_cmpeq_epi8(a, b); }
+  static T And(T a, T b) { return _mm_and_si128(a, b); }
+  static T Or(T a, T b) { return _mm_or_si128(a, b); }
+  static T Sub(T a, T b) { return _mm_sub_epi8(a, b); }
+  static T SubsU(T a, T b) { return _mm_subs_epu8(a, b); }
+  static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm_movemask_epi8(a)); }
+};
 #include "text/textfind_simd.inc"
 }  // namespace sse2
 
 BREVAK_AVX2_BEGIN
 namespace avx2 {
-struct V {
+template <typename TUnit>
+struct V;
+template <>
+struct V<char16_t> {
   using T = __m256i;
   static constexpr size_t kUnits = 16;
+  static constexpr unsigned kBits = 2;
+  static constexpr uint32_t kPlaceBits = 0x55555555u;
   static T Set1(char16_t u) { return _mm256_set1_epi16(static_cast<short>(u)); }
   static T Load(const char16_t* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
-  static void Store(char16_t* p, T v) { _mm256_storeu_si256(reinterpret_cast<T*>(p), v); }
   static T Eq(T a, T b) { return _mm256_cmpeq_epi16(a, b); }
   static T And(T a, T b) { return _mm256_and_si256(a, b); }
   static T Or(T a, T b) { return _mm256_or_si256(a, b); }
@@ -81,14 +107,42 @@ struct V {
   static T SubsU(T a, T b) { return _mm256_subs_epu16(a, b); }
   static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm256_movemask_epi8(a)); }
 };
+template <>
+struct V<char> {
+  using T = __m256i;
+  static constexpr size_t kUnits = 32;
+  static constexpr unsigned kBits = 1;
+  static constexpr uint32_t kPlaceBits = 0xFFFFFFFFu;
+  static T Set1(char u) { return _mm256_set1_epi8(u); }
+  static T Load(const char* p) { return _mm256_loadu_si256(reinterpret_cast<const T*>(p)); }
+  static T Eq(T a, T b) { return _mm256_cmpeq_epi8(a, b); }
+  static T And(T a, T b) { return _mm256_and_si256(a, b); }
+  static T Or(T a, T b) { return _mm256_or_si256(a, b); }
+  static T Sub(T a, T b) { return _mm256_sub_epi8(a, b); }
+  static T SubsU(T a, T b) { return _mm256_subs_epu8(a, b); }
+  static uint32_t Mask(T a) { return static_cast<uint32_t>(_mm256_movemask_epi8(a)); }
+};
 #include "text/textfind_simd.inc"
 }  // namespace avx2
 BREVAK_AVX2_END
 
-// The AVX2 loops for texts of at least one vector of 16 units, the SSE2 ones (8 units) for shorter
-// ones: a page line's rest after an opening literal is often shorter than 16 units, and there the
-// SSE2 loop still takes it in one or two vectors.
-bool Wide(size_t units) { return HasAvx2() && units >= avx2::V::kUnits; }
+// The AVX2 loops for texts of at least one vector of 32 bytes, the SSE2 ones (16 bytes) for
+// shorter ones: a page line's rest after an opening literal is often shorter than that, and there
+// the SSE2 loop still takes it in one or two vectors.
+template <typename TUnit>
+bool Wide(size_t units) {
+  return HasAvx2() && units >= avx2::V<TUnit>::kUnits;
+}
+
+template <typename TUnit>
+size_t FindOneAny(const TUnit* hay, size_t n, TUnit unit) {
+  return Wide<TUnit>(n) ? avx2::FindOne(hay, n, unit) : sse2::FindOne(hay, n, unit);
+}
+
+template <typename TUnit>
+size_t FindDigitAny(const TUnit* hay, size_t n) {
+  return Wide<TUnit>(n) ? avx2::FindDigit(hay, n) : sse2::FindDigit(hay, n);
+}
 
 template <bool kPaddedNeedle>
 size_t FindAnchoredAny(const char16_t* hay, size_t n, const char16_t* needle, size_t m,
@@ -114,8 +168,7 @@ size_t FindAnchored(std::u16string_view haystack, std::u16string_view needle, si
 
 size_t FindUnit(std::u16string_view haystack, char16_t unit) {
 #if defined(__x86_64__)
-  if (Wide(haystack.size())) return avx2::FindOne(haystack.data(), haystack.size(), unit);
-  return sse2::FindOne(haystack.data(), haystack.size(), unit);
+  return FindOneAny(haystack.data(), haystack.size(), unit);
 #else
   return haystack.find(unit);
 #endif
@@ -123,10 +176,25 @@ size_t FindUnit(std::u16string_view haystack, char16_t unit) {
 
 size_t FindDigit(std::u16string_view haystack) {
 #if defined(__x86_64__)
-  if (Wide(haystack.size())) return avx2::FindDigit(haystack.data(), haystack.size());
-  return sse2::FindDigit(haystack.data(), haystack.size());
+  return FindDigitAny(haystack.data(), haystack.size());
 #else
   return haystack.find_first_of(u"0123456789");
+#endif
+}
+
+size_t FindUnit(std::string_view haystack, char unit) {
+#if defined(__x86_64__)
+  return FindOneAny(haystack.data(), haystack.size(), unit);
+#else
+  return haystack.find(unit);
+#endif
+}
+
+size_t FindDigit(std::string_view haystack) {
+#if defined(__x86_64__)
+  return FindDigitAny(haystack.data(), haystack.size());
+#else
+  return haystack.find_first_of("0123456789");
 #endif
 }
 
@@ -141,38 +209,43 @@ size_t FindUnits(std::u16string_view haystack, std::u16string_view needle) {
 namespace {
 
 #if defined(__x86_64__)
-size_t FindOneUnit(const char16_t* hay, size_t n, const char16_t* needle, size_t, size_t, size_t) {
-  return FindUnit({hay, n}, needle[0]);
+template <typename TUnit>
+size_t FindOneUnit(const TUnit* hay, size_t n, const TUnit* needle, size_t, size_t, size_t) {
+  return FindOneAny(hay, n, needle[0]);
 }
 #else
-size_t FindPortable(const char16_t* hay, size_t n, const char16_t* needle, size_t m, size_t,
-                    size_t) {
-  return std::u16string_view(hay, n).find(std::u16string_view(needle, m));
+template <typename TUnit>
+size_t FindPortable(const TUnit* hay, size_t n, const TUnit* needle, size_t m, size_t, size_t) {
+  return std::basic_string_view<TUnit>(hay, n).find(std::basic_string_view<TUnit>(needle, m));
 }
 #endif
 
 }  // namespace
 
-TUnitFinder::TUnitFinder(std::u16string_view needle)
+template <typename TUnit>
+TFinder<TUnit>::TFinder(TView needle)
     : FNeedle(needle),
-      FPaddedNeedle(std::u16string(kFindPadding, u'\0') + FNeedle +
-                    std::u16string(kFindPadding, u'\0')) {
+      FPaddedNeedle(std::basic_string<TUnit>(kFindPadding<TUnit>, TUnit{0}) + FNeedle +
+                    std::basic_string<TUnit>(kFindPadding<TUnit>, TUnit{0})) {
   if (needle.size() >= 2) ChooseAnchors(needle, FAnchor1, FAnchor2);
   if (needle.empty()) return;
   FAnchorLanes1.fill(needle[FAnchor1]);
   FAnchorLanes2.fill(needle[FAnchor2]);
 #if defined(__x86_64__)
   if (needle.size() < 2) {
-    FFind = FFindWide = &FindOneUnit;
+    FFind = FFindWide = &FindOneUnit<TUnit>;
   } else {
     // A text with fewer places than an AVX2 vector goes to the SSE2 loop, which still takes it
     // in one or two vectors.
-    FFind = &sse2::FindAnchored<true>;
-    FFindWide = HasAvx2() ? &avx2::FindAnchored<true> : &sse2::FindAnchored<true>;
+    FFind = &sse2::FindAnchored<true, TUnit>;
+    FFindWide = HasAvx2() ? &avx2::FindAnchored<true, TUnit> : &sse2::FindAnchored<true, TUnit>;
   }
 #else
-  FFind = FFindWide = &FindPortable;
+  FFind = FFindWide = &FindPortable<TUnit>;
 #endif
 }
+
+template class TFinder<char16_t>;
+template class TFinder<char>;
 
 }  // namespace brevak

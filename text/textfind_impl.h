@@ -17,9 +17,10 @@
 
 namespace brevak {
 
-// Units of U+0000 a TUnitFinder keeps before and after its needle, so that a short needle is
-// compared with a place in one vector.
-inline constexpr size_t kFindPadding = 16;
+// Units of 0 a TFinder keeps before and after its needle, so that a short needle is compared
+// with a place in one vector of up to 32 bytes.
+template <typename TUnit>
+inline constexpr size_t kFindPadding = 32 / sizeof(TUnit);
 
 // Whether the n units from p hold a U+0000: inline for the few units of a page line, the vector
 // search of FindUnit for more.
@@ -69,101 +70,118 @@ inline bool SameUnits(std::u16string_view a, std::u16string_view b) {
 }
 
 #if defined(__SSE2__)
-// FindFrom for a few places: the anchors of every place compared in one or two vectors, each
-// loaded inside text[0, end), which needs end >= 8.
-struct TUnitFinder::TFewPlaces {
+// FindFrom for a few places: the anchors of every place compared in one or two vectors of 16
+// bytes, each loaded inside text[0, end), which needs end >= kLanes.
+template <typename TUnit>
+struct TFinder<TUnit>::TFewPlaces {
   // Up to this many places, FindFrom compares the anchors inline.
-  static constexpr size_t kPlaces = 16;
+  static constexpr size_t kPlaces = 2 * kLanes;
+  // Mask bits per unit of a comparison, and the first bit of each place.
+  static constexpr unsigned kBits = sizeof(TUnit);
+  static constexpr uint32_t kPlaceBits = kBits == 2 ? 0x55555555u : 0xFFFFFFFFu;
 
-  // FindFrom for 1 to kPlaces places, with end >= 8.
-  [[gnu::always_inline]] static size_t Find(const TUnitFinder& f, const char16_t* text, size_t from,
-                                            size_t end, size_t places) {
-    const __m128i unit1 = Lanes(f.FAnchorLanes1), unit2 = Lanes(f.FAnchorLanes2);
-    // Two mask bits per place p, from bit 2p.
-    if (places <= 8) {
-      uint32_t mask = AnchorBits(text, from, end, f.FAnchor1, unit1) &
-                      AnchorBits(text, from, end, f.FAnchor2, unit2) &
-                      ((uint32_t{1} << (2 * places)) - 1);
-      return FirstOccurrence(f, text, from, end, mask);
-    }
-    // Places 0 .. 7, and the last eight (overlapping them).
-    const size_t last = places - 8;
-    return FirstOccurrence(f, text, from, end,
-                           AnchorsAt(f, text + from, unit1, unit2) |
-                               (AnchorsAt(f, text + from + last, unit1, unit2) << (2 * last)));
+  [[gnu::always_inline]] static __m128i Eq(__m128i a, __m128i b) {
+    if constexpr (sizeof(TUnit) == 2) return _mm_cmpeq_epi16(a, b);
+    return _mm_cmpeq_epi8(a, b);
+  }
+  [[gnu::always_inline]] static __m128i Load(const TUnit* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
   }
 
-  [[gnu::always_inline]] static __m128i Lanes(const std::array<char16_t, 8>& lanes) {
+  // FindFrom for 1 to kPlaces places, with end >= kLanes.
+  [[gnu::always_inline]] static size_t Find(const TFinder& f, const TUnit* text, size_t from,
+                                            size_t end, size_t places) {
+    const __m128i unit1 = Lanes(f.FAnchorLanes1), unit2 = Lanes(f.FAnchorLanes2);
+    // kBits mask bits per place p, from bit kBits * p.
+    if (places <= kLanes) {
+      uint32_t mask = AnchorBits(text, from, end, f.FAnchor1, unit1) &
+                      AnchorBits(text, from, end, f.FAnchor2, unit2) &
+                      ((uint32_t{1} << (kBits * places)) - 1);
+      return FirstOccurrence(f, text, from, end, mask);
+    }
+    // The first kLanes places, and the last kLanes (overlapping them).
+    const size_t last = places - kLanes;
+    return FirstOccurrence(f, text, from, end,
+                           AnchorsAt(f, text + from, unit1, unit2) |
+                               (AnchorsAt(f, text + from + last, unit1, unit2) << (kBits * last)));
+  }
+
+  [[gnu::always_inline]] static __m128i Lanes(const std::array<TUnit, kLanes>& lanes) {
     return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes.data()));
   }
   // The first place from `from` on in mask where the needle occurs.
-  [[gnu::always_inline]] static size_t FirstOccurrence(const TUnitFinder& f, const char16_t* text,
+  [[gnu::always_inline]] static size_t FirstOccurrence(const TFinder& f, const TUnit* text,
                                                        size_t from, size_t end, uint32_t mask) {
-    for (mask &= 0x55555555u; mask != 0; mask &= mask - 1) {
-      const size_t at = from + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+    mask &= kPlaceBits;
+    // A needle of one or two bytes is all anchors: where they match, it occurs. (Units keep the
+    // comparison: on the sources' patterns the extra test cost more than it saved.)
+    if constexpr (sizeof(TUnit) == 1) {
+      if (f.FNeedle.size() <= 2)
+        return mask == 0 ? std::basic_string_view<TUnit>::npos
+                         : from + static_cast<size_t>(__builtin_ctz(mask));
+    }
+    for (; mask != 0; mask &= mask - 1) {
+      const size_t at = from + static_cast<size_t>(__builtin_ctz(mask)) / kBits;
       if (OccursAt(f, text, at, end)) return at;
     }
-    return std::u16string_view::npos;
+    return std::basic_string_view<TUnit>::npos;
   }
-  // Mask bits of the places from p on (eight at most) where both anchors match; p + anchor + 8
-  // must be within the text.
-  [[gnu::always_inline]] static uint32_t AnchorsAt(const TUnitFinder& f, const char16_t* p,
-                                                   __m128i unit1, __m128i unit2) {
-    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_and_si128(
-        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + f.FAnchor1)), unit1),
-        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + f.FAnchor2)),
-                        unit2))));
+  // Mask bits of the places from p on (kLanes at most) where both anchors match; p + anchor +
+  // kLanes must be within the text.
+  [[gnu::always_inline]] static uint32_t AnchorsAt(const TFinder& f, const TUnit* p, __m128i unit1,
+                                                   __m128i unit2) {
+    return static_cast<uint32_t>(_mm_movemask_epi8(
+        _mm_and_si128(Eq(Load(p + f.FAnchor1), unit1), Eq(Load(p + f.FAnchor2), unit2))));
   }
-  // Mask bits of the places from `from` on (eight at most) whose unit at offset anchor is unit: the
-  // vector from the first such unit, or the last vector of text[0, end) when that one would pass
-  // end.
-  [[gnu::always_inline]] static uint32_t AnchorBits(const char16_t* text, size_t from, size_t end,
+  // Mask bits of the places from `from` on (kLanes at most) whose unit at offset anchor is unit:
+  // the vector from the first such unit, or the last vector of text[0, end) when that one would
+  // pass end.
+  [[gnu::always_inline]] static uint32_t AnchorBits(const TUnit* text, size_t from, size_t end,
                                                     size_t anchor, __m128i unit) {
     const size_t first = from + anchor;
-    const size_t at = first + 8 <= end ? first : end - 8;
-    const auto bits = static_cast<uint32_t>(_mm_movemask_epi8(
-        _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at)), unit)));
-    return bits >> (2 * (first - at));
+    const size_t at = first + kLanes <= end ? first : end - kLanes;
+    const auto bits = static_cast<uint32_t>(_mm_movemask_epi8(Eq(Load(text + at), unit)));
+    return bits >> (kBits * (first - at));
   }
-  // Whether the needle occurs at text[at], at + its length <= end, end >= 8: a needle of up to 8
-  // units in one vector of text[0, end) (compared with the padded needle shifted to match), a
-  // longer one a vector at a time.
-  [[gnu::always_inline]] static bool OccursAt(const TUnitFinder& f, const char16_t* text, size_t at,
+  // Whether the needle occurs at text[at], at + its length <= end, end >= kLanes: a needle of up
+  // to kLanes units in one vector of text[0, end) (compared with the padded needle shifted to
+  // match), a longer one a vector at a time.
+  [[gnu::always_inline]] static bool OccursAt(const TFinder& f, const TUnit* text, size_t at,
                                               size_t end) {
-    const char16_t* needle = f.FPaddedNeedle.data() + kFindPadding;
+    const TUnit* needle = f.FPaddedNeedle.data() + kFindPadding<TUnit>;
     const size_t m = f.FNeedle.size();
-    const auto same = [](const char16_t* x, const char16_t* y) {
-      return static_cast<uint32_t>(
-          _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x)),
-                                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(y)))));
+    const auto same = [](const TUnit* x, const TUnit* y) {
+      return static_cast<uint32_t>(_mm_movemask_epi8(Eq(Load(x), Load(y))));
     };
-    if (m <= 8) {
-      const size_t start = at + 8 <= end ? at : end - 8;
+    if (m <= kLanes) {
+      const size_t start = at + kLanes <= end ? at : end - kLanes;
       const size_t shift = at - start;
-      const uint32_t bits = ((uint32_t{1} << (2 * m)) - 1) << (2 * shift);
+      const uint32_t bits = ((uint32_t{1} << (kBits * m)) - 1) << (kBits * shift);
       return (same(text + start, needle - shift) & bits) == bits;
     }
-    for (size_t k = 0; k + 8 < m; k += 8)
+    for (size_t k = 0; k + kLanes < m; k += kLanes)
       if (same(text + at + k, needle + k) != 0xFFFF) return false;
-    return same(text + at + m - 8, needle + m - 8) == 0xFFFF;
+    return same(text + at + m - kLanes, needle + m - kLanes) == 0xFFFF;
   }
 };
 #endif
 
 // Inline for a text of up to twice TFewPlaces::kPlaces places and, with kNear, for the start of
 // any text: a line's rest after an opening literal is most often that short.
+template <typename TUnit>
 template <bool kNear>
-[[gnu::always_inline]] inline size_t TUnitFinder::FindFrom(const char16_t* text, size_t from,
-                                                           size_t end) const {
+[[gnu::always_inline]] inline size_t TFinder<TUnit>::FindFrom(const TUnit* text, size_t from,
+                                                              size_t end) const {
+  constexpr size_t kNotFound = TView::npos;
   const size_t m = FNeedle.size();
-  if (end - from < m) return std::u16string_view::npos;
+  if (end - from < m) return kNotFound;
 #if defined(__SSE2__)
   constexpr size_t kFewPlaces = TFewPlaces::kPlaces;
   const size_t places = end - from - m + 1;
-  if (m != 0 && end >= 8 && (kNear || places <= 2 * kFewPlaces)) {
+  if (m != 0 && end >= kLanes && (kNear || places <= 2 * kFewPlaces)) {
     if (places <= kFewPlaces) return TFewPlaces::Find(*this, text, from, end, places);
     const size_t near = TFewPlaces::Find(*this, text, from, from + kFewPlaces + m - 1, kFewPlaces);
-    if (near != std::u16string_view::npos) return near;
+    if (near != kNotFound) return near;
     // The last places of a text of up to twice as many, overlapping those just seen.
     if (places <= 2 * kFewPlaces)
       return TFewPlaces::Find(*this, text, from + places - kFewPlaces, end, kFewPlaces);
@@ -171,14 +189,15 @@ template <bool kNear>
   }
 #endif
   const size_t found = Find({text + from, end - from});
-  return found == std::u16string_view::npos ? found : from + found;
+  return found == kNotFound ? found : from + found;
 }
 
-inline size_t TUnitFinder::Find(std::u16string_view haystack) const {
-  // The wide loop only where the text has a wide vector's worth of places.
-  const TFind find = haystack.size() >= FNeedle.size() + 15 ? FFindWide : FFind;
-  return find(haystack.data(), haystack.size(), FPaddedNeedle.data() + kFindPadding, FNeedle.size(),
-              FAnchor1, FAnchor2);
+template <typename TUnit>
+inline size_t TFinder<TUnit>::Find(TView haystack) const {
+  // The wide loop only where the text has a wide vector's worth of places (32 bytes).
+  const TFind find = haystack.size() >= FNeedle.size() + 32 / sizeof(TUnit) - 1 ? FFindWide : FFind;
+  return find(haystack.data(), haystack.size(), FPaddedNeedle.data() + kFindPadding<TUnit>,
+              FNeedle.size(), FAnchor1, FAnchor2);
 }
 
 }  // namespace brevak

@@ -10,7 +10,9 @@
 
 namespace brevak {
 
-class TUnitFinder;
+template <typename TUnit>
+class TFinder;
+using TUnitFinder = TFinder<char16_t>;
 
 // Position of the first occurrence of piece in text, or 0. An empty piece or an empty text gives 0;
 // the comparison is exact, unit for unit.

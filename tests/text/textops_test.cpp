@@ -213,32 +213,51 @@ TEST(ReadWord, Edges) {
   ExpectWords(u"abc", INT32_MIN, {{u"", INT32_MIN}});
 }
 
-// The vector search takes 8 or 16 places at a time, then the last ones in an overlapping vector;
-// every length and every place of the needle, near misses included, must agree with a plain scan.
+// The vector search takes 8 to 32 places at a time, then the last ones in an overlapping vector;
+// every length and every place of the needle, near misses included, must agree with a plain scan,
+// in units and in bytes alike.
+template <typename TUnit>
+void ExpectFindsAsPlainSearch(std::u16string_view unitNeedle, const std::u16string& unitHay) {
+  const std::basic_string<TUnit> needle(unitNeedle.begin(), unitNeedle.end());
+  const std::basic_string<TUnit> hay(unitHay.begin(), unitHay.end());
+  const auto where = [&] { return Show(unitNeedle) + " in " + Show(unitHay); };
+  const TFinder<TUnit> finder(needle);
+  EXPECT_EQ(finder.Find(hay), hay.find(needle)) << where();
+  // From every offset: the units before it are read but never found
+  for (size_t from = 0; from <= hay.size(); ++from) {
+    ASSERT_EQ(finder.FindFrom(hay.data(), from, hay.size()), hay.find(needle, from))
+        << where() << " from " << from;
+    ASSERT_EQ(finder.template FindFrom<true>(hay.data(), from, hay.size()), hay.find(needle, from))
+        << where() << " from " << from;
+  }
+  if (needle.size() == 1) {
+    EXPECT_EQ(FindUnit(hay, needle[0]), hay.find(needle[0])) << where();
+  }
+  EXPECT_EQ(FindDigit(hay), hay.find_first_of(std::basic_string<TUnit>{'0', '1', '5', '9'}))
+      << where();
+}
+
 TEST(FindUnits, AgreesWithPlainSearch) {
   std::mt19937 random(7);
-  const std::u16string_view needles[] = {u"a",    u"\0",       u"ab",        u"aba",
-                                         u"</a>", u"a<b>/a<b", u"a<b>/a<b>", u"<td align=center>"};
+  const std::u16string_view needles[] = {u"a",
+                                         u"\0",
+                                         u"ab",
+                                         u"aba",
+                                         u"</a>",
+                                         u"a<b>/a<b",
+                                         u"a<b>/a<b>",
+                                         u"<td align=center>",
+                                         u"<a href=\"/members/<a href=\"/members/"};
   for (const std::u16string_view needle : needles) {
     for (size_t length = 0; length < 140; ++length) {
       for (int round = 0; round < 30; ++round) {
         std::u16string hay;
-        for (size_t i = 0; i < length; ++i) hay += u"ab<>/\0x"[random() % 7];
+        for (size_t i = 0; i < length; ++i) hay += u"ab<>/\0x1/9"[random() % 10];
         if (round % 2 == 0 && length >= needle.size())
           hay.replace(random() % (length - needle.size() + 1), needle.size(), needle);
         EXPECT_EQ(FindUnits(hay, needle), hay.find(needle)) << Show(needle) << " in " << Show(hay);
-        const TUnitFinder finder(needle);
-        EXPECT_EQ(finder.Find(hay), hay.find(needle));
-        // From every offset: the units before it are read but never found
-        for (size_t from = 0; from <= length; ++from) {
-          ASSERT_EQ(finder.FindFrom(hay.data(), from, hay.size()), hay.find(needle, from))
-              << Show(needle) << " in " << Show(hay) << " from " << from;
-          ASSERT_EQ(finder.FindFrom<true>(hay.data(), from, hay.size()), hay.find(needle, from))
-              << Show(needle) << " in " << Show(hay) << " from " << from;
-        }
-        if (needle.size() == 1) {
-          EXPECT_EQ(FindUnit(hay, needle[0]), hay.find(needle[0]));
-        }
+        ExpectFindsAsPlainSearch<char16_t>(needle, hay);
+        ExpectFindsAsPlainSearch<char>(needle, hay);
       }
     }
   }
