@@ -100,6 +100,7 @@ void TMatcher::ChangeExpression(std::u16string_view expression) {
   before.Fixed = nullptr;
   before.Program.reset();
   before.Ready = nullptr;
+  FBytePairFor = nullptr;  // its program may have been that one
   FCurrent = 1 - FCurrent;
   FProgram = nullptr;
   FBacktrackerReady = false;
@@ -117,7 +118,7 @@ void TMatcher::SetInputString(std::u16string_view text) {
   FInputLength = std::min(size, size_t{INT_MAX - 1});
   FZeroFree = 0;
   FLengthKnown = false;
-  FInputAssigned = true;
+  FSearched = TSearched::Units;
   FBacktrackerReady = false;
   UnsetSlots();
 }
@@ -143,6 +144,7 @@ void TMatcher::Compile() {
   TPattern& current = FPatterns[FCurrent];
   FProgram = current.Ready = nullptr;
   current.Program.reset();
+  FBytePairFor = nullptr;
   FBacktrackerReady = false;
   if (current.Expression.empty()) Error(mecNotAssignedExpression);
   matcher::TCompileResult compiled = matcher::CompileProgram(current.Expression, FModifiers);
@@ -188,12 +190,103 @@ bool TMatcher::ExecZeroFree(std::u16string_view text) {
   return SearchFrom(0);
 }
 
+[[gnu::always_inline]] inline void TMatcher::SetPairSlots(const matcher::TProgram& program,
+                                                          const matcher::TPairMatch& at) {
+  const auto group = static_cast<size_t>(program.PairGroup);
+  FSlots.Start[0] = static_cast<int32_t>(at.Start);
+  FSlots.Start[group] = static_cast<int32_t>(at.Open);
+  FSlots.End[group] = static_cast<int32_t>(at.Close);
+  FSlots.End[0] = static_cast<int32_t>(at.End);
+}
+
+void TMatcher::SetByteUnits(const std::array<char16_t, 256>& units) {
+  FByteUnits = units;
+  FHasByteUnits = true;
+  FBytePairFor = nullptr;
+}
+
+void TMatcher::PrepareBytePair() {
+  FBytePairFor = FProgram;
+  FBytePairUsable = false;
+  const matcher::TProgram& program = *FProgram;
+  if (!FHasByteUnits || program.PairGroup == 0) return;
+  // The byte of each unit of a literal, when exactly one byte stands for it: then the literal
+  // occurs in the units where its bytes occur in the bytes.
+  const auto inBytes = [&](const std::u16string& units, std::string& bytes) {
+    for (const char16_t unit : units) {
+      int found = 0;
+      for (size_t b = 0; b < FByteUnits.size(); ++b) {
+        if (FByteUnits[b] != unit) continue;
+        if (++found > 1) return false;
+        bytes += static_cast<char>(b);
+      }
+      if (found == 0) return false;
+    }
+    return true;
+  };
+  const matcher::TPair<char16_t>& pair = program.Pair;
+  std::string opening, closing;
+  if (!inBytes(pair.Opening.Needle(), opening) || !inBytes(pair.Closing.Needle(), closing)) return;
+  if (pair.Digit) {
+    // The digit's scan looks for the bytes "0" .. "9": they must be the digits, and the only ones.
+    for (size_t b = 0; b < FByteUnits.size(); ++b)
+      if ((FByteUnits[b] >= u'0' && FByteUnits[b] <= u'9') != (b >= '0' && b <= '9')) return;
+  }
+  FBytePair.Lead = pair.Lead;
+  FBytePair.Digit = pair.Digit;
+  FBytePair.MinLength = pair.MinLength;
+  FBytePair.Opening = TByteFinder(opening);
+  FBytePair.Closing = TByteFinder(closing);
+  FBytePair.OpeningLength = pair.OpeningLength;
+  FBytePair.ClosingLength = pair.ClosingLength;
+  FBytePairUsable = true;
+}
+
+bool TMatcher::SearchesBytes() {
+  if (FProgram == nullptr) SelectProgram();
+  if (FBytePairFor != FProgram) PrepareBytePair();
+  return FBytePairUsable;
+}
+
+[[gnu::always_inline]] inline bool TMatcher::SearchBytesFrom(size_t from) {
+  if (from > FInputLength) return false;
+  matcher::TPairMatch at;
+  if (!matcher::FindPairMatch(FBytePair, FBytes, from, FInputLength, at)) return false;
+  SetPairSlots(*FProgram, at);
+  FSlotsSet = static_cast<size_t>(FProgram->GroupCount) + 1;
+  return true;
+}
+
+bool TMatcher::ExecBytes(std::string_view text) {
+  // Known at every line but the first, without a call.
+  const bool direct =
+      FProgram != nullptr && FBytePairFor == FProgram ? FBytePairUsable : SearchesBytes();
+  if (!direct) {
+    // Searched in its units, as ExecZeroFree would; the match is read in the bytes all the same.
+    FCopy.resize(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+      FCopy[i] = FByteUnits[static_cast<unsigned char>(text[i])];
+    const bool found = ExecZeroFree(FCopy);
+    FBytes = text.data();
+    FSearched = TSearched::DecodedBytes;
+    return found;
+  }
+  UseText(nullptr, 0);
+  FInputLength = std::min(text.size(), size_t{INT_MAX - 1});
+  FZeroFree = FInputLength;
+  FLengthKnown = true;
+  FBytes = text.data();
+  FSearched = TSearched::Bytes;
+  return SearchBytesFrom(0);
+}
+
 bool TMatcher::SearchNext() {
   if (FSlots.End[0] < 0) Error(mecExecNextWithoutExec);
   const auto end = static_cast<size_t>(FSlots.End[0]);
   const size_t from = FSlots.Start[0] == FSlots.End[0] ? end + 1 : end;
   UnsetSlots();
   PrepareSearch();
+  if (FSearched == TSearched::Bytes) return SearchBytesFrom(from);
   return SearchFrom(from, kZeroAhead);
 }
 
@@ -201,6 +294,7 @@ bool TMatcher::ExecPos(int offset) {
   UnsetSlots();
   PrepareSearch();
   if (offset < 1) Error(mecOffsetBelowOne);
+  if (FSearched == TSearched::Bytes) return SearchBytesFrom(static_cast<size_t>(offset) - 1);
   return SearchFrom(static_cast<size_t>(offset) - 1);
 }
 
@@ -216,30 +310,10 @@ void TMatcher::ResetBacktracker() {
   const std::u16string_view text(FText, FInputLength);
   bool found;
   if (program.PairGroup != 0) {
-    // literal(.*?)literal: the first opening literal, then the first closing literal after it;
-    // (.*?)literal: the first closing literal; literal(.*?\d.*?)literal: the first opening
-    // literal, the first digit after it, the first closing literal after that.
-    size_t start = from, open = from;
-    if (program.PairLead) {
-      start = program.PairOpening.FindFrom(FText, from, FInputLength);
-      if (start == std::u16string_view::npos) return false;
-      open = start + program.PairOpeningLength;
-    }
-    size_t after = open;  // where the closing literal is looked for
-    if (program.PairDigit) {
-      const size_t digit = matcher::FindFirstDigit({FText + open, FInputLength - open});
-      if (digit == std::u16string_view::npos) return false;
-      after = open + digit + 1;
-    }
-    const size_t close = program.PairClosing.FindFrom<true>(FText, after, FInputLength);
-    if (close == std::u16string_view::npos) return false;
-    const size_t end = close + program.PairClosingLength;
-    if (!NoZeroBefore(end, zeroAhead)) return false;
-    const auto group = static_cast<size_t>(program.PairGroup);
-    FSlots.Start[0] = static_cast<int32_t>(start);
-    FSlots.Start[group] = static_cast<int32_t>(open);
-    FSlots.End[group] = static_cast<int32_t>(close);
-    FSlots.End[0] = static_cast<int32_t>(end);
+    matcher::TPairMatch at;
+    if (!matcher::FindPairMatch(program.Pair, FText, from, FInputLength, at)) return false;
+    if (!NoZeroBefore(at.End, zeroAhead)) return false;
+    SetPairSlots(program, at);
     found = true;
   } else if (program.LazyChain) {
     found = matcher::ChainSearch(program, text, from, FSlots);
@@ -258,22 +332,9 @@ void TMatcher::ResetBacktracker() {
 std::u16string TMatcher::Match(int n) const { return std::u16string(MatchView(n)); }
 
 std::u16string_view TMatcher::MatchView(int n) const {
-  if (MatchPos(n) < 0) return {};
+  if (MatchPos(n) < 0 || FSearched == TSearched::Bytes) return {};
   return InputString().substr(static_cast<size_t>(FSlots.Start[static_cast<size_t>(n)]),
                               static_cast<size_t>(MatchLen(n)));
-}
-
-int TMatcher::MatchPos(int n) const {
-  if (n < 0 || n > kMaxSlot) return -1;
-  const auto slot = static_cast<size_t>(n);
-  if (FSlots.Start[slot] < 0 || FSlots.End[slot] < 0) return -1;
-  return FSlots.Start[slot] + 1;
-}
-
-int TMatcher::MatchLen(int n) const {
-  if (MatchPos(n) < 0) return -1;
-  const auto slot = static_cast<size_t>(n);
-  return FSlots.End[slot] - FSlots.Start[slot];
 }
 
 std::string TMatcher::ModifierStr() const {

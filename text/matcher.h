@@ -9,10 +9,14 @@
 // A search takes time linear in the input for patterns of the form literal(.*?)literal and
 // literal(.*?\d.*?)literal, whatever the input.
 //
+// A line of a document in a single-byte code page may be searched as its bytes (ExecBytes), with
+// the matches its units would give.
+//
 // Stages: matcher_parse (pattern -> program), matcher_program (nodes, Dump), matcher_search
 // (backtracking). Tested by tests/text/matcher_test.cpp and tests/text/matcher_pcre_test.cpp.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -91,6 +95,20 @@ public:
   // text ends at its first U+0000): the searches in it do not look for one. A U+0000 in such a
   // text is searched through as any other unit.
   bool ExecZeroFree(std::u16string_view text);
+  // Searches of a line of a document in a single-byte code page, given as its bytes: units[b] is
+  // the unit that byte b stands for (every byte one unit, so positions and lengths count bytes).
+  // The table is copied; it holds for every later ExecBytes.
+  void SetByteUnits(const std::array<char16_t, 256>& units);
+  // Whether ExecBytes searches the bytes themselves with the current pattern and byte units
+  // (compiling the pattern now if needed): a pair whose literals (and digit) the code page holds,
+  // each unit at one byte only. Other patterns are searched in the decoded units of each line,
+  // with the same matches.
+  bool SearchesBytes();
+  // The search of ExecZeroFree in a line given as its bytes (SetByteUnits first): the same matches
+  // as ExecZeroFree on the line's units. text must stay alive and unchanged while its match is
+  // read (MatchBytes) and ExecNext and ExecPos search on in it. Match and MatchView then give the
+  // empty text.
+  bool ExecBytes(std::string_view text);
   // A search from just after the last match (one further when it was empty). Raises 1007 when
   // there is no last match.
   bool ExecNext();
@@ -106,6 +124,9 @@ public:
   std::u16string_view MatchView(int n) const;
   int MatchPos(int n) const;
   int MatchLen(int n) const;
+  // Slot n of the last ExecBytes search as a view into its bytes; empty when unset, and after
+  // any other search.
+  std::string_view MatchBytes(int n) const;
 
   // Letters of the modifiers that are on, then "-" and those that are off, in the order "irsgmx":
   // "rsg-imx" after creation.
@@ -172,6 +193,12 @@ private:
   bool SearchFrom(size_t from, size_t zeroAhead = 0);
   // Sets the text searched (the caller's, or the private copy) and forgets the last search.
   void UseText(const char16_t* text, size_t size);
+  // The search of the bytes FBytes from a 0-based offset, for a pair (FBytePair).
+  bool SearchBytesFrom(size_t from);
+  // The slots of a pair's match.
+  void SetPairSlots(const matcher::TProgram& program, const matcher::TPairMatch& at);
+  // Makes FBytePair the current program's pair in bytes, when the byte units hold it.
+  void PrepareBytePair();
   // Whether the searched text holds no U+0000 before offset end (so that a match found up to end
   // in the whole text is a match of the searched text), learning on the way where it ends. When
   // more than a few vectors are to be looked at, zeroAhead units more are looked at too (a search
@@ -218,7 +245,19 @@ private:
   size_t FInputLength = 0;
   size_t FZeroFree = 0;
   bool FLengthKnown = false;
-  bool FInputAssigned = false;
+  // What is searched: nothing yet, units (Exec, SetInputString), or the bytes FBytes of
+  // ExecBytes, as they are or through their units in FCopy.
+  enum class TSearched : uint8_t { Nothing, Units, Bytes, DecodedBytes };
+  TSearched FSearched = TSearched::Nothing;
+
+  // Searches in bytes: the unit of each byte, and the bytes of the last ExecBytes.
+  std::array<char16_t, 256> FByteUnits{};
+  bool FHasByteUnits = false;
+  const char* FBytes = nullptr;
+  // The current program's pair in bytes, when FBytePairUsable; made for FBytePairFor.
+  matcher::TPair<char> FBytePair;
+  const matcher::TProgram* FBytePairFor = nullptr;
+  bool FBytePairUsable = false;
 
   matcher::TBacktracker FBacktracker;
   bool FBacktrackerReady = false;  // Reset for the current program and input

@@ -39,11 +39,31 @@ inline void TMatcher::SetExpression(TFixedPattern expression) {
 // at its end), it fails without a search.
 inline bool TMatcher::ExecNext() {
   if (FProgram != nullptr && FProgram->PairGroup != 0 && FSlots.End[0] >= 0 &&
-      static_cast<size_t>(FSlots.End[0]) + FProgram->PairMinLength > FInputLength) {
+      static_cast<size_t>(FSlots.End[0]) + FProgram->Pair.MinLength > FInputLength) {
     UnsetSlots();
     return false;
   }
   return SearchNext();
+}
+
+inline int TMatcher::MatchPos(int n) const {
+  if (n < 0 || n > kMaxSlot) return -1;
+  const auto slot = static_cast<size_t>(n);
+  if (FSlots.Start[slot] < 0 || FSlots.End[slot] < 0) return -1;
+  return FSlots.Start[slot] + 1;
+}
+
+inline int TMatcher::MatchLen(int n) const {
+  if (MatchPos(n) < 0) return -1;
+  const auto slot = static_cast<size_t>(n);
+  return FSlots.End[slot] - FSlots.Start[slot];
+}
+
+inline std::string_view TMatcher::MatchBytes(int n) const {
+  if (FSearched < TSearched::Bytes || n < 0 || n > kMaxSlot) return {};
+  const auto slot = static_cast<size_t>(n);
+  if (FSlots.Start[slot] < 0 || FSlots.End[slot] < 0) return {};
+  return {FBytes + FSlots.Start[slot], static_cast<size_t>(FSlots.End[slot] - FSlots.Start[slot])};
 }
 
 inline bool TMatcher::Compiled() const {
@@ -69,7 +89,7 @@ inline void TMatcher::ForgetReadyPrograms() {
 // It runs before every search, several times per page line.
 inline void TMatcher::PrepareSearch() {
   if (FProgram == nullptr) SelectProgram();
-  if (!FInputAssigned) Error(mecNoInputString);
+  if (FSearched == TSearched::Nothing) Error(mecNoInputString);
 }
 
 // A few vectors are looked at inline (HasZeroUnit, up to kInlineZeroCheck units), more by the

@@ -361,24 +361,25 @@ bool IsPairChain(const std::vector<TChainStep>& chain, bool lead, bool digit) {
 // their group, their literals and the fewest units a match takes, read from the chain once.
 void FindPair(TProgram& program) {
   const std::vector<TChainStep>& chain = program.Chain;
+  TPair<char16_t>& pair = program.Pair;
   if (IsPairChain(chain, true, false)) {
-    program.PairLead = true;
+    pair.Lead = true;
   } else if (IsPairChain(chain, true, true)) {
-    program.PairLead = program.PairDigit = true;
+    pair.Lead = pair.Digit = true;
   } else if (!IsPairChain(chain, false, false)) {
     return;
   }
-  const size_t open = program.PairLead ? 1 : 0;
+  const size_t open = pair.Lead ? 1 : 0;
   program.PairGroup = chain[open].Group;
-  for (const TChainStep& step : chain) program.PairMinLength += step.Length;
-  if (program.PairLead) {
-    program.PairOpening = chain[0].Finder;
-    program.PairOpeningLength = chain[0].Length;
+  for (const TChainStep& step : chain) pair.MinLength += step.Length;
+  if (pair.Lead) {
+    pair.Opening = chain[0].Finder;
+    pair.OpeningLength = chain[0].Length;
   }
   // The find step, then the close step, which moves the place past the closing literal.
-  const TChainStep* closing = &chain[open + (program.PairDigit ? 2 : 1)];
-  program.PairClosing = closing->Finder;
-  program.PairClosingLength = closing[1].Length;
+  const TChainStep* closing = &chain[open + (pair.Digit ? 2 : 1)];
+  pair.Closing = closing->Finder;
+  pair.ClosingLength = closing[1].Length;
 }
 
 // What the search learns from a parsed program before it runs: where a match can start, which

@@ -76,6 +76,18 @@ struct TChainStep {
   TUnitFinder Finder;
 };
 
+// The literals of a pair (see TProgram::PairGroup) for a text of TUnit units: a line's search
+// reaches them in one load, not through the chain's steps, and it waits on that load right after
+// the opening literal's scan returns.
+template <typename TUnit>
+struct TPair {
+  bool Lead = false;                // the match starts with the opening literal
+  bool Digit = false;               // a digit comes between the literals
+  size_t MinLength = 0;             // the fewest units a match takes: its literals and digit
+  TFinder<TUnit> Opening, Closing;  // Opening only with Lead
+  size_t OpeningLength = 0, ClosingLength = 0;
+};
+
 struct TProgram {
   std::vector<TNode> Nodes;  // the last one is nkEnd
   int GroupCount = 0;
@@ -93,17 +105,10 @@ struct TProgram {
   std::vector<TChainStep> Chain;  // the steps of a lazy chain; empty for other programs
   // The group of a chain of the form literal(.*?)literal, the form of most source patterns,
   // (.*?)literal or literal(.*?\d.*?)literal, which the search takes without walking the steps;
-  // 0 for other programs. PairLead: the chain starts with the literal; PairDigit: a digit comes
-  // between. The steps: [lead,] open, [find digit,] find, close, end.
+  // 0 for other programs. The steps: [lead,] open, [find digit,] find, close, end.
   int PairGroup = 0;
-  bool PairLead = false;
-  bool PairDigit = false;
-  size_t PairMinLength = 0;  // the fewest units a match of the pair takes: its literals and digit
-  // The pair's two literals (PairOpening only with PairLead) and how far each moves the place,
-  // copied out of Chain: a line's search reaches them from the program in one load, not through
-  // the steps, and it waits on that load right after the opening literal's scan returns.
-  TUnitFinder PairOpening, PairClosing;
-  size_t PairOpeningLength = 0, PairClosingLength = 0;
+  // The pair's literals, read from the chain once (see FindPairMatch).
+  TPair<char16_t> Pair;
 
   // One line naming every node and the analysis, e.g.
   //   lit"ab" open1 any*? close1 lit"</a>" end | regstart=a

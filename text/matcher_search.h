@@ -32,17 +32,50 @@ struct TSlots {
 // the first one lost. For the same reason a failed attempt means that every later start fails too.
 bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from, TSlots& slots);
 
-// Offset of the first unit "0" .. "9" in text, or npos. The digit a pattern looks for after an
-// opening literal is most often a callsign's second or third unit: a few places are looked at one
-// by one before a vector scan.
-inline size_t FindFirstDigit(std::u16string_view text) {
+// Offset of the first unit "0" .. "9" in text (of units or of bytes), or npos. The digit a pattern
+// looks for after an opening literal is most often a callsign's second or third unit: a few places
+// are looked at one by one before a vector scan.
+template <typename TView>
+inline size_t FindFirstDigit(TView text) {
   constexpr size_t kNear = 4;
   const size_t near = std::min(text.size(), kNear);
   for (size_t k = 0; k < near; ++k)
-    if (text[k] >= u'0' && text[k] <= u'9') return k;
-  if (near < kNear) return std::u16string_view::npos;
+    if (text[k] >= '0' && text[k] <= '9') return k;
+  if (near < kNear) return TView::npos;
   const size_t found = FindDigit(text.substr(kNear));
-  return found == std::u16string_view::npos ? found : found + kNear;
+  return found == TView::npos ? found : found + kNear;
+}
+
+// Where a match of a pair lies: its start, its group's start and end, its end.
+struct TPairMatch {
+  size_t Start, Open, Close, End;
+};
+
+// The first match of a pair in text[from, length), in units or in bytes: the first opening
+// literal, then the first closing literal after it; without a lead, the first closing literal;
+// with a digit, the first opening literal, the first digit after it, the first closing literal
+// after that. Each lazy star stops at the first place its next piece matches, and nothing after
+// the closing literal can fail, so the first places found are the match's.
+template <typename TUnit>
+[[gnu::always_inline]] inline bool FindPairMatch(const TPair<TUnit>& pair, const TUnit* text,
+                                                 size_t from, size_t length, TPairMatch& match) {
+  constexpr size_t kNotFound = std::basic_string_view<TUnit>::npos;
+  size_t start = from, open = from;
+  if (pair.Lead) {
+    start = pair.Opening.FindFrom(text, from, length);
+    if (start == kNotFound) return false;
+    open = start + pair.OpeningLength;
+  }
+  size_t after = open;  // where the closing literal is looked for
+  if (pair.Digit) {
+    const size_t digit = FindFirstDigit(std::basic_string_view<TUnit>(text + open, length - open));
+    if (digit == kNotFound) return false;
+    after = open + digit + 1;
+  }
+  const size_t close = pair.Closing.template FindFrom<true>(text, after, length);
+  if (close == kNotFound) return false;
+  match = TPairMatch{start, open, close, close + pair.ClosingLength};
+  return true;
 }
 
 class TBacktracker {

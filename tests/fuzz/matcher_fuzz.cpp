@@ -1,15 +1,18 @@
 // libFuzzer target: TMatcher's compiler and search on arbitrary patterns, modifiers and inputs.
 // Must never crash, hang or hand out a slot outside the searched text; a bad pattern may only end
-// in EMatcher. Run with tests/fuzz/run; an input that makes it fail becomes a row of
-// tests/text/matcher_test.cpp.
+// in EMatcher. The text's bytes searched as bytes must match as its units do. Run with
+// tests/fuzz/run; an input that makes it fail becomes a row of tests/text/matcher_test.cpp.
 //
 // Input layout: byte 0 selects the modifiers, byte 1 the pattern length n; the next n bytes are the
 // pattern (one unit per byte), the rest the searched text (one unit per byte, with the top bytes
 // standing for a few units that matter: NUL cut, line separators, a non-ASCII digit, a surrogate).
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "text/matcher.h"
 
@@ -32,6 +35,16 @@ char16_t TextUnit(uint8_t byte) {
     default:
       return byte;
   }
+}
+
+// Every slot of the last search, for comparing two searches.
+std::vector<int> Slots(const brevak::TMatcher& m) {
+  std::vector<int> slots;
+  for (int n = 0; n <= brevak::TMatcher::kMaxSlot; ++n) {
+    slots.push_back(m.MatchPos(n));
+    slots.push_back(m.MatchLen(n));
+  }
+  return slots;
 }
 
 void CheckSlots(const brevak::TMatcher& m, size_t searched) {
@@ -71,6 +84,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // Search from every position, the way a caller with its own offsets would.
       for (int offset = 1; offset <= static_cast<int>(searched) + 2; ++offset)
         if (m.ExecPos(offset)) CheckSlots(m, searched);
+    }
+    // The text's bytes searched as bytes, with TextUnit as their units, must give the matches of
+    // its units searched through any U+0000, as ExecZeroFree does.
+    const std::string bytes(reinterpret_cast<const char*>(data) + 2 + pattern_length,
+                            size - 2 - pattern_length);
+    std::array<char16_t, 256> units;
+    for (size_t b = 0; b < units.size(); ++b) units[b] = TextUnit(static_cast<uint8_t>(b));
+    brevak::TMatcher inUnits, inBytes;
+    inUnits.SetModifierStr(m.ModifierStr());
+    inUnits.SetExpression(pattern);
+    inBytes.SetModifierStr(m.ModifierStr());
+    inBytes.SetExpression(pattern);
+    inBytes.SetByteUnits(units);
+    bool found = inUnits.ExecZeroFree(text);
+    bool foundInBytes = inBytes.ExecBytes(bytes);
+    for (;;) {
+      if (foundInBytes != found || Slots(inBytes) != Slots(inUnits)) std::abort();
+      if (!found) break;
+      const std::string_view match = std::string_view(bytes).substr(
+          static_cast<size_t>(inUnits.MatchPos(0) - 1), static_cast<size_t>(inUnits.MatchLen(0)));
+      if (inBytes.MatchBytes(0) != match) std::abort();
+      found = inUnits.ExecNext();
+      foundInBytes = inBytes.ExecNext();
+    }
+    if (flags & 16) {
+      for (int offset = 1; offset <= static_cast<int>(text.size()) + 2; ++offset)
+        if (inUnits.ExecPos(offset) != inBytes.ExecPos(offset) || Slots(inBytes) != Slots(inUnits))
+          std::abort();
     }
   } catch (const brevak::EMatcher& e) {
     // The calls above are in a valid order; only the empty pattern counts as not assigned.

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <pcre2.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <random>
 #include <vector>
@@ -91,25 +93,58 @@ private:
   pcre2_match_data* FData = nullptr;
 };
 
+// A single-byte code page for the searches in bytes: ASCII as itself, the top quarter Cyrillic,
+// a few bytes for units that matter to "." and "\d", and U+0085 at two bytes (so that a literal
+// holding it cannot be searched as bytes), the rest Latin-1.
+const std::array<char16_t, 256> kByteUnits = [] {
+  std::array<char16_t, 256> units{};
+  for (size_t b = 0; b < units.size(); ++b)
+    units[b] = static_cast<char16_t>(b >= 0xC0 ? 0x410 + (b - 0xC0) : b);
+  units[0x80] = u'\u2028';
+  units[0x81] = u'\u0085';
+  units[0x82] = u'\u0661';
+  units[0x83] = u'\uFF11';
+  return units;
+}();
+
+// The bytes of line in kByteUnits, when it has them.
+bool InBytes(std::u16string_view line, std::string& bytes) {
+  for (const char16_t unit : line) {
+    const auto* at = std::find(kByteUnits.begin(), kByteUnits.end(), unit);
+    if (at == kByteUnits.end()) return false;
+    bytes += static_cast<char>(at - kByteUnits.begin());
+  }
+  return true;
+}
+
 // Every match of Exec and the ExecNext after it. A line without U+0000 is searched with
-// ExecZeroFree as well, which must find the same.
+// ExecZeroFree as well, and as bytes when kByteUnits has its units, which must find the same.
 TMatchList MatcherSequence(TMatcher& m, std::u16string_view line, int groups) {
-  auto sequence = [&](bool zeroFree) {
+  std::string bytes;
+  auto sequence = [&](bool zeroFree, bool inBytes) {
     TMatchList list;
-    for (bool found = zeroFree ? m.ExecZeroFree(line) : m.Exec(line); found; found = m.ExecNext()) {
+    bool found = inBytes ? m.ExecBytes(bytes) : zeroFree ? m.ExecZeroFree(line) : m.Exec(line);
+    for (; found; found = m.ExecNext()) {
       std::vector<int> slots;
       for (int n = 0; n <= groups; ++n) {
         const int pos = m.MatchPos(n);
         slots.push_back(pos < 0 ? -1 : pos - 1);
         slots.push_back(pos < 0 ? -1 : pos - 1 + m.MatchLen(n));
+        if (inBytes && pos > 0) {
+          EXPECT_EQ(m.MatchBytes(n), std::string_view(bytes).substr(pos - 1, m.MatchLen(n)));
+        }
       }
       list.push_back(slots);
     }
     return list;
   };
-  TMatchList list = sequence(false);
+  TMatchList list = sequence(false, false);
   if (line.find(u'\0') == std::u16string_view::npos) {
-    EXPECT_EQ(sequence(true), list);
+    EXPECT_EQ(sequence(true, false), list);
+    if (InBytes(line, bytes)) {
+      m.SetByteUnits(kByteUnits);
+      EXPECT_EQ(sequence(true, true), list) << (m.SearchesBytes() ? "in bytes" : "decoded");
+    }
   }
   return list;
 }
@@ -230,9 +265,11 @@ TEST(MatcherPcre, RandomPatterns) {
 // not).
 TEST(MatcherPcre, LazyChains) {
   std::mt19937 random(Seed() + 2);
-  const std::u16string_view literals[] = {u"a", u"b", u"ab", u"ba", u"<b>", u"a1", u"\\d"};
+  const std::u16string_view literals[] = {u"a",  u"b",   u"ab",      u"ba",     u"<b>",
+                                          u"a1", u"\\d", u"\u0416b", u"\u0085a"};
   const std::u16string_view stars[] = {u".*?", u".*?", u".*?", u".*?", u".*", u".+?"};
-  const char16_t alphabet[] = {u'a', u'b', u'1', u'<', u'>', u'\0', u'x', u'\n'};
+  const char16_t alphabet[] = {u'a',  u'b', u'1',  u'<',      u'>',
+                               u'\0', u'x', u'\n', u'\u0416', u'\u0085'};
   const int patterns = 3000 * Rounds();
   for (int n = 0; n < patterns; ++n) {
     std::u16string pattern;

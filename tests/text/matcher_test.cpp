@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <string>
 #include <vector>
 
 #include "text/sourcepatterns.h"
@@ -526,6 +528,68 @@ TEST(MatcherSearch, FixedPatternsAmongOthers) {
   }
   m.SetExpression(patterns::kFiveOceanBlankLink);
   EXPECT_TRUE(m.Exec(line));
+}
+
+// Bytes of a code page: Latin-1, but for byte 0x80, which stands for U+0416 (so that 0x80 is
+// the only byte of U+0416, and U+0080 has none), and byte 0x81, a second byte of U+00E9.
+std::array<char16_t, 256> LatinBytes() {
+  std::array<char16_t, 256> units{};
+  for (size_t b = 0; b < units.size(); ++b) units[b] = static_cast<char16_t>(b);
+  units[0x80] = u'\u0416';
+  units[0x81] = u'\u00E9';
+  return units;
+}
+
+// A pair is searched in the bytes when each unit of its literals has a byte of its own; any
+// other pattern in the decoded units. Either way the matches are read in the bytes.
+TEST(MatcherBytes, PairsSearchTheBytesOthersTheirUnits) {
+  const struct {
+    std::u16string_view Pattern;
+    bool InBytes;
+    std::vector<std::string> Matches;  // slot 1, or 0 without a group
+  } cases[] = {
+      {u"<td>(.*?)</td>", true, {"UA1", "\x80"}},
+      {u"(.*?)</td>", true, {"<td>UA1", "<td>\x80"}},
+      {u"<td>(.*?\\d.*?)</td>", true, {"UA1"}},
+      {u"<td>(.*?)\u0416<", true, {"UA1</td><td>"}},
+      {u"(.*?)\u00E9", false, {"<td>UA1</td><td>\x80</td>", ""}},  // U+00E9 at two bytes
+      {u"(.*?)\u0080", false, {}},                                 // no byte at all
+      {u"\\d+", false, {"1"}},
+      {u"<td>", false, {"<td>", "<td>"}},
+  };
+  const std::string line = "<td>UA1</td><td>\x80</td>\xE9\x81";
+  for (const auto& c : cases) {
+    TMatcher m;
+    m.SetByteUnits(LatinBytes());
+    m.SetExpression(c.Pattern);
+    EXPECT_EQ(m.SearchesBytes(), c.InBytes) << Show(c.Pattern);
+    std::vector<std::string> matches;
+    for (bool found = m.ExecBytes(line); found; found = m.ExecNext()) {
+      matches.emplace_back(m.MatchBytes(m.MatchPos(1) > 0 ? 1 : 0));
+      EXPECT_EQ(m.MatchView(0), c.InBytes ? u"" : m.MatchView(0)) << Show(c.Pattern);
+    }
+    EXPECT_EQ(matches, c.Matches) << Show(c.Pattern);
+  }
+}
+
+TEST(MatcherBytes, OffsetsAndOtherSearchesAfterABytesSearch) {
+  TMatcher m;
+  m.SetByteUnits(LatinBytes());
+  m.SetExpression(u"<b>(.*?)</b>");
+  const std::string line = "<b>1</b><b>22</b>";
+  ASSERT_TRUE(m.ExecBytes(line));
+  ASSERT_TRUE(m.ExecPos(2));
+  EXPECT_EQ(m.MatchBytes(1), "22");
+  EXPECT_EQ(m.MatchPos(1), 12);
+  EXPECT_FALSE(m.ExecPos(10));
+  // A search of units reads its match in units only
+  ASSERT_TRUE(m.Exec(u"<b>3</b>"));
+  EXPECT_EQ(m.MatchView(1), u"3");
+  EXPECT_EQ(m.MatchBytes(1), "");
+  // A new pattern is searched in bytes with its own literals
+  m.SetExpression(u"<i>(.*?)</i>");
+  ASSERT_TRUE(m.ExecBytes("<b>1</b><i>4</i>"));
+  EXPECT_EQ(m.MatchBytes(1), "4");
 }
 
 }  // namespace
