@@ -3,7 +3,8 @@
 // hostile page of one 1 MiB line for the pattern rule, which must stay linear.
 //
 // A user rule here does what its import does between the fetch and the save: the document's
-// lines, each decoded and handed to the rule, every callsign through the filter into a list. The
+// lines handed to the rule (as bytes, or decoded, as the run chooses for it), every callsign
+// through the filter into a list. The
 // PCRE2 program searches the whole buffer in bytes (UTF-8 mode off, JIT) and copies each callsign
 // into a vector of strings, as a one-off script would.
 #include <benchmark/benchmark.h>
@@ -70,7 +71,8 @@ const char* PcrePattern(const std::string& shape) {
   return "^[^,\\r\\n]*,(\"[^\"]*\"|[^,\\r\\n]*)";
 }
 
-// The page is the document a fetch received: it is not copied again for each run.
+// The page is the document a fetch received: it is not copied again for each run. The lines go
+// to the rule as the run hands them: as bytes when the rule takes a document in the code page so.
 int RunUserRule(const TUserSource& source, TMemoryStream& document) {
   document.SetPosition(0);
   TDocumentLines lines;
@@ -78,8 +80,14 @@ int RunUserRule(const TUserSource& source, TMemoryStream& document) {
   TStringList list;
   TMatcher matcher;
   std::unique_ptr<TLineRule> rule = MakeUserRule(source, matcher);
-  std::u16string_view line;
-  while (lines.Next(line)) rule->Apply(line, list);
+  rule->Prepare(lines.Count(), document.Size(), list);
+  if (rule->TakesAnsi() && lines.InAnsiCodePage()) {
+    std::string_view line;
+    while (lines.NextAnsi(line)) rule->ApplyAnsi(line, list);
+  } else {
+    std::u16string_view line;
+    while (lines.Next(line)) rule->Apply(line, list);
+  }
   return list.Count();
 }
 

@@ -13,5 +13,8 @@ namespace brevak {
 // one letter and one digit ("UA1AAA", "R1ABC/P", "EW/UA1AAA"). The result is a view into text, or
 // into buffer when markup had to be removed.
 std::u16string_view CallsignIn(std::u16string_view text, std::u16string& buffer);
+// The same for text in the ANSI code page, given as its bytes: the callsign that the decoded text
+// holds, as bytes (ASCII, so the same in either form).
+std::string_view CallsignIn(std::string_view text, std::string& buffer);
 
 }  // namespace brevak

@@ -3,14 +3,18 @@
 // tests/sources/usersource_test.cpp.
 #include "sources/usersource.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <type_traits>
 
 #include "base/exception.h"
 #include "base/showntext.h"
+#include "listfile/codepage.h"
 #include "listfile/fileio.h"
 #include "listfile/profile.h"
 #include "listfile/stringlist.h"
@@ -215,47 +219,100 @@ std::optional<std::string_view> SourceSectionName(std::string_view section) {
   return section;
 }
 
+// The character a unit of a line stands for; a byte is one of the ANSI code page.
+char16_t UnitOf(char16_t c) { return c; }
+char16_t UnitOf(char c) { return kAnsiToUnicode[static_cast<unsigned char>(c)]; }
+
 // The rule's common step: the taken text through the callsign filter (when the source asks for
-// it), then the entry "callsign=note" or "callsign=note №number".
+// it), then the entry "callsign=note" or "callsign=note №number". A line of a document in the
+// code page may be taken as its bytes (ApplyAnsi), whose pieces go into the list as they are,
+// when the code page holds the note and "№": every kind of rule does the same to either form.
 class TUserRule : public TLineRule {
 public:
   explicit TUserRule(const TUserSource& source)
-      : FCallsignsOnly(source.CallsignsOnly), FSuffix(u"=" + source.Note) {}
-
-protected:
-  void Take(std::u16string_view text, TStringList& listFile, std::u16string_view number = {}) {
-    const std::u16string_view call = FCallsignsOnly ? CallsignIn(text, FUntagged) : Trimmed(text);
-    if (call.empty()) return;
-    if (number.empty()) {
-      listFile.Add(call, FSuffix);
-      return;
-    }
-    FNumbered.assign(FSuffix).append(u" \u2116").append(Trimmed(number));
-    listFile.Add(call, FNumbered);
+      : FCallsignsOnly(source.CallsignsOnly),
+        FSuffix(u"=" + source.Note),
+        FAnsiSuffix(AnsiEncode(FSuffix)),
+        FAnsiNumbered(AnsiEncode(FSuffix + std::u16string(kNumberSign))) {
+    FTakesAnsi = AnsiDecode(FAnsiNumbered) == FSuffix + std::u16string(kNumberSign);
   }
 
-  static std::u16string_view Trimmed(std::u16string_view text) {
-    auto blank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\u00A0'; };
+  // A roster has about one entry per line, most of them a callsign: room for that many, so that
+  // the list does not move its text again and again as it grows. A page with fewer entries
+  // leaves the room it did not use untouched; one of many short or empty lines gets room for a
+  // line of every 16 bytes at the most, and the list grows as it must past that.
+  void Prepare(int lineCount, std::size_t documentBytes, TStringList& listFile) override {
+    constexpr std::size_t kCallsignUnits = 8, kRosterLineBytes = 16;
+    const std::size_t lines = std::min(static_cast<std::size_t>(std::max(lineCount, 0)),
+                                       documentBytes / kRosterLineBytes);
+    listFile.Reserve(static_cast<int>(lines), lines * (kCallsignUnits + FSuffix.size()));
+  }
+
+protected:
+  template <typename TView>
+  void Take(TView text, TStringList& listFile, TView number = {}) {
+    const TView call = FCallsignsOnly ? CallsignIn(text, Untagged(text)) : Trimmed(text);
+    if (call.empty()) return;
+    if constexpr (std::is_same_v<TView, std::u16string_view>) {
+      if (number.empty()) {
+        listFile.Add(call, FSuffix);
+        return;
+      }
+      FNumbered.assign(FSuffix).append(kNumberSign).append(Trimmed(number));
+      listFile.Add(call, FNumbered);
+    } else {
+      if (number.empty()) {
+        listFile.AddAnsi(call, FAnsiSuffix);
+        return;
+      }
+      // The suffix, " №" and the number, the number's room kept from line to line.
+      FAnsiNumbered.resize(FAnsiSuffix.size() + kNumberSign.size());
+      FAnsiNumbered.append(Trimmed(number));
+      listFile.AddAnsi(call, FAnsiNumbered);
+    }
+  }
+
+  template <typename TView>
+  static TView Trimmed(TView text) {
+    auto blank = [](auto c) {
+      const char16_t u = UnitOf(c);
+      return u == u' ' || u == u'\t' || u == u'\u00A0';
+    };
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);
     while (!text.empty() && blank(text.back())) text.remove_suffix(1);
     return text;
   }
 
 private:
+  static constexpr std::u16string_view kNumberSign = u" \u2116";
+
+  std::u16string& Untagged(std::u16string_view) { return FUntagged; }
+  std::string& Untagged(std::string_view) { return FAnsiUntagged; }
+
   bool FCallsignsOnly;
   std::u16string FUntagged;  // a callsign with its markup removed
+  std::string FAnsiUntagged;
   std::u16string FSuffix;
+  std::string FAnsiSuffix;
   std::u16string FNumbered;  // kept from line to line for its room
+  std::string FAnsiNumbered;
 };
 
 class TLinesRule : public TUserRule {
 public:
   using TUserRule::TUserRule;
-  void Apply(std::u16string_view line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override { ApplyTo(line, listFile); }
+  void ApplyAnsi(std::string_view line, TStringList& listFile) override { ApplyTo(line, listFile); }
+
+private:
+  template <typename TView>
+  void ApplyTo(TView line, TStringList& listFile) {
     line = Trimmed(line);
-    std::size_t end = line.find_first_of(u" \t,;");
+    std::size_t end = line.find_first_of(Delimiters(line));
     Take(line.substr(0, end), listFile);
   }
+  static std::u16string_view Delimiters(std::u16string_view) { return u" \t,;"; }
+  static std::string_view Delimiters(std::string_view) { return " \t,;"; }
 };
 
 class TColumnsRule : public TUserRule {
@@ -264,40 +321,48 @@ public:
       : TUserRule(source),
         FSeparator(source.Separator),
         FCallsign(source.CallsignColumn),
-        FNumber(source.NumberColumn) {}
+        FNumber(source.NumberColumn) {
+    // The separator's byte, when the code page has one of its own for it.
+    char byte = 0;
+    FTakesAnsi = FTakesAnsi && AnsiEncodeExactTo(std::u16string_view(&FSeparator, 1), &byte) == 1;
+    FAnsiSeparator = byte;
+  }
 
-  void Apply(std::u16string_view line, TStringList& listFile) override {
+  void Apply(std::u16string_view line, TStringList& listFile) override { ApplyTo(line, listFile); }
+  void ApplyAnsi(std::string_view line, TStringList& listFile) override { ApplyTo(line, listFile); }
+
+private:
+  template <typename TView>
+  void ApplyTo(TView line, TStringList& listFile) {
     const int last = FCallsign > FNumber ? FCallsign : FNumber;
-    std::u16string_view callsign, number;
+    TView callsign, number;
     std::size_t at = 0;
     for (int column = 1; column <= last; ++column) {
       if (at > line.size()) return;  // the line has fewer columns
       if (column == FCallsign)
-        callsign = ReadField(line, at, FQuoted[0]);
+        callsign = ReadField(line, at, Quoted(line, 0));
       else if (column == FNumber)
-        number = ReadField(line, at, FQuoted[1]);
+        number = ReadField(line, at, Quoted(line, 1));
       else
-        ReadField(line, at, FQuoted[2]);
+        SkipField(line, at);
     }
     Take(callsign, listFile, number);
   }
 
-private:
   // The field at at, whose start moves to the next field's (past the line's end after the last).
   // A field in double quotes may hold the separator, and "" in it stands for "; such a field is
   // unquoted into buffer.
-  std::u16string_view ReadField(std::u16string_view line, std::size_t& at,
-                                std::u16string& buffer) const {
-    std::size_t i = at;
-    while (i < line.size() && (line[i] == u' ' || line[i] == u'\t') && line[i] != FSeparator) ++i;
-    std::u16string_view field;
-    if (i < line.size() && line[i] == u'"') {
+  template <typename TView, typename TBuffer>
+  TView ReadField(TView line, std::size_t& at, TBuffer& buffer) const {
+    std::size_t i = BlanksAfter(line, at);
+    TView field;
+    if (i < line.size() && line[i] == '"') {
       buffer.clear();
       for (++i; i < line.size(); ++i) {
-        if (line[i] != u'"') {
+        if (line[i] != '"') {
           buffer += line[i];
-        } else if (i + 1 < line.size() && line[i + 1] == u'"') {
-          buffer += u'"';
+        } else if (i + 1 < line.size() && line[i + 1] == '"') {
+          buffer += '"';
           ++i;
         } else {
           ++i;
@@ -308,28 +373,81 @@ private:
     } else {
       i = at;
     }
-    const std::size_t next = line.find(FSeparator, i);
+    const std::size_t next = line.find(Separator(line), i);
     if (field.data() == nullptr) field = line.substr(at, next == line.npos ? line.npos : next - at);
     at = next == line.npos ? line.size() + 1 : next + 1;
     return field;
   }
 
+  // ReadField for a field that is not taken: only where the next one starts, without unquoting.
+  template <typename TView>
+  void SkipField(TView line, std::size_t& at) const {
+    std::size_t i = BlanksAfter(line, at);
+    if (i < line.size() && line[i] == '"') {
+      // The closing quote is the first one not doubled; "" stands for " and goes on.
+      for (++i; i < line.size(); ++i) {
+        if (line[i] != '"') continue;
+        if (i + 1 < line.size() && line[i + 1] == '"') {
+          ++i;
+        } else {
+          ++i;
+          break;
+        }
+      }
+    } else {
+      i = at;
+    }
+    const std::size_t next = line.find(Separator(line), i);
+    at = next == line.npos ? line.size() + 1 : next + 1;
+  }
+
+  // Where the blanks before a field that starts at at end (a blank that is the separator is not
+  // one).
+  template <typename TView>
+  std::size_t BlanksAfter(TView line, std::size_t at) const {
+    const auto separator = Separator(line);
+    while (at < line.size() && (line[at] == ' ' || line[at] == '\t') && line[at] != separator) ++at;
+    return at;
+  }
+
+  char16_t Separator(std::u16string_view) const { return FSeparator; }
+  char Separator(std::string_view) const { return FAnsiSeparator; }
+  std::u16string& Quoted(std::u16string_view, int k) { return FQuoted[k]; }
+  std::string& Quoted(std::string_view, int k) { return FAnsiQuoted[k]; }
+
   char16_t FSeparator;
+  char FAnsiSeparator;
   int FCallsign, FNumber;
-  std::u16string FQuoted[3];  // the callsign's, the number's and another quoted field's text
+  std::u16string FQuoted[2];  // the callsign's and the number's text
+  std::string FAnsiQuoted[2];
 };
 
-// The rule's matcher searches with its pattern only, so the pattern is set once.
+// The rule's matcher searches with its pattern only, so the pattern is set once. A line in the
+// code page is searched as its bytes when the matcher searches them as they are.
 class TPatternRule : public TUserRule {
 public:
   TPatternRule(const TUserSource& source, TMatcher& matcher)
       : TUserRule(source), FMatcher(matcher), FFirstOnly(source.FirstMatchOnly) {
     FMatcher.SetExpression(source.Pattern);
+    std::array<char16_t, 256> units;
+    std::copy(std::begin(kAnsiToUnicode), std::end(kAnsiToUnicode), units.begin());
+    FMatcher.SetByteUnits(units);
+    try {
+      FTakesAnsi = FTakesAnsi && FMatcher.SearchesBytes();
+    } catch (const EMatcher&) {
+      FTakesAnsi = false;  // the first search raises it, as the run expects
+    }
   }
 
   void Apply(std::u16string_view line, TStringList& listFile) override {
     for (bool found = FMatcher.ExecZeroFree(line); found; found = FMatcher.ExecNext()) {
       Take(FMatcher.MatchPos(1) > 0 ? FMatcher.MatchView(1) : FMatcher.MatchView(0), listFile);
+      if (FFirstOnly) break;
+    }
+  }
+  void ApplyAnsi(std::string_view line, TStringList& listFile) override {
+    for (bool found = FMatcher.ExecBytes(line); found; found = FMatcher.ExecNext()) {
+      Take(FMatcher.MatchPos(1) > 0 ? FMatcher.MatchBytes(1) : FMatcher.MatchBytes(0), listFile);
       if (FFirstOnly) break;
     }
   }

@@ -8,9 +8,12 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "listfile/codepage.h"
+#include "listfile/stringlist.h"
 #include "listfile/utf.h"
 #include "sources/callsign.h"
 #include "support/runfixture.h"
+#include "text/matcher.h"
 
 namespace brevak {
 namespace {
@@ -39,6 +42,86 @@ TEST(CallsignFilter, KeepsOnlyWhatLooksLikeACallsign) {
   std::u16string buffer;
   for (const auto& c : cases)
     EXPECT_EQ(CallsignIn(c.In, buffer), c.Out) << ::testing::PrintToString(c.In);
+}
+
+// A line of a document in the code page may reach a rule as its bytes (ApplyAnsi) or decoded
+// (Apply): every rule that takes the bytes must append what it appends for the decoded line.
+TEST(UserRules, BytesGiveTheEntriesOfTheDecodedLine) {
+  const auto source = [](TUserRuleKind rule, std::u16string pattern = {}) {
+    TUserSource s;
+    s.Rule = rule;
+    s.Pattern = std::move(pattern);
+    s.Note = u"Club \u0416";
+    return s;
+  };
+  std::vector<TUserSource> sources = {
+      source(TUserRuleKind::Lines),
+      source(TUserRuleKind::Columns),
+      source(TUserRuleKind::Pattern, u"<td class=\"call\">(.*?)</td>"),
+      source(TUserRuleKind::Pattern, u"<b>(.*?\\d.*?)</b>"),
+      source(TUserRuleKind::Pattern, u"(.*?)\u0416;"),
+      source(TUserRuleKind::Pattern, u"\u0416(.*?);"),
+  };
+  sources[1].CallsignColumn = 2;
+  sources[1].NumberColumn = 1;
+  TUserSource tabs = sources[1];
+  tabs.Separator = u'\t';
+  tabs.CallsignsOnly = false;
+  sources.push_back(tabs);
+  for (const TUserRuleKind rule : {TUserRuleKind::Lines, TUserRuleKind::Pattern}) {
+    TUserSource any = rule == TUserRuleKind::Lines ? sources[0] : sources[2];
+    any.CallsignsOnly = false;
+    any.FirstMatchOnly = true;
+    sources.push_back(any);
+  }
+  const std::string lines[] = {
+      "",
+      "UA1AAA ex R1AAA",
+      "\xA0 R1ABC/P\xA0;2019",
+      "12,UA1AAA,\"Ivanov, I.\"",
+      "\"1\"\"3\", \"R1ABC\" ,x",
+      "\xB9\xA0\x37\xA0\tUA1AAA\xA0\t\xC6",
+      "\xC6\xC6\t\xC6 \xC6",
+      "<td class=\"call\"> <b>UA1AAA</b>\xA0</td><td class=\"call\">R1ABC</td><td class=\"call\">",
+      "<td class=\"call\">\xC6</td><td class=\"call\">\xA0UA1AAA\xA0\xA0</td>",
+      "<b>x</b><b>UA1AAA</b> <b>R1ABC<b>R9</b>",
+      "UA1AAA\xC6; R1ABC \xC6;\xC6\xC6;",
+      "\xC6UA1AAA; \xC6 R1ABC ;\xC6",
+  };
+  for (const TUserSource& s : sources) {
+    TMatcher units, bytes;
+    std::unique_ptr<TLineRule> unitRule = MakeUserRule(s, units);
+    std::unique_ptr<TLineRule> byteRule = MakeUserRule(s, bytes);
+    EXPECT_TRUE(byteRule->TakesAnsi()) << ::testing::PrintToString(s.Pattern);
+    TStringList fromUnits, fromBytes;
+    for (const std::string& line : lines) {
+      unitRule->Apply(AnsiDecode(line), fromUnits);
+      byteRule->ApplyAnsi(line, fromBytes);
+    }
+    EXPECT_GT(fromUnits.Count(), 1) << ::testing::PrintToString(s.Pattern);
+    EXPECT_EQ(fromBytes.SaveToBytes(), fromUnits.SaveToBytes())
+        << static_cast<int>(s.Rule) << " " << ::testing::PrintToString(s.Pattern);
+  }
+}
+
+// The bytes are taken only where they stand for the same text: a note, a separator or a pattern
+// literal the code page does not hold, and a pattern other than a pair, keep the decoded lines.
+TEST(UserRules, DecodedLinesWhereTheBytesCannotServe) {
+  TUserSource note;
+  note.Rule = TUserRuleKind::Lines;
+  note.Note = u"Club \u4E2D";
+  TUserSource separator;
+  separator.Rule = TUserRuleKind::Columns;
+  separator.Separator = u'\u4E2D';
+  TUserSource literal;
+  literal.Rule = TUserRuleKind::Pattern;
+  literal.Pattern = u"\u4E2D(.*?)</td>";
+  TUserSource other = literal;
+  other.Pattern = u"<b>\\d+";
+  for (const TUserSource& s : {note, separator, literal, other}) {
+    TMatcher matcher;
+    EXPECT_FALSE(MakeUserRule(s, matcher)->TakesAnsi()) << ::testing::PrintToString(s.Pattern);
+  }
 }
 
 TEST_F(UserSources, SectionsBecomeSourcesOrOneErrorEach) {
