@@ -6,8 +6,8 @@
 // Supported: literal characters (and ASCII punctuation escaped with "\"), ".", "\d", groups 1 to
 // 14, and "*", "+", "?" after a one-unit atom, each lazy when followed by "?" (or always, with
 // ModifierG off). Anything else is a compile error (EMatcher, code below 1000, with its position).
-// A search takes time linear in the input for patterns of the form literal(.*?)literal and
-// literal(.*?\d.*?)literal, whatever the input.
+// A search takes time linear in the input for patterns of the form literal(.*?)literal,
+// (.*?)literal and literal(.*?\d.*?)literal, whatever the input.
 //
 // A line of a document in a single-byte code page may be searched as its bytes (ExecBytes), with
 // the matches its units would give.
@@ -106,8 +106,9 @@ public:
   bool SearchesBytes();
   // The search of ExecZeroFree in a line given as its bytes (SetByteUnits first): the same matches
   // as ExecZeroFree on the line's units. text must stay alive and unchanged while its match is
-  // read (MatchBytes) and ExecNext and ExecPos search on in it. Match and MatchView then give the
-  // empty text.
+  // read (MatchBytes) and ExecNext and ExecPos search on in it. Read the match with MatchBytes:
+  // where the bytes themselves were searched (SearchesBytes), Match and MatchView give the empty
+  // text.
   bool ExecBytes(std::string_view text);
   // A search from just after the last match (one further when it was empty). Raises 1007 when
   // there is no last match.
@@ -159,8 +160,9 @@ public:
   std::string Dump();
   // Whether a search with the current pattern takes time linear in the input whatever the input
   // (compiling it now if needed, with its error as a search would raise it): a pair,
-  // literal(.*?)literal or literal(.*?\d.*?)literal, or a pattern without repetition. Patterns
-  // that come from outside the program are held to this, so that no page can make a search slow.
+  // literal(.*?)literal, (.*?)literal or literal(.*?\d.*?)literal, or a pattern without "*", "+"
+  // and "?" (escaped ones aside). Patterns that come from outside the program are held to this, so
+  // that no page can make a search slow.
   bool SearchIsLinear();
 
   // The message for an error code, without the position.
