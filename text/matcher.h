@@ -76,8 +76,10 @@ public:
   TMatcher(const TMatcher&) = delete;
   TMatcher& operator=(const TMatcher&) = delete;
 
-  // The pattern. Setting a different text, or any text while the current one has not compiled,
-  // drops the compiled program; it is compiled again at the next search.
+  // The pattern. A text other than the current pattern is compiled at the next search, unless it
+  // is the pattern before the current one, which kept its program: a caller alternating between
+  // two patterns compiles each once. A text set while the current one has not compiled takes its
+  // place. An empty pattern raises 1003 at the next search.
   const std::u16string& Expression() const { return FPatterns[FCurrent].Expression; }
   void SetExpression(std::u16string_view expression);
   // The same for a constant pattern: known again by its address, its units are not compared.
