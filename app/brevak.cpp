@@ -28,14 +28,14 @@ namespace {
 // --import, --list-sources and --check-source: each needs sources.ini, whose faulty sections are
 // told first; only --import uses the list file, and so takes its lock and its folders.
 int RunWithSources(const TCommandLine& line) {
-  const bool imports = line.Action == TStartAction::saImport;
+  const bool imports = line.Action == TStartAction::Import;
   const brevak::TProgramPaths paths =
       imports ? brevak::ResolveProgramPaths()
               : brevak::DecideProgramPaths(brevak::InspectExeFolder(brevak::ExeDir()),
                                            brevak::ProcessEnvironment);
   const std::unique_ptr<brevak::TSourceList> list = ReadSourceList(paths.Import, stderr);
   if (!list) return kExitFailed;
-  if (line.Action == TStartAction::saListSources) {
+  if (line.Action == TStartAction::ListSources) {
     PrintSourceList(*list, stdout);
     return kExitOk;
   }
@@ -108,14 +108,14 @@ int main(int argc, char* argv[]) {
     InstallTranslations();
     const TCommandLine line = ParseCommandLine(QCoreApplication::arguments());
     switch (line.Action) {
-      case TStartAction::saExit:
+      case TStartAction::Exit:
         std::fputs(line.Text.c_str(), line.ToStandardError ? stderr : stdout);
         return line.ExitStatus;
-      case TStartAction::saImport:
-      case TStartAction::saListSources:
-      case TStartAction::saCheckSource:
+      case TStartAction::Import:
+      case TStartAction::ListSources:
+      case TStartAction::CheckSource:
         return RunWithSources(line);
-      case TStartAction::saWindow:
+      case TStartAction::Window:
         break;
     }
     const std::string missing = MissingDisplay(brevak::ProcessEnvironment);

@@ -308,7 +308,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
   TCommandLine result;
   const QString program = QCoreApplication::applicationName();
   auto usageError = [&](const QString& why) {
-    result.Action = TStartAction::saExit;
+    result.Action = TStartAction::Exit;
     result.ToStandardError = true;
     result.ExitStatus = kExitUsage;
     result.Sources.clear();
@@ -320,12 +320,12 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     return usageError(QCoreApplication::translate("CommandLine", "unexpected argument \"%1\"")
                           .arg(parser.positionalArguments().first()));
   if (parser.isSet(help)) {
-    result.Action = TStartAction::saExit;
+    result.Action = TStartAction::Exit;
     result.Text = parser.helpText().toStdString();
     return result;
   }
   if (parser.isSet(version)) {
-    result.Action = TStartAction::saExit;
+    result.Action = TStartAction::Exit;
     result.Text = (program + " " + QCoreApplication::applicationVersion()).toStdString() + "\n" +
                   kCopyright + "\n" +
                   QCoreApplication::translate(
@@ -344,7 +344,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
     for (const QString& value : parser.values(import))
       for (const QString& piece : value.split(','))
         result.Sources.push_back(piece.trimmed().toStdString());
-    result.Action = TStartAction::saImport;
+    result.Action = TStartAction::Import;
   } else if (parser.isSet(checkSource)) {
     const QStringList values = parser.values(checkSource);
     // One source: "all" would check only the first of them.
@@ -352,13 +352,13 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
       return usageError(
           QCoreApplication::translate("CommandLine", "--check-source takes one source"));
     result.Sources.push_back(values.first().trimmed().toStdString());
-    result.Action = TStartAction::saCheckSource;
+    result.Action = TStartAction::CheckSource;
   } else if (parser.isSet(listSources)) {
-    result.Action = TStartAction::saListSources;
+    result.Action = TStartAction::ListSources;
   }
   result.Quiet = parser.isSet(quiet);
   if (parser.isSet(maxTime)) {
-    if (result.Action != TStartAction::saImport && result.Action != TStartAction::saCheckSource)
+    if (result.Action != TStartAction::Import && result.Action != TStartAction::CheckSource)
       return usageError(QCoreApplication::translate(
           "CommandLine", "--max-time is for --import and --check-source"));
     // In ms, as the network layer counts; at most what an int holds.
@@ -579,8 +579,7 @@ int RunImports(const std::vector<const TSource*>& sources, const TSourceList& so
     // Text kept from a file in UTF-8 or UTF-16 stays in that encoding rather than pass through
     // the code page, which may not hold it.
     const brevak::TEncoding encoding = previous.Encoding();
-    if (keptAny && encoding != brevak::TEncoding::encAnsi &&
-        encoding != brevak::TEncoding::encNone) {
+    if (keptAny && encoding != brevak::TEncoding::Ansi && encoding != brevak::TEncoding::None) {
       brevak::TStringList encoded;
       encoded.Clear(encoding);
       CopyLines(list, 0, list.Count(), encoded);

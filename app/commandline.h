@@ -31,25 +31,25 @@ constexpr int kMaxParallelFetches = 10;
 // The most entries --check-source shows; the rest are counted.
 constexpr int kCheckShownEntries = 20;
 
-enum class TStartAction { saWindow, saImport, saListSources, saCheckSource, saExit };
+enum class TStartAction { Window, Import, ListSources, CheckSource, Exit };
 
 struct TCommandLine {
-  TStartAction Action = TStartAction::saWindow;
-  // saImport: the names in the order given, as typed ("all" among them); saCheckSource: the one.
+  TStartAction Action = TStartAction::Window;
+  // Import: the names in the order given, as typed ("all" among them); CheckSource: the one.
   std::vector<std::string> Sources;
-  bool Quiet = false;  // saImport: errors and warnings only; saCheckSource: no progress bar
+  bool Quiet = false;  // Import: errors and warnings only; CheckSource: no progress bar
   int MaxFetchTime = brevak::kRequestTimeLimit;  // ms for each fetch in all (--max-time)
-  // saExit: what to print, where, and the status to exit with.
+  // Exit: what to print, where, and the status to exit with.
   std::string Text;
   bool ToStandardError = false;
   int ExitStatus = kExitOk;
 };
 
 // Reads the arguments (the program's name first); names are kept for ResolveSources. --help and
-// --version give saExit with their text for stdout and kExitOk. An unknown option, a stray
-// argument, options that do not go together, more than one source (or "all") for --check-source
-// or a --max-time that is no number of seconds from 0.001 to 2000000 give saExit with one line
-// saying so and a pointer to --help on stderr, and kExitUsage.
+// --version give TStartAction::Exit with their text for stdout and kExitOk. An unknown option, a
+// stray argument, options that do not go together, more than one source (or "all") for
+// --check-source or a --max-time that is no number of seconds from 0.001 to 2000000 give
+// TStartAction::Exit with one line saying so and a pointer to --help on stderr, and kExitUsage.
 TCommandLine ParseCommandLine(const QStringList& arguments);
 
 // Reads the sources.ini of files for a run of the command line and tells each of its faulty

@@ -464,7 +464,7 @@ const TShapePattern kShapePatterns[] = {
 };
 
 const char* const kShapeNames[] = {"rows", "short", "sparse", "cyrillic", "minified"};
-enum TShape { shRows, shShort, shSparse, shCyrillic, shMinified };
+enum class TShape { Rows, Short, Sparse, Cyrillic, Minified };
 
 class TShapeWriter {
 public:
@@ -532,9 +532,9 @@ private:
 
 std::vector<std::u16string> MakeShapePage(TShape shape, const TShapePattern& pattern,
                                           size_t units) {
-  if (shape == shRows || shape == shMinified) {
+  if (shape == TShape::Rows || shape == TShape::Minified) {
     std::vector<std::u16string> lines = MakePage(pattern.Source, units);
-    if (shape == shRows) return lines;
+    if (shape == TShape::Rows) return lines;
     std::vector<std::u16string> two(2);
     for (size_t k = 0; k < lines.size(); ++k) two[2 * k / lines.size()] += lines[k];
     return two;
@@ -545,9 +545,9 @@ std::vector<std::u16string> MakeShapePage(TShape shape, const TShapePattern& pat
   while (total < units) {
     std::u16string line;
     const unsigned pick = w.Writer().Pick(20);
-    if (shape == shShort) {
+    if (shape == TShape::Short) {
       line = pick < 15 ? u"<td>" + w.Hit() : pick < 17 ? u"<td>" + w.Miss() : w.ShortFiller();
-    } else if (shape == shSparse) {
+    } else if (shape == TShape::Sparse) {
       if (pick < 6) {
         line = Widen(w.Writer().Filler());
       } else {
@@ -556,7 +556,7 @@ std::vector<std::u16string> MakeShapePage(TShape shape, const TShapePattern& pat
           line += w.Writer().Pick(10) < 7 ? w.Miss() : w.Hit();
         line += u"</tr>";
       }
-    } else {  // shCyrillic
+    } else {  // TShape::Cyrillic
       if (pick < 10)
         line = u"<tr><td>" + w.CyrillicName() + u"</td>" + w.Hit(u" " + w.CyrillicName()) +
                u"<td>Москва</td></tr>";
@@ -585,7 +585,7 @@ struct TCell {
 TCell MeasureCell(TShape shape, const TShapePattern& pattern, int repetitions) {
   const std::vector<std::u16string> lines = MakeShapePage(shape, pattern, 10u << 20);
   TUse use = pattern.Use;
-  if (shape == shMinified) use.EveryMatch = true;
+  if (shape == TShape::Minified) use.EveryMatch = true;
   TPcreEngine pcre({use}, true);
   const TLimit limit(pattern.Opening, pattern.Closing, use.EveryMatch, lines);
   const size_t expected = RunMatcher({use}, lines);
@@ -663,7 +663,7 @@ int TimeEngine(std::string_view cell, std::string_view engine, int passes) {
       const auto shape = static_cast<TShape>(s);
       const std::vector<std::u16string> lines = MakeShapePage(shape, pattern, 10u << 20);
       TUse use = pattern.Use;
-      if (shape == shMinified) use.EveryMatch = true;
+      if (shape == TShape::Minified) use.EveryMatch = true;
       std::optional<TPcreEngine> pcre;
       std::optional<TLimit> limit;
       if (engine == "pcre-jit") {
@@ -692,14 +692,14 @@ int TimeEngine(std::string_view cell, std::string_view engine, int passes) {
 
 // ---- Registration
 
-enum class TEngine { teMatcher, tePcreJit, tePcre, teStdRegex };
+enum class TEngine { Matcher, PcreJit, Pcre, StdRegex };
 const char* EngineName(TEngine engine) {
   switch (engine) {
-    case TEngine::teMatcher:
+    case TEngine::Matcher:
       return "TMatcher";
-    case TEngine::tePcreJit:
+    case TEngine::PcreJit:
       return "PCRE2-JIT";
-    case TEngine::tePcre:
+    case TEngine::Pcre:
       return "PCRE2-interp";
     default:
       return "std::wregex";
@@ -721,9 +721,9 @@ void Register(const std::string& name, const std::vector<TUse>& uses, TInput* in
       [uses, input, engine, bytes, expected](benchmark::State& state) {
         std::unique_ptr<TPcreEngine> pcre;
         std::unique_ptr<TStdRegexEngine> regex;
-        if (engine == TEngine::tePcreJit || engine == TEngine::tePcre)
-          pcre = std::make_unique<TPcreEngine>(uses, engine == TEngine::tePcreJit);
-        if (engine == TEngine::teStdRegex) regex = std::make_unique<TStdRegexEngine>(uses);
+        if (engine == TEngine::PcreJit || engine == TEngine::Pcre)
+          pcre = std::make_unique<TPcreEngine>(uses, engine == TEngine::PcreJit);
+        if (engine == TEngine::StdRegex) regex = std::make_unique<TStdRegexEngine>(uses);
         size_t found = 0;
         for (auto _ : state) {
           if (pcre)
@@ -791,7 +791,7 @@ void RegisterAll() {
   for (const TSource& source : kSources) {
     TInput* page = NewInput(MakePage(source.Name, pageUnits), source.Uses);
     for (const TEngine engine :
-         {TEngine::teMatcher, TEngine::tePcreJit, TEngine::tePcre, TEngine::teStdRegex})
+         {TEngine::Matcher, TEngine::PcreJit, TEngine::Pcre, TEngine::StdRegex})
       Register(std::string("Page/") + source.Name, source.Uses, page, engine, page->Expected);
     if (source.Uses.size() == 1) continue;
     // Each of the source's patterns alone on the same page (named as its adversarial line), so
@@ -801,7 +801,7 @@ void RegisterAll() {
           std::begin(kAdversaries), std::end(kAdversaries),
           [&](const TAdversary& a) { return a.Use.Pattern.Units() == use.Pattern.Units(); });
       const size_t expected = RunMatcher({use}, page->Lines);
-      for (const TEngine engine : {TEngine::teMatcher, TEngine::tePcreJit})
+      for (const TEngine engine : {TEngine::Matcher, TEngine::PcreJit})
         Register(std::string("Pattern/") + adversary->Name, {use}, page, engine, expected);
     }
   }
@@ -812,14 +812,14 @@ void RegisterAll() {
       const std::string name =
           std::string("Adversarial/") + adversary.Name + "/" + std::to_string(units);
       const size_t expected = input->Expected;
-      Register(name, {adversary.Use}, input, TEngine::teMatcher, expected);
-      Register(name, {adversary.Use}, input, TEngine::tePcreJit, expected);
+      Register(name, {adversary.Use}, input, TEngine::Matcher, expected);
+      Register(name, {adversary.Use}, input, TEngine::PcreJit, expected);
       // The interpreting peers are quadratic here: PCRE2 without JIT takes seconds at 64 K units
       // (minutes at 1 M), std::wregex recurses once per unit as well.
       if (units <= (size_t{64} << 10))
-        Register(name, {adversary.Use}, input, TEngine::tePcre, expected);
+        Register(name, {adversary.Use}, input, TEngine::Pcre, expected);
       if (units <= (size_t{4} << 10))
-        Register(name, {adversary.Use}, input, TEngine::teStdRegex, expected);
+        Register(name, {adversary.Use}, input, TEngine::StdRegex, expected);
     }
   }
 }

@@ -39,7 +39,7 @@ void ApplyToLines(const TImportSettings& s, TLineRule& rule, TImportHost& host,
   for (int i = 0; NextLine(lines, line); ++i) {
     if (i < s.FirstLine) continue;
     ApplyRule(rule, line, listFile);
-    if (s.Progress == TProgressMode::pmPerLine) {
+    if (s.Progress == TProgressMode::PerLine) {
       host.SetPercent(PerLinePercent(i, n));
       host.ProcessMessages();
     }
@@ -56,7 +56,7 @@ bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host,
                   TStringList& listFile, std::string& cause) {
   if (!fetch(s.Url, document, cause)) return false;
   const std::size_t documentBytes = document.Size() - document.Position();
-  if (s.HeaderPlacement == THeaderPlacement::hpBeforeBody) {
+  if (s.HeaderPlacement == THeaderPlacement::BeforeBody) {
     listFile.Add(s.Header);
     lines.LoadFromStream(std::move(document));
   } else {
@@ -70,7 +70,7 @@ bool FetchAndRead(const TImportSettings& s, TLineRule& rule, TImportHost& host,
   } else {
     ApplyToLines<std::u16string_view>(s, rule, host, lines, listFile);
   }
-  if (s.Progress == TProgressMode::pmOnceAfter) {
+  if (s.Progress == TProgressMode::OnceAfter) {
     host.SetPercent(OnceAfterPercent(n));
     host.ProcessMessages();
   }

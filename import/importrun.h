@@ -97,10 +97,10 @@ protected:
   bool FTakesAnsi = false;
 };
 
-enum class THeaderPlacement { hpBeforeBody, hpAfterBody };
-// pmPerLine: the bar moves and messages are processed after every line of the range;
-// pmOnceAfter: once, after the loop.
-enum class TProgressMode { pmPerLine, pmOnceAfter };
+enum class THeaderPlacement { BeforeBody, AfterBody };
+// PerLine: the bar moves and messages are processed after every line of the range;
+// OnceAfter: once, after the loop.
+enum class TProgressMode { PerLine, OnceAfter };
 
 // What the frame needs to know of one source.
 struct TImportSettings {
@@ -108,9 +108,9 @@ struct TImportSettings {
   std::u16string Header;  // the section header line, "[SRR]"
   std::string Url;        // scheme, host, path and query
   std::string ListFile;   // the list file's full path
-  THeaderPlacement HeaderPlacement = THeaderPlacement::hpAfterBody;
+  THeaderPlacement HeaderPlacement = THeaderPlacement::AfterBody;
   int FirstLine = 0;  // the range is FirstLine to N - 1
-  TProgressMode Progress = TProgressMode::pmPerLine;
+  TProgressMode Progress = TProgressMode::PerLine;
 };
 
 // One import run with the given settings and rule against the list file settings.ListFile.

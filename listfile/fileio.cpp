@@ -389,7 +389,7 @@ int ReadWholeFile(const std::string& path, TBytes& bytes) {
 TSaveResult SaveFile(const std::string& path, TSaveMode mode, const TProduceFn& produce) {
   TFileWriter file;
   TSaveResult result;
-  result.Err = mode == TSaveMode::smCreate ? file.Create(path) : file.CreateReplacement(path);
+  result.Err = mode == TSaveMode::Create ? file.Create(path) : file.CreateReplacement(path);
   if (result.Err != 0) {
     result.FolderRefused = file.FolderRefused();
     return result;
@@ -406,14 +406,12 @@ void RaiseSaveError(const std::string& path, const TSaveResult& result, bool wri
 }
 
 int WriteWholeFile(const std::string& path, std::string_view bytes) {
-  return SaveFile(path, TSaveMode::smCreate,
-                  [bytes](const TWriteFn& write) { return write(bytes); })
+  return SaveFile(path, TSaveMode::Create, [bytes](const TWriteFn& write) { return write(bytes); })
       .Err;
 }
 
 int ReplaceWholeFile(const std::string& path, std::string_view bytes) {
-  return SaveFile(path, TSaveMode::smReplace,
-                  [bytes](const TWriteFn& write) { return write(bytes); })
+  return SaveFile(path, TSaveMode::Replace, [bytes](const TWriteFn& write) { return write(bytes); })
       .Err;
 }
 

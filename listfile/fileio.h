@@ -162,7 +162,7 @@ int ReadWholeFile(const std::string& path, TBytes& bytes);
 
 // How SaveFile starts the file: created or emptied (TFileWriter::Create), or replaced whole
 // (TFileWriter::CreateReplacement).
-enum class TSaveMode { smCreate, smReplace };
+enum class TSaveMode { Create, Replace };
 
 // How a save ended: Err is 0, or the errno of the failure.
 struct TSaveResult {

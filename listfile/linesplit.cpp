@@ -164,7 +164,7 @@ std::size_t CountAnsiLines(std::string_view bytes, TVectorSteps steps) {
   // The first byte has none before it to load, and is counted on its own.
   if (n > 0 && p[0] != 0) {
     count = p[0] == '\r' || p[0] == '\n' ? 1 : 0;
-    const bool wide = steps == TVectorSteps::vsBest && HasAvx2();
+    const bool wide = steps == TVectorSteps::Best && HasAvx2();
     i = wide ? avx2::CountLineEnds(p, 1, n, count) : sse2::CountLineEnds(p, 1, n, count);
   }
 #else

@@ -96,11 +96,11 @@ std::size_t SplitLines(std::u16string_view text, TLineIndex& lines);
 
 // The vector steps a count takes: AVX2 ones where the processor has them, else SSE2 ones; or the
 // SSE2 ones in any case, so that tests check them against the others.
-enum class TVectorSteps { vsBest, vsSse2 };
+enum class TVectorSteps { Best, Sse2 };
 
 // The number of lines SplitLines makes of the decoded bytes in the ANSI code page, counted in
 // the bytes themselves.
-std::size_t CountAnsiLines(std::string_view bytes, TVectorSteps steps = TVectorSteps::vsBest);
+std::size_t CountAnsiLines(std::string_view bytes, TVectorSteps steps = TVectorSteps::Best);
 
 class TLineCollector;
 

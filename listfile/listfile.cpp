@@ -26,11 +26,11 @@ void ClearFilesAtStart(const std::string& listFile, const std::string& placement
 
 void LoadListFile(const std::string& path, TStringList& list) {
   RefuseUnusableFile(path);
-  if (FileExists(path)) list.LoadFromFile(path, TInvalidUTF8::iuRefuse);
+  if (FileExists(path)) list.LoadFromFile(path, TInvalidUTF8::Refuse);
 }
 
 void SaveListFile(const std::string& path, const TStringList& list) {
-  TSaveResult result = SaveFile(path, TSaveMode::smReplace,
+  TSaveResult result = SaveFile(path, TSaveMode::Replace,
                                 [&list](const TWriteFn& write) { return list.WriteTo(write); });
   if (result.Err != 0) RaiseSaveError(path, result, false);
 }

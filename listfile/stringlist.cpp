@@ -21,11 +21,11 @@ constexpr std::string_view kUtf16BESignature = "\xFE\xFF";
 
 std::string_view SignatureOf(TEncoding encoding) {
   switch (encoding) {
-    case TEncoding::encUTF8:
+    case TEncoding::UTF8:
       return kUtf8Signature;
-    case TEncoding::encUTF16LE:
+    case TEncoding::UTF16LE:
       return kUtf16LESignature;
-    case TEncoding::encUTF16BE:
+    case TEncoding::UTF16BE:
       return kUtf16BESignature;
     default:
       return {};
@@ -34,10 +34,10 @@ std::string_view SignatureOf(TEncoding encoding) {
 
 // The encoding whose signature starts bytes; the ANSI code page when none does.
 TEncoding DetectEncoding(std::string_view bytes) {
-  for (TEncoding e : {TEncoding::encUTF8, TEncoding::encUTF16LE, TEncoding::encUTF16BE}) {
+  for (TEncoding e : {TEncoding::UTF8, TEncoding::UTF16LE, TEncoding::UTF16BE}) {
     if (bytes.starts_with(SignatureOf(e))) return e;
   }
-  return TEncoding::encAnsi;
+  return TEncoding::Ansi;
 }
 
 // One reused piece of bytes between a list's text and write: units are encoded into it, and each
@@ -231,7 +231,7 @@ TStringList::~TStringList() = default;
 void TStringList::Replace(TByteBuffer&& bytes, TUnitBuffer&& units, TLineIndex&& lines,
                           TEncoding encoding) {
   // Only a list that saves in the code page keeps its text in the code page's bytes.
-  FWide = encoding != TEncoding::encAnsi;
+  FWide = encoding != TEncoding::Ansi;
   FBytes = std::move(bytes);
   FText = std::move(units);
   FLines = std::move(lines);
@@ -240,7 +240,7 @@ void TStringList::Replace(TByteBuffer&& bytes, TUnitBuffer&& units, TLineIndex&&
 }
 
 void TStringList::Clear(TEncoding encoding) {
-  LoadFromBytes(SignatureOf(encoding), TInvalidUTF8::iuEmptyText, {});
+  LoadFromBytes(SignatureOf(encoding), TInvalidUTF8::EmptyText, {});
 }
 
 void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
@@ -248,7 +248,7 @@ void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
   TEncoding encoding = DetectEncoding(bytes);
   std::string_view body = bytes.substr(SignatureOf(encoding).size());
   TLineIndex lines;
-  if (encoding == TEncoding::encAnsi) {
+  if (encoding == TEncoding::Ansi) {
     // Every byte is a character of the code page, so the bytes are kept as the text.
     TByteBuffer kept;
     TAnsiLineSplitter splitter(kept, lines, body.size());
@@ -259,20 +259,19 @@ void TStringList::LoadFromBytes(std::string_view bytes, TInvalidUTF8 invalid,
   }
   TUnitBuffer text;
   // No encoding gives more units than bytes.
-  bool utf16 = encoding == TEncoding::encUTF16LE || encoding == TEncoding::encUTF16BE;
+  bool utf16 = encoding == TEncoding::UTF16LE || encoding == TEncoding::UTF16BE;
   text.Reserve(utf16 ? body.size() / 2 : body.size());
   char16_t* units = text.Units.get();
   char16_t* end;
-  if (encoding == TEncoding::encUTF8) {
+  if (encoding == TEncoding::UTF8) {
     end = Utf8DecodeStrictTo(body, units);
     if (end == nullptr) {
-      if (invalid == TInvalidUTF8::iuRefuse) throw EInvalidUTF8(path);
+      if (invalid == TInvalidUTF8::Refuse) throw EInvalidUTF8(path);
       end = units;
     }
   } else {
     end = Utf16DecodeTo(
-        body,
-        encoding == TEncoding::encUTF16LE ? TByteOrder::boLittleEndian : TByteOrder::boBigEndian,
+        body, encoding == TEncoding::UTF16LE ? TByteOrder::LittleEndian : TByteOrder::BigEndian,
         units);
   }
   text.Size = SplitLines(std::u16string_view(units, static_cast<std::size_t>(end - units)), lines);
@@ -283,7 +282,7 @@ void TStringList::LoadFromFile(const std::string& path, TInvalidUTF8 invalid) {
   TBlockReader file(path);
   // The first bytes decide the encoding.
   TEncoding encoding = DetectEncoding(file.ReadHead(kUtf8Signature.size()));
-  if (encoding != TEncoding::encAnsi) {
+  if (encoding != TEncoding::Ansi) {
     // A file with a signature is decoded in one piece, as a document is.
     LoadFromBytes(file.ReadAll(), invalid, path);
     return;
@@ -296,7 +295,7 @@ void TStringList::LoadFromFile(const std::string& path, TInvalidUTF8 invalid) {
 }
 
 void TStringList::LoadFromStream(TMemoryStream& stream) {
-  LoadFromBytes(stream.ReadToEnd(), TInvalidUTF8::iuEmptyText, std::string());
+  LoadFromBytes(stream.ReadToEnd(), TInvalidUTF8::EmptyText, std::string());
 }
 
 void TStringList::Reserve(int lines, std::size_t units) {
@@ -400,18 +399,18 @@ int TStringList::WriteTo(const std::function<int(std::string_view)>& write) cons
     auto copy = [](std::string_view s, char* out) { return std::copy(s.begin(), s.end(), out); };
     return WriteText(FBytes, FLines, FFirstAdded, {}, 1, copy, write);
   }
-  TEncoding encoding = FEncoding == TEncoding::encNone ? TEncoding::encAnsi : FEncoding;
+  TEncoding encoding = FEncoding == TEncoding::None ? TEncoding::Ansi : FEncoding;
   std::string_view signature = SignatureOf(encoding);
   // The most bytes a unit can take: one in the code page, two in UTF-16, three in UTF-8.
-  std::size_t perUnit = encoding == TEncoding::encAnsi ? 1 : encoding == TEncoding::encUTF8 ? 3 : 2;
+  std::size_t perUnit = encoding == TEncoding::Ansi ? 1 : encoding == TEncoding::UTF8 ? 3 : 2;
   TByteOrder order =
-      encoding == TEncoding::encUTF16BE ? TByteOrder::boBigEndian : TByteOrder::boLittleEndian;
+      encoding == TEncoding::UTF16BE ? TByteOrder::BigEndian : TByteOrder::LittleEndian;
   auto encode = [&](std::u16string_view s, char* out) {
     switch (encoding) {
-      case TEncoding::encUTF8:
+      case TEncoding::UTF8:
         return Utf8EncodeTo(s, out);
-      case TEncoding::encUTF16LE:
-      case TEncoding::encUTF16BE:
+      case TEncoding::UTF16LE:
+      case TEncoding::UTF16BE:
         return Utf16EncodeTo(s, order, out);
       default:
         return AnsiEncodeTo(s, out);
@@ -438,7 +437,7 @@ void TDocumentLines::LoadFromStream(TMemoryStream& stream) {
 
 void TDocumentLines::Load(TMemoryStream& stream) {
   std::string_view bytes = std::string_view(stream.Bytes()).substr(stream.Position());
-  if (DetectEncoding(bytes) == TEncoding::encAnsi) {
+  if (DetectEncoding(bytes) == TEncoding::Ansi) {
     FAnsi = std::make_unique<TAnsiLineWalker>(stream.ReadToEnd());
   } else {
     FAnsi.reset();
@@ -493,7 +492,7 @@ std::string TStringList::SaveToBytes() const {
 
 void TStringList::SaveToFile(const std::string& path) const {
   TSaveResult result =
-      SaveFile(path, TSaveMode::smCreate, [this](const TWriteFn& write) { return WriteTo(write); });
+      SaveFile(path, TSaveMode::Create, [this](const TWriteFn& write) { return WriteTo(write); });
   if (result.Err != 0) RaiseSaveError(path, result, true);
 }
 

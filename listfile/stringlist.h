@@ -18,14 +18,15 @@
 
 namespace brevak {
 
-// The encoding a load found, and a save writes. encAnsi is the system ANSI code page
-// (listfile/codepage.h); a list that was never loaded says encNone and saves in the code page.
-enum class TEncoding { encNone, encAnsi, encUTF8, encUTF16LE, encUTF16BE };
+// The encoding a load found, and a save writes. TEncoding::Ansi is the system ANSI code page
+// (listfile/codepage.h); a list that was never loaded says TEncoding::None and saves in the code
+// page.
+enum class TEncoding { None, Ansi, UTF8, UTF16LE, UTF16BE };
 
 // What a load does with bytes after the UTF-8 signature that are not valid UTF-8.
 enum class TInvalidUTF8 {
-  iuEmptyText,  // they decode to the empty text: no lines (fetched documents)
-  iuRefuse,     // the load raises EInvalidUTF8 and the list stays as it was (the list file)
+  EmptyText,  // they decode to the empty text: no lines (fetched documents)
+  Refuse,     // the load raises EInvalidUTF8 and the list stays as it was (the list file)
 };
 
 // "List index out of bounds (%d)"
@@ -77,9 +78,9 @@ public:
 
   // Replaces all lines by the decoded content of the whole file and remembers its encoding.
   // Raises EFOpenError ("Cannot open file "%s". %s") when the file cannot be opened or read or is
-  // refused (TFileReader::Open), and with iuRefuse EInvalidUTF8; the list then keeps its old
-  // lines and encoding.
-  void LoadFromFile(const std::string& path, TInvalidUTF8 invalid = TInvalidUTF8::iuEmptyText);
+  // refused (TFileReader::Open), and with TInvalidUTF8::Refuse EInvalidUTF8; the list then keeps
+  // its old lines and encoding.
+  void LoadFromFile(const std::string& path, TInvalidUTF8 invalid = TInvalidUTF8::EmptyText);
   // The same for the bytes from the stream's position to its end; the stream is left at its end.
   // Invalid UTF-8 after the signature gives no lines.
   void LoadFromStream(TMemoryStream& stream);
@@ -98,7 +99,7 @@ public:
 
   TEncoding Encoding() const { return FEncoding; }
   // Empties the list as a load of a file holding only the signature of encoding would: the list
-  // then saves in encoding (the code page for encNone).
+  // then saves in encoding (the code page for TEncoding::None).
   void Clear(TEncoding encoding);
 
 private:
@@ -171,7 +172,7 @@ private:
   // The first line added since the last load: from its start on, the buffer holds only added
   // lines, each followed by CR LF, one after another.
   std::size_t FFirstAdded = 0;
-  TEncoding FEncoding = TEncoding::encNone;
+  TEncoding FEncoding = TEncoding::None;
 };
 
 // A fetched document's lines, the same as TStringList::LoadFromStream makes of it, handed out one

@@ -53,7 +53,7 @@ char16_t* PutCodePoint(char32_t cp, char16_t* out) {
   return out;
 }
 
-enum class TInvalid { inFail, inReplace };
+enum class TInvalid { Fail, Replace };
 
 // The one decoding loop behind both entry points. Output never exceeds one unit per input byte:
 // a 4-byte sequence gives two units, shorter ones one.
@@ -78,7 +78,7 @@ char16_t* Utf8DecodeLoop(std::string_view bytes, char16_t* out, TInvalid invalid
     char32_t cp = 0;
     std::size_t len = DecodeSequence(p, end, cp);
     if (len == 0) {
-      if (invalid == TInvalid::inFail) return nullptr;
+      if (invalid == TInvalid::Fail) return nullptr;
       *out++ = kReplacement;
       ++p;
       continue;
@@ -92,12 +92,12 @@ char16_t* Utf8DecodeLoop(std::string_view bytes, char16_t* out, TInvalid invalid
 }  // namespace
 
 char16_t* Utf8DecodeStrictTo(std::string_view bytes, char16_t* out) {
-  return Utf8DecodeLoop(bytes, out, TInvalid::inFail);
+  return Utf8DecodeLoop(bytes, out, TInvalid::Fail);
 }
 
 std::u16string Utf8Decode(std::string_view bytes) {
   std::u16string text(bytes.size(), u'\0');
-  text.resize(static_cast<std::size_t>(Utf8DecodeLoop(bytes, text.data(), TInvalid::inReplace) -
+  text.resize(static_cast<std::size_t>(Utf8DecodeLoop(bytes, text.data(), TInvalid::Replace) -
                                        text.data()));
   return text;
 }
@@ -141,14 +141,14 @@ std::string Utf8Encode(std::u16string_view text) {
 char16_t* Utf16DecodeTo(std::string_view bytes, TByteOrder order, char16_t* out) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
   const unsigned char* end = p + (bytes.size() & ~std::size_t{1});
-  int first = order == TByteOrder::boLittleEndian ? 0 : 8;
+  int first = order == TByteOrder::LittleEndian ? 0 : 8;
   int second = 8 - first;
   for (; p != end; p += 2) *out++ = static_cast<char16_t>((p[0] << first) | (p[1] << second));
   return out;
 }
 
 char* Utf16EncodeTo(std::u16string_view text, TByteOrder order, char* out) {
-  int first = order == TByteOrder::boLittleEndian ? 0 : 8;
+  int first = order == TByteOrder::LittleEndian ? 0 : 8;
   int second = 8 - first;
   for (char16_t u : text) {
     *out++ = static_cast<char>((u >> first) & 0xFF);

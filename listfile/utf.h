@@ -30,7 +30,7 @@ std::string Utf8Encode(std::u16string_view text);
 // UTF-16 bytes of either order, two bytes per unit; a byte left over at the end is ignored. out
 // has room for bytes.size() / 2 units (decode) or 2 * text.size() bytes (encode); each returns the
 // end of what was written. Surrogates pass through as the units they are.
-enum class TByteOrder { boLittleEndian, boBigEndian };
+enum class TByteOrder { LittleEndian, BigEndian };
 char16_t* Utf16DecodeTo(std::string_view bytes, TByteOrder order, char16_t* out);
 char* Utf16EncodeTo(std::u16string_view text, TByteOrder order, char* out);
 

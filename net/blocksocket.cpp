@@ -104,15 +104,15 @@ bool TBlockSocket::WaitFor(short events, int timeout) { return WaitOn(FSocket, e
 
 bool TBlockSocket::WaitOn(int fd, short events, int timeout) {
   switch (WaitSocket(fd, events, timeout, WaitHook)) {
-    case TWaitResult::wrReady:
+    case TWaitResult::Ready:
       return true;
-    case TWaitResult::wrTimedOut:
+    case TWaitResult::TimedOut:
       SetError(WSAETIMEDOUT, "timed out");
       return false;
-    case TWaitResult::wrStopped:
+    case TWaitResult::Stopped:
       SetError(WSAECANCELLED, "stopped");
       return false;
-    case TWaitResult::wrFailed:
+    case TWaitResult::Failed:
       SetSystemError(errno);
       return false;
   }
@@ -322,7 +322,7 @@ bool TBlockSocket::CanRead(int timeout) {
   if (FSocket < 0) return false;
   FLastWait = WaitSocket(FSocket, POLLIN, timeout, WaitHook);
   FLastWaitErrno = errno;
-  return FLastWait == TWaitResult::wrReady;
+  return FLastWait == TWaitResult::Ready;
 }
 
 std::string TBlockSocket::TakeBuffer() {
@@ -345,11 +345,11 @@ std::size_t TBlockSocket::ReadSome(char* dest, std::size_t max) {
     // tells apart). After a read that filled the buffer more is most likely waiting, so the read
     // is tried at once; it still waits by itself when nothing is there.
     if (!FLastReadFull && WaitingData() == 0) {
-      FLastWait = TWaitResult::wrTimedOut;
+      FLastWait = TWaitResult::TimedOut;
       if (!CanRead(FRecvTimeout)) {
-        if (FLastWait == TWaitResult::wrStopped)
+        if (FLastWait == TWaitResult::Stopped)
           SetError(WSAECANCELLED, "stopped");
-        else if (FLastWait == TWaitResult::wrFailed)
+        else if (FLastWait == TWaitResult::Failed)
           SetSystemError(FLastWaitErrno);
         else
           SetError(WSAETIMEDOUT, "timed out");

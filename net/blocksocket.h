@@ -147,7 +147,7 @@ protected:
   bool FLastCR = false;  // the last line ended with a lone CR
   bool FLastLF = false;  // ... with a lone LF
   bool FPeerReset = false;
-  TWaitResult FLastWait = TWaitResult::wrReady;  // how the last CanRead ended
+  TWaitResult FLastWait = TWaitResult::Ready;  // how the last CanRead ended
   int FLastWaitErrno = 0;
   bool FLastReadFull = false;  // the last read filled what it asked for
   // Where packets for lines and strings are received: a fixed buffer, so that no destination is

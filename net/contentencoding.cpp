@@ -21,7 +21,7 @@ constexpr std::size_t kStageBuffer = 64 << 10;
 constexpr std::size_t kMaxZlibPiece = std::size_t(1) << 30;
 
 std::string CorruptCause(TContentCoding coding) {
-  return std::string("the server's ") + (coding == CC_GZIP ? "gzip" : "deflate") +
+  return std::string("the server's ") + (coding == TContentCoding::Gzip ? "gzip" : "deflate") +
          " data is corrupt";
 }
 
@@ -43,9 +43,9 @@ bool ParseContentEncoding(std::string_view value, std::vector<TContentCoding>& c
     value = comma == std::string_view::npos ? std::string_view() : value.substr(comma + 1);
     if (name.empty() || name == "identity") continue;
     if (name == "gzip" || name == "x-gzip") {
-      codings.push_back(CC_GZIP);
+      codings.push_back(TContentCoding::Gzip);
     } else if (name == "deflate") {
-      codings.push_back(CC_DEFLATE);
+      codings.push_back(TContentCoding::Deflate);
     } else {
       unknown = entry;
       return false;
@@ -81,7 +81,7 @@ public:
   // False when zlib has no memory.
   bool Start(std::string_view first) {
     int windowBits = 15 + 16;  // gzip only
-    if (Coding == CC_DEFLATE)
+    if (Coding == TContentCoding::Deflate)
       windowBits =
           IsZlibHeader(static_cast<unsigned char>(first[0]), static_cast<unsigned char>(first[1]))
               ? 15
@@ -124,7 +124,7 @@ bool TContentDecoder::Feed(std::size_t index, const char* data, std::size_t size
   if (!s.Initialised) {
     if (size == 0) return true;
     std::string first;
-    if (s.Coding == CC_DEFLATE) {
+    if (s.Coding == TContentCoding::Deflate) {
       // The kind of deflate stream shows in its first two bytes, which may come apart.
       if (s.Head.size() + size < 2) {
         s.Head.append(data, size);
@@ -157,7 +157,8 @@ bool TContentDecoder::Feed(std::size_t index, const char* data, std::size_t size
           --s.Z.avail_in;
         }
         if (s.Z.avail_in == 0) break;
-        if (s.Coding != CC_GZIP || inflateReset(&s.Z) != Z_OK) return Fail(CorruptCause(s.Coding));
+        if (s.Coding != TContentCoding::Gzip || inflateReset(&s.Z) != Z_OK)
+          return Fail(CorruptCause(s.Coding));
         s.Ended = false;
       }
       // At the cap, one byte of room tells whether the stream has more to give.

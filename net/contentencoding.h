@@ -15,7 +15,7 @@
 namespace brevak {
 
 // The encodings the client can undo. deflate is zlib-wrapped or, as some servers send it, raw.
-enum TContentCoding { CC_GZIP, CC_DEFLATE };
+enum class TContentCoding { Gzip, Deflate };
 
 // Reads a Content-Encoding value (the values of several header lines joined by commas): the
 // codings in the order the server applied them, "identity" and empty entries left out, names in

@@ -109,29 +109,29 @@ uint64_t THTTPResponseReader::Remaining(uint64_t framing) const {
 }
 
 void THTTPResponseReader::Fail(std::string cause) {
-  FState = RS_FAILED;
+  FState = TResponseState::Failed;
   FailCause = std::move(cause);
 }
 
 bool THTTPResponseReader::Read(const std::string& method) {
   try {
     ReadStatus();
-    if (FState == RS_HEADERS) ReadHeaders();
-    if (FState == RS_BODY) ReadBody(method);
+    if (FState == TResponseState::Headers) ReadHeaders();
+    if (FState == TResponseState::Body) ReadBody(method);
   } catch (const std::bad_alloc&) {
     Fail("out of memory");
   }
-  return FState == RS_DONE;
+  return FState == TResponseState::Done;
 }
 
 bool THTTPResponseReader::ReadHead() {
   try {
     ReadStatus();
-    if (FState == RS_HEADERS) ReadHeaders();
+    if (FState == TResponseState::Headers) ReadHeaders();
   } catch (const std::bad_alloc&) {
     Fail("out of memory");
   }
-  return FState == RS_BODY;
+  return FState == TResponseState::Body;
 }
 
 std::string THTTPResponseReader::ReadLimitedLine() {
@@ -182,7 +182,7 @@ void THTTPResponseReader::ReadStatus() {
       ResultCode = 0;
     }
   } while (IsInterim(ResultCode));
-  FState = FHeaders.empty() ? RS_BODY : RS_HEADERS;
+  FState = FHeaders.empty() ? TResponseState::Body : TResponseState::Headers;
 }
 
 void THTTPResponseReader::ReadHeaders() {
@@ -200,12 +200,12 @@ void THTTPResponseReader::ReadHeaders() {
     FHeaders.push_back(joined);
     ApplyHeaderLine(joined, Framing);
   }
-  if (complete) FState = RS_BODY;
+  if (complete) FState = TResponseState::Body;
 }
 
 void THTTPResponseReader::ReadBody(const std::string& method) {
   if (Upper(method) == "HEAD" || ResultCode == 204 || ResultCode == 304) {
-    FState = RS_DONE;
+    FState = TResponseState::Done;
     return;
   }
   // A server may compress although the request did not offer it (files stored only
@@ -229,7 +229,7 @@ void THTTPResponseReader::ReadBody(const std::string& method) {
       ReadChunked();
       break;
   }
-  if (FState == RS_DONE && FDecoder && !FDecoder->Finish()) Fail(FDecoder->FailCause);
+  if (FState == TResponseState::Done && FDecoder && !FDecoder->Finish()) Fail(FDecoder->FailCause);
 }
 
 std::size_t THTTPResponseReader::TakeEncoded(uint64_t max) {
@@ -254,7 +254,7 @@ bool THTTPResponseReader::TakeCounted(int64_t size) {
   for (auto left = static_cast<uint64_t>(size); left > 0;) {
     const std::size_t got = TakeEncoded(left);
     if (got == 0) {
-      if (FState != RS_FAILED) Fail();
+      if (FState != TResponseState::Failed) Fail();
       return false;
     }
     left -= got;
@@ -275,7 +275,7 @@ void THTTPResponseReader::ReadUntilClose() {
       if (got > 0) return Fail(kBodyTooLarge);
     } else if (FDecoder) {
       got = TakeEncoded(left);
-      if (FState == RS_FAILED) return;
+      if (FState == TResponseState::Failed) return;
     } else {
       room.Make(FDocument, left);
       const std::size_t size = FDocument.Size();
@@ -289,17 +289,17 @@ void THTTPResponseReader::ReadUntilClose() {
   }
   if (FSock.LastError() != WSAECONNRESET) return Fail();
   FSock.ResetLastError();
-  FState = RS_DONE;
+  FState = TResponseState::Done;
 }
 
 void THTTPResponseReader::ReadCounted(int64_t size) {
   if (size < 1) {
-    FState = RS_DONE;
+    FState = TResponseState::Done;
     return;
   }
   if (static_cast<uint64_t>(size) > Remaining(0)) return Fail(kBodyTooLarge);
   DownloadSize = size;
-  if (TakeCounted(size)) FState = RS_DONE;
+  if (TakeCounted(size)) FState = TResponseState::Done;
 }
 
 void THTTPResponseReader::ReadChunked() {
@@ -323,7 +323,7 @@ void THTTPResponseReader::ReadChunked() {
     DownloadSize = size;
     if (!TakeCounted(size)) return;
   }
-  FState = RS_DONE;
+  FState = TResponseState::Done;
 }
 
 }  // namespace brevak

@@ -1,6 +1,6 @@
 // Reading one HTTP response from a TBlockSocket: the status line, the header block and the body in
 // its framing (until close, a Content-Length count, or chunks). The reader walks an explicit state
-// (RS_STATUS -> RS_HEADERS -> RS_BODY -> RS_DONE, or RS_FAILED) and bounds everything the server
+// (TResponseState: Status -> Headers -> Body -> Done, or Failed) and bounds everything the server
 // controls. Tested by tests/net/httpresponse_test.cpp and tests/net/httpsend_test.cpp.
 #pragma once
 
@@ -47,7 +47,7 @@ void ApplyHeaderLine(const std::string& line, TResponseFraming& framing);
 // counts as 0. False when the number does not fit in 63 bits.
 bool ParseChunkSize(const std::string& line, int64_t& size);
 
-enum TResponseState { RS_STATUS, RS_HEADERS, RS_BODY, RS_DONE, RS_FAILED };
+enum class TResponseState { Status, Headers, Body, Done, Failed };
 
 class THTTPResponseReader {
 public:
@@ -80,12 +80,12 @@ private:
   void ReadCounted(int64_t size);
   void ReadChunked();
   // Appends exactly size bytes of the body (decoded, when it is encoded) to the document; false
-  // (state RS_FAILED) when cut short or when decoding fails.
+  // (state TResponseState::Failed) when cut short or when decoding fails.
   bool TakeCounted(int64_t size);
   // Receives at most max encoded bytes and decodes them: the count received; 0 with LastError
-  // set, or with the state RS_FAILED when decoding failed.
+  // set, or with the state TResponseState::Failed when decoding failed.
   std::size_t TakeEncoded(uint64_t max);
-  // One line counted against the head budget; false (state RS_FAILED) on an error.
+  // One line counted against the head budget; false (state TResponseState::Failed) on an error.
   bool ReadHeadLine(std::string& line);
   // One line of at most kMaxHeadSize bytes (longer: LastError WSAEMSGSIZE).
   std::string ReadLimitedLine();
@@ -99,7 +99,7 @@ private:
   int64_t FMaxBody;
   TMemoryStream& FDocument;
   std::vector<std::string>& FHeaders;
-  TResponseState FState = RS_STATUS;
+  TResponseState FState = TResponseState::Status;
   int64_t FHeadBytes = 0;
   std::unique_ptr<TContentDecoder> FDecoder;  // an encoded body's; null for a plain one
   uint64_t FEncodedBytes = 0;                 // the encoded body's bytes received

@@ -215,7 +215,7 @@ std::string THTTPSend::SocketCause(TSocketStage stage) const {
       return "out of memory";
     case WSASYSNOTREADY:
       if (FSock->SSL().LibName() == "ssl_none") return "TLS unavailable";
-      return (stage == TSocketStage::ssHandshake ? "TLS handshake failed: " : "TLS error: ") +
+      return (stage == TSocketStage::Handshake ? "TLS handshake failed: " : "TLS error: ") +
              sock.LastErrorDesc();
     default:
       return sock.LastErrorDesc().empty() ? "network error " + std::to_string(sock.LastError())
@@ -285,7 +285,7 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
   FHeaders.push_back(head);  // the request head while it is sent
   FSock->SendString(request);
   if (FSock->LastError() == 0 && !body.empty()) FSock->SendString(body);
-  if (FSock->LastError() != 0) return Fail(SocketCause(TSocketStage::ssTransfer));
+  if (FSock->LastError() != 0) return Fail(SocketCause(TSocketStage::Transfer));
 
   FHeaders.clear();
   FDocument.Clear();
@@ -295,8 +295,7 @@ bool THTTPSend::DoHTTPMethod(const std::string& method, const std::string& url) 
   bool ok = reader.Read(method);
   TakeResult(reader);
   if (!ok)
-    return Fail(reader.FailCause.empty() ? SocketCause(TSocketStage::ssTransfer)
-                                         : reader.FailCause);
+    return Fail(reader.FailCause.empty() ? SocketCause(TSocketStage::Transfer) : reader.FailCause);
 
   if (Protocol != "1.1" || reader.Framing.Close) DropConnection();
   StoreCookies();
@@ -313,7 +312,7 @@ bool THTTPSend::ConnectOrReuse(const TUrlParts& parts, bool tls, bool viaProxy) 
   FSock->ConnectionTimeout = Timeout;
   FSock->Connect(viaProxy ? ProxyHost : parts.Host, viaProxy ? ProxyPort : parts.Port);
   if (FSock->LastError() != 0) {
-    std::string cause = SocketCause(TSocketStage::ssTransfer);
+    std::string cause = SocketCause(TSocketStage::Transfer);
     return viaProxy ? FailAsIs(ProxyCause(cause)) : Fail(cause);
   }
   if (viaProxy && tls && !OpenTunnel(parts)) return false;
@@ -322,7 +321,7 @@ bool THTTPSend::ConnectOrReuse(const TUrlParts& parts, bool tls, bool viaProxy) 
     FSock->SSL().SNIHost = ServerNameFor(parts.Host);
     bool ok = FSock->SSLDoConnect();
     FSock->SSL().SNIHost.clear();
-    if (!ok) return Fail(SocketCause(TSocketStage::ssHandshake));
+    if (!ok) return Fail(SocketCause(TSocketStage::Handshake));
   }
   FAliveHost = parts.Host;
   FAlivePort = parts.Port;
@@ -373,14 +372,14 @@ bool THTTPSend::OpenTunnel(const TUrlParts& url) {
   if (!UserAgent.empty()) head += "User-Agent: " + UserAgent + "\r\n";
   head += "\r\n";
   FSock->SendString(head);
-  if (FSock->LastError() != 0) return FailAsIs(ProxyCause(SocketCause(TSocketStage::ssTransfer)));
+  if (FSock->LastError() != 0) return FailAsIs(ProxyCause(SocketCause(TSocketStage::Transfer)));
 
   // The proxy's answer has a head only; after a 2xx the connection carries the origin's TLS.
   TMemoryStream none;
   std::vector<std::string> headers;
   THTTPResponseReader reader(*FSock, Timeout, 0, none, headers);
   if (!reader.ReadHead())
-    return FailAsIs(ProxyCause(reader.FailCause.empty() ? SocketCause(TSocketStage::ssTransfer)
+    return FailAsIs(ProxyCause(reader.FailCause.empty() ? SocketCause(TSocketStage::Transfer)
                                                         : reader.FailCause));
   if (reader.ResultCode == 0) return FailAsIs(ProxyCause("no HTTP answer to CONNECT"));
   if (reader.ResultCode < 200 || reader.ResultCode > 299)

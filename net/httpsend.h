@@ -140,7 +140,7 @@ private:
   // A failure on the way to the proxy, named as the proxy's.
   std::string ProxyCause(const std::string& cause) const;
   // What the socket was doing when it failed: a TLS failure reads differently at the handshake.
-  enum class TSocketStage { ssHandshake, ssTransfer };
+  enum class TSocketStage { Handshake, Transfer };
   // The socket's last error in words.
   std::string SocketCause(TSocketStage stage) const;
   // Records the cause (with ThroughProxy() after it), drops the connection and returns false.

@@ -29,7 +29,7 @@ bool PaceWaitHook(const TWaitHook& hook) {
 }
 
 TWaitResult WaitSocket(int fd, short events, int timeout, const TWaitHook& hook) {
-  if (!PaceWaitHook(hook)) return TWaitResult::wrStopped;
+  if (!PaceWaitHook(hook)) return TWaitResult::Stopped;
   const bool limited = timeout >= 0;
   const Clock::time_point deadline =
       Clock::now() + std::chrono::milliseconds(limited ? timeout : 0);
@@ -44,10 +44,10 @@ TWaitResult WaitSocket(int fd, short events, int timeout, const TWaitHook& hook)
       slice = left < 0 ? kWaitSliceMs : static_cast<int>(std::min<long long>(left, kWaitSliceMs));
     pollfd p{fd, events, 0};
     int r = poll(&p, 1, slice);
-    if (r > 0) return TWaitResult::wrReady;
-    if (r < 0 && errno != EINTR) return TWaitResult::wrFailed;
-    if (r == 0 && limited && Clock::now() >= deadline) return TWaitResult::wrTimedOut;
-    if (hook && !RunHook(hook)) return TWaitResult::wrStopped;
+    if (r > 0) return TWaitResult::Ready;
+    if (r < 0 && errno != EINTR) return TWaitResult::Failed;
+    if (r == 0 && limited && Clock::now() >= deadline) return TWaitResult::TimedOut;
+    if (hook && !RunHook(hook)) return TWaitResult::Stopped;
   }
 }
 

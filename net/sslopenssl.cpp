@@ -89,17 +89,17 @@ bool TSSLOpenSSL::WaitForSocket(int code, int timeout) {
   short events = static_cast<short>(code == SSL_ERROR_WANT_WRITE ? POLLOUT : POLLIN);
   static const TWaitHook kNoHook;
   switch (WaitSocket(FFd, events, timeout, WaitHook ? *WaitHook : kNoHook)) {
-    case TWaitResult::wrReady:
+    case TWaitResult::Ready:
       return true;
-    case TWaitResult::wrTimedOut:
+    case TWaitResult::TimedOut:
       FTimedOut = true;
       SetError(-1, "timed out");
       return false;
-    case TWaitResult::wrStopped:
+    case TWaitResult::Stopped:
       FStopped = true;
       SetError(-1, "stopped");
       return false;
-    case TWaitResult::wrFailed:
+    case TWaitResult::Failed:
       SetError(-1, std::strerror(errno));
       return false;
   }

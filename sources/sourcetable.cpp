@@ -30,27 +30,27 @@ constexpr bool kNoMatcher = false;
 // Indexed by TSourceId.
 const TSourceInfo kSources[kSourceCount] = {
     {TSourceId::Hamlog, "Hamlog", u"[Hamlog]", u"=User Hamlog", "https", "/list/callsign-all.txt",
-     "hamlog.invalid", hpAfterBody, 0, pmOnceAfter, kNoMatcher, MakeHamlogRule},
+     "hamlog.invalid", AfterBody, 0, OnceAfter, kNoMatcher, MakeHamlogRule},
     {TSourceId::SRR, "SRR", u"[SRR]", u"=SRR Member", "http",
-     "/wp-content/uploads/2017/08/srr_qslbureau.csv", "srr.invalid", hpAfterBody, 0, pmOnceAfter,
+     "/wp-content/uploads/2017/08/srr_qslbureau.csv", "srr.invalid", AfterBody, 0, OnceAfter,
      kNoMatcher, MakeSRRRule},
     {TSourceId::KDR, "KDR", u"[KDR]", u"=KDR \u2116", "http", "/index.php?id_page=155",
-     "kdr.invalid", hpBeforeBody, 0, pmPerLine, kWithMatcher, MakeKDRRule},
+     "kdr.invalid", BeforeBody, 0, PerLine, kWithMatcher, MakeKDRRule},
     {TSourceId::AGB, "AGB", u"[AGB]", u"=AGB \u2116", "http", "/club/agb-list.txt", "agb.invalid",
-     hpAfterBody, 1, pmPerLine, kNoMatcher, MakeAGBRule},
-    {TSourceId::ARCK, "ARCK", u"[ARCK]", u"=ARCK", "http", "/p0101.htm", "arck.invalid",
-     hpBeforeBody, 0, pmPerLine, kWithMatcher, MakeARCKRule},
+     AfterBody, 1, PerLine, kNoMatcher, MakeAGBRule},
+    {TSourceId::ARCK, "ARCK", u"[ARCK]", u"=ARCK", "http", "/p0101.htm", "arck.invalid", BeforeBody,
+     0, PerLine, kWithMatcher, MakeARCKRule},
     {TSourceId::RCWC, "RCWC", u"[RCWC]", u"=RCWC", "http", "/?do=members&getlist=1", "rcwc.invalid",
-     hpAfterBody, 0, pmOnceAfter, kNoMatcher, MakeRCWCRule},
+     AfterBody, 0, OnceAfter, kNoMatcher, MakeRCWCRule},
     {TSourceId::FiveOcean, "5 Ocean", u"[5 Ocean]", u"=5 Ocean", "http", "/callbook/",
-     "5ocean.invalid", hpBeforeBody, 0, pmPerLine, kWithMatcher, MakeFiveOceanRule},
+     "5ocean.invalid", BeforeBody, 0, PerLine, kWithMatcher, MakeFiveOceanRule},
     {TSourceId::RRC, "RRC", u"[RRC]", u"=RRC", "http", "/rrc/CLUB/members.asp?ORDER=1",
-     "rrc.invalid", hpAfterBody, 0, pmPerLine, kWithMatcher, MakeRRCRule},
+     "rrc.invalid", AfterBody, 0, PerLine, kWithMatcher, MakeRRCRule},
     // The fragment stays in the address the user sees; the client never sends it.
     {TSourceId::RCPW, "RCPW", u"[RCPW]", u"=RCPW", "http", "/members.html#close", "rcpw.invalid",
-     hpBeforeBody, 0, pmPerLine, kWithMatcher, MakeRCPWRule},
+     BeforeBody, 0, PerLine, kWithMatcher, MakeRCPWRule},
     {TSourceId::RadioWave, "RadioWave", u"[RadioWave]", u"=Radio Wave", "http", "/membership/",
-     "radiowave.invalid", hpAfterBody, 0, pmPerLine, kWithMatcher, MakeRadioWaveRule},
+     "radiowave.invalid", AfterBody, 0, PerLine, kWithMatcher, MakeRadioWaveRule},
 };
 
 // A host, host:port or [IPv6]:port, and nothing that would change the rest of the URL.

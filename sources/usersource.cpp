@@ -528,9 +528,9 @@ TImportSettings UserSourceSettings(const TUserSource& source, const std::string&
   s.Name = source.Name;
   s.Header = source.Header;
   s.Url = source.Url;
-  s.HeaderPlacement = THeaderPlacement::hpAfterBody;
+  s.HeaderPlacement = THeaderPlacement::AfterBody;
   s.FirstLine = source.Skip;
-  s.Progress = TProgressMode::pmPerLine;
+  s.Progress = TProgressMode::PerLine;
   return s;
 }
 

@@ -27,6 +27,8 @@
 
 namespace brevak {
 
+// Plain ints rather than an enum class: ErrorCode, LastError and Error carry a code as a number,
+// and these name the numbers.
 enum TMatcherErrorCode : int {
   // Compile errors; the message ends with " (pos N)".
   mecTooManyGroups = 101,

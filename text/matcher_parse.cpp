@@ -45,7 +45,7 @@ public:
   TProgram Parse() {
     ParseBranch();
     if (AtEnd()) {
-      Emit(TNodeKind::nkEnd);
+      Emit(TNodeKind::End);
       FProgram.GroupCount = FGroups;
       return std::move(FProgram);
     }
@@ -100,12 +100,12 @@ private:
         return FLastGroupCanBeEmpty;
       case u'.':
         ++FPos;
-        return ParseOneUnitAtom(FModifiers.S ? TNodeKind::nkAny : TNodeKind::nkAnyButSeparator, 0);
+        return ParseOneUnitAtom(FModifiers.S ? TNodeKind::Any : TNodeKind::AnyButSeparator, 0);
       case u'\\':
         if (FPos + 1 >= FExpr.size()) Fail(mecTrailingBackslash, at);
         if (FExpr[FPos + 1] == u'd') {
           FPos += 2;
-          return ParseOneUnitAtom(TNodeKind::nkDigit, 0);
+          return ParseOneUnitAtom(TNodeKind::Digit, 0);
         }
         if (!IsEscapable(FExpr[FPos + 1])) Fail(mecUnsupported, at);
         return ParseLiteralRun();
@@ -139,7 +139,7 @@ private:
       SkipIgnorable();
       if (!AtEnd() && IsRepetitionSign(Peek())) {
         EmitLiteral(run);
-        return ParseOneUnitAtom(TNodeKind::nkLiteral, unit);
+        return ParseOneUnitAtom(TNodeKind::Literal, unit);
       }
       run += unit;
       if (!AtLiteral()) break;
@@ -150,7 +150,7 @@ private:
 
   void EmitLiteral(const std::u16string& run) {
     if (run.empty()) return;
-    TNode& node = Emit(TNodeKind::nkLiteral);
+    TNode& node = Emit(TNodeKind::Literal);
     node.Units = run;
     if (FModifiers.I) {
       node.FoldCase = true;
@@ -163,7 +163,7 @@ private:
     SkipIgnorable();
     if (AtEnd() || !IsRepetitionSign(Peek())) {
       TNode& node = Emit(atom);
-      if (atom == TNodeKind::nkLiteral) node.Units.assign(1, literal);
+      if (atom == TNodeKind::Literal) node.Units.assign(1, literal);
       return false;
     }
     const size_t at = FPos;
@@ -171,7 +171,7 @@ private:
     if (sign == u'{') Fail(mecUnsupported, at);
     ++FPos;
     TNode node;
-    node.Kind = TNodeKind::nkRepeat;
+    node.Kind = TNodeKind::Repeat;
     node.Atom = atom;
     node.Min = sign == u'+' ? 1 : 0;
     node.Max = sign == u'?' ? 1 : kUnbounded;
@@ -182,7 +182,7 @@ private:
     }
     SkipIgnorable();
     if (!AtEnd() && IsRepetitionSign(Peek())) Fail(mecNestedRepeat, FPos);
-    if (atom == TNodeKind::nkLiteral) {
+    if (atom == TNodeKind::Literal) {
       node.FoldCase = FModifiers.I;
       node.Units.assign(1, FModifiers.I ? FoldCase(literal) : literal);
     }
@@ -197,12 +197,12 @@ private:
     if (PeekIs(u'?')) Fail(mecUnsupported, FPos);  // (?: (?i) and the like
     if (FGroups == kMaxGroups) Fail(mecTooManyGroups, at);
     const int group = ++FGroups;
-    Emit(TNodeKind::nkOpen).Group = group;
+    Emit(TNodeKind::Open).Group = group;
     const bool canBeEmpty = ParseBranch();
     if (AtEnd()) Fail(mecMissingClose, FPos);
     if (Peek() != u')') Fail(mecUnsupported, FPos);  // "|"
     ++FPos;
-    Emit(TNodeKind::nkClose).Group = group;
+    Emit(TNodeKind::Close).Group = group;
     SkipIgnorable();
     if (!AtEnd() && IsRepetitionSign(Peek())) {
       const char16_t sign = Peek();
@@ -220,7 +220,7 @@ private:
 };
 
 bool IsMark(const TNode& node) {
-  return node.Kind == TNodeKind::nkOpen || node.Kind == TNodeKind::nkClose;
+  return node.Kind == TNodeKind::Open || node.Kind == TNodeKind::Close;
 }
 
 // The index of the first node at or after i that is not a group mark.
@@ -232,14 +232,14 @@ size_t SkipMarks(const std::vector<TNode>& nodes, size_t i) {
 // See TProgram::LazyChain. Needs the Follow links.
 bool IsLazyChain(const std::vector<TNode>& nodes) {
   size_t i = 0;
-  if (nodes[0].Kind == TNodeKind::nkLiteral) {
+  if (nodes[0].Kind == TNodeKind::Literal) {
     if (nodes[0].FoldCase) return false;
     i = 1;
   }
   for (;;) {
     const TNode& node = nodes[SkipMarks(nodes, i)];
-    if (node.Kind == TNodeKind::nkEnd) return true;
-    if (node.Kind != TNodeKind::nkRepeat || node.Atom != TNodeKind::nkAny || node.Min != 0 ||
+    if (node.Kind == TNodeKind::End) return true;
+    if (node.Kind != TNodeKind::Repeat || node.Atom != TNodeKind::Any || node.Min != 0 ||
         node.Max != kUnbounded || node.Greedy || node.Follow < 0)
       return false;
     i = static_cast<size_t>(node.Follow) + 1;
@@ -254,34 +254,35 @@ std::vector<TChainStep> ChainSteps(const std::vector<TNode>& nodes) {
     const TNode& node = nodes[i];
     TChainStep step;
     switch (node.Kind) {
-      case TNodeKind::nkLiteral:
+      case TNodeKind::Literal:
         if (i == 0) {
-          step.Kind = TChainStep::ckLead;
+          step.Kind = TChainStep::TKind::Lead;
           step.Finder = TUnitFinder(node.Units);
           step.Length = node.Units.size();
           break;
         }
         steps.back().Length += node.Units.size();
         continue;
-      case TNodeKind::nkDigit:
+      case TNodeKind::Digit:
         steps.back().Length += 1;
         continue;
-      case TNodeKind::nkOpen:
-      case TNodeKind::nkClose:
-        step.Kind = node.Kind == TNodeKind::nkOpen ? TChainStep::ckOpen : TChainStep::ckClose;
+      case TNodeKind::Open:
+      case TNodeKind::Close:
+        step.Kind =
+            node.Kind == TNodeKind::Open ? TChainStep::TKind::Open : TChainStep::TKind::Close;
         step.Group = static_cast<uint8_t>(node.Group);
         break;
-      case TNodeKind::nkRepeat: {
+      case TNodeKind::Repeat: {
         const TNode& follow = nodes[static_cast<size_t>(node.Follow)];
-        if (follow.Kind == TNodeKind::nkDigit) {
-          step.Kind = TChainStep::ckFindDigit;
+        if (follow.Kind == TNodeKind::Digit) {
+          step.Kind = TChainStep::TKind::FindDigit;
         } else {
-          step.Kind = TChainStep::ckFind;
+          step.Kind = TChainStep::TKind::Find;
           step.Finder = TUnitFinder(follow.Units);
         }
         break;
       }
-      default:  // nkEnd
+      default:  // TNodeKind::End
         break;
     }
     steps.push_back(std::move(step));
@@ -292,7 +293,7 @@ std::vector<TChainStep> ChainSteps(const std::vector<TNode>& nodes) {
 // Regstart: every match starts with the first unit of a leading literal compared exactly.
 void FindRegstart(TProgram& program) {
   const TNode& first = program.Nodes.front();
-  if (first.Kind == TNodeKind::nkLiteral && !first.FoldCase) {
+  if (first.Kind == TNodeKind::Literal && !first.FoldCase) {
     program.HasRegstart = true;
     program.Regstart = first.Units[0];
   }
@@ -303,7 +304,7 @@ void FindRegstart(TProgram& program) {
 void FindStartLiteral(TProgram& program) {
   std::vector<TNode>& nodes = program.Nodes;
   const size_t lead = SkipMarks(nodes, 0);
-  if (nodes[lead].Kind == TNodeKind::nkLiteral && !nodes[lead].FoldCase) {
+  if (nodes[lead].Kind == TNodeKind::Literal && !nodes[lead].FoldCase) {
     program.StartLiteral = static_cast<int>(lead);
     nodes[lead].Finder = TUnitFinder(nodes[lead].Units);
   }
@@ -314,10 +315,10 @@ void FindStartLiteral(TProgram& program) {
 // compared exactly, is looked for before a search.
 void FindRegmust(TProgram& program) {
   const std::vector<TNode>& nodes = program.Nodes;
-  if (nodes[SkipMarks(nodes, 0)].Kind != TNodeKind::nkRepeat) return;
+  if (nodes[SkipMarks(nodes, 0)].Kind != TNodeKind::Repeat) return;
   const TNode* longest = nullptr;
   for (const TNode& node : nodes)
-    if (node.Kind == TNodeKind::nkLiteral &&
+    if (node.Kind == TNodeKind::Literal &&
         (longest == nullptr || node.Units.size() >= longest->Units.size()))
       longest = &node;
   if (longest != nullptr && !longest->FoldCase) {
@@ -330,12 +331,12 @@ void FindRegmust(TProgram& program) {
 // or a digit knows that node, and such a literal is prepared for scanning.
 void LinkFollows(std::vector<TNode>& nodes) {
   for (size_t i = 0; i < nodes.size(); ++i) {
-    if (nodes[i].Kind != TNodeKind::nkRepeat) continue;
+    if (nodes[i].Kind != TNodeKind::Repeat) continue;
     const size_t next = SkipMarks(nodes, i + 1);
-    if ((nodes[next].Kind == TNodeKind::nkLiteral && !nodes[next].FoldCase) ||
-        nodes[next].Kind == TNodeKind::nkDigit) {
+    if ((nodes[next].Kind == TNodeKind::Literal && !nodes[next].FoldCase) ||
+        nodes[next].Kind == TNodeKind::Digit) {
       nodes[i].Follow = static_cast<int>(next);
-      if (nodes[next].Kind == TNodeKind::nkLiteral)
+      if (nodes[next].Kind == TNodeKind::Literal)
         nodes[next].Finder = TUnitFinder(nodes[next].Units);
     }
   }
@@ -349,12 +350,13 @@ bool IsPairChain(const std::vector<TChainStep>& chain, bool lead, bool digit) {
   const size_t find = open + (digit ? 2 : 1);
   const size_t close = find + 1;
   if (chain.size() != close + 2) return false;
-  if (lead && chain[0].Kind != TChainStep::ckLead) return false;
-  if (chain[open].Kind != TChainStep::ckOpen || chain[open].Length != 0) return false;
-  if (digit && (chain[open + 1].Kind != TChainStep::ckFindDigit || chain[open + 1].Length != 1))
+  if (lead && chain[0].Kind != TChainStep::TKind::Lead) return false;
+  if (chain[open].Kind != TChainStep::TKind::Open || chain[open].Length != 0) return false;
+  if (digit &&
+      (chain[open + 1].Kind != TChainStep::TKind::FindDigit || chain[open + 1].Length != 1))
     return false;
-  return chain[find].Kind == TChainStep::ckFind && chain[find].Length == 0 &&
-         chain[close].Kind == TChainStep::ckClose && chain[close].Group == chain[open].Group;
+  return chain[find].Kind == TChainStep::TKind::Find && chain[find].Length == 0 &&
+         chain[close].Kind == TChainStep::TKind::Close && chain[close].Group == chain[open].Group;
 }
 
 // The pair forms of a lazy chain, literal(.*?)literal, literal(.*?\d.*?)literal and (.*?)literal:

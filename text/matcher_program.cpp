@@ -21,13 +21,13 @@ char16_t FoldCase(char16_t c) {
 
 bool AtomMatches(TNodeKind atom, const TNode& node, char16_t c) {
   switch (atom) {
-    case TNodeKind::nkLiteral:
+    case TNodeKind::Literal:
       return (node.FoldCase ? FoldCase(c) : c) == node.Units[0];
-    case TNodeKind::nkAny:
+    case TNodeKind::Any:
       return true;
-    case TNodeKind::nkAnyButSeparator:
+    case TNodeKind::AnyButSeparator:
       return !IsLineSeparator(c);
-    case TNodeKind::nkDigit:
+    case TNodeKind::Digit:
       return c >= u'0' && c <= u'9';
     default:
       return false;
@@ -50,18 +50,18 @@ void AppendUnits(std::string& out, std::u16string_view units) {
 
 void AppendAtom(std::string& out, TNodeKind atom, const TNode& node) {
   switch (atom) {
-    case TNodeKind::nkLiteral:
+    case TNodeKind::Literal:
       out += node.FoldCase ? "ilit\"" : "lit\"";
       AppendUnits(out, node.Units);
       out += '"';
       break;
-    case TNodeKind::nkAny:
+    case TNodeKind::Any:
       out += "any";
       break;
-    case TNodeKind::nkAnyButSeparator:
+    case TNodeKind::AnyButSeparator:
       out += "anybutsep";
       break;
-    case TNodeKind::nkDigit:
+    case TNodeKind::Digit:
       out += "digit";
       break;
     default:
@@ -91,16 +91,16 @@ std::string TProgram::Dump() const {
   for (const TNode& node : Nodes) {
     if (!out.empty()) out += ' ';
     switch (node.Kind) {
-      case TNodeKind::nkOpen:
+      case TNodeKind::Open:
         out += "open" + std::to_string(node.Group);
         break;
-      case TNodeKind::nkClose:
+      case TNodeKind::Close:
         out += "close" + std::to_string(node.Group);
         break;
-      case TNodeKind::nkRepeat:
+      case TNodeKind::Repeat:
         AppendRepeat(out, node);
         break;
-      case TNodeKind::nkEnd:
+      case TNodeKind::End:
         out += "end";
         break;
       default:

@@ -30,31 +30,31 @@ struct TModifiers {
 static_assert(std::has_unique_object_representations_v<TModifiers>);  // no padding to compare
 
 enum class TNodeKind {
-  nkLiteral,          // Units, compared exactly (or case-folded when FoldCase)
-  nkAny,              // any one code unit
-  nkAnyButSeparator,  // any one code unit but a line separator ("." with S off)
-  nkDigit,            // "0" .. "9"
-  nkOpen,             // records the start of slot Group
-  nkClose,            // records the end of slot Group
-  nkRepeat,           // Atom (a one-unit node kind) Min .. Max times, Greedy or lazy
-  nkEnd,              // success
+  Literal,          // Units, compared exactly (or case-folded when FoldCase)
+  Any,              // any one code unit
+  AnyButSeparator,  // any one code unit but a line separator ("." with S off)
+  Digit,            // "0" .. "9"
+  Open,             // records the start of slot Group
+  Close,            // records the end of slot Group
+  Repeat,           // Atom (a one-unit node kind) Min .. Max times, Greedy or lazy
+  End,              // success
 };
 
 inline constexpr int kUnbounded = -1;
 
 struct TNode {
-  TNodeKind Kind = TNodeKind::nkEnd;
-  std::u16string Units;  // nkLiteral: the run (folded when FoldCase); nkRepeat of a literal: 1 unit
+  TNodeKind Kind = TNodeKind::End;
+  std::u16string Units;  // Literal: the run (folded when FoldCase); Repeat of a literal: 1 unit
   bool FoldCase = false;
-  int Group = 0;                          // nkOpen, nkClose: 1 .. 14
-  TNodeKind Atom = TNodeKind::nkLiteral;  // nkRepeat: nkLiteral, nkAny, nkAnyButSeparator, nkDigit
-  int Min = 0, Max = kUnbounded;          // nkRepeat
-  bool Greedy = false;                    // nkRepeat
-  // nkRepeat: the node that must match right after the repetition once the group marks between
+  int Group = 0;                        // Open, Close: 1 .. 14
+  TNodeKind Atom = TNodeKind::Literal;  // Repeat: Literal, Any, AnyButSeparator, Digit
+  int Min = 0, Max = kUnbounded;        // Repeat
+  bool Greedy = false;                  // Repeat
+  // Repeat: the node that must match right after the repetition once the group marks between
   // are passed, when it is a literal compared exactly or a digit. Lets the backtracker skip the
   // stopping places where the rest of the match fails at its first unit.
   int Follow = -1;
-  // nkLiteral: Units prepared for scanning, where the backtracker looks for the literal ahead
+  // Literal: Units prepared for scanning, where the backtracker looks for the literal ahead
   // (the leading literal and the literals that follow a repetition).
   TUnitFinder Finder;
 };
@@ -62,15 +62,15 @@ struct TNode {
 // One step of the search of a lazy chain (see TProgram::LazyChain). Each step does its work at the
 // current place, then moves the place on by Length.
 struct TChainStep {
-  enum TKind : uint8_t {
-    ckLead,       // find Finder's needle from the place on: the match starts there
-    ckFind,       // find Finder's needle from the place on (a lazy star's stop)
-    ckFindDigit,  // find a digit from the place on (a lazy star's stop)
-    ckOpen,       // the place is the start of slot Group
-    ckClose,      // the place is the end of slot Group
-    ckEnd,        // the place is the end of the match
+  enum class TKind : uint8_t {
+    Lead,       // find Finder's needle from the place on: the match starts there
+    Find,       // find Finder's needle from the place on (a lazy star's stop)
+    FindDigit,  // find a digit from the place on (a lazy star's stop)
+    Open,       // the place is the start of slot Group
+    Close,      // the place is the end of slot Group
+    End,        // the place is the end of the match
   };
-  TKind Kind = ckEnd;
+  TKind Kind = TKind::End;
   uint8_t Group = 0;
   size_t Length = 0;
   TUnitFinder Finder;
@@ -89,7 +89,7 @@ struct TPair {
 };
 
 struct TProgram {
-  std::vector<TNode> Nodes;  // the last one is nkEnd
+  std::vector<TNode> Nodes;  // the last one is TNodeKind::End
   int GroupCount = 0;
   bool HasRegstart = false;
   char16_t Regstart = 0;   // first unit of every match

@@ -63,7 +63,7 @@ bool TBacktracker::LiteralAt(const TNode& node, size_t pos) const {
 // End of the run of units, from pos on, that the repetition's atom matches.
 size_t TBacktracker::RunEnd(size_t node, size_t pos) {
   const TNode& repeat = FProgram->Nodes[node];
-  if (repeat.Atom == TNodeKind::nkAny) return FInput.size();
+  if (repeat.Atom == TNodeKind::Any) return FInput.size();
   TRun& run = Memo(node).Run;
   if (pos >= run.From && pos <= run.End) return run.End;
   size_t end = pos;
@@ -75,7 +75,7 @@ size_t TBacktracker::RunEnd(size_t node, size_t pos) {
 bool TBacktracker::FollowMayMatch(const TNode& repeat, size_t q) const {
   if (repeat.Follow < 0) return true;
   const TNode& follow = FProgram->Nodes[static_cast<size_t>(repeat.Follow)];
-  if (follow.Kind == TNodeKind::nkDigit)
+  if (follow.Kind == TNodeKind::Digit)
     return q < FInput.size() && FInput[q] >= u'0' && FInput[q] <= u'9';
   return LiteralAt(follow, q);
 }
@@ -96,7 +96,7 @@ size_t TBacktracker::FirstPlace(size_t node, size_t from, size_t high) const {
         failed.Lo <= failed.Hi && failed.Lo > q ? std::min(high, failed.Lo - 1) : high;
     if (repeat.Follow < 0) return q;
     const TNode& follow = FProgram->Nodes[static_cast<size_t>(repeat.Follow)];
-    if (follow.Kind == TNodeKind::nkDigit) {
+    if (follow.Kind == TNodeKind::Digit) {
       for (; q <= limit && q < FInput.size(); ++q)
         if (FInput[q] >= u'0' && FInput[q] <= u'9') return q;
     } else {
@@ -143,26 +143,25 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
     const TNode& node = nodes[i];
     bool matched = true;
     switch (node.Kind) {
-      case TNodeKind::nkLiteral:
+      case TNodeKind::Literal:
         matched = (i == FVerifiedNode && pos == FVerifiedAt) || LiteralAt(node, pos);
         if (matched) pos += node.Units.size();
         break;
-      case TNodeKind::nkAny:
-      case TNodeKind::nkAnyButSeparator:
-      case TNodeKind::nkDigit:
+      case TNodeKind::Any:
+      case TNodeKind::AnyButSeparator:
+      case TNodeKind::Digit:
         matched = pos < FInput.size() && AtomMatches(node.Kind, node, FInput[pos]);
         if (matched) ++pos;
         break;
-      case TNodeKind::nkOpen:
-      case TNodeKind::nkClose: {
-        int32_t& slot = node.Kind == TNodeKind::nkOpen
-                            ? slots.Start[static_cast<size_t>(node.Group)]
-                            : slots.End[static_cast<size_t>(node.Group)];
+      case TNodeKind::Open:
+      case TNodeKind::Close: {
+        int32_t& slot = node.Kind == TNodeKind::Open ? slots.Start[static_cast<size_t>(node.Group)]
+                                                     : slots.End[static_cast<size_t>(node.Group)];
         if (!FChoices.empty()) FTrail.push_back(TSlotChange{&slot, slot});
         slot = static_cast<int32_t>(pos);
         break;
       }
-      case TNodeKind::nkRepeat: {
+      case TNodeKind::Repeat: {
         size_t most = RunEnd(i, pos) - pos;
         if (node.Max != kUnbounded) most = std::min(most, static_cast<size_t>(node.Max));
         if (most < static_cast<size_t>(node.Min)) {
@@ -182,7 +181,7 @@ bool TBacktracker::Attempt(size_t start, TSlots& slots) {
         pos = q;
         break;
       }
-      case TNodeKind::nkEnd:
+      case TNodeKind::End:
         slots.Start[0] = static_cast<int32_t>(start);
         slots.End[0] = static_cast<int32_t>(pos);
         return true;
@@ -220,17 +219,17 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
   size_t pos = from;
   for (const TChainStep* step = program.Chain.data();; ++step) {
     switch (step->Kind) {
-      case TChainStep::ckLead: {  // always the first step: no slot is set yet
+      case TChainStep::TKind::Lead: {  // always the first step: no slot is set yet
         const size_t found = step->Finder.Find(input.substr(pos));
         if (found == kNotFound) return false;
         start = pos + found;
         pos = start;
         break;
       }
-      case TChainStep::ckFind:
-      case TChainStep::ckFindDigit: {
-        size_t found = step->Kind == TChainStep::ckFind ? step->Finder.Find(input.substr(pos))
-                                                        : FindFirstDigit(input.substr(pos));
+      case TChainStep::TKind::Find:
+      case TChainStep::TKind::FindDigit: {
+        size_t found = step->Kind == TChainStep::TKind::Find ? step->Finder.Find(input.substr(pos))
+                                                             : FindFirstDigit(input.substr(pos));
         if (found != kNotFound) found += pos;
         if (found == kNotFound) {
           slots.Clear();
@@ -239,13 +238,13 @@ bool ChainSearch(const TProgram& program, std::u16string_view input, size_t from
         pos = found;
         break;
       }
-      case TChainStep::ckOpen:
+      case TChainStep::TKind::Open:
         slots.Start[step->Group] = static_cast<int32_t>(pos);
         break;
-      case TChainStep::ckClose:
+      case TChainStep::TKind::Close:
         slots.End[step->Group] = static_cast<int32_t>(pos);
         break;
-      case TChainStep::ckEnd:
+      case TChainStep::TKind::End:
         slots.Start[0] = static_cast<int32_t>(start);
         slots.End[0] = static_cast<int32_t>(pos);
         return true;

@@ -153,7 +153,7 @@ private:
   // A scan ahead found the literal that follows repeat at q: the match need not compare it there.
   void NoteFollowingLiteralAt(const TNode& repeat, size_t q) {
     if (repeat.Follow >= 0 &&
-        FProgram->Nodes[static_cast<size_t>(repeat.Follow)].Kind == TNodeKind::nkLiteral) {
+        FProgram->Nodes[static_cast<size_t>(repeat.Follow)].Kind == TNodeKind::Literal) {
       FVerifiedNode = static_cast<size_t>(repeat.Follow);
       FVerifiedAt = q;
     }

@@ -147,19 +147,19 @@ private slots:
   void parse_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("action");
-    QTest::addColumn<QString>("sources");  // saImport, saCheckSource: the names, comma-separated
-    QTest::addColumn<QString>("text");     // saExit: the text, or how it starts
+    QTest::addColumn<QString>("sources");  // Import, CheckSource: the names, comma-separated
+    QTest::addColumn<QString>("text");     // Exit: the text, or how it starts
     QTest::addColumn<int>("status");
-    const int import = static_cast<int>(TStartAction::saImport);
-    const int check = static_cast<int>(TStartAction::saCheckSource);
-    const int exit = static_cast<int>(TStartAction::saExit);
+    const int import = static_cast<int>(TStartAction::Import);
+    const int check = static_cast<int>(TStartAction::CheckSource);
+    const int exit = static_cast<int>(TStartAction::Exit);
     // Names are only looked up once sources.ini is read: here they stay as typed.
     QTest::newRow("names as typed, in the order given")
         << QStringList{"--import", "5ocean, 5 OCEAN ,Nope", "--import", "ALL"} << import
         << "5ocean,5 OCEAN,Nope,ALL"
         << "" << 0;
     QTest::newRow("--list-sources")
-        << QStringList{"--list-sources"} << static_cast<int>(TStartAction::saListSources) << ""
+        << QStringList{"--list-sources"} << static_cast<int>(TStartAction::ListSources) << ""
         << "" << 0;
     QTest::newRow("--check-source")
         << QStringList{"--check-source", " CW Club ", "--max-time", "5"} << check << "CW Club"
@@ -495,12 +495,12 @@ private slots:
     QFETCH(int, ms);
     TCommandLine line = ParseCommandLine(arguments);
     if (exitStatus != kExitOk) {
-      QCOMPARE(line.Action, TStartAction::saExit);
+      QCOMPARE(line.Action, TStartAction::Exit);
       QCOMPARE(line.ExitStatus, exitStatus);
       QVERIFY(QByteArray::fromStdString(line.Text).contains("max-time"));
       return;
     }
-    QCOMPARE(line.Action, TStartAction::saImport);
+    QCOMPARE(line.Action, TStartAction::Import);
     QCOMPARE(line.MaxFetchTime, ms);
   }
 

@@ -72,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   brevak::TDocumentLines bytesWalk;
   bytesWalk.LoadFromStream(stream);
   if (bytesWalk.InAnsiCodePage()) {
-    Require(brevak::CountAnsiLines(bytes, brevak::TVectorSteps::vsSse2) == lines.size());
+    Require(brevak::CountAnsiLines(bytes, brevak::TVectorSteps::Sse2) == lines.size());
     std::string_view bytesLine;
     for (const std::u16string& expected : lines)
       Require(bytesWalk.NextAnsi(bytesLine) && brevak::AnsiDecode(bytesLine) == expected);

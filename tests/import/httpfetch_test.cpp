@@ -151,7 +151,7 @@ TEST_F(HTTPFetchRun, AnErrorPageFailsTheRunAndLeavesTheFileAlone) {
   TScriptedServer server(
       {Send("HTTP/1.0 404 Not Found\r\n\r\n<html><body><h1>404 Not Found</h1></body></html>"),
        Close()});
-  TImportSettings s = Settings(THeaderPlacement::hpBeforeBody, TProgressMode::pmPerLine);
+  TImportSettings s = Settings(THeaderPlacement::BeforeBody, TProgressMode::PerLine);
   s.Url = server.Url("/list");
   TFakeHost host;
   TTestRule rule;
@@ -168,7 +168,7 @@ TEST_F(HTTPFetchRun, AnErrorPageFailsTheRunAndLeavesTheFileAlone) {
 TEST_F(HTTPFetchRun, AStoppedWaitEndsTheRunQuickly) {
   WriteFile(ListFile(), "[Old]\r\n");
   TScriptedServer server({Hold(5000)});
-  TImportSettings s = Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmOnceAfter);
+  TImportSettings s = Settings(THeaderPlacement::AfterBody, TProgressMode::OnceAfter);
   s.Url = server.Url("/list");
   int waits = 0;
   auto fetch = [&](const std::string& url, TMemoryStream& document, std::string& cause) {

@@ -22,26 +22,26 @@ TEST_F(ImportRun, AppendsHeaderAndEntriesAfterWhatTheFileHeld) {
   TFakeFetch fetch{"a\r\nb\r\n"};
   TFakeHost host;
   TTestRule rule;
-  RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine), rule, host,
+  RunImportFrame(Settings(THeaderPlacement::AfterBody, TProgressMode::PerLine), rule, host,
                  fetch.Fn());
   EXPECT_EQ(ReadListFile(), "[Old]\r\nR0AAA=Old\r\n[Test]\r\nentry a\r\nentry b\r\n");
   EXPECT_THAT(fetch.Urls, ElementsAre("http://test.invalid/list"));
 }
 
 TEST_F(ImportRun, EmptyBodyStillGivesTheHeader) {
-  for (auto placement : {THeaderPlacement::hpBeforeBody, THeaderPlacement::hpAfterBody}) {
+  for (auto placement : {THeaderPlacement::BeforeBody, THeaderPlacement::AfterBody}) {
     fs::remove(ListFile());
     TFakeFetch fetch{""};
     TFakeHost host;
     TTestRule rule;
-    RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+    RunImportFrame(Settings(placement, TProgressMode::PerLine), rule, host, fetch.Fn());
     EXPECT_EQ(ReadListFile(), "[Test]\r\n");
     EXPECT_THAT(host.Events, ElementsAre("P0"));
   }
 }
 
 TEST_F(ImportRun, FailedFetchSavesUnchangedThenReportsSourceUrlAndCause) {
-  for (auto placement : {THeaderPlacement::hpBeforeBody, THeaderPlacement::hpAfterBody}) {
+  for (auto placement : {THeaderPlacement::BeforeBody, THeaderPlacement::AfterBody}) {
     // No list file yet: an empty one is created.
     fs::remove(ListFile());
     TFakeFetch fetch;
@@ -49,7 +49,7 @@ TEST_F(ImportRun, FailedFetchSavesUnchangedThenReportsSourceUrlAndCause) {
     TFakeHost host;
     TTestRule rule;
     try {
-      RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn());
+      RunImportFrame(Settings(placement, TProgressMode::PerLine), rule, host, fetch.Fn());
       ADD_FAILURE() << "no error";
     } catch (const Exception& e) {
       EXPECT_STREQ(e.what(),
@@ -62,7 +62,7 @@ TEST_F(ImportRun, FailedFetchSavesUnchangedThenReportsSourceUrlAndCause) {
     // An earlier section stays exactly as it was.
     WriteFile(ListFile(), "[SRR]\r\nR0AAA=SRR Member\r\n");
     EXPECT_THROW(
-        RunImportFrame(Settings(placement, TProgressMode::pmPerLine), rule, host, fetch.Fn()),
+        RunImportFrame(Settings(placement, TProgressMode::PerLine), rule, host, fetch.Fn()),
         Exception);
     EXPECT_EQ(ReadListFile(), "[SRR]\r\nR0AAA=SRR Member\r\n");
   }
@@ -74,7 +74,7 @@ TEST_F(ImportRun, ErrorInALineRuleSavesWhatCameBeforeAndPassesTheErrorOn) {
   TFakeHost host;
   TTestRule rule;
   rule.ThrowAt = 7;
-  TImportSettings s = Settings(THeaderPlacement::hpBeforeBody, TProgressMode::pmPerLine);
+  TImportSettings s = Settings(THeaderPlacement::BeforeBody, TProgressMode::PerLine);
   EXPECT_THAT([&] { RunImportFrame(s, rule, host, fetch.Fn()); },
               ::testing::ThrowsMessage<Exception>(HasSubstr("rule failed at line 7")));
   EXPECT_EQ(ReadListFile(),
@@ -89,8 +89,8 @@ TEST_F(ImportRun, UnreadableListFileEndsTheRunBeforeFetching) {
   TFakeFetch fetch{"a\r\n"};
   TFakeHost host;
   TTestRule rule;
-  EXPECT_THROW(RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine),
-                              rule, host, fetch.Fn()),
+  EXPECT_THROW(RunImportFrame(Settings(THeaderPlacement::AfterBody, TProgressMode::PerLine), rule,
+                              host, fetch.Fn()),
                Exception);
   EXPECT_TRUE(fetch.Urls.empty());
   EXPECT_EQ(ReadListFile(), bytes);
@@ -109,39 +109,35 @@ TEST_F(ImportRun, DrivesTheBar) {
   const TProgressCase cases[] = {
       // After every line of the range: i * 100 div (N - 1)
       {"per line, 5 lines",
-       pmPerLine,
+       PerLine,
        0,
        5,
        {"P0", "P0", "M", "P25", "M", "P50", "M", "P75", "M", "P100", "M"}},
-      {"per line, 4 lines",
-       pmPerLine,
-       0,
-       4,
-       {"P0", "P0", "M", "P33", "M", "P66", "M", "P100", "M"}},
-      {"per line, 2 lines", pmPerLine, 0, 2, {"P0", "P0", "M", "P100", "M"}},
-      {"per line, 1 line", pmPerLine, 0, 1, {"P0", "P100", "M"}},
-      {"per line, no line", pmPerLine, 0, 0, {"P0"}},
+      {"per line, 4 lines", PerLine, 0, 4, {"P0", "P0", "M", "P33", "M", "P66", "M", "P100", "M"}},
+      {"per line, 2 lines", PerLine, 0, 2, {"P0", "P0", "M", "P100", "M"}},
+      {"per line, 1 line", PerLine, 0, 1, {"P0", "P100", "M"}},
+      {"per line, no line", PerLine, 0, 0, {"P0"}},
       // AGB's range starts at line 1
       {"from line 1, 5 lines",
-       pmPerLine,
+       PerLine,
        1,
        5,
        {"P0", "P25", "M", "P50", "M", "P75", "M", "P100", "M"}},
-      {"from line 1, 1 line", pmPerLine, 1, 1, {"P0"}},
+      {"from line 1, 1 line", PerLine, 1, 1, {"P0"}},
       // Once after the loop: N * 100 div (N - 1)
-      {"once, 3 lines", pmOnceAfter, 0, 3, {"P0", "P150", "M"}},
-      {"once, 2 lines", pmOnceAfter, 0, 2, {"P0", "P200", "M"}},
-      {"once, 101 lines", pmOnceAfter, 0, 101, {"P0", "P101", "M"}},
-      {"once, 102 lines", pmOnceAfter, 0, 102, {"P0", "P100", "M"}},
-      {"once, 1 line", pmOnceAfter, 0, 1, {"P0", "P100", "M"}},
-      {"once, no line", pmOnceAfter, 0, 0, {"P0", "P0", "M"}},
+      {"once, 3 lines", OnceAfter, 0, 3, {"P0", "P150", "M"}},
+      {"once, 2 lines", OnceAfter, 0, 2, {"P0", "P200", "M"}},
+      {"once, 101 lines", OnceAfter, 0, 101, {"P0", "P101", "M"}},
+      {"once, 102 lines", OnceAfter, 0, 102, {"P0", "P100", "M"}},
+      {"once, 1 line", OnceAfter, 0, 1, {"P0", "P100", "M"}},
+      {"once, no line", OnceAfter, 0, 0, {"P0", "P0", "M"}},
   };
   for (const TProgressCase& c : cases) {
     for (bool takesAnsi : {false, true}) {
       TFakeFetch fetch{Lines(c.Lines)};
       TFakeHost host;
       TTestRule rule(takesAnsi);
-      RunImportFrame(Settings(THeaderPlacement::hpAfterBody, c.Mode, c.FirstLine), rule, host,
+      RunImportFrame(Settings(THeaderPlacement::AfterBody, c.Mode, c.FirstLine), rule, host,
                      fetch.Fn());
       EXPECT_EQ(host.Events, c.Events) << c.Name << (takesAnsi ? ", as bytes" : "");
       EXPECT_EQ(rule.Forms.size(), static_cast<std::size_t>(std::max(c.Lines - c.FirstLine, 0)));
@@ -171,7 +167,7 @@ TEST_F(ImportRun, ARuleThatTakesBytesGetsThemForADocumentInTheCodePage) {
     TFakeFetch fetch{c.Body};
     TFakeHost host;
     TTestRule rule(c.TakesAnsi);
-    RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmOnceAfter), rule, host,
+    RunImportFrame(Settings(THeaderPlacement::AfterBody, TProgressMode::OnceAfter), rule, host,
                    fetch.Fn());
     EXPECT_EQ(ReadListFile(), kSaved) << c.Forms;
     EXPECT_EQ(rule.Forms, c.Forms);
@@ -181,8 +177,8 @@ TEST_F(ImportRun, ARuleThatTakesBytesGetsThemForADocumentInTheCodePage) {
   TTestRule rule(true);
   rule.ThrowAt = 2;
   fs::remove(ListFile());
-  EXPECT_THROW(RunImportFrame(Settings(THeaderPlacement::hpAfterBody, TProgressMode::pmPerLine),
-                              rule, host, fetch.Fn()),
+  EXPECT_THROW(RunImportFrame(Settings(THeaderPlacement::AfterBody, TProgressMode::PerLine), rule,
+                              host, fetch.Fn()),
                Exception);
   EXPECT_EQ(ReadListFile(), "[Test]\r\nentry l0\r\nentry l1\r\n");
 }

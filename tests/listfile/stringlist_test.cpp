@@ -52,7 +52,7 @@ Lines WalkBytes(std::string_view bytes) {
   for (std::u16string_view line; lines.Next(line);) walked.emplace_back(line);
   EXPECT_EQ(lines.Count(), static_cast<int>(walked.size()));
   if (lines.InAnsiCodePage()) {
-    EXPECT_EQ(CountAnsiLines(bytes, TVectorSteps::vsSse2), walked.size());
+    EXPECT_EQ(CountAnsiLines(bytes, TVectorSteps::Sse2), walked.size());
   }
   EXPECT_EQ(stream.Position(), stream.Size());
 
@@ -84,49 +84,49 @@ TEST(StringListLoad, BytesToLines) {
   using enum TEncoding;
   const Case kCases[] = {
       // Line ends
-      {"a\r\nb", {u"a", u"b"}, encAnsi},
-      {"a\nb", {u"a", u"b"}, encAnsi},
-      {"a\rb", {u"a", u"b"}, encAnsi},
-      {"a\r\n", {u"a"}, encAnsi},
-      {"a\r\n\r\n", {u"a", u""}, encAnsi},
-      {"a\n\rb", {u"a", u"", u"b"}, encAnsi},
-      {"a\r\r\nb", {u"a", u"", u"b"}, encAnsi},
-      {"", {}, encAnsi},
-      {"\r\n", {u""}, encAnsi},
-      {"\n\n", {u"", u""}, encAnsi},
+      {"a\r\nb", {u"a", u"b"}, Ansi},
+      {"a\nb", {u"a", u"b"}, Ansi},
+      {"a\rb", {u"a", u"b"}, Ansi},
+      {"a\r\n", {u"a"}, Ansi},
+      {"a\r\n\r\n", {u"a", u""}, Ansi},
+      {"a\n\rb", {u"a", u"", u"b"}, Ansi},
+      {"a\r\r\nb", {u"a", u"", u"b"}, Ansi},
+      {"", {}, Ansi},
+      {"\r\n", {u""}, Ansi},
+      {"\n\n", {u"", u""}, Ansi},
       {"tab\there and a long line past the word size\r\nx",
        {u"tab\there and a long line past the word size", u"x"},
-       encAnsi},
+       Ansi},
       // NUL ends the text
-      {std::string_view("a\0b", 3), {u"a"}, encAnsi},
-      {std::string_view("\0a", 2), {}, encAnsi},
-      {std::string_view("abcdefghij\r\nkl\0mn\r\n", 19), {u"abcdefghij", u"kl"}, encAnsi},
+      {std::string_view("a\0b", 3), {u"a"}, Ansi},
+      {std::string_view("\0a", 2), {}, Ansi},
+      {std::string_view("abcdefghij\r\nkl\0mn\r\n", 19), {u"abcdefghij", u"kl"}, Ansi},
       // A CR LF across the sixteen-byte steps of the scans; a NUL in a full step after line ends
-      {"0123456789abcde\r\n0123456789abcdef", {u"0123456789abcde", u"0123456789abcdef"}, encAnsi},
+      {"0123456789abcde\r\n0123456789abcdef", {u"0123456789abcde", u"0123456789abcdef"}, Ansi},
       {std::string_view("0123456789abcde\r\nab\r\0cdefghijklmnopqrstu", 40),
        {u"0123456789abcde", u"ab"},
-       encAnsi},
+       Ansi},
       // The ANSI code page
       {"[AGB]\r\nUA1AAA=AGB \xB9"
        "1\r\n\xC0\xFF\x98",
        {u"[AGB]", u"UA1AAA=AGB \u21161", u"\u0410\u044F\u0098"},
-       encAnsi},
+       Ansi},
       // UTF-8 signature
-      {"\xEF\xBB\xBFx\xD0\x90\r\ny", {u"x\u0410", u"y"}, encUTF8},
-      {"\xEF\xBB\xBFx\xC3y", {}, encUTF8},
-      {"\xEF\xBB\xBF", {}, encUTF8},
-      {"\xEF\xBB", {u"\u043F\u00BB"}, encAnsi},
+      {"\xEF\xBB\xBFx\xD0\x90\r\ny", {u"x\u0410", u"y"}, UTF8},
+      {"\xEF\xBB\xBFx\xC3y", {}, UTF8},
+      {"\xEF\xBB\xBF", {}, UTF8},
+      {"\xEF\xBB", {u"\u043F\u00BB"}, Ansi},
       // UTF-16 signatures; a stray byte at the end is dropped
       {std::string_view("\xFF\xFE"
                         "a\0\r\0\n\0\x16\x21"
                         "c",
                         11),
        {u"a", u"\u2116"},
-       encUTF16LE},
-      {std::string_view("\xFE\xFF\0a\0\n\x21\x16", 8), {u"a", u"\u2116"}, encUTF16BE},
-      {"\xFF\xFE", {}, encUTF16LE},
+       UTF16LE},
+      {std::string_view("\xFE\xFF\0a\0\n\x21\x16", 8), {u"a", u"\u2116"}, UTF16BE},
+      {"\xFF\xFE", {}, UTF16LE},
       // A UTF-32 signature reads as UTF-16 whose first unit is NUL
-      {std::string_view("\xFF\xFE\0\0a\0b\0", 8), {}, encUTF16LE},
+      {std::string_view("\xFF\xFE\0\0a\0b\0", 8), {}, UTF16LE},
   };
   for (const Case& c : kCases) {
     SCOPED_TRACE(testing::PrintToString(std::string(c.Bytes)));
@@ -553,12 +553,12 @@ TEST(StringListFile, RefusedUtf8LeavesTheListAsItWas) {
              "1\r\n");
   TStringList list;
   list.Add(u"kept");
-  EXPECT_EQ(MessageOf<EInvalidUTF8>([&] { list.LoadFromFile(path, TInvalidUTF8::iuRefuse); }),
+  EXPECT_EQ(MessageOf<EInvalidUTF8>([&] { list.LoadFromFile(path, TInvalidUTF8::Refuse); }),
             "Cannot load file \"" + path +
                 "\". It begins with the UTF-8 signature but does not hold valid UTF-8; it was left "
                 "unchanged");
   EXPECT_EQ(LinesOf(list), Lines{u"kept"});
-  EXPECT_EQ(list.Encoding(), TEncoding::encNone);
+  EXPECT_EQ(list.Encoding(), TEncoding::None);
   // Without the refusal the same file gives no lines.
   list.LoadFromFile(path);
   EXPECT_EQ(list.Count(), 0);

@@ -68,18 +68,18 @@ TEST(Utf8, Encoding) {
 
 TEST(Utf16, BothByteOrdersDropAStrayByte) {
   std::u16string out(2, u'\0');
-  EXPECT_EQ(Utf16DecodeTo(std::string_view("\x10\x04\x16\x21\x41", 5), TByteOrder::boLittleEndian,
+  EXPECT_EQ(Utf16DecodeTo(std::string_view("\x10\x04\x16\x21\x41", 5), TByteOrder::LittleEndian,
                           out.data()) -
                 out.data(),
             2);
   EXPECT_EQ(out, u"\u0410\u2116");
-  EXPECT_EQ(Utf16DecodeTo(std::string_view("\x04\x10\x21\x16\x41", 5), TByteOrder::boBigEndian,
+  EXPECT_EQ(Utf16DecodeTo(std::string_view("\x04\x10\x21\x16\x41", 5), TByteOrder::BigEndian,
                           out.data()) -
                 out.data(),
             2);
   EXPECT_EQ(out, u"\u0410\u2116");
   char bytes[4];
-  Utf16EncodeTo(u"\u0410\u2116", TByteOrder::boBigEndian, bytes);
+  Utf16EncodeTo(u"\u0410\u2116", TByteOrder::BigEndian, bytes);
   EXPECT_EQ(std::string(bytes, 4), std::string("\x04\x10\x21\x16", 4));
 }
 

@@ -19,11 +19,11 @@ namespace {
 
 using test::TFakeSocket;
 
-enum TWrap { kGzip = 31, kZlib = 15, kRaw = -15 };
+enum class TWrap { Gzip = 31, Zlib = 15, Raw = -15 };
 
 std::string Compress(const std::string& data, TWrap wrap) {
   z_stream z{};
-  EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, wrap, 9, Z_DEFAULT_STRATEGY), Z_OK);
+  EXPECT_EQ(deflateInit2(&z, 9, Z_DEFLATED, static_cast<int>(wrap), 9, Z_DEFAULT_STRATEGY), Z_OK);
   std::string out(deflateBound(&z, static_cast<uLong>(data.size())) + 64, '\0');
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
   z.avail_in = static_cast<uInt>(data.size());
@@ -82,7 +82,7 @@ TResult Fetch(std::vector<std::string> packets, int64_t cap = int64_t(256) << 20
 }
 
 TEST(ContentEncoding, EachEncodingAndFramingGivesTheList) {
-  const std::string gz = Compress(kList, kGzip);
+  const std::string gz = Compress(kList, TWrap::Gzip);
   const std::string half = kList.substr(0, kList.size() / 2);
   const struct {
     const char* Name;
@@ -91,22 +91,23 @@ TEST(ContentEncoding, EachEncodingAndFramingGivesTheList) {
       {"gzip, one packet", Answer({"gzip"}, gz)},
       {"gzip, a byte a packet", Answer({"gzip"}, gz, 1)},
       {"x-gzip in capitals", Answer({"X-GZIP"}, gz)},
-      {"deflate, zlib-wrapped", Answer({"deflate"}, Compress(kList, kZlib), 7)},
+      {"deflate, zlib-wrapped", Answer({"deflate"}, Compress(kList, TWrap::Zlib), 7)},
       // Raw deflate, its first two bytes in packets of their own.
-      {"deflate, raw", Answer({"deflate"}, Compress(kList, kRaw), 1)},
+      {"deflate, raw", Answer({"deflate"}, Compress(kList, TWrap::Raw), 1)},
       {"gzip, chunked a byte a chunk",
        {"HTTP/1.1 200 OK\r\nContent-Encoding: gzip\r\nTransfer-Encoding: chunked\r\n\r\n" +
         Chunked(gz, 1)}},
       {"deflate, read until the close",
-       {"HTTP/1.0 200 OK\r\nContent-Encoding: deflate\r\n\r\n", Compress(kList, kRaw)}},
+       {"HTTP/1.0 200 OK\r\nContent-Encoding: deflate\r\n\r\n", Compress(kList, TWrap::Raw)}},
       // Undone in reverse order, whether in one line or several.
-      {"deflate over gzip", Answer({"gzip, deflate"}, Compress(gz, kZlib))},
+      {"deflate over gzip", Answer({"gzip, deflate"}, Compress(gz, TWrap::Zlib))},
       {"gzip over raw deflate, two lines",
-       Answer({"deflate", "gzip"}, Compress(Compress(kList, kRaw), kGzip))},
+       Answer({"deflate", "gzip"}, Compress(Compress(kList, TWrap::Raw), TWrap::Gzip))},
       {"identity around gzip", Answer({"identity, gzip", "identity"}, gz)},
       // gzip members follow one another (files joined with cat); zeros after the last are padding.
       {"two gzip members and padding",
-       Answer({"gzip"}, Compress(half, kGzip) + Compress(kList.substr(half.size()), kGzip) +
+       Answer({"gzip"}, Compress(half, TWrap::Gzip) +
+                            Compress(kList.substr(half.size()), TWrap::Gzip) +
                             std::string(9, '\0'))},
   };
   for (const auto& c : cases) {
@@ -117,12 +118,12 @@ TEST(ContentEncoding, EachEncodingAndFramingGivesTheList) {
 }
 
 TEST(ContentEncoding, WhatCannotBeDecodedFailsTheFetch) {
-  const std::string gz = Compress(kList, kGzip);
+  const std::string gz = Compress(kList, TWrap::Gzip);
   std::string flipped = gz;
   flipped[flipped.size() / 2] = static_cast<char>(flipped[flipped.size() / 2] ^ 0x55);
   std::string badCrc = gz;
   badCrc[badCrc.size() - 6] = static_cast<char>(badCrc[badCrc.size() - 6] ^ 1);
-  const std::string raw = Compress(kList, kRaw);
+  const std::string raw = Compress(kList, TWrap::Raw);
   const struct {
     const char* Name;
     std::vector<std::string> Packets;
@@ -168,7 +169,7 @@ TEST(ContentEncoding, AnEmptyEncodedBodyIsAnEmptyDocument) {
 TEST(ContentEncoding, DecodedBytesCountAgainstTheCap) {
   constexpr int64_t kCap = 1 << 20;
   const std::string zeros(16 << 20, '\0');
-  const std::string bomb = Compress(zeros, kGzip);
+  const std::string bomb = Compress(zeros, TWrap::Gzip);
   ASSERT_LT(bomb.size(), 20000u);
   const std::string exact(kCap, 'x');
   const struct {
@@ -177,12 +178,12 @@ TEST(ContentEncoding, DecodedBytesCountAgainstTheCap) {
     bool Ok;
   } cases[] = {
       {"gzip bomb", Answer({"gzip"}, bomb), false},
-      {"gzip bomb inside gzip", Answer({"gzip, gzip"}, Compress(bomb, kGzip)), false},
+      {"gzip bomb inside gzip", Answer({"gzip, gzip"}, Compress(bomb, TWrap::Gzip)), false},
       {"deflate bomb read until the close",
-       {"HTTP/1.0 200 OK\r\nContent-Encoding: deflate\r\n\r\n", Compress(zeros, kZlib)},
+       {"HTTP/1.0 200 OK\r\nContent-Encoding: deflate\r\n\r\n", Compress(zeros, TWrap::Zlib)},
        false},
-      {"exactly the cap", Answer({"gzip"}, Compress(exact, kGzip)), true},
-      {"one byte over the cap", Answer({"gzip"}, Compress(exact + "x", kGzip)), false},
+      {"exactly the cap", Answer({"gzip"}, Compress(exact, TWrap::Gzip)), true},
+      {"one byte over the cap", Answer({"gzip"}, Compress(exact + "x", TWrap::Gzip)), false},
   };
   for (const auto& c : cases) {
     TResult r = Fetch(c.Packets, kCap);

@@ -19,16 +19,17 @@
 namespace brevak::test {
 
 struct TStep {
-  enum Kind { Send, Pause, Close, Hold, Reset } Kind;
+  enum class TKind { Send, Pause, Close, Hold, Reset };
+  TKind Kind;
   std::string Bytes;  // Send
   int Ms = 0;         // Pause; Hold: the longest it keeps the connection open silently
 };
-inline TStep Send(std::string bytes) { return {TStep::Send, std::move(bytes), 0}; }
-inline TStep Pause(int ms) { return {TStep::Pause, {}, ms}; }
-inline TStep Close() { return {TStep::Close, {}, 0}; }
-inline TStep Hold(int ms) { return {TStep::Hold, {}, ms}; }
+inline TStep Send(std::string bytes) { return {TStep::TKind::Send, std::move(bytes), 0}; }
+inline TStep Pause(int ms) { return {TStep::TKind::Pause, {}, ms}; }
+inline TStep Close() { return {TStep::TKind::Close, {}, 0}; }
+inline TStep Hold(int ms) { return {TStep::TKind::Hold, {}, ms}; }
 // Ends the connection with a TCP reset instead of an orderly close.
-inline TStep Reset() { return {TStep::Reset, {}, 0}; }
+inline TStep Reset() { return {TStep::TKind::Reset, {}, 0}; }
 
 // Splits bytes into one Send per piece, with a pause between, so that each arrives as a packet.
 inline std::vector<TStep> Packets(const std::vector<std::string>& pieces, int pauseMs = 15) {
@@ -140,7 +141,7 @@ private:
     }
     for (const TStep& step : FScript) {
       switch (step.Kind) {
-        case TStep::Send: {
+        case TStep::TKind::Send: {
           std::size_t sent = 0;
           while (sent < step.Bytes.size()) {
             ssize_t n = send(fd, step.Bytes.data() + sent, step.Bytes.size() - sent, MSG_NOSIGNAL);
@@ -149,10 +150,10 @@ private:
           }
           break;
         }
-        case TStep::Pause:
+        case TStep::TKind::Pause:
           std::this_thread::sleep_for(std::chrono::milliseconds(step.Ms));
           break;
-        case TStep::Hold: {
+        case TStep::TKind::Hold: {
           // Silent until the client closes or the time is up.
           auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(step.Ms);
           while (!FStop && std::chrono::steady_clock::now() < end) {
@@ -160,11 +161,11 @@ private:
           }
           break;
         }
-        case TStep::Close:
+        case TStep::TKind::Close:
           close(fd);
           fd = -1;
           break;
-        case TStep::Reset: {
+        case TStep::TKind::Reset: {
           linger hard{1, 0};
           setsockopt(fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
           close(fd);
