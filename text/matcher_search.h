@@ -56,9 +56,12 @@ struct TPairMatch {
 // with a digit, the first opening literal, the first digit after it, the first closing literal
 // after that. Each lazy star stops at the first place its next piece matches, and nothing after
 // the closing literal can fail, so the first places found are the match's.
+// text and length are the searcher's own fields, taken by reference: read again after a scan
+// rather than held in registers across it, which leaves those to the scan.
 template <typename TUnit>
-[[gnu::always_inline]] inline bool FindPairMatch(const TPair<TUnit>& pair, const TUnit* text,
-                                                 size_t from, size_t length, TPairMatch& match) {
+[[gnu::always_inline]] inline bool FindPairMatch(const TPair<TUnit>& pair, const TUnit* const& text,
+                                                 size_t from, const size_t& length,
+                                                 TPairMatch& match) {
   constexpr size_t kNotFound = std::basic_string_view<TUnit>::npos;
   size_t start = from, open = from;
   if (pair.Lead) {
