@@ -7,6 +7,8 @@
 #include "app/form.h"
 #include "app/progressbar.h"
 
+namespace brevak {
+
 namespace {
 
 // The bar's value is its Percent, 0 to 100 on the bar (a larger one fills it and is told as it
@@ -37,10 +39,10 @@ private:
 };
 
 QAccessibleInterface* CreateInterface(const QString& className, QObject* object) {
-  if (className == QLatin1String("TProgressBar"))
+  if (className == QLatin1String("brevak::TProgressBar"))
     return new TProgressBarAccessible(static_cast<TProgressBar*>(object));
   // A top-level TForm is a window (Qt takes a plain top-level widget for a client area).
-  if (className == QLatin1String("TForm") && static_cast<TForm*>(object)->isWindow())
+  if (className == QLatin1String("brevak::TForm") && static_cast<TForm*>(object)->isWindow())
     return new QAccessibleWidget(static_cast<TForm*>(object), QAccessible::Window);
   return nullptr;
 }
@@ -54,3 +56,5 @@ void InstallAccessibleInterfaces() {
   }();
   (void)installed;
 }
+
+}  // namespace brevak

@@ -3,6 +3,10 @@
 // tests/app/main_qtest.cpp.
 #pragma once
 
+namespace brevak {
+
 // Registers the accessible interfaces of TForm and TProgressBar with Qt; once is enough, later
 // calls do nothing.
 void InstallAccessibleInterfaces();
+
+}  // namespace brevak

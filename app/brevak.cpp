@@ -23,29 +23,30 @@
 #include "base/exepath.h"
 #include "net/sslinterface.h"
 
+namespace brevak {
+
 namespace {
 
 // --import, --list-sources and --check-source: each needs sources.ini, whose faulty sections are
 // told first; only --import uses the list file, and so takes its lock and its folders.
 int RunWithSources(const TCommandLine& line) {
   const bool imports = line.Action == TStartAction::Import;
-  const brevak::TProgramPaths paths =
-      imports ? brevak::ResolveProgramPaths()
-              : brevak::DecideProgramPaths(brevak::InspectExeFolder(brevak::ExeDir()),
-                                           brevak::ProcessEnvironment);
-  const std::unique_ptr<brevak::TSourceList> list = ReadSourceList(paths.Import, stderr);
+  const TProgramPaths paths =
+      imports ? ResolveProgramPaths()
+              : DecideProgramPaths(InspectExeFolder(ExeDir()), ProcessEnvironment);
+  const std::unique_ptr<TSourceList> list = ReadSourceList(paths.Import, stderr);
   if (!list) return kExitFailed;
   if (line.Action == TStartAction::ListSources) {
     PrintSourceList(*list, stdout);
     return kExitOk;
   }
-  std::vector<const brevak::TSource*> sources;
+  std::vector<const TSource*> sources;
   std::string usage;
   if (!ResolveSources(line.Sources, *list, sources, usage)) {
     std::fputs(usage.c_str(), stderr);
     return kExitUsage;
   }
-  std::optional<brevak::TListFileLock> lock;
+  std::optional<TListFileLock> lock;
   if (imports) {
     const std::string& listFile = paths.Import.ListFile;
     lock.emplace(listFile);
@@ -55,34 +56,34 @@ int RunWithSources(const TCommandLine& line) {
       return kExitFailed;
     }
   }
-  brevak::InitSSLInterface();
+  InitSSLInterface();
   TImportOutput output;
   output.Progress = !line.Quiet && isatty(STDERR_FILENO) == 1;
   output.Summary = !line.Quiet && isatty(STDOUT_FILENO) == 1;
-  const brevak::TFetchFn fetch = brevak::HTTPFetchWithin(line.MaxFetchTime);
+  const TFetchFn fetch = HTTPFetchWithin(line.MaxFetchTime);
   const int status = imports ? RunImports(sources, *list, output, fetch)
                              : CheckSource(*sources.front(), *list, output, fetch);
-  brevak::DestroySSLInterface();
+  DestroySSLInterface();
   return status;
 }
 
 int RunWindow(int argc, char* argv[]) {
-  brevak::TProgramPaths paths = brevak::ResolveProgramPaths();
+  TProgramPaths paths = ResolveProgramPaths();
   // Held until the program ends; taken before the window deletes the list file.
   const std::string& listFile = paths.Import.ListFile;
-  brevak::TListFileLock lock(listFile);
+  TListFileLock lock(listFile);
   const std::string inUse = ListFileInUse(lock, listFile);
-  brevak::InitSSLInterface();
+  InitSSLInterface();
   int result = 0;
   {
     QApplication application(argc, argv);
     InstallTranslations();
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(brevak::kDesktopId));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopId));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/brevak/icon.png")));
     if (!inUse.empty()) {
       PrintError(stderr, inUse);
       ShowErrorBox(inUse);
-      brevak::DestroySSLInterface();
+      DestroySSLInterface();
       return kExitFailed;
     }
     LoadProgramFonts();
@@ -92,13 +93,16 @@ int RunWindow(int argc, char* argv[]) {
     result = QApplication::exec();
     frmMain = nullptr;
   }
-  brevak::DestroySSLInterface();
+  DestroySSLInterface();
   return result;
 }
 
 }  // namespace
 
+}  // namespace brevak
+
 int main(int argc, char* argv[]) {
+  using namespace brevak;
   QCoreApplication::setApplicationName(QStringLiteral("brevak"));
   QCoreApplication::setApplicationVersion(QStringLiteral(BREVAK_VERSION));
   {
@@ -118,7 +122,7 @@ int main(int argc, char* argv[]) {
       case TStartAction::Window:
         break;
     }
-    const std::string missing = MissingDisplay(brevak::ProcessEnvironment);
+    const std::string missing = MissingDisplay(ProcessEnvironment);
     if (!missing.empty()) {
       const QString text =
           QCoreApplication::translate(

@@ -24,17 +24,15 @@
 #include "listfile/profile.h"
 #include "listfile/stringlist.h"
 
-namespace {
+namespace brevak {
 
-using brevak::TSource;
-using brevak::TSourceList;
+namespace {
 
 constexpr const char* kCopyright = "Copyright (C) 2026 The Brevak developers.";
 
 QString SourceNames() {
   QStringList names;
-  for (int i = 0; i < brevak::kSourceCount; ++i)
-    names << QString::fromUtf8(brevak::SourceTable()[i].Name);
+  for (int i = 0; i < kSourceCount; ++i) names << QString::fromUtf8(SourceTable()[i].Name);
   return names.join(", ");
 }
 
@@ -48,7 +46,7 @@ std::string Squeezed(std::string_view name) {
 
 bool SameSqueezed(std::string_view typed, std::string_view name) {
   const std::string squeezed = Squeezed(typed);
-  return !squeezed.empty() && brevak::NameDistance(squeezed, Squeezed(name)) == 0;
+  return !squeezed.empty() && NameDistance(squeezed, Squeezed(name)) == 0;
 }
 
 // How a typed name may match a source's: the very name (ASCII case ignored), or the same letters
@@ -57,8 +55,7 @@ bool SameSqueezed(std::string_view typed, std::string_view name) {
 enum class TNameMatch { Exact, Squeezed };
 
 bool NameMatches(std::string_view typed, std::string_view name, TNameMatch match) {
-  return match == TNameMatch::Exact ? brevak::SameProfileName(typed, name)
-                                    : SameSqueezed(typed, name);
+  return match == TNameMatch::Exact ? SameProfileName(typed, name) : SameSqueezed(typed, name);
 }
 
 // The source a mistyped name most likely meant: the nearest within two edits, else none.
@@ -68,7 +65,7 @@ const TSource* NearestSource(std::string_view name, const TSourceList& list) {
   std::size_t best = kNearEdits + 1;
   const std::string typed = Squeezed(name);
   for (const TSource& source : list.Sources()) {
-    std::size_t d = brevak::NameDistance(typed, Squeezed(source.Name));
+    std::size_t d = NameDistance(typed, Squeezed(source.Name));
     if (d < best && d < typed.size()) {
       best = d;
       nearest = &source;
@@ -80,17 +77,17 @@ const TSource* NearestSource(std::string_view name, const TSourceList& list) {
 // The refusal of a command line, as the program prints it: what is wrong, and where to read more.
 std::string UsageText(const QString& why) {
   const QString program = QCoreApplication::applicationName();
-  return (program + ": ").toStdString() + brevak::ShownText(why.toStdString()) + "\n" +
+  return (program + ": ").toStdString() + ShownText(why.toStdString()) + "\n" +
          QCoreApplication::translate("CommandLine", "Try '%1 --help' for more information.")
              .arg(program)
              .toStdString() +
          "\n";
 }
 
-QString Shown(std::string_view text) { return QString::fromStdString(brevak::ShownText(text)); }
+QString Shown(std::string_view text) { return QString::fromStdString(ShownText(text)); }
 
 // Writes the progress line over itself; the run's last value stays on screen.
-class TConsoleHost : public brevak::TImportHost {
+class TConsoleHost : public TImportHost {
 public:
   TConsoleHost(std::string name, std::FILE* err, bool show)
       : FName(std::move(name)), FErr(err), FShow(show) {}
@@ -119,12 +116,12 @@ public:
   struct TResult {
     bool Done = false;
     bool Ok = false;
-    brevak::TMemoryStream Document;
+    TMemoryStream Document;
     std::string Cause;
   };
 
   // An empty URL is not fetched: its source failed before it had one.
-  TParallelFetches(const std::vector<std::string>& urls, const brevak::TFetchFn& fetch)
+  TParallelFetches(const std::vector<std::string>& urls, const TFetchFn& fetch)
       : FUrls(urls), FFetch(fetch), FResults(urls.size()) {
     const std::size_t workers = std::min<std::size_t>(urls.size(), kMaxParallelFetches);
     for (std::size_t i = 0; i < workers; ++i) FWorkers.emplace_back([this] { Work(); });
@@ -169,7 +166,7 @@ private:
   }
 
   const std::vector<std::string>& FUrls;
-  const brevak::TFetchFn& FFetch;
+  const TFetchFn& FFetch;
   std::vector<TResult> FResults;
   std::mutex FLock;
   std::condition_variable FDone;
@@ -184,7 +181,7 @@ struct TSection {
   int Begin, End;
 };
 
-std::vector<TSection> SectionsOf(brevak::TStringList& list,
+std::vector<TSection> SectionsOf(TStringList& list,
                                  const std::vector<std::u16string_view>& headers) {
   std::vector<TSection> sections;
   bool open = false;
@@ -207,7 +204,7 @@ const TSection* NthSection(const std::vector<TSection>& sections, std::u16string
   return nullptr;
 }
 
-void CopyLines(brevak::TStringList& from, int begin, int end, brevak::TStringList& to) {
+void CopyLines(TStringList& from, int begin, int end, TStringList& to) {
   for (int i = begin; i < end; ++i) to.Add(from.StringView(i));
 }
 
@@ -375,7 +372,7 @@ TCommandLine ParseCommandLine(const QStringList& arguments) {
   return result;
 }
 
-std::unique_ptr<TSourceList> ReadSourceList(const brevak::TImportFiles& files, std::FILE* err) {
+std::unique_ptr<TSourceList> ReadSourceList(const TImportFiles& files, std::FILE* err) {
   std::unique_ptr<TSourceList> list;
   try {
     list = std::make_unique<TSourceList>(files);
@@ -396,7 +393,7 @@ bool ResolveSources(const std::vector<std::string>& names, const TSourceList& li
   };
   sources.clear();
   for (const std::string& name : names) {
-    if (brevak::SameProfileName(name, "all")) {
+    if (SameProfileName(name, "all")) {
       if (!list.FaultyNames().empty())
         return refuse(QCoreApplication::translate(
                           "CommandLine",
@@ -442,9 +439,9 @@ bool ResolveSources(const std::vector<std::string>& names, const TSourceList& li
   return true;
 }
 
-std::string ListFileInUse(const brevak::TListFileLock& lock, const std::string& listFile) {
+std::string ListFileInUse(const TListFileLock& lock, const std::string& listFile) {
   if (lock.HeldElsewhere()) {
-    const QString shown = QString::fromStdString(brevak::ShownText(listFile));
+    const QString shown = QString::fromStdString(ShownText(listFile));
     if (lock.Owner() <= 0)
       return QCoreApplication::translate("CommandLine", "Brevak is already running and is using %1")
           .arg(shown)
@@ -457,7 +454,7 @@ std::string ListFileInUse(const brevak::TListFileLock& lock, const std::string& 
   }
   if (!lock.Refusal().empty())
     return QCoreApplication::translate("CommandLine", "Cannot use the lock file %1: %2")
-        .arg(QString::fromStdString(brevak::ShownText(lock.Path())),
+        .arg(QString::fromStdString(ShownText(lock.Path())),
              TranslatedMessage(QString::fromStdString(lock.Refusal())))
         .toStdString();
   return {};
@@ -472,11 +469,11 @@ std::string ProgressLine(const std::string& name, int v) {
 }
 
 int RunImports(const std::vector<const TSource*>& sources, const TSourceList& sourceList,
-               const TImportOutput& output, const brevak::TFetchFn& fetch) {
+               const TImportOutput& output, const TFetchFn& fetch) {
   const std::string& listFile = sourceList.Files().ListFile;
-  brevak::TStringList previous;
+  TStringList previous;
   try {
-    brevak::LoadListFile(listFile, previous);
+    LoadListFile(listFile, previous);
   } catch (const std::exception& e) {
     PrintError(output.Err, e.what());
     return kExitFailed;
@@ -495,7 +492,7 @@ int RunImports(const std::vector<const TSource*>& sources, const TSourceList& so
     }
   }
 
-  brevak::TStringList list;
+  TStringList list;
   bool keptAny = false;
   bool importedAny = false;
   int status = kExitOk;
@@ -509,7 +506,7 @@ int RunImports(const std::vector<const TSource*>& sources, const TSourceList& so
       const std::string& name = source.Name;
       TParallelFetches::TResult fetched = fetches.Take(i);
       // The document fetched for this URL; sources.ini changed in between gives another one.
-      auto take = [&](const std::string& url, brevak::TMemoryStream& document, std::string& cause) {
+      auto take = [&](const std::string& url, TMemoryStream& document, std::string& cause) {
         if (url != urls[i]) return fetch(url, document, cause);
         document = std::move(fetched.Document);
         cause = fetched.Cause;
@@ -518,7 +515,7 @@ int RunImports(const std::vector<const TSource*>& sources, const TSourceList& so
       const int before = list.Count();
       std::string error;
       {
-        TConsoleHost host(brevak::ShownText(name), output.Err, output.Progress);
+        TConsoleHost host(ShownText(name), output.Err, output.Progress);
         try {
           sourceList.ImportIntoList(source, host, take, list);
         } catch (const std::exception& e) {
@@ -545,7 +542,7 @@ int RunImports(const std::vector<const TSource*>& sources, const TSourceList& so
         Print(output.Err,
               QCoreApplication::translate("CommandLine",
                                           "Nothing was saved; the list file %1 was left as it was.")
-                  .arg(QString::fromStdString(brevak::ShownText(listFile))));
+                  .arg(QString::fromStdString(ShownText(listFile))));
         return kExitFailed;
       }
       if (const TSection* kept = NthSection(sections, headers[i], nth)) {
@@ -572,20 +569,20 @@ int RunImports(const std::vector<const TSource*>& sources, const TSourceList& so
     Print(output.Err,
           QCoreApplication::translate("CommandLine",
                                       "Nothing was imported; the list file %1 was left as it was.")
-              .arg(QString::fromStdString(brevak::ShownText(listFile))));
+              .arg(QString::fromStdString(ShownText(listFile))));
     return kExitFailed;
   }
   try {
     // Text kept from a file in UTF-8 or UTF-16 stays in that encoding rather than pass through
     // the code page, which may not hold it.
-    const brevak::TEncoding encoding = previous.Encoding();
-    if (keptAny && encoding != brevak::TEncoding::Ansi && encoding != brevak::TEncoding::None) {
-      brevak::TStringList encoded;
+    const TEncoding encoding = previous.Encoding();
+    if (keptAny && encoding != TEncoding::Ansi && encoding != TEncoding::None) {
+      TStringList encoded;
       encoded.Clear(encoding);
       CopyLines(list, 0, list.Count(), encoded);
-      brevak::SaveListFile(listFile, encoded);
+      SaveListFile(listFile, encoded);
     } else {
-      brevak::SaveListFile(listFile, list);
+      SaveListFile(listFile, list);
     }
   } catch (const std::exception& e) {
     PrintError(output.Err, e.what());
@@ -593,16 +590,16 @@ int RunImports(const std::vector<const TSource*>& sources, const TSourceList& so
   }
   if (output.Summary)
     Print(output.Out, QCoreApplication::translate("CommandLine", "List file: %1")
-                          .arg(QString::fromStdString(brevak::ShownText(listFile))));
+                          .arg(QString::fromStdString(ShownText(listFile))));
   return status;
 }
 
 int CheckSource(const TSource& source, const TSourceList& sourceList, const TImportOutput& output,
-                const brevak::TFetchFn& fetch) {
-  brevak::TStringList list;
+                const TFetchFn& fetch) {
+  TStringList list;
   std::string error;
   {
-    TConsoleHost host(brevak::ShownText(source.Name), output.Err, output.Progress);
+    TConsoleHost host(ShownText(source.Name), output.Err, output.Progress);
     try {
       sourceList.ImportIntoList(source, host, fetch, list);
     } catch (const std::exception& e) {
@@ -669,7 +666,7 @@ void PrintSourceList(const TSourceList& list, std::FILE* out) {
   }
 }
 
-std::string MissingDisplay(const brevak::TEnvLookup& env) {
+std::string MissingDisplay(const TEnvLookup& env) {
   if (!env("QT_QPA_PLATFORM").empty()) return {};
   std::string wayland = env("WAYLAND_DISPLAY");
   if (!wayland.empty()) {
@@ -687,14 +684,16 @@ std::string MissingDisplay(const brevak::TEnvLookup& env) {
     std::string socket = "/tmp/.X11-unix/X" + number;
     if (Answers(socket, true) || Answers(socket, false)) return {};
     return QCoreApplication::translate("CommandLine", "no X server answers on display %1")
-        .arg(QString::fromStdString(brevak::ShownText(x)))
+        .arg(QString::fromStdString(ShownText(x)))
         .toStdString();
   }
   if (!wayland.empty())
     return QCoreApplication::translate("CommandLine", "no Wayland compositor answers on %1")
-        .arg(QString::fromStdString(brevak::ShownText(wayland)))
+        .arg(QString::fromStdString(ShownText(wayland)))
         .toStdString();
   return QCoreApplication::translate("CommandLine",
                                      "no display (neither DISPLAY nor WAYLAND_DISPLAY is set)")
       .toStdString();
 }
+
+}  // namespace brevak

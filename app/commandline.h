@@ -20,6 +20,8 @@
 #include "net/httpsend.h"
 #include "sources/sourcelist.h"
 
+namespace brevak {
+
 // Exit statuses.
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;  // an import or a check failed, or the window had no display
@@ -38,7 +40,7 @@ struct TCommandLine {
   // Import: the names in the order given, as typed ("all" among them); CheckSource: the one.
   std::vector<std::string> Sources;
   bool Quiet = false;  // Import: errors and warnings only; CheckSource: no progress bar
-  int MaxFetchTime = brevak::kRequestTimeLimit;  // ms for each fetch in all (--max-time)
+  int MaxFetchTime = kRequestTimeLimit;  // ms for each fetch in all (--max-time)
   // Exit: what to print, where, and the status to exit with.
   std::string Text;
   bool ToStandardError = false;
@@ -54,16 +56,15 @@ TCommandLine ParseCommandLine(const QStringList& arguments);
 
 // Reads the sources.ini of files for a run of the command line and tells each of its faulty
 // sections on err, once. Null, with the reason on err, when the file cannot be read.
-std::unique_ptr<brevak::TSourceList> ReadSourceList(const brevak::TImportFiles& files,
-                                                    std::FILE* err);
+std::unique_ptr<TSourceList> ReadSourceList(const TImportFiles& files, std::FILE* err);
 
 // Looks names up in list, in order, into sources: without regard to case and spaces ("5ocean" is
 // "5 Ocean"; an exact name first); "all" is every source of list in its order. A name that is
 // none, or whose section in sources.ini was left out (and "all" while one was), gives false and in
 // usage the text to print on stderr, as ParseCommandLine words its refusals; the nearest name is
 // suggested for a slip.
-bool ResolveSources(const std::vector<std::string>& names, const brevak::TSourceList& list,
-                    std::vector<const brevak::TSource*>& sources, std::string& usage);
+bool ResolveSources(const std::vector<std::string>& names, const TSourceList& list,
+                    std::vector<const TSource*>& sources, std::string& usage);
 
 // Where the words of an --import or a --check-source go. Errors and warnings always go to Err.
 struct TImportOutput {
@@ -81,25 +82,25 @@ struct TImportOutput {
 // was at its place in the order, and says so on Err. An old list file that cannot be read, a save
 // that fails, a run in which no import succeeded and one whose import broke off inside its section
 // leave the file as it was. Returns kExitOk when every import succeeded, else kExitFailed.
-int RunImports(const std::vector<const brevak::TSource*>& sources, const brevak::TSourceList& list,
-               const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
+int RunImports(const std::vector<const TSource*>& sources, const TSourceList& list,
+               const TImportOutput& output, const TFetchFn& fetch = HTTPFetch);
 
 // Fetches source and runs its rule into a list of its own: prints on Out the header and the first
 // kCheckShownEntries entries as an import would append them, then how many there are. The list
 // file is neither read nor written, so no lock is needed. Returns kExitOk with entries, else
 // kExitFailed (a failed fetch, or a warning that the answer gave none).
-int CheckSource(const brevak::TSource& source, const brevak::TSourceList& list,
-                const TImportOutput& output, const brevak::TFetchFn& fetch = brevak::HTTPFetch);
+int CheckSource(const TSource& source, const TSourceList& list, const TImportOutput& output,
+                const TFetchFn& fetch = HTTPFetch);
 
 // Every source of list in the window's order on out, one a line under a heading, in aligned
 // columns: its name, its rule, where it is described ("built in" or the sources.ini), its URL (or,
 // for a [Hosts] value that is refused, why).
-void PrintSourceList(const brevak::TSourceList& list, std::FILE* out);
+void PrintSourceList(const TSourceList& list, std::FILE* out);
 
 // Why this process may not use the list file, or empty when it holds its lock (or goes on
 // without one where the folder takes no lock file): another Brevak holds it, or what lies at the
 // lock file's path was refused.
-std::string ListFileInUse(const brevak::TListFileLock& lock, const std::string& listFile);
+std::string ListFileInUse(const TListFileLock& lock, const std::string& listFile);
 
 // An error's message on a line of its own, as the error box words it.
 void PrintError(std::FILE* err, const std::string& message);
@@ -110,4 +111,6 @@ std::string ProgressLine(const std::string& name, int v);
 // Why the window cannot open in this environment, or empty when there is a display to try:
 // nothing names one, or the local X display named has no server socket. A platform chosen with
 // QT_QPA_PLATFORM is trusted.
-std::string MissingDisplay(const brevak::TEnvLookup& env);
+std::string MissingDisplay(const TEnvLookup& env);
+
+}  // namespace brevak

@@ -10,6 +10,8 @@
 
 #include "app/translation.h"
 
+namespace brevak {
+
 namespace {
 
 TErrorPresenter& Presenter() {
@@ -58,3 +60,5 @@ void ShowErrorBox(const std::string& message) {
 void ShowException(const std::exception& error) { ShowErrorBox(error.what()); }
 
 void SetErrorPresenter(TErrorPresenter presenter) { Presenter() = std::move(presenter); }
+
+}  // namespace brevak

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+namespace brevak {
+
 // The application's title from the executable's file name: the name up to its first full stop,
 // its first letter in upper case and the rest in lower case ("brevak" gives "Brevak").
 std::string ApplicationTitleFromFileName(const std::string& fileName);
@@ -29,3 +31,5 @@ void ShowException(const std::exception& error);
 // place; an empty presenter brings back the modal message box.
 using TErrorPresenter = std::function<void(const QString& caption, const QString& text)>;
 void SetErrorPresenter(TErrorPresenter presenter);
+
+}  // namespace brevak

@@ -5,6 +5,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+namespace brevak {
+
 namespace {
 const QString kTahoma = QStringLiteral("Tahoma");
 }  // namespace
@@ -29,3 +31,5 @@ QFont ProgramFont() {
   font.setPixelSize(11);
   return font;
 }
+
+}  // namespace brevak

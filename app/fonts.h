@@ -5,6 +5,8 @@
 
 #include <QFont>
 
+namespace brevak {
+
 // Adds the Tahoma files found in the known folders to the application's font database; call once
 // after the application object exists. Returns whether a Tahoma is available afterwards.
 bool LoadProgramFonts();
@@ -12,3 +14,5 @@ bool LoadProgramFonts();
 // Tahoma with an 11-pixel character height (device-independent pixels, so the window scales with
 // the screen's density), or the closest sans-serif face installed when there is no Tahoma.
 QFont ProgramFont();
+
+}  // namespace brevak

@@ -9,6 +9,8 @@
 
 #include "app/accessible.h"
 
+namespace brevak {
+
 TForm::TForm(QWidget* parent) : QWidget(parent) { InstallAccessibleInterfaces(); }
 
 TForm::~TForm() { DoDestroy(); }
@@ -42,3 +44,5 @@ void TForm::changeEvent(QEvent* event) {
     setFixedSize(std::exchange(FFixedSize, QSize()));
   }
 }
+
+}  // namespace brevak

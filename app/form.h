@@ -7,6 +7,8 @@
 
 #include <functional>
 
+namespace brevak {
+
 // The kinds of window border; the placement store picks the border metrics by it.
 enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 
@@ -44,3 +46,5 @@ private:
   bool FDestroyDone = false;
   QSize FFixedSize;  // while maximized or full screen: the size it had, invalid otherwise
 };
+
+}  // namespace brevak

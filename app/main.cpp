@@ -20,11 +20,11 @@
 #include "base/showntext.h"
 #include "listfile/listfile.h"
 
+namespace brevak {
+
 TfrmMain* frmMain = nullptr;
 
 namespace {
-
-using brevak::TSourceId;
 
 // The layout was designed at 96 pixels per inch; Qt scales it for other densities.
 constexpr int kClientWidth = 319;
@@ -67,7 +67,7 @@ constexpr bool InSourceOrder() {
     if (kButtons[i].Source != static_cast<TSourceId>(i)) return false;
   return true;
 }
-static_assert(std::size(kButtons) == brevak::kSourceCount && InSourceOrder(),
+static_assert(std::size(kButtons) == kSourceCount && InSourceOrder(),
               "one button per source, in the order of TSourceId");
 
 const TButtonDesign& ButtonDesign(TSourceId source) {
@@ -81,23 +81,22 @@ char ButtonKey(TSourceId source) {
 
 }  // namespace
 
-TfrmMain::TfrmMain(brevak::TProgramPaths paths, QWidget* parent)
-    : TForm(parent), FPaths(std::move(paths)) {
+TfrmMain::TfrmMain(TProgramPaths paths, QWidget* parent) : TForm(parent), FPaths(std::move(paths)) {
   // A sources.ini that cannot be read leaves the ten buttons as they are: each press then says why.
   try {
-    FSources = std::make_unique<brevak::TSourceList>(FPaths.Import);
+    FSources = std::make_unique<TSourceList>(FPaths.Import);
     for (const std::string& problem : FSources->Errors())
       FSourcesProblems += (FSourcesProblems.empty() ? "" : "\n") + problem;
-  } catch (const brevak::Exception&) {
+  } catch (const Exception&) {
     FSources.reset();
   }
-  ImportRun = [this](TSourceId source, brevak::TImportHost& host) {
+  ImportRun = [this](TSourceId source, TImportHost& host) {
     if (FSources && FSources->BuiltIn(source).User)
       FSources->ImportOverHttp(FSources->BuiltIn(source), host);
     else
-      brevak::ImportSourceOverHttp(source, FPaths.Import, host);
+      ImportSourceOverHttp(source, FPaths.Import, host);
   };
-  OwnImportRun = [this](const brevak::TSource& source, brevak::TImportHost& host) {
+  OwnImportRun = [this](const TSource& source, TImportHost& host) {
     FSources->ImportOverHttp(source, host);
   };
   SetUpWindow();
@@ -123,8 +122,8 @@ void TfrmMain::SetUpWindow() {
 
 void TfrmMain::CreateButtons() {
   QWidget* previous = nullptr;
-  for (int i = 0; i < brevak::kSourceCount; ++i) {
-    const TSourceId source = brevak::SourceTable()[i].Id;
+  for (int i = 0; i < kSourceCount; ++i) {
+    const TSourceId source = SourceTable()[i].Id;
     const TButtonDesign& design = ButtonDesign(source);
     auto* button = new QPushButton(QString::fromUtf8(design.Caption), this);
     button->setObjectName(QString::fromLatin1(design.Name));
@@ -144,15 +143,15 @@ void TfrmMain::CreateOwnButtons() {
   if (!FSources || !FSources->HasOwnSources()) return;
   constexpr int kPerRow = 3, kRowHeight = 31;
   const int lefts[kPerRow] = {8, 111, 214};
-  const std::vector<brevak::TSource>& sources = FSources->Sources();
+  const std::vector<TSource>& sources = FSources->Sources();
   int top = 134;
-  for (std::size_t i = brevak::kSourceCount; i < sources.size(); ++i) {
+  for (std::size_t i = kSourceCount; i < sources.size(); ++i) {
     const std::size_t k = OwnButtons.size();
     if (k > 0 && k % kPerRow == 0) top += kRowHeight;
-    const brevak::TSource* source = &sources[i];
-    auto* button = new QPushButton(QString::fromStdString(brevak::ShownText(source->Name)), this);
+    const TSource* source = &sources[i];
+    auto* button = new QPushButton(QString::fromStdString(ShownText(source->Name)), this);
     button->setObjectName(QStringLiteral("btnOwn%1").arg(k + 1));
-    button->setToolTip(QString::fromStdString(brevak::ShownText(FSources->Url(*source))));
+    button->setToolTip(QString::fromStdString(ShownText(FSources->Url(*source))));
     button->setGeometry(lefts[k % kPerRow], top, 97, kButtonHeight);
     button->setFocusPolicy(Qt::ClickFocus);
     connect(button, &QPushButton::clicked, this,
@@ -187,7 +186,7 @@ void TfrmMain::CreateComponents() {
 void TfrmMain::FormCreate() {
   ProgressBar->SetPercent(0);
   // A failure is silent: the first run then appends to the old file.
-  brevak::ClearFilesAtStart(FPaths.Import.ListFile, FPaths.PlacementFile);
+  ClearFilesAtStart(FPaths.Import.ListFile, FPaths.PlacementFile);
   FormStorage1->IniFileName = FPaths.PlacementFile;
 }
 
@@ -231,7 +230,7 @@ bool TfrmMain::KeepWaiting() {
   return !FCloseWhenDone;
 }
 
-void TfrmMain::ImportClick(brevak::TSourceId source) {
+void TfrmMain::ImportClick(TSourceId source) {
   RunOnClick([this, source] { ImportRun(source, *this); });
 }
 
@@ -242,7 +241,7 @@ void TfrmMain::RunOnClick(const std::function<void()>& run) {
   bool failed = false;
   try {
     run();
-  } catch (const brevak::EFetchStopped&) {
+  } catch (const EFetchStopped&) {
     // The user closed the window while the fetch waited: nothing to tell.
   } catch (const std::exception& e) {
     failed = true;
@@ -255,3 +254,5 @@ void TfrmMain::RunOnClick(const std::function<void()>& run) {
     close();
   }
 }
+
+}  // namespace brevak

@@ -15,15 +15,18 @@
 #include "sources/sourcetable.h"
 
 class QPushButton;
+
+namespace brevak {
+
 class TFormStorage;
 class TProgressBar;
 class TSkinManager;
 
-class TfrmMain : public TForm, public brevak::TImportHost {
+class TfrmMain : public TForm, public TImportHost {
   Q_OBJECT
 public:
   // The window working on the files of paths.
-  explicit TfrmMain(brevak::TProgramPaths paths, QWidget* parent = nullptr);
+  explicit TfrmMain(TProgramPaths paths, QWidget* parent = nullptr);
   ~TfrmMain() override;
 
   QPushButton* btnHamlog = nullptr;
@@ -54,14 +57,14 @@ public:
   // Whether a button's import run is in progress.
   bool ImportRunning() const { return FRunning; }
 
-  // What a button press runs: brevak::ImportSourceOverHttp on the window's files (or, for a
+  // What a button press runs: ImportSourceOverHttp on the window's files (or, for a
   // source that sources.ini describes anew, the list's ImportOverHttp), or a stand-in that tests
   // put in its place.
-  using TImportRun = std::function<void(brevak::TSourceId, brevak::TImportHost&)>;
+  using TImportRun = std::function<void(TSourceId, TImportHost&)>;
   TImportRun ImportRun;
   // What a press of a button of a club described in sources.ini runs: the list's ImportOverHttp,
   // or a stand-in.
-  using TOwnImportRun = std::function<void(const brevak::TSource&, brevak::TImportHost&)>;
+  using TOwnImportRun = std::function<void(const TSource&, TImportHost&)>;
   TOwnImportRun OwnImportRun;
 
   // The row of buttons under the ten, one per club sources.ini describes, in the file's order;
@@ -71,7 +74,7 @@ public:
   // A click of source's button: runs the source's import unless another is in progress (the run
   // in progress holds the list file from its load to its save); an error that ends the run goes to
   // the error box.
-  void ImportClick(brevak::TSourceId source);
+  void ImportClick(TSourceId source);
 
   // What an import run asks of the window.
   void SetPercent(int v) override;
@@ -94,12 +97,14 @@ private:
   // A click's run: one at a time, its error in the box, a close asked for meanwhile done after.
   void RunOnClick(const std::function<void()>& run);
 
-  brevak::TProgramPaths FPaths;
-  std::unique_ptr<brevak::TSourceList> FSources;  // null when sources.ini could not be read
-  std::string FSourcesProblems;                   // told once the window is on screen
+  TProgramPaths FPaths;
+  std::unique_ptr<TSourceList> FSources;  // null when sources.ini could not be read
+  std::string FSourcesProblems;           // told once the window is on screen
   bool FRunning = false;
   bool FCloseWhenDone = false;
 };
 
 // The program's one window, while the message loop runs.
 extern TfrmMain* frmMain;
+
+}  // namespace brevak

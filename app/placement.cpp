@@ -3,12 +3,15 @@
 #include "app/placement.h"
 
 #include <cstdio>
+#include <string_view>
 
 #include "app/errorbox.h"
 #include "app/placementrules.h"
 #include "base/exception.h"
 #include "listfile/fileio.h"
 #include "listfile/profile.h"
+
+namespace brevak {
 
 // The profile file of one save or restore: the file's path and the store's section. The keys a
 // save writes are gathered and written together by Flush, so that a close replaces and flushes
@@ -19,25 +22,25 @@ public:
       : FPath(std::move(path)), FSection(std::move(section)) {}
 
   std::string ReadString(const std::string& ident, const std::string& def) const {
-    return brevak::ReadProfileString(FPath, FSection, ident, def);
+    return ReadProfileString(FPath, FSection, ident, def);
   }
   void WriteString(const std::string& ident, const std::string& value) {
     FPending.emplace_back(ident, value);
   }
-  // Writes the gathered keys. Raises brevak::Exception "Unable to write to <path>" when the file
+  // Writes the gathered keys. Raises Exception "Unable to write to <path>" when the file
   // cannot be written; nothing of the save is then written.
   void Flush() {
     if (FPending.empty()) return;
-    brevak::TProfileEntries entries = std::move(FPending);
+    TProfileEntries entries = std::move(FPending);
     FPending.clear();
-    if (!brevak::WriteProfileStrings(FPath, FSection, entries))
-      throw brevak::Exception("Unable to write to " + FPath);
+    if (!WriteProfileStrings(FPath, FSection, entries))
+      throw Exception("Unable to write to " + FPath);
   }
 
 private:
   std::string FPath;
   std::string FSection;
-  brevak::TProfileEntries FPending;
+  TProfileEntries FPending;
 };
 
 // Opens the store's profile file for one save or restore and closes it on every way out.
@@ -65,12 +68,19 @@ std::string FourInts(int a, int b, int c, int d) {
   return text;
 }
 
+// A class's name without its namespace ("TfrmMain" for brevak::TfrmMain): the section name the
+// stored files have always used.
+std::string UnqualifiedName(std::string_view className) {
+  const std::size_t colons = className.rfind("::");
+  return std::string(colons == std::string_view::npos ? className : className.substr(colons + 2));
+}
+
 }  // namespace
 
 TFormPlacement::TFormPlacement(TForm* owner, TWindowLayer* layer)
     : QObject(owner),
       FOwner(owner),
-      FOwnerClassName(owner->metaObject()->className()),
+      FOwnerClassName(UnqualifiedName(owner->metaObject()->className())),
       FLayer(layer ? *layer : QtWindowLayer()) {
   FSaveFormShow = std::move(owner->OnShow);
   FSaveFormCloseQuery = std::move(owner->OnCloseQuery);
@@ -177,7 +187,7 @@ TWindowPlacement TFormPlacement::CurrentPlacement() {
 
 void TFormPlacement::RestoreFormPlacement() {
   FSaved = false;
-  brevak::RefuseUnusableFile(IniFileName);
+  RefuseUnusableFile(IniFileName);
   {
     TOpenIni open(*this);
     if (ReadInteger("FormVersion", 0) >= Version && (Options & (fpState | fpPosition)) != 0)
@@ -270,3 +280,5 @@ void TFormPlacement::WritePlacement() {
   const TRect& r = placement.rcNormalPosition;
   WritePosText(kNormPos, FourInts(r.Left, r.Top, r.Right, r.Bottom));
 }
+
+}  // namespace brevak

@@ -12,6 +12,8 @@
 #include "app/form.h"
 #include "app/windowlayer.h"
 
+namespace brevak {
+
 enum TPlacementOption : unsigned { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
 using TPlacementOptions = unsigned;
 
@@ -27,17 +29,17 @@ public:
   bool Active = true;
   // The profile file. Setting it reads and writes nothing.
   std::string IniFileName;
-  // Empty means the owner's class name.
+  // Empty means the owner's class name, without its namespace.
   std::string IniSection;
   TPlacementOptions Options = fpState | fpPosition;
   int Version = 0;
 
-  // Reads the stored position and applies it to the owner. Raises brevak::Exception when the file
+  // Reads the stored position and applies it to the owner. Raises Exception when the file
   // cannot be used.
   void RestoreFormPlacement();
   // Writes the owner's placement, every key in one replace of the file; never before a restore
   // has run (while Active). Where the windowing system does not tell where the window is, the
-  // position keys already in the file stay as they are. Raises brevak::Exception "Unable to write
+  // position keys already in the file stay as they are. Raises Exception "Unable to write
   // to <path>" when the file cannot be written.
   void SaveFormPlacement();
 
@@ -89,3 +91,5 @@ class TFormStorage : public TFormPlacement {
 public:
   using TFormPlacement::TFormPlacement;
 };
+
+}  // namespace brevak

@@ -7,6 +7,8 @@
 
 #include "base/hexdigit.h"
 
+namespace brevak {
+
 namespace {
 
 // Reads digits[from..] in base 10 or 16 as a magnitude; false for no digits, any other character,
@@ -16,7 +18,7 @@ bool ReadMagnitude(const std::string& digits, std::size_t from, int base, std::i
   if (from >= digits.size()) return false;
   magnitude = 0;
   for (std::size_t i = from; i < digits.size(); ++i) {
-    const int d = brevak::HexDigitValue(digits[i]);
+    const int d = HexDigitValue(digits[i]);
     if (d < 0 || d >= base) return false;
     magnitude = magnitude * base + d;
     if (magnitude > limit) return false;
@@ -63,3 +65,5 @@ std::string ExtractWord(int n, const std::string& text) {
     i = end;
   }
 }
+
+}  // namespace brevak

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace brevak {
+
 // Reads a stored integer. A text of three or more characters that begins with "0x" or "0X" is
 // hexadecimal after those two; otherwise leading spaces are skipped, one "-" or "+" is taken, and
 // the rest is decimal digits, or hexadecimal digits after "$", "x", "X", "0x" or "0X". Anything
@@ -16,3 +18,5 @@ std::string IntToStr(int value);
 // Word n (from 1) of text cut at every "," and " "; a run of separators is one cut and the ends
 // give no empty word. The empty text when there are fewer than n words.
 std::string ExtractWord(int n, const std::string& text);
+
+}  // namespace brevak

@@ -7,6 +7,8 @@
 
 #include "app/accessible.h"
 
+namespace brevak {
+
 const QColor TProgressBar::kBarColor{0x00, 0x00, 0x80};
 const QColor TProgressBar::kBarStopColor{0x00, 0xFF, 0xFF};
 
@@ -76,3 +78,5 @@ void TProgressBar::paintEvent(QPaintEvent*) {
   painter.setPen(Qt::white);
   painter.drawText(all, Qt::AlignCenter, label);
 }
+
+}  // namespace brevak

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+namespace brevak {
+
 // Pixels of the filled part for value v on an interior w pixels wide: v * w / 100 rounded to the
 // nearest integer, ties to the even one; the whole interior from 100 on.
 int ProgressFillWidth(std::uint16_t v, int w);
@@ -36,3 +38,5 @@ protected:
 private:
   std::uint16_t FPercent = 0;
 };
+
+}  // namespace brevak

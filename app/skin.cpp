@@ -6,6 +6,8 @@
 #include <QStyleFactory>
 #include <QWidget>
 
+namespace brevak {
+
 namespace {
 
 // One style object for the program's lifetime: widgets do not own their style, and the window's
@@ -50,3 +52,5 @@ void TSkinManager::RemoveSkin() {
   FWindow->setStyle(nullptr);
   for (QWidget* child : FWindow->findChildren<QWidget*>()) child->setStyle(nullptr);
 }
+
+}  // namespace brevak

@@ -9,6 +9,8 @@
 
 class QWidget;
 
+namespace brevak {
+
 class TSkinManager : public QObject {
   Q_OBJECT
 public:
@@ -26,3 +28,5 @@ private:
   bool FActive = false;
   QPalette FPlainPalette;
 };
+
+}  // namespace brevak

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+namespace brevak {
+
 namespace {
 
 struct TCatalogues {
@@ -237,3 +239,5 @@ QString TranslatedMessage(const QString& english) {
   }
   return english;
 }
+
+}  // namespace brevak

@@ -7,6 +7,8 @@
 #include <QLocale>
 #include <QString>
 
+namespace brevak {
+
 // The folders searched for brevak_<language>.qm, first found wins: translations/ beside the
 // program (a build tree or a portable copy), then share/brevak/translations under its prefix.
 QStringList TranslationFolders();
@@ -23,3 +25,5 @@ bool InstallTranslations(const QLocale& locale = QLocale::system(),
 // cause translated in turn); names, paths, URLs and numbers in it are kept as they are. Any other
 // text is returned unchanged. A text of several lines is taken as one message a line.
 QString TranslatedMessage(const QString& english);
+
+}  // namespace brevak

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 
+namespace brevak {
+
 namespace {
 
 // Qt keeps no minimized or maximized positions; the window carries the last ones it was given, so
@@ -216,3 +218,5 @@ TWindowLayer& QtWindowLayer() {
   static TQtWindowLayer layer;
   return layer;
 }
+
+}  // namespace brevak

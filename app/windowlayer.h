@@ -9,6 +9,8 @@
 
 class QWidget;
 
+namespace brevak {
+
 // The two records below keep the field names of the windowing system's placement record, which
 // the placement store's logic and its tests are written in.
 // NOLINTBEGIN(readability-identifier-naming)
@@ -87,3 +89,5 @@ QPoint KeepOnScreen(const QRect& frame, const QList<QRect>& areas);
 
 // The layer over Qt, in device-independent pixels.
 TWindowLayer& QtWindowLayer();
+
+}  // namespace brevak

@@ -13,6 +13,10 @@
 #include "app/placement.h"
 #include "base/exepath.h"
 
+using brevak::fpPosition;
+using brevak::TForm;
+using brevak::TFormStorage;
+
 namespace {
 
 class TfrmMain : public TForm {

@@ -582,7 +582,7 @@ Sources, in the window&apos;s order: %1, then the clubs that sources.ini describ
     </message>
 </context>
 <context>
-    <name>TfrmMain</name>
+    <name>brevak::TfrmMain</name>
     <message>
         <source>Key %1</source>
         <translation>Клавиша %1</translation>

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fails when a text marked for translation in app/ has no finished translation in a catalogue of
 # translations/: lupdate gathers the texts into a copy of each .ts, which must then hold no
-# unfinished message and no message the catalogue lacked.
+# unfinished message and no message the catalogue lacked. lupdate reads the headers from the source
+# root, as the compiler does, so that a class's context carries its namespace (brevak::TfrmMain).
 #   check-translations.sh LUPDATE SOURCE-DIR
 set -euo pipefail
 lupdate=$1
@@ -12,7 +13,7 @@ status=0
 for ts in "$src"/translations/*.ts; do
   copy="$work/$(basename "$ts")"
   cp "$ts" "$copy"
-  (cd "$src" && "$lupdate" -no-obsolete -locations none app -ts "$copy") >"$work/log" 2>&1
+  (cd "$src" && "$lupdate" -no-obsolete -locations none -I . app -ts "$copy") >"$work/log" 2>&1
   if grep -q 'type="unfinished"' "$copy"; then
     echo "$(basename "$ts"): untranslated:" >&2
     grep -B3 'type="unfinished"' "$copy" | grep '<source>' >&2 || true

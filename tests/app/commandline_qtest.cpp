@@ -14,7 +14,17 @@
 
 #include "app/commandline.h"
 
+using brevak::kExitFailed;
+using brevak::kExitOk;
+using brevak::kExitUsage;
+using brevak::kMaxParallelFetches;
+using brevak::MissingDisplay;
+using brevak::ParseCommandLine;
+using brevak::ProgressLine;
+using brevak::TCommandLine;
+using brevak::TImportOutput;
 using brevak::TSourceId;
+using brevak::TStartAction;
 
 namespace {
 

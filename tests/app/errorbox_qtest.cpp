@@ -7,6 +7,10 @@
 #include "app/errorbox.h"
 #include "base/exception.h"
 
+using brevak::ApplicationTitleFromFileName;
+using brevak::ErrorBoxText;
+using brevak::ShowErrorBox;
+
 class TErrorBoxTest : public QObject {
   Q_OBJECT
 

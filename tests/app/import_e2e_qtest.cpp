@@ -23,6 +23,9 @@
 #include "listfile/listlock.h"
 #include "net/sslinterface.h"
 
+using brevak::SetErrorPresenter;
+using brevak::TfrmMain;
+
 namespace {
 
 QString TestData(const QString& name) {

@@ -29,6 +29,12 @@
 #include "base/exception.h"
 #include "support/loopback_server.h"
 
+using brevak::ApplicationTitle;
+using brevak::LoadProgramFonts;
+using brevak::ProgressFillWidth;
+using brevak::SetErrorPresenter;
+using brevak::TfrmMain;
+using brevak::TProgressBar;
 using brevak::TSourceId;
 
 namespace {

@@ -16,6 +16,21 @@
 #include "app/placement.h"
 #include "listfile/profile.h"
 
+using brevak::fpPosition;
+using brevak::SetErrorPresenter;
+using brevak::SM_CXBORDER;
+using brevak::SM_CXSCREEN;
+using brevak::SM_CYBORDER;
+using brevak::SM_CYSCREEN;
+using brevak::SW_HIDE;
+using brevak::SW_SHOWNORMAL;
+using brevak::TForm;
+using brevak::TFormStorage;
+using brevak::TRect;
+using brevak::TSystemMetric;
+using brevak::TWindowLayer;
+using brevak::TWindowPlacement;
+
 namespace {
 
 // A window the store serves; its class name names the section.

@@ -5,6 +5,10 @@
 
 #include "app/placementrules.h"
 
+using brevak::ExtractWord;
+using brevak::IntToStr;
+using brevak::StrToIntDef;
+
 class TPlacementRulesTest : public QObject {
   Q_OBJECT
 

@@ -11,6 +11,11 @@
 #include "app/paths.h"
 #include "app/translation.h"
 
+using brevak::InstallTranslations;
+using brevak::SetErrorPresenter;
+using brevak::TfrmMain;
+using brevak::TranslatedMessage;
+
 namespace {
 
 QString BuiltProgram() { return QString::fromLocal8Bit(qgetenv("BREVAK_BINARY_DIR")) + "/brevak"; }
