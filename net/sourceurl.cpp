@@ -17,6 +17,18 @@ std::size_t SchemeLength(std::string_view url) {
   return 0;
 }
 
+// Whether a reference begins with a scheme ("http:", "https:", "ftp:" ...), which makes it
+// absolute; "://" later on, as in "/login?next=http://x/", is part of a relative one.
+bool HasScheme(std::string_view ref) {
+  const std::size_t colon = ref.find(':');
+  if (colon == 0 || colon == std::string_view::npos) return false;
+  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (!letter(ref[0])) return false;
+  for (char c : ref.substr(1, colon - 1))
+    if (!letter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.') return false;
+  return true;
+}
+
 bool IsHostName(std::string_view host) {
   if (host.empty() || host.size() > 253) return false;
   for (char c : host) {
@@ -101,7 +113,7 @@ bool IsFetchableUrl(std::string_view url) { return FetchableUrlProblem(url).empt
 std::string ResolveLocation(std::string_view base, std::string_view location) {
   location = http::Trim(location.substr(0, location.find('#')));
   if (location.empty()) return {};
-  if (location.find("://") != std::string_view::npos) return std::string(location);
+  if (HasScheme(location)) return std::string(location);
   base = base.substr(0, base.find('#'));
   const std::size_t scheme = base.find("://");
   if (scheme == std::string_view::npos) return {};

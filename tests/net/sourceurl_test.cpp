@@ -35,6 +35,9 @@ TEST(SourceUrl, LocationsResolvedAgainstTheRequest) {
       {"../../../../../../x", "http://srr.example.org/x"},
       {"?x=2", "http://srr.example.org/wp-content/uploads/2017/08/srr.csv?x=2"},
       {" /moved.csv#part ", "http://srr.example.org/moved.csv"},
+      // "://" in a relative reference's query does not make it absolute.
+      {"/login?next=http://x.example/", "http://srr.example.org/login?next=http://x.example/"},
+      {"HTTP://new.example.org/a", "HTTP://new.example.org/a"},
       {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(ResolveLocation(base, c.Location), c.Url) << c.Location;
