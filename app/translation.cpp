@@ -149,8 +149,9 @@ constexpr const char* kMessageShapes[] = {
     QT_TRANSLATE_NOOP("Message", "not all or first"),
     QT_TRANSLATE_NOOP("Message", "at position %1: %2"),
     QT_TRANSLATE_NOOP("Message",
-                      "only patterns of the form TEXT(.*?)TEXT, or without *, + and ?, are "
-                      "searched in a time that no page can stretch"),
+                      "only patterns of the forms TEXT(.*?)TEXT, (.*?)TEXT and "
+                      "TEXT(.*?\\d.*?)TEXT, or without *, + and ?, are searched in a time that "
+                      "no page can stretch"),
     QT_TRANSLATE_NOOP("Message", "the section names no source"),
     QT_TRANSLATE_NOOP("Message", "the name is longer than 40 characters"),
     QT_TRANSLATE_NOOP("Message", "the name may not hold control characters, ',', '=', '[' or ']'"),

@@ -47,6 +47,10 @@ std::string NameProblem(std::string_view name) {
   for (unsigned char c : name)
     if (c < 0x20 || c == 0x7F || c == ',' || c == '=' || c == '[' || c == ']')
       return "the name may not hold control characters, ',', '=', '[' or ']'";
+  // The name reaches buttons and messages as it is: nothing the filter of outside text would
+  // escape (C1 and bidi controls, bytes that are not UTF-8) may be in it.
+  if (ShownText(name) != name)
+    return "the name may not hold control characters, ',', '=', '[' or ']'";
   if (SameProfileName(name, "all")) return "\"all\" names every source on the command line";
   return {};
 }
@@ -182,8 +186,8 @@ bool ReadSection(const TProfileSection& section, TUserSource& source, std::strin
       matcher.SetExpression(source.Pattern);
       if (!matcher.SearchIsLinear())
         return problem =
-                   "only patterns of the form TEXT(.*?)TEXT, or without *, + and ?, are "
-                   "searched in a time that no page can stretch",
+                   "only patterns of the forms TEXT(.*?)TEXT, (.*?)TEXT and TEXT(.*?\\d.*?)TEXT, "
+                   "or without *, + and ?, are searched in a time that no page can stretch",
                false;
     } catch (const EMatcher& e) {
       return problem = "at position " + std::to_string(e.CompilerErrorPos) + ": " +

@@ -481,8 +481,8 @@ Sources, in the window&apos;s order: %1, then the clubs that sources.ini describ
         <translation>в позиции %1: %2</translation>
     </message>
     <message>
-        <source>only patterns of the form TEXT(.*?)TEXT, or without *, + and ?, are searched in a time that no page can stretch</source>
-        <translation>допустимы только шаблоны вида TEXT(.*?)TEXT или без *, + и ?: лишь их поиск никакая страница не может затянуть</translation>
+        <source>only patterns of the forms TEXT(.*?)TEXT, (.*?)TEXT and TEXT(.*?\d.*?)TEXT, or without *, + and ?, are searched in a time that no page can stretch</source>
+        <translation>допустимы только шаблоны вида TEXT(.*?)TEXT, (.*?)TEXT и TEXT(.*?\d.*?)TEXT или без *, + и ?: лишь их поиск никакая страница не может затянуть</translation>
     </message>
     <message>
         <source>the section names no source</source>

@@ -148,6 +148,7 @@ TEST_F(UserSources, SectionsBecomeSourcesOrOneErrorEach) {
             "[Source Syntax]\r\nURL=http://a.example.org/x\r\nRule=pattern\r\nPattern=a(b\r\n"
             "[Source Slow]\r\nURL=http://a.example.org/x\r\nRule=pattern\r\nPattern=a.*?b.*?c\r\n"
             "[Source all]\r\nURL=http://a.example.org/x\r\nRule=lines\r\n"
+            "[Source Bidi\u202Eabc]\r\nURL=http://a.example.org/x\r\nRule=lines\r\n"
             "[Source CWClub]\r\nURL=http://a.example.org/x\r\nRule=lines\r\n");
   const std::string path = (FDir / "sources.ini").string();
   TUserSources read = ReadUserSources(path);
@@ -185,8 +186,10 @@ TEST_F(UserSources, SectionsBecomeSourcesOrOneErrorEach) {
       "[Source Column] Callsign: not a column number from 1 to 1000",
       "[Source Foreign] Callsign: not used by Rule=lines",
       "[Source Syntax] Pattern: at position",
-      "[Source Slow] Pattern: only patterns of the form TEXT(.*?)TEXT",
+      "[Source Slow] Pattern: only patterns of the forms TEXT(.*?)TEXT, (.*?)TEXT and "
+      "TEXT(.*?\\d.*?)TEXT",
       "[Source all]: \"all\" names every source on the command line",
+      "[Source Bidi\\u202Eabc]: the name may not hold control characters",
       "[Source CWClub]: a source of this name is described above",
   };
   ASSERT_EQ(read.Errors.size(), reasons.size());
