@@ -8,6 +8,7 @@
 #include "app/errorbox.h"
 #include "app/placementrules.h"
 #include "base/exception.h"
+#include "base/showntext.h"
 #include "listfile/fileio.h"
 #include "listfile/profile.h"
 
@@ -34,7 +35,7 @@ public:
     TProfileEntries entries = std::move(FPending);
     FPending.clear();
     if (!WriteProfileStrings(FPath, FSection, entries))
-      throw Exception("Unable to write to " + FPath);
+      throw Exception("Unable to write to " + ShownText(FPath));
   }
 
 private:
