@@ -421,6 +421,26 @@ private slots:
     QCOMPARE(ReadFile(ListFile()), listFile);
   }
 
+  // The same clubs pressed in the window: the club's own button, the ten's SRR button (fetched by
+  // its new description), the file's bytes as the command line writes them, and the faulty
+  // section told once.
+  void windowImportsTheClubsOfSourcesIni() {
+    WriteClubs();
+    TfrmMain form(Paths());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(FErrors.size(), 1);
+    QVERIFY(FErrors[0].contains("[Source Broken Club] Pattern: not used by Rule=lines"));
+    QCOMPARE(form.OwnButtons.size(), std::size_t{1});
+    Press(form.OwnButtons[0]);
+    Press(form.findChild<QPushButton*>("btnSRR"));
+    QCOMPARE(FErrors.size(), 1);
+    QCOMPARE(ReadFile(ListFile()),
+             QByteArray("[Club]\r\nR0AAA=Club\r\nR0AAF=Club\r\nR0AAG=Club\r\n"
+                        "[SRR]\r\nR0AAA=SRR Member\r\nR0AAF=SRR Member\r\nR0AAG=SRR Member\r\n"));
+    QCOMPARE(form.ProgressBar->Percent(), 100);
+  }
+
   // Every source in the window's order, one a line, in columns that line up.
   void listSources() {
     WriteClubs();
