@@ -186,8 +186,7 @@ TEST_F(UserSources, SectionsBecomeSourcesOrOneErrorEach) {
       "[Source Column] Callsign: not a column number from 1 to 1000",
       "[Source Foreign] Callsign: not used by Rule=lines",
       "[Source Syntax] Pattern: at position",
-      "[Source Slow] Pattern: only patterns of the forms TEXT(.*?)TEXT, (.*?)TEXT and "
-      "TEXT(.*?\\d.*?)TEXT",
+      "[Source Slow] Pattern: only patterns of the forms TEXT(.*?)TEXT, (.*?)TEXT and",
       "[Source all]: \"all\" names every source on the command line",
       "[Source Bidi\\u202Eabc]: the name may not hold control characters",
       "[Source CWClub]: a source of this name is described above",
