@@ -344,36 +344,39 @@ private:
     for (int column = 1; column <= last; ++column) {
       if (at > line.size()) return;  // the line has fewer columns
       if (column == FCallsign)
-        callsign = ReadField(line, at, Quoted(line, 0));
+        callsign = ReadField(line, at, &Quoted(line, 0));
       else if (column == FNumber)
-        number = ReadField(line, at, Quoted(line, 1));
+        number = ReadField(line, at, &Quoted(line, 1));
       else
-        SkipField(line, at);
+        ReadField(line, at, nullptr);
     }
     Take(callsign, listFile, number);
   }
 
   // The field at at, whose start moves to the next field's (past the line's end after the last).
   // A field in double quotes may hold the separator, and "" in it stands for "; such a field is
-  // unquoted into buffer.
-  template <typename TView, typename TBuffer>
-  TView ReadField(TView line, std::size_t& at, TBuffer& buffer) const {
+  // unquoted into buffer. Without a buffer the field is only passed over (and its text is empty
+  // when it is quoted).
+  template <typename TView>
+  TView ReadField(TView line, std::size_t& at,
+                  std::basic_string<typename TView::value_type>* buffer) const {
     std::size_t i = BlanksAfter(line, at);
     TView field;
     if (i < line.size() && line[i] == '"') {
-      buffer.clear();
+      if (buffer) buffer->clear();
+      // The closing quote is the first one not doubled; "" stands for " and goes on.
       for (++i; i < line.size(); ++i) {
         if (line[i] != '"') {
-          buffer += line[i];
+          if (buffer) *buffer += line[i];
         } else if (i + 1 < line.size() && line[i + 1] == '"') {
-          buffer += '"';
+          if (buffer) *buffer += '"';
           ++i;
         } else {
           ++i;
           break;
         }
       }
-      field = buffer;
+      field = buffer ? TView(*buffer) : TView(line.data(), 0);
     } else {
       i = at;
     }
@@ -381,28 +384,6 @@ private:
     if (field.data() == nullptr) field = line.substr(at, next == line.npos ? line.npos : next - at);
     at = next == line.npos ? line.size() + 1 : next + 1;
     return field;
-  }
-
-  // ReadField for a field that is not taken: only where the next one starts, without unquoting.
-  template <typename TView>
-  void SkipField(TView line, std::size_t& at) const {
-    std::size_t i = BlanksAfter(line, at);
-    if (i < line.size() && line[i] == '"') {
-      // The closing quote is the first one not doubled; "" stands for " and goes on.
-      for (++i; i < line.size(); ++i) {
-        if (line[i] != '"') continue;
-        if (i + 1 < line.size() && line[i + 1] == '"') {
-          ++i;
-        } else {
-          ++i;
-          break;
-        }
-      }
-    } else {
-      i = at;
-    }
-    const std::size_t next = line.find(Separator(line), i);
-    at = next == line.npos ? line.size() + 1 : next + 1;
   }
 
   // Where the blanks before a field that starts at at end (a blank that is the separator is not
